@@ -1,0 +1,22 @@
+# Installs the library, the public headers, a CMake package (find_package(VantaAPI) gives
+# VantaAPI::vantaapi) and a pkg-config file.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS vantaapi EXPORT VantaAPITargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT VantaAPITargets NAMESPACE VantaAPI::
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/VantaAPI)
+
+configure_package_config_file(cmake/VantaAPIConfig.cmake.in
+    ${PROJECT_BINARY_DIR}/VantaAPIConfig.cmake
+    INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/VantaAPI)
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/VantaAPIConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/VantaAPIConfig.cmake
+    ${PROJECT_BINARY_DIR}/VantaAPIConfigVersion.cmake
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/VantaAPI)
+
+configure_file(cmake/vantaapi.pc.in ${PROJECT_BINARY_DIR}/vantaapi.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/vantaapi.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,15 @@
+// VantaAPI: the one header a host application includes.
+//
+// A client library for the publishing service: user accounts, background asset uploads with
+// progress and cancel, asset lists and statistics, email sharing of files, a homepage record,
+// FTP file operations, a version check and self-update. Every export that talks to the service
+// blocks its caller until it is done and takes the caller's StatusCallback (or null) last.
+// Result codes are documented in vanta/result_codes.h.
+#pragma once
+
+#include "vanta/collections.h"
+#include "vanta/cstring.h"
+#include "vanta/export.h"
+#include "vanta/result_codes.h"
+#include "vanta/status_callback.h"
+#include "vanta/transport.h"

@@ -1,0 +1,302 @@
+#include "platform/curl_transfer.h"
+
+#include "platform/internet_constants.h"
+#include "platform/internet_exception.h"
+#include "platform/internet_session.h"
+
+#include <arpa/inet.h>
+#include <mutex>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+void GlobalInitOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// How long one wait for socket activity may last before the transfer is driven again; bounds
+// how late the stall watchdog can notice a silent server.
+constexpr int kPollSliceMs = 250;
+} // namespace
+
+CurlTransfer::CurlTransfer(CInternetSession& session, DWORD_PTR context)
+    : m_session(session), m_context(context) {
+    GlobalInitOnce();
+    m_easy = curl_easy_init();
+    m_multi = curl_multi_init();
+    if (m_easy == nullptr || m_multi == nullptr) {
+        curl_easy_cleanup(m_easy);
+        curl_multi_cleanup(m_multi);
+        throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR, CURLE_OUT_OF_MEMORY);
+    }
+    InstallCallbacks();
+    Raise(INTERNET_STATUS_HANDLE_CREATED, &m_easy, sizeof(m_easy));
+}
+
+CurlTransfer::~CurlTransfer() {
+    Detach();
+    // A connection kept for reuse lives in the multi handle's cache: closing it runs the
+    // close-socket callback, which still points here.
+    curl_multi_cleanup(m_multi);
+    CURL* closing = m_easy;
+    curl_easy_cleanup(m_easy);
+    m_easy = nullptr;
+    Raise(INTERNET_STATUS_HANDLE_CLOSING, &closing, sizeof(closing));
+}
+
+void CurlTransfer::Reset() {
+    curl_easy_reset(m_easy);
+    InstallCallbacks();
+    m_stallMs = 0;
+    m_requestBodyBytes = -1;
+    m_prerequisite = nullptr;
+}
+
+void CurlTransfer::InstallCallbacks() {
+    curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_easy, CURLOPT_RESOLVER_START_FUNCTION, &CurlTransfer::OnResolverStart);
+    curl_easy_setopt(m_easy, CURLOPT_RESOLVER_START_DATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETFUNCTION, &CurlTransfer::OnOpenSocket);
+    curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETFUNCTION, &CurlTransfer::OnCloseSocket);
+    curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_PREREQFUNCTION, &CurlTransfer::OnPrerequisite);
+    curl_easy_setopt(m_easy, CURLOPT_PREREQDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_XFERINFOFUNCTION, &CurlTransfer::OnProgress);
+    curl_easy_setopt(m_easy, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(m_easy, CURLOPT_DEBUGFUNCTION, &CurlTransfer::OnDebug);
+    curl_easy_setopt(m_easy, CURLOPT_DEBUGDATA, this);
+}
+
+void CurlTransfer::Raise(DWORD status, void* info, DWORD length) {
+    m_session.RaiseStatus(m_context, status, info, length);
+}
+
+void CurlTransfer::Start() {
+    m_nameResolving = false;
+    m_nameResolved = false;
+    m_socketOpened = false;
+    m_connected = false;
+    m_headerBytesOut = 0;
+    m_bodyBytesOut = 0;
+    m_requestSent = false;
+    m_receiving = false;
+    m_headerBytesIn = 0;
+    m_watchdogArmed = false;
+    m_stalled = false;
+    m_lastMoved = -1;
+    m_ended = false;
+    m_result = CURLE_OK;
+    // The debug callback is how the request and response notifications are seen; it is only
+    // worth its cost when somebody listens.
+    curl_easy_setopt(m_easy, CURLOPT_VERBOSE, m_session.IsStatusEnabled() ? 1L : 0L);
+    Detach();
+    if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK) {
+        throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR);
+    }
+    m_attached = true;
+}
+
+void CurlTransfer::CollectResult() {
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == m_easy) {
+            m_ended = true;
+            m_result = message->data.result;
+        }
+    }
+}
+
+bool CurlTransfer::Drive(const std::function<bool()>& ready) {
+    while (true) {
+        if (ready()) {
+            return true;
+        }
+        if (m_ended || !m_attached) {
+            return false;
+        }
+        int running = 0;
+        const CURLMcode performed = curl_multi_perform(m_multi, &running);
+        CollectResult();
+        if (performed != CURLM_OK && !m_ended) {
+            m_ended = true;
+            m_result = CURLE_OUT_OF_MEMORY;
+        }
+        if (ready()) {
+            return true;
+        }
+        if (m_ended) {
+            return false;
+        }
+        curl_multi_poll(m_multi, nullptr, 0, kPollSliceMs, nullptr);
+    }
+}
+
+CURLcode CurlTransfer::Finish() {
+    Drive([] { return false; });
+    Detach();
+    return m_result;
+}
+
+CURLcode CurlTransfer::Perform() {
+    Start();
+    return Finish();
+}
+
+void CurlTransfer::Continue() {
+    curl_easy_pause(m_easy, CURLPAUSE_CONT);
+}
+
+void CurlTransfer::Detach() {
+    if (m_attached) {
+        curl_multi_remove_handle(m_multi, m_easy);
+        m_attached = false;
+    }
+}
+
+void CurlTransfer::ThrowFailure(CURLcode code) const {
+    ThrowInternetException(code, m_stalled && code == CURLE_ABORTED_BY_CALLBACK);
+}
+
+int CurlTransfer::OnResolverStart(void*, void*, void* self) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    transfer->m_nameResolving = true;
+    transfer->Raise(INTERNET_STATUS_RESOLVING_NAME, transfer->m_host.data(),
+                    static_cast<DWORD>(transfer->m_host.size() + 1));
+    return 0;
+}
+
+curl_socket_t CurlTransfer::OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    // Sockets opened once the connection is up are data sockets (an active-mode listener);
+    // only the connection's own attempts are notified.
+    const bool connecting = purpose == CURLSOCKTYPE_IPCXN && !transfer->m_connected;
+    if (connecting && !transfer->m_nameResolved) {
+        if (!transfer->m_nameResolving) {
+            // A name served from libcurl's cache skips the resolver callback.
+            transfer->m_nameResolving = true;
+            transfer->Raise(INTERNET_STATUS_RESOLVING_NAME, transfer->m_host.data(),
+                            static_cast<DWORD>(transfer->m_host.size() + 1));
+        }
+        char text[INET6_ADDRSTRLEN] = {};
+        const void* raw = nullptr;
+        if (address->family == AF_INET) {
+            raw = &reinterpret_cast<const sockaddr_in*>(&address->addr)->sin_addr;
+        } else if (address->family == AF_INET6) {
+            raw = &reinterpret_cast<const sockaddr_in6*>(&address->addr)->sin6_addr;
+        }
+        if (raw != nullptr) {
+            inet_ntop(address->family, raw, text, sizeof(text));
+        }
+        transfer->m_nameResolved = true;
+        transfer->Raise(INTERNET_STATUS_NAME_RESOLVED, text,
+                        static_cast<DWORD>(std::char_traits<char>::length(text) + 1));
+    }
+    if (connecting) {
+        transfer->Raise(INTERNET_STATUS_CONNECTING_TO_SERVER, &address->addr, address->addrlen);
+    }
+    const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+    if (connecting && socket != CURL_SOCKET_BAD) {
+        transfer->m_socketOpened = true;
+        transfer->m_lastSocket = socket;
+    }
+    return socket;
+}
+
+int CurlTransfer::OnCloseSocket(void* self, curl_socket_t socket) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    const bool connection = socket == transfer->m_lastSocket;
+    if (connection) {
+        transfer->Raise(INTERNET_STATUS_CLOSING_CONNECTION);
+    }
+    const int closed = ::close(socket);
+    if (connection) {
+        transfer->m_lastSocket = CURL_SOCKET_BAD;
+        transfer->Raise(INTERNET_STATUS_CONNECTION_CLOSED);
+    }
+    return closed;
+}
+
+int CurlTransfer::OnPrerequisite(void* self, char*, char*, int, int) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    const bool newConnection = transfer->m_socketOpened;
+    if (newConnection) {
+        sockaddr_storage peer{};
+        socklen_t length = sizeof(peer);
+        if (getpeername(transfer->m_lastSocket, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+            length = 0;
+        }
+        transfer->Raise(INTERNET_STATUS_CONNECTED_TO_SERVER, &peer, length);
+    }
+    transfer->m_connected = true;
+    if (transfer->m_prerequisite && !transfer->m_prerequisite(newConnection)) {
+        return CURL_PREREQFUNC_ABORT;
+    }
+    if (transfer->m_requestBodyBytes >= 0) {
+        transfer->Raise(INTERNET_STATUS_SENDING_REQUEST);
+    }
+    transfer->m_watchdogArmed = transfer->m_stallMs > 0;
+    transfer->m_lastMoveTime = std::chrono::steady_clock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
+int CurlTransfer::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    if (transfer->m_requestBodyBytes < 0) {
+        return 0; // not an HTTP request: no request/response notifications
+    }
+    const auto bytes = static_cast<curl_off_t>(size);
+    switch (type) {
+    case CURLINFO_HEADER_OUT:
+        transfer->m_headerBytesOut += bytes;
+        break;
+    case CURLINFO_DATA_OUT:
+        transfer->m_bodyBytesOut += bytes;
+        break;
+    case CURLINFO_HEADER_IN:
+        if (!transfer->m_receiving) {
+            transfer->m_receiving = true;
+            transfer->Raise(INTERNET_STATUS_RECEIVING_RESPONSE);
+        }
+        transfer->m_headerBytesIn += static_cast<DWORD>(size);
+        if ((size == 2 && data[0] == '\r' && data[1] == '\n') || (size == 1 && data[0] == '\n')) {
+            transfer->m_countInfo = transfer->m_headerBytesIn;
+            transfer->Raise(INTERNET_STATUS_RESPONSE_RECEIVED, &transfer->m_countInfo,
+                            sizeof(transfer->m_countInfo));
+        }
+        return 0;
+    default:
+        return 0;
+    }
+    if (!transfer->m_requestSent && transfer->m_headerBytesOut > 0 &&
+        transfer->m_bodyBytesOut >= transfer->m_requestBodyBytes) {
+        transfer->m_requestSent = true;
+        transfer->m_countInfo =
+            static_cast<DWORD>(transfer->m_headerBytesOut + transfer->m_bodyBytesOut);
+        transfer->Raise(INTERNET_STATUS_REQUEST_SENT, &transfer->m_countInfo,
+                        sizeof(transfer->m_countInfo));
+    }
+    return 0;
+}
+
+int CurlTransfer::OnProgress(void* self, curl_off_t, curl_off_t dlNow, curl_off_t,
+                             curl_off_t ulNow) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    if (!transfer->m_watchdogArmed) {
+        return 0;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const curl_off_t moved = dlNow + ulNow;
+    if (moved != transfer->m_lastMoved) {
+        transfer->m_lastMoved = moved;
+        transfer->m_lastMoveTime = now;
+        return 0;
+    }
+    if (now - transfer->m_lastMoveTime > std::chrono::milliseconds(transfer->m_stallMs)) {
+        transfer->m_stalled = true;
+        return 1; // libcurl ends the transfer with CURLE_ABORTED_BY_CALLBACK
+    }
+    return 0;
+}

@@ -1,0 +1,118 @@
+// One libcurl easy handle, driven step by step through a private multi handle, with the
+// layer's status notifications raised from libcurl's callbacks as the events happen.
+//
+// The Internet stand-ins are pull- and push-shaped (ReadString, Write), while libcurl runs a
+// transfer to its end in one call. Driving the easy handle through a multi handle lets a
+// stand-in run the transfer only as far as its caller needs: until a response line is there,
+// or until the bytes handed to Write have gone out.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <chrono>
+#include <curl/curl.h>
+#include <functional>
+#include <string>
+
+class CInternetSession;
+
+class CurlTransfer {
+public:
+    // Notifications go to `session` with `context`; the easy handle is made here and raises
+    // INTERNET_STATUS_HANDLE_CREATED. Throws CInternetException when libcurl has no handle.
+    CurlTransfer(CInternetSession& session, DWORD_PTR context);
+    CurlTransfer(const CurlTransfer&) = delete;
+    CurlTransfer& operator=(const CurlTransfer&) = delete;
+    // Closes the connection (CLOSING_CONNECTION, CONNECTION_CLOSED) and the handle
+    // (HANDLE_CLOSING). Notifications stop when this returns.
+    ~CurlTransfer();
+
+    CURL* Easy() const { return m_easy; }
+
+    // The host name that RESOLVING_NAME notifications carry.
+    void SetHost(const char* host) { m_host = host ? host : ""; }
+
+    // Resets every option, keeping the open connection, and installs the layer's callbacks
+    // again. Call before configuring each operation on a reused handle.
+    void Reset();
+
+    // A transfer whose up- and download byte counts stand still for `stallMs` is aborted and
+    // reported as a time-out. 0 switches the watchdog off. The watchdog is armed once the
+    // connection is up, so that it never overlaps the connect time-out.
+    void SetStallTimeout(long stallMs) { m_stallMs = stallMs; }
+
+    // Size of the request that a REQUEST_SENT notification waits for (HTTP: headers + body).
+    void ExpectRequestBody(curl_off_t bodyBytes) { m_requestBodyBytes = bodyBytes; }
+
+    // Lets the owner veto a transfer just before its request is sent, e.g. when libcurl opened
+    // a fresh connection where the owner expects its logged-in one. Return false to abort.
+    void SetPrerequisite(std::function<bool(bool newConnection)> check) {
+        m_prerequisite = std::move(check);
+    }
+
+    // Starts the transfer configured on Easy(); nothing moves until Drive is called.
+    void Start();
+    // Runs the transfer until `ready()` holds or the transfer ends. Returns true when `ready()`
+    // holds. The check is made before any work, so a satisfied caller costs nothing.
+    bool Drive(const std::function<bool()>& ready);
+    // Runs the transfer to its end and detaches it. Returns libcurl's result.
+    CURLcode Finish();
+    // Whether the started transfer has ended, and how.
+    bool Ended() const { return m_ended; }
+    CURLcode Result() const { return m_result; }
+    bool Stalled() const { return m_stalled; }
+    // Unpauses a transfer that a read or write callback paused.
+    void Continue();
+
+    // Runs a whole transfer on the easy handle (blocking) and returns libcurl's result.
+    CURLcode Perform();
+
+    // Throws the CInternetException that matches a failed result of this transfer.
+    [[noreturn]] void ThrowFailure(CURLcode code) const;
+
+private:
+    void InstallCallbacks();
+    void Raise(DWORD status, void* info = nullptr, DWORD length = 0);
+    void Detach();
+    void CollectResult();
+
+    static int OnResolverStart(void* resolverState, void* reserved, void* self);
+    static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
+    static int OnCloseSocket(void* self, curl_socket_t socket);
+    static int OnPrerequisite(void* self, char* connPrimaryIp, char* connLocalIp,
+                              int connPrimaryPort, int connLocalPort);
+    static int OnDebug(CURL* handle, curl_infotype type, char* data, size_t size, void* self);
+    static int OnProgress(void* self, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTotal,
+                          curl_off_t ulNow);
+
+    CInternetSession& m_session;
+    std::string m_host;
+    DWORD_PTR m_context;
+    CURL* m_easy = nullptr;
+    CURLM* m_multi = nullptr;
+    bool m_attached = false;
+    bool m_ended = false;
+    CURLcode m_result = CURLE_OK;
+    std::function<bool(bool)> m_prerequisite;
+
+    // Per-transfer notification state.
+    bool m_nameResolving = false;
+    bool m_nameResolved = false;
+    bool m_socketOpened = false;
+    bool m_connected = false;
+    curl_socket_t m_lastSocket = CURL_SOCKET_BAD;
+    curl_off_t m_requestBodyBytes = -1;
+    curl_off_t m_headerBytesOut = 0;
+    curl_off_t m_bodyBytesOut = 0;
+    bool m_requestSent = false;
+    bool m_receiving = false;
+    DWORD m_headerBytesIn = 0;
+    DWORD m_countInfo = 0;
+
+    // Stall watchdog.
+    long m_stallMs = 0;
+    bool m_watchdogArmed = false;
+    bool m_stalled = false;
+    curl_off_t m_lastMoved = -1;
+    std::chrono::steady_clock::time_point m_lastMoveTime;
+};

@@ -1,0 +1,37 @@
+// Load and unload of the library.
+//
+// Everything that runs at load lives in this one translation unit, so that the order of its
+// definitions is the order of start-up: FormHeaders, then ServerAddress (which the registry
+// read fills), then the module's entry into the framework's module chain. Unload runs in
+// reverse: the module leaves the chain, then ServerAddress and FormHeaders are destroyed.
+#include "platform/extension_module.h"
+#include "transport/globals.h"
+#include "vanta/version.h"
+
+extern "C++" const VantaVersionRecord vantaModuleVersion = {
+    {1, 1, 0, 0}, {1, 1, 0, 0}, 0x0409,         0x04b0,         "1.1",
+    "1.1",        "vantaAPI",   "vantaAPI DLL", "vantaAPI.DLL", "vantaAPI Dynamic Link Library"};
+
+CString FormHeaders("Content-Type: application/x-www-form-urlencoded");
+CString ServerAddress = ReadServerAddress();
+
+namespace {
+AFX_EXTENSION_MODULE g_extensionModule;
+
+// The library's entry point, run for process attach at the end of the load and for process
+// detach at the start of the unload.
+class ModuleEntry {
+public:
+    ModuleEntry() {
+        if (AfxInitExtensionModule(g_extensionModule, &g_extensionModule)) {
+            // The chain owns the entry from here on.
+            new CDynLinkLibrary(g_extensionModule);
+        }
+    }
+    ~ModuleEntry() { AfxTermExtensionModule(g_extensionModule, FALSE); }
+    ModuleEntry(const ModuleEntry&) = delete;
+    ModuleEntry& operator=(const ModuleEntry&) = delete;
+};
+
+ModuleEntry g_moduleEntry;
+} // namespace
