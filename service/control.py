@@ -1,0 +1,164 @@
+"""State that the tests steer through /_control/: scripted replies, the
+request log, FTP faults and the FTP command log. Shared by the HTTP
+threads and the FTP session threads, so every access takes the lock."""
+import base64
+import collections
+import threading
+
+
+class BadRequest(ValueError):
+    pass
+
+
+def _int(spec, key, default=None, minimum=0):
+    value = spec.get(key, default)
+    if value is None:
+        return None
+    if isinstance(value, bool) or not isinstance(value, int) or value < minimum:
+        raise BadRequest("%s must be an integer >= %d" % (key, minimum))
+    return value
+
+
+class Script:
+    """One scripted reply; see README for the meaning of each key."""
+
+    KEYS = {"path", "body", "body_b64", "status", "headers", "redirect",
+            "delay_ms", "stall_ms", "stall_after", "close_after", "times"}
+
+    def __init__(self, spec):
+        if not isinstance(spec, dict):
+            raise BadRequest("a script is a JSON object")
+        unknown = set(spec) - self.KEYS
+        if unknown:
+            raise BadRequest("unknown keys: " + ", ".join(sorted(unknown)))
+        self.path = spec.get("path")
+        if not isinstance(self.path, str) or not self.path.startswith("/"):
+            raise BadRequest("path must be an absolute path")
+        if "body_b64" in spec:
+            self.body = base64.b64decode(spec["body_b64"], validate=True)
+        else:
+            self.body = str(spec.get("body", "")).encode("latin-1")
+        self.redirect = spec.get("redirect")
+        self.status = _int(spec, "status", 302 if self.redirect else 200, 100)
+        headers = spec.get("headers", {})
+        if not isinstance(headers, dict):
+            raise BadRequest("headers must be an object")
+        self.headers = [(str(k), str(v)) for k, v in headers.items()]
+        self.delay_ms = _int(spec, "delay_ms", 0)
+        self.stall_ms = _int(spec, "stall_ms", 0)
+        self.stall_after = _int(spec, "stall_after", 0)
+        self.close_after = _int(spec, "close_after")
+        self.times = _int(spec, "times", 1, -1)
+        if self.times == 0:
+            raise BadRequest("times must be -1 or at least 1")
+
+
+class ControlState:
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._scripts = collections.defaultdict(collections.deque)
+        self._requests = []
+        self.ftp_faults = {}
+        self._ftp_commands = []
+        self._ftp_logins = 0
+        self._ftp_total = 0
+        self._ftp_open = 0
+        self._ftp_next_id = 1
+
+    def reset(self):
+        with self._lock:
+            self._scripts.clear()
+            self._requests = []
+            self.ftp_faults = {}
+            self._ftp_commands = []
+            self._ftp_logins = 0
+            self._ftp_total = 0
+
+    # --- HTTP
+
+    def add_script(self, script):
+        with self._lock:
+            self._scripts[script.path].append(script)
+
+    def take_script(self, path):
+        """The script that answers this request to `path`, if any. Scripts
+        of one path are used in the order they were added."""
+        with self._lock:
+            queue = self._scripts.get(path)
+            if not queue:
+                return None
+            script = queue[0]
+            if script.times > 0:
+                script.times -= 1
+                if script.times == 0:
+                    queue.popleft()
+            return script
+
+    def log_request(self, entry):
+        with self._lock:
+            self._requests.append(entry)
+
+    def requests(self):
+        with self._lock:
+            return list(self._requests)
+
+    # --- FTP
+
+    def set_ftp_faults(self, spec):
+        if not isinstance(spec, dict):
+            raise BadRequest("faults are a JSON object")
+        known = {"refuse_login", "fail_stor_after", "delay_ms",
+                 "drop_after_commands"}
+        unknown = set(spec) - known
+        if unknown:
+            raise BadRequest("unknown faults: " + ", ".join(sorted(unknown)))
+        faults = {}
+        if spec.get("refuse_login"):
+            faults["refuse_login"] = True
+        for key in ("fail_stor_after", "delay_ms", "drop_after_commands"):
+            value = _int(spec, key)
+            if value is not None:
+                faults[key] = value
+        with self._lock:
+            self.ftp_faults = faults
+
+    def ftp_fault(self, key):
+        with self._lock:
+            return self.ftp_faults.get(key)
+
+    def ftp_connected(self):
+        with self._lock:
+            session = str(self._ftp_next_id)
+            self._ftp_next_id += 1
+            self._ftp_total += 1
+            self._ftp_open += 1
+            return session
+
+    def ftp_disconnected(self):
+        with self._lock:
+            self._ftp_open -= 1
+
+    def ftp_logged_in(self):
+        with self._lock:
+            self._ftp_logins += 1
+
+    def ftp_command(self, session, line):
+        """Log a command; True when the connection is to be dropped now,
+        without an answer, because the drop fault's count has run out."""
+        with self._lock:
+            self._ftp_commands.append([session, line])
+            left = self.ftp_faults.get("drop_after_commands")
+            if left is None:
+                return False
+            if left == 0:
+                del self.ftp_faults["drop_after_commands"]  # one drop only
+                return True
+            self.ftp_faults["drop_after_commands"] = left - 1
+            return False
+
+    def ftp_log(self):
+        with self._lock:
+            return {"commands": [list(c) for c in self._ftp_commands],
+                    "logins": self._ftp_logins,
+                    "sessions_open": self._ftp_open,
+                    "sessions_total": self._ftp_total}

@@ -1,0 +1,137 @@
+"""The FTP side: one account with full rights on DIR/ftp, active and
+passive mode, every command logged, and the faults a test asks for.
+
+Each control connection runs on its own thread (ThreadedFTPServer), so a
+delay injected into one session's replies does not hold up the others."""
+import asynchat
+import errno
+import logging
+import os
+import threading
+import time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
+from pyftpdlib.handlers import DTPHandler, FTPHandler, _FileReadWriteError
+from pyftpdlib.ioloop import RetryError
+from pyftpdlib.servers import ThreadedFTPServer
+
+LOGIN = "mossbay"
+PASSWORD = "mossbay"
+
+
+class _FS(AbstractedFS):
+    """Changes directory without os.chdir: sessions run on threads of one
+    process, and a process-wide working directory would be shared by all."""
+
+    def chdir(self, path):
+        if not os.path.isdir(path):
+            raise OSError(errno.ENOENT, os.strerror(errno.ENOENT), path)
+        if not os.access(path, os.X_OK):
+            raise OSError(errno.EACCES, os.strerror(errno.EACCES), path)
+        self.cwd = self.fs2ftp(path)
+
+
+class _DTP(DTPHandler):
+    """Receives like the stock handler, but a full disk can be simulated:
+    past the configured number of bytes a STOR stops with an error reply,
+    and what was written so far stays on disk."""
+
+    def handle_read(self):
+        limit = self.cmd_channel.control.ftp_fault("fail_stor_after")
+        if limit is None:
+            return DTPHandler.handle_read(self)
+        try:
+            chunk = self.recv(self.ac_in_buffer_size)
+        except RetryError:
+            return
+        except OSError:
+            return self.handle_error()
+        self.tot_bytes_received += len(chunk)
+        if not chunk:
+            self.transfer_finished = True
+            return
+        written = self.tot_bytes_received - len(chunk)
+        room = max(0, limit - written)
+        try:
+            self.file_obj.write(chunk[:room])
+            if len(chunk) > room:
+                self.file_obj.flush()
+                raise OSError(errno.ENOSPC, os.strerror(errno.ENOSPC))
+        except OSError as err:
+            raise _FileReadWriteError(err)
+
+    handle_read_event = handle_read
+
+
+class _Handler(FTPHandler):
+    control = None          # ControlState, set on the subclass
+    dtp_handler = _DTP
+    abstracted_fs = _FS
+    permit_privileged_ports = True
+    auth_failed_timeout = 0
+    # Names are bytes as the client sent them: keep any that are not UTF-8.
+    unicode_errors = "surrogateescape"
+    banner = "Vanta publishing service FTP ready."
+
+    def push(self, s):
+        asynchat.async_chat.push(self, s.encode("utf8", "surrogateescape"))
+
+    def on_connect(self):
+        self.session_id = self.control.ftp_connected()
+        self._counted = True
+
+    def close(self):
+        if getattr(self, "_counted", False):
+            self._counted = False
+            self.control.ftp_disconnected()
+        FTPHandler.close(self)
+
+    def on_login(self, username):
+        self.control.ftp_logged_in()
+
+    def respond(self, resp, *args, **kwargs):
+        delay = self.control.ftp_fault("delay_ms")
+        if delay:
+            time.sleep(delay / 1000.0)
+        FTPHandler.respond(self, resp, *args, **kwargs)
+
+    def pre_process_command(self, line, cmd, arg):
+        logged = "PASS ****" if cmd == "PASS" else line
+        if self.control.ftp_command(getattr(self, "session_id", "?"), logged):
+            return self.close()
+        if cmd == "PASS" and self.control.ftp_fault("refuse_login"):
+            self.username = ""
+            return self.respond("530 Login refused.")
+        return FTPHandler.pre_process_command(self, line, cmd, arg)
+
+
+class FtpServer:
+    def __init__(self, root, host, port, control, verbose=False):
+        authorizer = DummyAuthorizer()
+        authorizer.add_user(LOGIN, PASSWORD, root, perm="elradfmwMT")
+        handler = type("Handler", (_Handler,), {
+            "authorizer": authorizer, "control": control})
+        # Quiet unless asked: stdout carries only the ready line.
+        logging.getLogger("pyftpdlib").setLevel(
+            logging.DEBUG if verbose else logging.CRITICAL + 1)
+        server_class = type("Server", (ThreadedFTPServer,), {
+            "_exit": threading.Event(), "_lock": threading.Lock(),
+            "poll_timeout": 0.2})
+        self._server = server_class((host, port), handler)
+        self.port = self._server.address[1]
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._run, name="ftp", daemon=True)
+
+    def start(self):
+        self._thread.start()
+
+    def _run(self):
+        while not self._stop.is_set():
+            self._server.serve_forever(timeout=0.2, blocking=False,
+                                       handle_exit=False)
+        self._server.close_all()
+
+    def stop(self):
+        self._stop.set()
+        self._thread.join(5)
