@@ -18,5 +18,10 @@ install(FILES ${PROJECT_BINARY_DIR}/VantaAPIConfig.cmake
     ${PROJECT_BINARY_DIR}/VantaAPIConfigVersion.cmake
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/VantaAPI)
 
+# The pkg-config file finds its prefix relative to its own location, so that an installation
+# moved elsewhere (or made with `cmake --install --prefix`) still gives the right flags.
+file(RELATIVE_PATH VANTA_PC_TO_PREFIX "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig"
+    "${CMAKE_INSTALL_PREFIX}")
+string(REGEX REPLACE "/$" "" VANTA_PC_TO_PREFIX "${VANTA_PC_TO_PREFIX}")
 configure_file(cmake/vantaapi.pc.in ${PROJECT_BINARY_DIR}/vantaapi.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vantaapi.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

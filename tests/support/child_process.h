@@ -1,0 +1,45 @@
+// Runs a program as a child process with extra environment variables, captures its output
+// and exit status, and kills it when it outlives a time bound. Integration tests use it for
+// the helper programs that need a registry file of their own, and for the vanta command.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vanta::test {
+
+struct ChildResult {
+    int exitCode = -1;     // the exit status when the child exited, else -1
+    int signal = 0;        // the signal that ended the child, else 0
+    bool timedOut = false; // killed (SIGKILL) because it outlived the bound
+    std::string out;       // everything it wrote to stdout
+    std::string err;       // everything it wrote to stderr
+
+    bool Exited() const { return exitCode >= 0; }
+};
+
+struct ChildOptions {
+    // Set in the child's environment on top of this process's environment (replacing a
+    // variable of the same name).
+    std::vector<std::pair<std::string, std::string>> env;
+    // Removed from the child's environment.
+    std::vector<std::string> unsetEnv;
+    // Written to the child's stdin, which is then closed. Default: empty stdin.
+    std::string input;
+    // Working directory of the child; empty means this process's.
+    std::string cwd;
+    std::chrono::milliseconds timeout{60000};
+};
+
+// argv[0] is the program's path (no PATH search). Throws std::runtime_error when the program
+// cannot be started at all.
+ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
+
+// Paths of the programs the build produces: a helper from tests/helpers/ by its name, and the
+// vanta command.
+std::string HelperPath(const std::string& name);
+std::string CliPath();
+
+} // namespace vanta::test

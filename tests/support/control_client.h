@@ -1,0 +1,86 @@
+// Client for the reference service's control interface (http://127.0.0.1:80/_control/):
+// script the next replies of a CGI program, read the request log, set quotas, inject FTP
+// faults, read the FTP log, reset. Every call throws std::runtime_error when the service
+// cannot be reached or answers with a status other than 2xx.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace vanta::test {
+
+// How the service answers the next `times` requests to `path`.
+struct ReplyScript {
+    std::string path; // e.g. "/cgiscripts/get_version.exe"
+    std::string body; // raw bytes (sent base64-encoded)
+    int status = 200; // HTTP status code
+    std::map<std::string, std::string> headers;
+    std::optional<std::string> redirect; // Location of a redirect reply
+    int delay_ms = 0;                    // wait before sending the headers
+    std::optional<uint64_t> stall_after; // stop sending after this many body bytes ...
+    int stall_ms = 0;                    // ... for this long
+    std::optional<uint64_t> close_after; // close the connection after this many body bytes
+    int times = 1;                       // how many requests the script answers
+};
+
+struct LoggedRequest {
+    std::string method;
+    std::string path;
+    std::vector<std::pair<std::string, std::string>> headers; // as received, in order
+    std::string body;                                         // raw bytes
+
+    // The first header of that name (compared without regard to case).
+    std::optional<std::string> Header(const std::string& name) const;
+};
+
+struct FtpSessionLog {
+    // (session id, "CMD arg") as received, in order; the id is the service's, as text.
+    std::vector<std::pair<std::string, std::string>> commands;
+    int logins = 0;
+    int sessions_open = 0;
+    int sessions_total = 0;
+};
+
+struct ServiceState {
+    std::string data_dir;
+    int http_port = 0;
+    int ftp_port = 0;
+};
+
+namespace control {
+
+// Forgets scripts, the request log, FTP faults and the FTP log; with data=true also the
+// stored data (users, assets, files, mail).
+void Reset(bool data = false);
+
+void Script(const ReplyScript& script);
+
+// Every request the service received since the last reset, control requests excluded.
+std::vector<LoggedRequest> RequestLog();
+
+// The logged requests whose path is `path`.
+std::vector<LoggedRequest> RequestsTo(const std::string& path);
+
+void SetQuota(const std::string& user, uint64_t quota);
+
+// Posts `faults` as given, e.g. {"refuse_login": true} or {"fail_stor_after": 1000}.
+void FtpFaults(const nlohmann::json& faults);
+
+FtpSessionLog FtpLog();
+
+ServiceState State();
+
+// A raw call, for what the functions above do not cover. Returns the parsed reply (null
+// for an empty reply).
+nlohmann::json Call(const std::string& method, const std::string& path,
+                    const nlohmann::json& body = nullptr);
+
+} // namespace control
+
+} // namespace vanta::test

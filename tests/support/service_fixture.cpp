@@ -1,0 +1,189 @@
+#include "service_fixture.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "registry_file.h"
+
+extern char** environ;
+
+namespace vanta::test {
+
+namespace {
+
+constexpr auto kReadyTimeout = std::chrono::seconds(20);
+constexpr auto kStopTimeout = std::chrono::seconds(5);
+constexpr const char* kPython = "/usr/bin/python3";
+
+ServiceEnvironment* g_instance = nullptr;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool HasReadyLine(const std::string& output) {
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line == "ready")
+            return true;
+    }
+    return false;
+}
+
+// Reaps the child when it has ended; true then.
+bool Reaped(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+} // namespace
+
+ServiceEnvironment::ServiceEnvironment() {
+    g_instance = this;
+}
+
+ServiceEnvironment::~ServiceEnvironment() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+ServiceEnvironment& ServiceEnvironment::Instance() {
+    if (g_instance == nullptr)
+        throw std::logic_error("no ServiceEnvironment is registered");
+    return *g_instance;
+}
+
+void ServiceEnvironment::SetUp() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vanta-test.XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr)
+        FAIL() << "mkdtemp " << pattern << ": " << std::strerror(errno);
+    workDir_ = pattern;
+    dataDir_ = workDir_ + "/data";
+    registryPath_ = workDir_ + "/registry.reg";
+    outPath_ = workDir_ + "/service.out";
+    logPath_ = workDir_ + "/service.log";
+    std::filesystem::create_directory(dataDir_);
+
+    WriteRegistryFile(registryPath_, RegistryFileOptions{});
+    setenv("VANTA_REGISTRY", registryPath_.c_str(), 1);
+
+    StartService();
+}
+
+void ServiceEnvironment::StartService() {
+    if (pid_ > 0)
+        return;
+    // A fresh output file, so that only this start's "ready" counts.
+    std::filesystem::remove(outPath_);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath_.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logPath_.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addchdir_np(&actions, VANTA_SOURCE_DIR);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<std::string> args = {kPython,  "-m",         "service",   "--data",
+                                     dataDir_, "--host",     "127.0.0.1", "--http-port",
+                                     "80",     "--ftp-port", "21"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    // This process's environment (VANTA_REGISTRY included), with unbuffered Python output so
+    // that "ready" arrives when it is printed.
+    std::vector<std::string> envStrings;
+    for (char** e = environ; e && *e; ++e) {
+        if (std::strncmp(*e, "PYTHONUNBUFFERED=", 17) != 0)
+            envStrings.emplace_back(*e);
+    }
+    envStrings.emplace_back("PYTHONUNBUFFERED=1");
+    std::vector<char*> envp;
+    for (auto& e : envStrings)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, kPython, &actions, &attr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0)
+        FAIL() << "cannot start " << kPython << ": " << std::strerror(rc);
+    pid_ = pid;
+
+    const auto deadline = std::chrono::steady_clock::now() + kReadyTimeout;
+    while (!HasReadyLine(ReadFile(outPath_))) {
+        if (Reaped(pid_)) {
+            pid_ = -1;
+            FAIL() << "the reference service exited before it was ready; its log (" << logPath_
+                   << "):\n"
+                   << ReadFile(logPath_);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            StopService();
+            FAIL() << "the reference service was not ready within "
+                   << std::chrono::seconds(kReadyTimeout).count() << " s; its log:\n"
+                   << ReadFile(logPath_);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void ServiceEnvironment::StopService() {
+    if (pid_ <= 0)
+        return;
+    const pid_t pid = pid_;
+    pid_ = -1;
+    kill(pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + kStopTimeout;
+    while (!Reaped(pid)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            int status = 0;
+            waitpid(pid, &status, 0);
+            ADD_FAILURE() << "the reference service ignored SIGTERM for "
+                          << std::chrono::seconds(kStopTimeout).count() << " s";
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void ServiceEnvironment::TearDown() {
+    StopService();
+    if (!workDir_.empty() && std::getenv("VANTA_KEEP_TEST_DATA") == nullptr) {
+        std::error_code ignored;
+        std::filesystem::remove_all(workDir_, ignored);
+    }
+}
+
+} // namespace vanta::test

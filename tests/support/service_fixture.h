@@ -1,0 +1,58 @@
+// The reference service for an integration test executable: started once before the first
+// test, stopped after the last. Integration executables run in their own network namespace
+// (scripts/netns-run), so the service takes 127.0.0.1 ports 80 and 21 there.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/types.h>
+
+namespace vanta::test {
+
+class ServiceEnvironment : public ::testing::Environment {
+public:
+    ServiceEnvironment();
+    ~ServiceEnvironment() override;
+
+    // Makes a temporary directory, writes a registry file pointing "Server" at 127.0.0.1,
+    // exports VANTA_REGISTRY (for child processes: the library in this process read its
+    // registry before main and uses its default host, localhost), starts the service and
+    // waits for its "ready" line. A failure here is fatal: no test runs.
+    void SetUp() override;
+    // Stops the service and removes the temporary directory (kept when the environment
+    // variable VANTA_KEEP_TEST_DATA is set).
+    void TearDown() override;
+
+    // Stop and start again within one executable, e.g. to test an unreachable service.
+    // Start keeps the data directory. Both report failures as fatal test failures.
+    void StopService();
+    void StartService();
+    bool Running() const { return pid_ > 0; }
+
+    const std::string& DataDir() const { return dataDir_; }           // the service's --data
+    const std::string& RegistryPath() const { return registryPath_; } // $VANTA_REGISTRY
+    const std::string& WorkDir() const { return workDir_; }           // holds both, and service.log
+    pid_t ServicePid() const { return pid_; }
+
+    // The environment registered by integration_main.cpp.
+    static ServiceEnvironment& Instance();
+
+private:
+    std::string workDir_;
+    std::string dataDir_;
+    std::string registryPath_;
+    std::string outPath_;
+    std::string logPath_;
+    pid_t pid_ = -1;
+};
+
+// Shorthands for ServiceEnvironment::Instance().
+inline const std::string& ServiceDataDir() {
+    return ServiceEnvironment::Instance().DataDir();
+}
+inline const std::string& RegistryPath() {
+    return ServiceEnvironment::Instance().RegistryPath();
+}
+
+} // namespace vanta::test
