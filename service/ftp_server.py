@@ -7,6 +7,7 @@ import asynchat
 import errno
 import logging
 import os
+import sys
 import threading
 import time
 
@@ -51,15 +52,15 @@ class _DTP(DTPHandler):
         if not chunk:
             self.transfer_finished = True
             return
-        written = self.tot_bytes_received - len(chunk)
-        room = max(0, limit - written)
+        room = max(0, limit - (self.tot_bytes_received - len(chunk)))
         try:
             self.file_obj.write(chunk[:room])
-            if len(chunk) > room:
-                self.file_obj.flush()
-                raise OSError(errno.ENOSPC, os.strerror(errno.ENOSPC))
         except OSError as err:
             raise _FileReadWriteError(err)
+        if len(chunk) > room:
+            self._resp = ("426 No space left on device; transfer aborted.",
+                          logging.getLogger("pyftpdlib").warning)
+            self.close()
 
     handle_read_event = handle_read
 
@@ -112,9 +113,14 @@ class FtpServer:
         authorizer.add_user(LOGIN, PASSWORD, root, perm="elradfmwMT")
         handler = type("Handler", (_Handler,), {
             "authorizer": authorizer, "control": control})
-        # Quiet unless asked: stdout carries only the ready line.
-        logging.getLogger("pyftpdlib").setLevel(
-            logging.DEBUG if verbose else logging.CRITICAL + 1)
+        # Quiet unless asked: stdout carries only the ready line. A logger
+        # with a handler of its own keeps pyftpdlib from adding its console
+        # handler.
+        log = logging.getLogger("pyftpdlib")
+        log.addHandler(logging.StreamHandler(sys.stderr) if verbose
+                       else logging.NullHandler())
+        log.setLevel(logging.INFO if verbose else logging.CRITICAL + 1)
+        log.propagate = False
         server_class = type("Server", (ThreadedFTPServer,), {
             "_exit": threading.Event(), "_lock": threading.Lock(),
             "poll_timeout": 0.2})
