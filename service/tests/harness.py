@@ -31,6 +31,16 @@ def start_service(data_dir):
     return proc, int(ports["http"]), int(ports["ftp"])
 
 
+def stop_service(proc, sig=None):
+    """Stop a service process; returns its exit status."""
+    proc.send_signal(sig) if sig else proc.terminate()
+    try:
+        return proc.wait(10)
+    finally:
+        proc.stdout.close()
+        proc.stderr.close()
+
+
 class _Shared:
     proc = None
 
@@ -42,8 +52,7 @@ def service():
         _Shared.proc, _Shared.http, _Shared.ftp = start_service(_Shared.data)
 
         def stop():
-            _Shared.proc.terminate()
-            _Shared.proc.wait(10)
+            stop_service(_Shared.proc)
             shutil.rmtree(tmp, ignore_errors=True)
         atexit.register(stop)
     return _Shared
