@@ -111,16 +111,18 @@ void Reset(bool data) {
 
 void Script(const ReplyScript& script) {
     nlohmann::json body = {
-        {"path", script.path},         {"body_b64", Base64Encode(script.body)},
-        {"status", script.status},     {"headers", script.headers},
-        {"delay_ms", script.delay_ms}, {"times", script.times},
+        {"path", script.path},       {"body_b64", Base64Encode(script.body)},
+        {"headers", script.headers}, {"delay_ms", script.delay_ms},
+        {"times", script.times},
     };
+    if (script.status)
+        body["status"] = *script.status;
     if (script.redirect)
         body["redirect"] = *script.redirect;
-    if (script.stall_after) {
+    if (script.stall_after)
         body["stall_after"] = *script.stall_after;
+    if (script.stall_ms > 0)
         body["stall_ms"] = script.stall_ms;
-    }
     if (script.close_after)
         body["close_after"] = *script.close_after;
     Call("POST", "script", body);
@@ -144,7 +146,8 @@ std::vector<LoggedRequest> RequestLog() {
 
 std::vector<LoggedRequest> RequestsTo(const std::string& path) {
     std::vector<LoggedRequest> all = RequestLog();
-    std::erase_if(all, [&](const LoggedRequest& r) { return r.path != path; });
+    std::erase_if(
+        all, [&](const LoggedRequest& r) { return r.path.substr(0, r.path.find('?')) != path; });
     return all;
 }
 

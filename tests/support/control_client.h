@@ -17,21 +17,21 @@ namespace vanta::test {
 
 // How the service answers the next `times` requests to `path`.
 struct ReplyScript {
-    std::string path; // e.g. "/cgiscripts/get_version.exe"
-    std::string body; // raw bytes (sent base64-encoded)
-    int status = 200; // HTTP status code
+    std::string path;          // e.g. "/cgiscripts/get_version.exe"
+    std::string body;          // raw bytes (sent base64-encoded)
+    std::optional<int> status; // HTTP status; unset: 200, or 302 with a redirect
     std::map<std::string, std::string> headers;
     std::optional<std::string> redirect; // Location of a redirect reply
     int delay_ms = 0;                    // wait before sending the headers
     std::optional<uint64_t> stall_after; // stop sending after this many body bytes ...
     int stall_ms = 0;                    // ... for this long
     std::optional<uint64_t> close_after; // close the connection after this many body bytes
-    int times = 1;                       // how many requests the script answers
+    int times = 1; // how many requests the script answers; -1: every request from now on
 };
 
 struct LoggedRequest {
     std::string method;
-    std::string path;
+    std::string path; // the request target as sent, query included
     std::vector<std::pair<std::string, std::string>> headers; // as received, in order
     std::string body;                                         // raw bytes
 
@@ -64,7 +64,8 @@ void Script(const ReplyScript& script);
 // Every request the service received since the last reset, control requests excluded.
 std::vector<LoggedRequest> RequestLog();
 
-// The logged requests whose path is `path`.
+// The logged requests to `path` (LoggedRequest::path is the request target as sent, query
+// included; the query is ignored here).
 std::vector<LoggedRequest> RequestsTo(const std::string& path);
 
 void SetQuota(const std::string& user, uint64_t quota);

@@ -42,7 +42,8 @@ bool HasReadyLine(const std::string& output) {
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line == "ready")
+        // "ready", or "ready http=N ftp=M" when the service chose its ports.
+        if (line == "ready" || line.starts_with("ready "))
             return true;
     }
     return false;
