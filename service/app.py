@@ -11,6 +11,11 @@ from .outbox import Outbox
 from .storage import Storage
 
 
+class _HttpServer(ThreadingHTTPServer):
+    allow_reuse_address = True   # a restart must not wait for TIME_WAIT
+    daemon_threads = True
+
+
 class Service:
     def __init__(self, data_dir, host="127.0.0.1", http_port=80, ftp_port=21,
                  verbose=False):
@@ -24,9 +29,7 @@ class Service:
         self._reset_lock = threading.Lock()
 
         handler = type("BoundHandler", (Handler,), {"service": self})
-        ThreadingHTTPServer.allow_reuse_address = True
-        self._http = ThreadingHTTPServer((host, http_port), handler)
-        self._http.daemon_threads = True
+        self._http = _HttpServer((host, http_port), handler)
         self.http_port = self._http.server_address[1]
         self._ftp = FtpServer(self.storage.ftp_root, host, ftp_port,
                               self.control, verbose)
