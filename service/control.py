@@ -10,8 +10,8 @@ class BadRequest(ValueError):
     pass
 
 
-def _int(spec, key, default=None, minimum=0):
-    value = spec.get(key, default)
+def _int(options, key, default=None, minimum=0):
+    value = options.get(key, default)
     if value is None:
         return None
     if isinstance(value, bool) or not isinstance(value, int) or value < minimum:
@@ -25,30 +25,30 @@ class Script:
     KEYS = {"path", "body", "body_b64", "status", "headers", "redirect",
             "delay_ms", "stall_ms", "stall_after", "close_after", "times"}
 
-    def __init__(self, spec):
-        if not isinstance(spec, dict):
+    def __init__(self, options):
+        if not isinstance(options, dict):
             raise BadRequest("a script is a JSON object")
-        unknown = set(spec) - self.KEYS
+        unknown = set(options) - self.KEYS
         if unknown:
             raise BadRequest("unknown keys: " + ", ".join(sorted(unknown)))
-        self.path = spec.get("path")
+        self.path = options.get("path")
         if not isinstance(self.path, str) or not self.path.startswith("/"):
             raise BadRequest("path must be an absolute path")
-        if "body_b64" in spec:
-            self.body = base64.b64decode(spec["body_b64"], validate=True)
+        if "body_b64" in options:
+            self.body = base64.b64decode(options["body_b64"], validate=True)
         else:
-            self.body = str(spec.get("body", "")).encode("latin-1")
-        self.redirect = spec.get("redirect")
-        self.status = _int(spec, "status", 302 if self.redirect else 200, 100)
-        headers = spec.get("headers", {})
+            self.body = str(options.get("body", "")).encode("latin-1")
+        self.redirect = options.get("redirect")
+        self.status = _int(options, "status", 302 if self.redirect else 200, 100)
+        headers = options.get("headers", {})
         if not isinstance(headers, dict):
             raise BadRequest("headers must be an object")
         self.headers = [(str(k), str(v)) for k, v in headers.items()]
-        self.delay_ms = _int(spec, "delay_ms", 0)
-        self.stall_ms = _int(spec, "stall_ms", 0)
-        self.stall_after = _int(spec, "stall_after", 0)
-        self.close_after = _int(spec, "close_after")
-        self.times = _int(spec, "times", 1, -1)
+        self.delay_ms = _int(options, "delay_ms", 0)
+        self.stall_ms = _int(options, "stall_ms", 0)
+        self.stall_after = _int(options, "stall_after", 0)
+        self.close_after = _int(options, "close_after")
+        self.times = _int(options, "times", 1, -1)
         if self.times == 0:
             raise BadRequest("times must be -1 or at least 1")
 
@@ -104,19 +104,19 @@ class ControlState:
 
     # --- FTP
 
-    def set_ftp_faults(self, spec):
-        if not isinstance(spec, dict):
+    def set_ftp_faults(self, options):
+        if not isinstance(options, dict):
             raise BadRequest("faults are a JSON object")
         known = {"refuse_login", "fail_stor_after", "delay_ms",
                  "drop_after_commands"}
-        unknown = set(spec) - known
+        unknown = set(options) - known
         if unknown:
             raise BadRequest("unknown faults: " + ", ".join(sorted(unknown)))
         faults = {}
-        if spec.get("refuse_login"):
+        if options.get("refuse_login"):
             faults["refuse_login"] = True
         for key in ("fail_stor_after", "delay_ms", "drop_after_commands"):
-            value = _int(spec, key)
+            value = _int(options, key)
             if value is not None:
                 faults[key] = value
         with self._lock:

@@ -9,27 +9,27 @@ def handle(service, method, path, body):
     """Return (status, object) for a control request."""
     state = service.control
     try:
-        spec = json.loads(body.decode("utf-8") or "{}") if method == "POST" else {}
+        options = json.loads(body.decode("utf-8") or "{}") if method == "POST" else {}
     except ValueError:
         return 400, {"ok": False, "error": "body is not JSON"}
     route = (method, path.rstrip("/"))
     try:
         if route == ("POST", "/_control/reset"):
-            if not isinstance(spec, dict):
+            if not isinstance(options, dict):
                 raise BadRequest("reset takes a JSON object")
-            service.reset(data=bool(spec.get("data")))
+            service.reset(data=bool(options.get("data")))
         elif route == ("POST", "/_control/script"):
-            state.add_script(Script(spec))
+            state.add_script(Script(options))
         elif route == ("GET", "/_control/log"):
             return 200, {"requests": state.requests()}
         elif route == ("POST", "/_control/quota"):
-            user, quota = spec.get("user"), spec.get("quota")
+            user, quota = options.get("user"), options.get("quota")
             if not isinstance(user, str) or not user or isinstance(quota, bool) \
                     or not isinstance(quota, int) or not 0 <= quota < 2 ** 63:
                 raise BadRequest("quota needs a user and a byte count")
             set_quota(service.db, user, quota)
         elif route == ("POST", "/_control/ftp"):
-            state.set_ftp_faults(spec)
+            state.set_ftp_faults(options)
         elif route == ("GET", "/_control/ftp/log"):
             return 200, state.ftp_log()
         elif route == ("GET", "/_control/state"):

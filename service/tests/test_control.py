@@ -26,9 +26,9 @@ def raw_exchange(path, body=b"x=1\n"):
 class ScriptTest(ServiceTest):
     PATH = "/cgiscripts/validate_user.exe"
 
-    def script(self, **spec):
-        spec.setdefault("path", self.PATH)
-        self.assertEqual(control("script", spec), (200, {"ok": True}))
+    def script(self, **options):
+        options.setdefault("path", self.PATH)
+        self.assertEqual(control("script", options), (200, {"ok": True}))
 
     def test_scripts_queue_per_path_and_count_down(self):
         self.script(body="a=1", times=2)
@@ -89,10 +89,10 @@ class ScriptTest(ServiceTest):
         self.assertEqual(body, b"012")
 
     def test_bad_scripts_are_refused(self):
-        for spec in ({"body": "no path"}, {"path": self.PATH, "times": 0},
+        for options in ({"body": "no path"}, {"path": self.PATH, "times": 0},
                      {"path": self.PATH, "delay_ms": "1"},
                      {"path": self.PATH, "unknown": 1}):
-            self.assertEqual(control("script", spec)[0], 400, spec)
+            self.assertEqual(control("script", options)[0], 400, options)
 
 
 class LogTest(ServiceTest):
