@@ -7,9 +7,13 @@
 // Result codes are documented in vanta/result_codes.h.
 #pragma once
 
+#include "vanta/assets.h"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
 #include "vanta/export.h"
+#include "vanta/homepage.h"
 #include "vanta/result_codes.h"
 #include "vanta/status_callback.h"
 #include "vanta/transport.h"
+#include "vanta/users.h"
+#include "vanta/versions.h"

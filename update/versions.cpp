@@ -1,0 +1,24 @@
+// The library's version text and the comparison with the service's.
+#include "vanta/versions.h"
+#include "transport/endpoints.h"
+#include "transport/reply_readers.h"
+#include "vanta/transport.h"
+
+namespace {
+// The version the service is asked to match; not the shared library's file version.
+constexpr const char* kLibraryVersion = "3.3";
+} // namespace
+
+CString WINAPI QDX_GetDllVersion() {
+    return CString(kLibraryVersion);
+}
+
+unsigned int WINAPI QDX_GetServerVersion(CString& version, StatusCallback callback) {
+    CString answer;
+    if (QDX_SendHTTPRequest(CString(), endpoint::kGetVersion, answer, callback) != 1) {
+        return 32;
+    }
+    // Taken whole: a line end or blank after the number makes it another version.
+    version = ReplyValue(answer);
+    return version == kLibraryVersion ? 1 : 0;
+}
