@@ -1,0 +1,50 @@
+// What the account, asset, homepage and version tests share: scripting the service's next
+// reply to a program, making the request itself fail, and reading back the bodies that were
+// posted.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "control_client.h"
+
+namespace vanta::test {
+
+// The next request to `path` is answered with `body` (status 200).
+inline void ScriptReply(const std::string& path, const std::string& body) {
+    ReplyScript script;
+    script.path = path;
+    script.body = body;
+    control::Script(script);
+}
+
+// The next request to `path` gets a reply that stops short of its announced length, which
+// the request channel reports as a failure after part of a plausible reply has arrived.
+inline void ScriptBrokenReply(const std::string& path) {
+    ReplyScript script;
+    script.path = path;
+    script.body = "a=FAIL&b=1&c=1&d=1&e=1&f=1&g=1&h=1&i=1&j=1&k=1&l=1&m=1&n=1&o=1&p=1&q=1";
+    script.close_after = 12;
+    control::Script(script);
+}
+
+// The bodies posted to `path` since the last reset, in order.
+inline std::vector<std::string> BodiesPostedTo(const std::string& path) {
+    std::vector<std::string> bodies;
+    for (const LoggedRequest& request : control::RequestsTo(path)) {
+        bodies.push_back(request.body);
+    }
+    return bodies;
+}
+
+// The one body posted to `path` since the last reset ("" and a failure when there is not
+// exactly one).
+inline std::string OnlyBodyPostedTo(const std::string& path) {
+    const std::vector<std::string> bodies = BodiesPostedTo(path);
+    EXPECT_EQ(bodies.size(), 1U) << "requests to " << path;
+    return bodies.size() == 1 ? bodies.front() : std::string();
+}
+
+} // namespace vanta::test
