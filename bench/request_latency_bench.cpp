@@ -1,0 +1,97 @@
+// One request through the library (fresh session, connection and request every call, as the
+// library does) against a bare libcurl POST with a fresh easy handle, both to the same fast
+// local server, interleaved call by call so that both see the same machine. Prints the
+// median and 90th percentile of each and the ratio of the medians.
+//
+// Usage: request_latency_bench [CALLS]   (a server must answer POSTs on localhost:80)
+#include <vantaapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <curl/curl.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr const char* kProgram = "/cgiscripts/get_version.exe";
+constexpr const char* kBody = "user_id=someone&PW=secret&product_id=12\n";
+
+size_t Discard(char* data, size_t size, size_t count, void* sink) {
+    static_cast<std::string*>(sink)->append(data, size * count);
+    return size * count;
+}
+
+bool BareCurlPost() {
+    CURL* easy = curl_easy_init();
+    std::string reply;
+    curl_slist* headers =
+        curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
+    headers = curl_slist_append(headers, "Accept:");
+    headers = curl_slist_append(headers, "Expect:");
+    curl_easy_setopt(easy, CURLOPT_URL, "http://localhost:80/cgiscripts/get_version.exe");
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, kBody);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    curl_easy_setopt(easy, CURLOPT_USERPWD, "mossbay:mossbay");
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, 2000L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Discard);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);
+    const CURLcode code = curl_easy_perform(easy);
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(easy);
+    return code == CURLE_OK;
+}
+
+bool LibraryPost() {
+    CString reply;
+    return QDX_SendHTTPRequest("user_id=someone&PW=secret&product_id=12", kProgram, reply,
+                               nullptr) == 1;
+}
+
+double Percentile(std::vector<double> samples, double share) {
+    std::sort(samples.begin(), samples.end());
+    return samples[static_cast<size_t>(share * static_cast<double>(samples.size() - 1))];
+}
+
+template <typename Call>
+double TimeMicros(Call call, bool& ok) {
+    const auto start = Clock::now();
+    ok = call() && ok;
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int calls = argc > 1 ? std::atoi(argv[1]) : 3000;
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    bool ok = true;
+    for (int i = 0; i < 100; ++i) { // warm-up
+        LibraryPost();
+        BareCurlPost();
+    }
+    std::vector<double> library;
+    std::vector<double> bare;
+    for (int i = 0; i < calls; ++i) {
+        library.push_back(TimeMicros(LibraryPost, ok));
+        bare.push_back(TimeMicros(BareCurlPost, ok));
+    }
+    if (!ok) {
+        std::fprintf(stderr, "request_latency_bench: a request failed\n");
+        return 1;
+    }
+    const double libraryP50 = Percentile(library, 0.5);
+    const double bareP50 = Percentile(bare, 0.5);
+    std::printf("request latency over %d calls each (microseconds)\n", calls);
+    std::printf("  library  p50 %8.1f  p90 %8.1f\n", libraryP50, Percentile(library, 0.9));
+    std::printf("  libcurl  p50 %8.1f  p90 %8.1f\n", bareP50, Percentile(bare, 0.9));
+    std::printf("  ratio of medians (library / bare libcurl): %.2f   target <= 1.20\n",
+                libraryP50 / bareP50);
+    curl_global_cleanup();
+    return 0;
+}
