@@ -30,3 +30,5 @@ int Report(const std::string& exportName, unsigned int code, unsigned int succes
 
 // Each command group adds its subcommands to the application.
 void AddRequestCommand(CLI::App& app);
+void AddFtpCommands(CLI::App& app);
+void AddUpdateCommands(CLI::App& app);

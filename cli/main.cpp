@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
     app.fallthrough();
 
     AddRequestCommand(app);
+    AddFtpCommands(app);
+    AddUpdateCommands(app);
 
     try {
         app.parse(argc, argv);

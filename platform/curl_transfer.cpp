@@ -89,9 +89,11 @@ void CurlTransfer::Start() {
     m_lastMoved = -1;
     m_ended = false;
     m_result = CURLE_OK;
+    m_refusedConnection = false;
     // The debug callback is how the request and response notifications are seen; it is only
-    // worth its cost when somebody listens.
-    curl_easy_setopt(m_easy, CURLOPT_VERBOSE, m_session.IsStatusEnabled() ? 1L : 0L);
+    // worth its cost when somebody listens for them, and only HTTP requests raise them.
+    curl_easy_setopt(m_easy, CURLOPT_VERBOSE,
+                     m_session.IsStatusEnabled() && m_requestBodyBytes >= 0 ? 1L : 0L);
     Detach();
     if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK) {
         throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR);
@@ -157,11 +159,18 @@ void CurlTransfer::Detach() {
 }
 
 void CurlTransfer::ThrowFailure(CURLcode code) const {
+    if (m_refusedConnection) {
+        // The connection this transfer relied on is gone; libcurl would have made a new one.
+        throw CInternetException(ERROR_INTERNET_CONNECTION_ABORTED, code);
+    }
     ThrowInternetException(code, m_stalled && code == CURLE_ABORTED_BY_CALLBACK);
 }
 
 int CurlTransfer::OnResolverStart(void*, void*, void* self) {
     auto* transfer = static_cast<CurlTransfer*>(self);
+    if (transfer->m_connected) {
+        return 0; // a look-up on an open connection (an active-mode FTP data address)
+    }
     transfer->m_nameResolving = true;
     transfer->Raise(INTERNET_STATUS_RESOLVING_NAME, transfer->m_host.data(),
                     static_cast<DWORD>(transfer->m_host.size() + 1));
@@ -173,6 +182,10 @@ curl_socket_t CurlTransfer::OnOpenSocket(void* self, curlsocktype purpose, curl_
     // Sockets opened once the connection is up are data sockets (an active-mode listener);
     // only the connection's own attempts are notified.
     const bool connecting = purpose == CURLSOCKTYPE_IPCXN && !transfer->m_connected;
+    if (connecting && transfer->m_refuseNewConnections) {
+        transfer->m_refusedConnection = true;
+        return CURL_SOCKET_BAD;
+    }
     if (connecting && !transfer->m_nameResolved) {
         if (!transfer->m_nameResolving) {
             // A name served from libcurl's cache skips the resolver callback.

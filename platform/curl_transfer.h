@@ -50,6 +50,11 @@ public:
         m_prerequisite = std::move(check);
     }
 
+    // With `refuse` set, libcurl gets no socket for a new connection, so an operation that
+    // would have to connect (and log in) again fails before a byte reaches the server. Stateful
+    // protocols set it once their connection is up. Survives Reset.
+    void RefuseNewConnections(bool refuse) { m_refuseNewConnections = refuse; }
+
     // Starts the transfer configured on Easy(); nothing moves until Drive is called.
     void Start();
     // Runs the transfer until `ready()` holds or the transfer ends. Returns true when `ready()`
@@ -94,6 +99,8 @@ private:
     bool m_ended = false;
     CURLcode m_result = CURLE_OK;
     std::function<bool(bool)> m_prerequisite;
+    bool m_refuseNewConnections = false;
+    bool m_refusedConnection = false;
 
     // Per-transfer notification state.
     bool m_nameResolving = false;

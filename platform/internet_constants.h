@@ -50,3 +50,10 @@ inline constexpr DWORD ERROR_INTERNET_LOGIN_FAILURE = 12015;
 inline constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
 inline constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
 inline constexpr DWORD ERROR_INTERNET_CONNECTION_RESET = 12031;
+
+// FTP: transfer types, the local file attribute of a fetched file, FTP error numbers.
+inline constexpr DWORD FTP_TRANSFER_TYPE_ASCII = 1;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_FTP_TRANSFER_IN_PROGRESS = 12110;
+inline constexpr DWORD ERROR_FTP_DROPPED = 12111;

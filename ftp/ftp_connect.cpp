@@ -1,0 +1,32 @@
+#include "ftp/ftp_connect.h"
+
+#include "platform/internet_exception.h"
+#include "transport/globals.h"
+
+#include <cstring>
+
+FtpCall::FtpCall(StatusCallback callback) : m_session(callback) {}
+
+FtpCall::~FtpCall() {
+    if (m_connection) {
+        m_connection->Close();
+        m_connection.reset();
+    }
+    m_session.Close();
+}
+
+CFtpConnection& FtpCall::Connect() {
+    if (m_session.m_callback != nullptr) {
+        m_session.EnableStatusCallback(TRUE);
+    }
+    m_connection =
+        m_session.GetFtpConnection(WholeText(ServerAddress), LoginName, LoginPassword, 0, FALSE);
+    return *m_connection;
+}
+
+const char* WholeText(const CString& text) {
+    if (std::strlen(text.GetString()) != static_cast<size_t>(text.GetLength())) {
+        throw CInternetException(ERROR_INVALID_PARAMETER);
+    }
+    return text.GetString();
+}

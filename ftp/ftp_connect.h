@@ -1,0 +1,40 @@
+// The connection recipe that every FTP operation of the library follows: its own session
+// holding the caller's callback, notifications switched on only for a non-null callback, one
+// FTP connection to the service host with the library's login (default port, active mode),
+// and on every path the connection closed and destroyed before the session is closed.
+#pragma once
+
+#include "platform/ftp_connection.h"
+#include "transport/service_session.h"
+#include "vanta/cstring.h"
+#include "vanta/status_callback.h"
+
+#include <memory>
+
+// The service's FTP tree: asset and sharing directories lie below this root.
+inline constexpr const char* kAssetsRoot = "/assets/";
+// Files are copied in blocks of this size (the multi-file send tests its cancel flag per
+// block).
+inline constexpr unsigned int kFtpCopyBlockBytes = 1024;
+
+class FtpCall {
+public:
+    explicit FtpCall(StatusCallback callback);
+    FtpCall(const FtpCall&) = delete;
+    FtpCall& operator=(const FtpCall&) = delete;
+    // Closes and destroys the connection, if one was opened, then closes the session.
+    ~FtpCall();
+
+    // Switches notifications on for a non-null callback and opens the connection to
+    // ServerAddress. Throws CInternetException when the host cannot be reached or the login
+    // is refused.
+    CFtpConnection& Connect();
+
+private:
+    ServiceSession m_session;
+    std::unique_ptr<CFtpConnection> m_connection;
+};
+
+// `text` as a C string for the FTP layer. A NUL byte inside it would cut the name short and
+// make the command act on another file, so such a text is refused: throws CInternetException.
+const char* WholeText(const CString& text);

@@ -1,0 +1,125 @@
+#include "platform/cfile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+int CauseOf(int osError) {
+    switch (osError) {
+    case ENOENT:
+        return CFileException::fileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+        return CFileException::badPath;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return CFileException::accessDenied;
+    case EBADF:
+        return CFileException::invalidFile;
+    case ENOSPC:
+    case EDQUOT:
+        return CFileException::diskFull;
+    default:
+        return CFileException::genericException;
+    }
+}
+
+int OpenMode(UINT flags) {
+    int mode = O_RDONLY;
+    if (flags & CFile::modeReadWrite) {
+        mode = O_RDWR;
+    } else if (flags & CFile::modeWrite) {
+        mode = O_WRONLY;
+    }
+    if (flags & CFile::modeCreate) {
+        mode |= O_CREAT;
+        if (!(flags & CFile::modeNoTruncate)) {
+            mode |= O_TRUNC;
+        }
+    }
+    return mode | O_CLOEXEC;
+}
+} // namespace
+
+CFile::CFile(LPCTSTR fileName, UINT openFlags) : m_path(fileName) {
+    do {
+        m_fd = ::open(m_path.GetString(), OpenMode(openFlags), 0666);
+    } while (m_fd < 0 && errno == EINTR);
+    if (m_fd < 0) {
+        Throw(errno);
+    }
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(m_fd);
+        m_fd = -1;
+        Throw(error);
+    }
+}
+
+CFile::~CFile() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+std::uint64_t CFile::GetLength() const {
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0) {
+        Throw(errno);
+    }
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+UINT CFile::Read(void* buffer, UINT count) {
+    while (true) {
+        const ssize_t got = ::read(m_fd, buffer, count);
+        if (got >= 0) {
+            return static_cast<UINT>(got);
+        }
+        if (errno != EINTR) {
+            Throw(errno);
+        }
+    }
+}
+
+void CFile::Write(const void* buffer, UINT count) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (count > 0) {
+        const ssize_t put = ::write(m_fd, bytes, count);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Throw(errno);
+        }
+        bytes += put;
+        count -= static_cast<UINT>(put);
+    }
+}
+
+void CFile::Close() {
+    if (m_fd < 0) {
+        return;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    // close() reports delayed write errors (NFS, quota); the descriptor is gone either way.
+    if (::close(fd) != 0 && errno != EINTR) {
+        Throw(errno);
+    }
+}
+
+CString CFile::GetFileName() const {
+    const int slash = m_path.ReverseFind('/');
+    return slash < 0 ? m_path : m_path.Mid(slash + 1);
+}
+
+void CFile::Throw(int osError) const {
+    throw CFileException(CauseOf(osError), osError, m_path);
+}
