@@ -17,5 +17,6 @@
 #include "vanta/self_update.h"
 #include "vanta/status_callback.h"
 #include "vanta/transport.h"
+#include "vanta/upload.h"
 #include "vanta/users.h"
 #include "vanta/versions.h"

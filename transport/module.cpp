@@ -6,6 +6,7 @@
 // reverse: the module leaves the chain, then ServerAddress and FormHeaders are destroyed.
 #include "platform/extension_module.h"
 #include "transport/globals.h"
+#include "upload/upload_job.h"
 #include "vanta/version.h"
 
 extern "C++" const VantaVersionRecord vantaModuleVersion = {
@@ -28,7 +29,12 @@ public:
             new CDynLinkLibrary(g_extensionModule);
         }
     }
-    ~ModuleEntry() { AfxTermExtensionModule(g_extensionModule, FALSE); }
+    ~ModuleEntry() {
+        // A job thread that still runs is stopped and waited for first: it uses the job, the
+        // globals below and the library's code.
+        ReleaseJobAtUnload();
+        AfxTermExtensionModule(g_extensionModule, FALSE);
+    }
     ModuleEntry(const ModuleEntry&) = delete;
     ModuleEntry& operator=(const ModuleEntry&) = delete;
 };

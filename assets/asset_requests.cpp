@@ -1,0 +1,50 @@
+// Creating an asset's record before its files are sent, and removing a record.
+#include "assets/asset_requests.h"
+
+#include "transport/endpoints.h"
+#include "transport/form_body.h"
+#include "transport/reply_readers.h"
+#include "transport/reply_values.h"
+#include "upload/upload_job.h"
+#include "vanta/transport.h"
+#include "vanta/upload.h"
+
+unsigned int CreateAsset(UploadJob* job, const CStringArray& fileNames) {
+    FormBody body;
+    body.Add("UserId=", job->m_strUserId)
+        .Add("&Name=", job->m_strAssetName)
+        .AddSize("&Size=", job->m_nTotalBytes.load())
+        .AddInt("&ProdId=", static_cast<int>(job->m_nProductNum))
+        .AddInt("&AssetType=", static_cast<int>(job->m_nAssetType))
+        .Add("&AssetDesc=", job->m_strDescription)
+        .AddInt("&FileCnt=", static_cast<int>(fileNames.GetSize()));
+    for (INT_PTR i = 0; i < fileNames.GetSize(); ++i) {
+        body.Add("&File=", fileNames.GetAt(i));
+    }
+
+    CString answer;
+    if (QDX_SendHTTPRequest(body, endpoint::kCreateAsset, answer, job->m_pfnCallback) != 1) {
+        return 32;
+    }
+    CString assetNum;
+    const CString rest = NextReplyField(answer, assetNum);
+    if (assetNum == reply::kFail) {
+        return 256;
+    }
+    *job->m_pAssetNum = assetNum;
+    NextReplyField(NextReplyField(rest, job->m_strAssetId), *job->m_pPassword);
+    return 1;
+}
+
+unsigned int WINAPI QDX_DeleteAsset(const CString& userId, const CString& productNum,
+                                    const CString& assetNum, StatusCallback callback) {
+    // The service expects the asset number before the product number, and both names with a
+    // blank before the "=".
+    FormBody body;
+    body.Add("user_id=", userId).Add("&asset_num =", assetNum).Add("&product_id =", productNum);
+    CString answer;
+    if (QDX_SendHTTPRequest(body, endpoint::kDeleteAsset, answer, callback) != 1) {
+        return 32;
+    }
+    return ReplyValue(answer) == reply::kFail ? 0 : 1;
+}
