@@ -30,5 +30,10 @@ int Report(const std::string& exportName, unsigned int code, unsigned int succes
 
 // Each command group adds its subcommands to the application.
 void AddRequestCommand(CLI::App& app);
+void AddUserCommands(CLI::App& app);
+void AddAssetCommands(CLI::App& app);
+void AddHomepageCommands(CLI::App& app);
+void AddVersionCommand(CLI::App& app);
 void AddFtpCommands(CLI::App& app);
 void AddUpdateCommands(CLI::App& app);
+void AddUploadCommands(CLI::App& app);

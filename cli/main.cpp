@@ -21,8 +21,13 @@ int main(int argc, char** argv) {
     app.fallthrough();
 
     AddRequestCommand(app);
+    AddUserCommands(app);
+    AddAssetCommands(app);
+    AddHomepageCommands(app);
+    AddVersionCommand(app);
     AddFtpCommands(app);
     AddUpdateCommands(app);
+    AddUploadCommands(app);
 
     try {
         app.parse(argc, argv);
