@@ -27,7 +27,6 @@ int main(int argc, char** argv) {
     AddVersionCommand(app);
     AddFtpCommands(app);
     AddUpdateCommands(app);
-    AddUploadCommands(app);
 
     try {
         app.parse(argc, argv);
