@@ -36,3 +36,4 @@ void AddHomepageCommands(CLI::App& app);
 void AddVersionCommand(CLI::App& app);
 void AddFtpCommands(CLI::App& app);
 void AddUpdateCommands(CLI::App& app);
+void AddUploadCommands(CLI::App& app);

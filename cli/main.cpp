@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     AddVersionCommand(app);
     AddFtpCommands(app);
     AddUpdateCommands(app);
+    AddUploadCommands(app);
 
     try {
         app.parse(argc, argv);
