@@ -107,7 +107,10 @@ int Report(const std::string& exportName, unsigned int code, unsigned int succes
         for (const auto& [key, value] : fields.items()) {
             out[key] = value;
         }
-        std::cout << out.dump(2) << '\n';
+        // Texts are 8-bit, not UTF-8: a byte JSON cannot carry shows as U+FFFD rather than
+        // aborting the command.
+        std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                  << '\n';
     } else {
         std::cout << exportName << ": " << ResultName(exportName, code) << '\n';
         for (const auto& [key, value] : fields.items()) {

@@ -83,6 +83,10 @@ TEST_F(AccountCommands, UpdatesChangeOnlyWhatTheyAreGiven) {
     EXPECT_EQ(page["theme"], "2");
     EXPECT_EQ(page["heading"], "");
 
+    // A Latin-1 byte, which JSON cannot carry as it stands.
+    ASSERT_EQ(Vanta({"homepage", "set", "ann", "--title", "Caf\xE9"}).exitCode, 0);
+    EXPECT_EQ(VantaJson({"homepage", "get", "ann"}, 0)["title"], "Caf\xEF\xBF\xBD");
+
     ASSERT_EQ(Vanta({"homepage", "delete", "ann"}).exitCode, 0);
     const nlohmann::json gone = VantaJson({"homepage", "get", "ann"}, 1);
     EXPECT_EQ(gone["marker"], "NOROWS");
