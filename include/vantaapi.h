@@ -10,6 +10,7 @@
 #include "vanta/assets.h"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
+#include "vanta/email.h"
 #include "vanta/export.h"
 #include "vanta/ftp.h"
 #include "vanta/homepage.h"

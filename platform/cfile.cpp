@@ -42,20 +42,26 @@ int OpenMode(UINT flags) {
             mode |= O_TRUNC;
         }
     }
+    if (flags & CFile::modePrivate) {
+        mode |= O_NOFOLLOW;
+    }
     return mode | O_CLOEXEC;
 }
 } // namespace
 
 CFile::CFile(LPCTSTR fileName, UINT openFlags) : m_path(fileName) {
     do {
-        m_fd = ::open(m_path.GetString(), OpenMode(openFlags), 0666);
+        m_fd = ::open(m_path.GetString(), OpenMode(openFlags),
+                      (openFlags & modePrivate) ? 0600 : 0666);
     } while (m_fd < 0 && errno == EINTR);
     if (m_fd < 0) {
         Throw(errno);
     }
     struct stat info {};
-    if (::fstat(m_fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    const bool statFailed = ::fstat(m_fd, &info) != 0;
+    const bool foreign = !statFailed && (openFlags & modePrivate) && info.st_uid != ::geteuid();
+    if (statFailed || S_ISDIR(info.st_mode) || foreign) {
+        const int error = statFailed ? errno : foreign ? EACCES : EISDIR;
         ::close(m_fd);
         m_fd = -1;
         Throw(error);

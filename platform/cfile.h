@@ -39,6 +39,9 @@ public:
         modeCreate = 0x1000, // create, or truncate an existing file
         modeNoTruncate = 0x2000,
         typeBinary = 0x8000,
+        // Not of the original: with modeCreate, a file that only its owner may read, and a
+        // symbolic link or another user's file at the path is refused (accessDenied/badPath).
+        modePrivate = 0x100000,
     };
 
     CFile() = default;
