@@ -188,6 +188,14 @@ inline std::filesystem::path AssetDir(const std::string& user, unsigned int prod
            std::to_string(product) / number;
 }
 
+// The next reply of `path` is `body`.
+inline void ScriptReply(const std::string& path, const std::string& body) {
+    ReplyScript script;
+    script.path = path;
+    script.body = body;
+    control::Script(script);
+}
+
 // The next reply of `path` is `body`, sent after `delayMs`.
 inline void ScriptSlowReply(const std::string& path, const std::string& body, int delayMs) {
     ReplyScript script;
