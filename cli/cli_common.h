@@ -37,3 +37,4 @@ void AddVersionCommand(CLI::App& app);
 void AddFtpCommands(CLI::App& app);
 void AddUpdateCommands(CLI::App& app);
 void AddUploadCommands(CLI::App& app);
+void AddEmailCommand(CLI::App& app);

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     AddFtpCommands(app);
     AddUpdateCommands(app);
     AddUploadCommands(app);
+    AddEmailCommand(app);
 
     try {
         app.parse(argc, argv);

@@ -1,14 +1,9 @@
 // vanta upload, vanta asset delete, vanta disk-space: background uploads from the command line.
 #include "cli/cli_common.h"
+#include "cli/job_progress.h"
 
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -26,12 +21,6 @@ struct UploadArgs {
 UploadArgs& Args() {
     static UploadArgs args;
     return args;
-}
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-    g_interrupted = 1;
 }
 
 // ADDRESS[:VIEWTYPE[:NAME]]; the name may itself hold colons.
@@ -67,69 +56,6 @@ struct RecipientList {
     }
 };
 
-std::uint64_t TotalSize(const std::vector<std::string>& files) {
-    std::uint64_t total = 0;
-    for (const std::string& file : files) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(file, error);
-        if (!error) {
-            total += size;
-        }
-    }
-    return total;
-}
-
-std::string Bytes(double bytes) {
-    const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
-    int unit = 0;
-    while (bytes >= 1024.0 && unit < 4) {
-        bytes /= 1024.0;
-        ++unit;
-    }
-    char text[32];
-    std::snprintf(text, sizeof(text), unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
-    return text;
-}
-
-// One line on stderr, redrawn in place: the bar, the percentage, the bytes and the rate.
-class ProgressBar {
-public:
-    explicit ProgressBar(std::uint64_t total) : m_total(total), m_tty(isatty(STDERR_FILENO)) {}
-
-    void Show(unsigned int percent, bool finishing) {
-        const auto now = std::chrono::steady_clock::now();
-        const unsigned int shown = percent > 100 ? 100 : percent;
-        const double sent = static_cast<double>(m_total) * shown / 100.0;
-        const double seconds = std::chrono::duration<double>(now - m_start).count();
-        const double rate = seconds > 0 ? sent / seconds : 0;
-        // Without a terminal a new line is written only when the figure moves by a tenth.
-        if (!m_tty && shown / 10 == m_lastTenth && !finishing) {
-            return;
-        }
-        m_lastTenth = shown / 10;
-        constexpr unsigned int width = 30;
-        const unsigned int filled = shown * width / 100;
-        std::string bar(filled, '#');
-        bar.append(width - filled, '.');
-        std::fprintf(stderr, "%s[%s] %3u%%  %s / %s  %s/s%s%s", m_tty ? "\r" : "", bar.c_str(),
-                     shown, Bytes(sent).c_str(), Bytes(static_cast<double>(m_total)).c_str(),
-                     Bytes(rate).c_str(), finishing ? "  notifying recipients" : "",
-                     m_tty ? "\033[K" : "\n");
-        std::fflush(stderr);
-    }
-    void End() {
-        if (m_tty) {
-            std::fputc('\n', stderr);
-        }
-    }
-
-private:
-    std::uint64_t m_total;
-    bool m_tty;
-    unsigned int m_lastTenth = 11;
-    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
-};
-
 int RunUpload() {
     const UploadArgs& args = Args();
     RecipientList recipients;
@@ -151,24 +77,8 @@ int RunUpload() {
         return Report("QDX_UploadAsset", started, 1, {});
     }
 
-    auto* previous = std::signal(SIGINT, OnInterrupt);
-    ProgressBar bar(TotalSize(args.files));
-    bool cancelled = false;
-    bool sawTransfer = false;
-    while (QDX_IsUploading()) {
-        const unsigned int percent = QDX_GetUploadProgress();
-        sawTransfer = sawTransfer || percent > 0;
-        // Progress falls back to 0 once the transfer phase is over.
-        bar.Show(percent, sawTransfer && percent == 0);
-        if (g_interrupted && !cancelled) {
-            std::fprintf(stderr, "\ninterrupted: cancelling the upload...\n");
-            // Waits for the worker; 0 means the job is past its transfer phase and finishes.
-            cancelled = QDX_CancelUpload(0xFFFFFFFF) == 1;
-            g_interrupted = 0;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    std::signal(SIGINT, previous);
+    ProgressBar bar(TotalSize(args.files), "notifying recipients");
+    const bool cancelled = WatchJob(bar, "upload");
 
     CString status;
     unsigned long code = 0;

@@ -1,0 +1,169 @@
+// The email info file's text, the temporary directory it lives in, and how it is written.
+#include "email/info_file.h"
+#include "platform/cfile.h"
+#include "platform/temp_path.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+CStringArray Array(std::initializer_list<const char*> items) {
+    CStringArray array;
+    for (const char* item : items) {
+        array.Add(CString(item));
+    }
+    return array;
+}
+
+std::string Build(std::initializer_list<const char*> addresses, const char* subject,
+                  const char* message, std::initializer_list<const char*> names, const char* sn) {
+    return BuildEmailInfo(Array(addresses), CString(subject), CString(message), Array(names),
+                          CString(sn))
+        .str();
+}
+
+TEST(EmailInfoText, DocumentedExampleByteForByte) {
+    EXPECT_EQ(Build({"S", "A", "B"}, "Hello", "First line\nSecond line", {"a.jpg"}, "N"),
+              "TO: A\r\nTO: B\r\nFR: S\r\nSU: Hello\r\nMS: First line\r\nMS: Second line\r\n"
+              "FL: a.jpg\r\nSN: N\r\n");
+}
+
+TEST(EmailInfoText, OneAddressIsTheSenderAndNothingElse) {
+    EXPECT_EQ(Build({"me@example.com"}, "", "", {}, ""), "FR: me@example.com\r\nSU: \r\nSN: \r\n");
+}
+
+TEST(EmailInfoText, MessageIsCutAtEveryLineFeedAndEmptyPiecesAreDropped) {
+    EXPECT_EQ(Build({"S"}, "s", "a\n\nb\n", {}, "N"),
+              "FR: S\r\nSU: s\r\nMS: a\r\nMS: b\r\nSN: N\r\n");
+    EXPECT_EQ(Build({"S"}, "s", "\n\nx", {}, "N"), "FR: S\r\nSU: s\r\nMS: x\r\nSN: N\r\n");
+    EXPECT_EQ(Build({"S"}, "s", "\n", {}, "N"), "FR: S\r\nSU: s\r\nSN: N\r\n");
+    // A CR before the LF stays with its piece, as does one inside a piece.
+    EXPECT_EQ(Build({"S"}, "s", "one\r\ntw\ro\r\n", {}, "N"),
+              "FR: S\r\nSU: s\r\nMS: one\r\r\nMS: tw\ro\r\r\nSN: N\r\n");
+}
+
+TEST(EmailInfoText, LineBreaksInSingleLineValuesAddNoLine) {
+    const std::string text = Build({"me@example.com\r\nTO: thief@example.com", "you@example.com\n"},
+                                   "Hi\r\nTO: x@y", "m", {"a\nb.jpg"}, "N\rTO: z@y");
+    EXPECT_EQ(text, "TO: you@example.com \r\nFR: me@example.com  TO: thief@example.com\r\n"
+                    "SU: Hi  TO: x@y\r\nMS: m\r\nFL: a b.jpg\r\nSN: N TO: z@y\r\n");
+}
+
+TEST(EmailInfoText, FileNamesInOrderAfterTheMessage) {
+    EXPECT_EQ(Build({"S", "T"}, "s", "", {"b.png", "a.txt", "b.png"}, "N"),
+              "TO: T\r\nFR: S\r\nSU: s\r\nFL: b.png\r\nFL: a.txt\r\nFL: b.png\r\nSN: N\r\n");
+}
+
+// Runs with TMPDIR set to a fresh directory and puts the old value back afterwards.
+class TempDirectory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* old = std::getenv("TMPDIR")) {
+            saved_ = old;
+            hadSaved_ = true;
+        }
+        char name[] = "/tmp/vanta-unit-tmp.XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        dir_ = name;
+        setenv("TMPDIR", dir_.c_str(), 1);
+    }
+    void TearDown() override {
+        if (hadSaved_) {
+            setenv("TMPDIR", saved_.c_str(), 1);
+        } else {
+            unsetenv("TMPDIR");
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::string dir_;
+    std::string saved_;
+    bool hadSaved_ = false;
+};
+
+TEST_F(TempDirectory, FromTmpdirWithTheSeparatorAddedAndTheBufferContract) {
+    char buffer[260];
+    const DWORD length = GetTempPathA(sizeof(buffer), buffer);
+    EXPECT_EQ(std::string(buffer), dir_ + "/");
+    EXPECT_EQ(length, dir_.size() + 1);
+    // Too small by the NUL: the length needed, NUL included, and the buffer is not written.
+    char small[260] = "untouched";
+    EXPECT_EQ(GetTempPathA(length, small), length + 1);
+    EXPECT_STREQ(small, "untouched");
+    EXPECT_EQ(EmailInfoPath().str(), dir_ + "/~emailinfo.qorl");
+
+    setenv("TMPDIR", (dir_ + "/").c_str(), 1);
+    ASSERT_EQ(GetTempPathA(sizeof(buffer), buffer), length);
+    EXPECT_EQ(std::string(buffer), dir_ + "/");
+}
+
+TEST_F(TempDirectory, WithoutTmpdirAPrivateDirectoryOfTheUser) {
+    unsetenv("TMPDIR");
+    char buffer[260];
+    ASSERT_GT(GetTempPathA(sizeof(buffer), buffer), 0U);
+    const std::string expected = "/tmp/vanta-" + std::to_string(geteuid()) + "/";
+    EXPECT_EQ(std::string(buffer), expected);
+    struct stat info {};
+    ASSERT_EQ(lstat(expected.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_uid, geteuid());
+    // An empty TMPDIR counts as unset.
+    setenv("TMPDIR", "", 1);
+    ASSERT_GT(GetTempPathA(sizeof(buffer), buffer), 0U);
+    EXPECT_EQ(std::string(buffer), expected);
+}
+
+TEST_F(TempDirectory, InfoFileReplacesAnOlderOneAndIsTheOwnersOnly) {
+    const std::string path = dir_ + "/~emailinfo.qorl";
+    std::ofstream(path) << "an older and much longer text";
+    WriteEmailInfo(CString(path), CString("FR: a\r\n"));
+    EXPECT_EQ(Read(path), "FR: a\r\n");
+    std::filesystem::remove(path);
+    WriteEmailInfo(CString(path), CString("FR: b\r\n"));
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600U);
+    EXPECT_EQ(Read(path), "FR: b\r\n");
+}
+
+TEST_F(TempDirectory, APlantedLinkIsNotFollowed) {
+    const std::string target = dir_ + "/target";
+    const std::string path = dir_ + "/~emailinfo.qorl";
+    std::ofstream(target) << "precious";
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+    EXPECT_THROW(WriteEmailInfo(CString(path), CString("FR: a\r\n")), CFileException);
+    EXPECT_EQ(Read(target), "precious");
+    // A dangling link would otherwise create its target.
+    const std::string dangling = dir_ + "/made-by-link";
+    std::filesystem::remove(path);
+    ASSERT_EQ(symlink(dangling.c_str(), path.c_str()), 0);
+    EXPECT_THROW(WriteEmailInfo(CString(path), CString("FR: a\r\n")), CFileException);
+    EXPECT_FALSE(std::filesystem::exists(dangling));
+}
+
+TEST_F(TempDirectory, DeleteFileRemovesTheLinkNotItsTarget) {
+    const std::string target = dir_ + "/target";
+    const std::string link = dir_ + "/link";
+    std::ofstream(target) << "x";
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_TRUE(DeleteFileA(link.c_str()));
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_FALSE(DeleteFileA(link.c_str()));
+}
+} // namespace
