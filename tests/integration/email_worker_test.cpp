@@ -1,0 +1,218 @@
+// The email worker: cancels before and during the transfer and what they leave on the host, a
+// transfer that fails, and the mail request's reply deciding the job's result.
+#include "child_process.h"
+#include "email_checks.h"
+
+#include <gmock/gmock.h>
+
+#include <sys/stat.h>
+
+using namespace vanta::test;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+constexpr unsigned long kWaitForever = 0xFFFFFFFF;
+
+// Lets a reader that waits in open() on the FIFO `path` go on: a writer end opened and closed
+// at once. Only succeeds while a reader is there, so it waits for one.
+bool ReleaseReader(const std::string& path) {
+    return WaitUntil([&] {
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd < 0) {
+            return false;
+        }
+        close(fd);
+        return true;
+    });
+}
+
+// Session directories left on the host.
+std::vector<std::string> SessionsOnHost() {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(ServiceDataDir()) / "ftp" / "assets", error)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+class EmailWorker : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(TempDir().empty());
+        DiscardJob();
+        control::Reset(true);
+        std::filesystem::remove(LocalInfoPath());
+    }
+    void TearDown() override {
+        control::FtpFaults(nlohmann::json::object());
+        if (QDX_IsUploading()) {
+            QDX_CancelUpload(kWaitForever);
+            Status();
+        }
+    }
+
+    // Two shared files and a message long enough that the info file takes many blocks.
+    void TwoFiles(EmailShare& share) {
+        share.Address("ann@example.com").Address("bob@example.com");
+        share.File(files_.Write("a.bin", Pattern(3000, 1)));
+        share.File(files_.Write("b.bin", Pattern(3000, 2)));
+        share.message = CString(std::string(60, 'm') + "\n");
+        for (int i = 0; i < 11; ++i) {
+            share.message += share.message;
+        }
+    }
+
+    LocalFiles files_;
+};
+
+TEST_F(EmailWorker, CancelWhileMeasuringRemovesTheDirectoryAndSendsNothing) {
+    // Opening a FIFO blocks until a writer comes: the worker is held in its measuring step
+    // until the cancel has been recorded.
+    const std::string first = files_.Path("first.fifo");
+    const std::string second = files_.Path("second.fifo");
+    ASSERT_EQ(mkfifo(first.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(second.c_str(), 0600), 0);
+    EmailShare share;
+    share.Address("ann@example.com").Address("bob@example.com").File(first).File(second);
+    // QDX_Email opens both itself to learn their names.
+    std::thread opener([&] { ReleaseReader(first) && ReleaseReader(second); });
+    ASSERT_EQ(share.Start(), 1U);
+    opener.join();
+    const std::vector<std::string> created = SessionsOnHost();
+    ASSERT_EQ(created.size(), 1U);
+
+    EXPECT_EQ(QDX_CancelUpload(0), 0U);
+    ASSERT_TRUE(ReleaseReader(first));
+    ASSERT_TRUE(ReleaseReader(second));
+    EXPECT_EQ(Status("as passed").code, 16384U);
+
+    EXPECT_THAT(FtpCommands("RMD"), ElementsAre("RMD /assets/" + created[0]));
+    EXPECT_THAT(FtpCommands("STOR"), IsEmpty());
+    EXPECT_THAT(SessionsOnHost(), IsEmpty());
+    EXPECT_THAT(Bodies(kFireEmailsPath), IsEmpty());
+    EXPECT_TRUE(std::filesystem::exists(LocalInfoPath()));
+    // The worker never left its transfer phase, so the ended job is still cancellable.
+    EXPECT_EQ(QDX_CancelUpload(0), 1U);
+}
+
+TEST_F(EmailWorker, CancelDuringTheTransferTakesEveryFileAndTheDirectoryOffTheHost) {
+    control::FtpFaults({{"delay_ms", 300}});
+    EmailShare share;
+    TwoFiles(share);
+    ASSERT_EQ(share.Start(), 1U);
+    const std::string storeInfo = std::string("STOR ") + kInfoName;
+    ASSERT_TRUE(WaitUntil([&] { return FtpCommands("STOR").size() == 3; }));
+    ASSERT_EQ(FtpCommands("STOR").back(), storeInfo);
+    EXPECT_GT(QDX_GetUploadProgress(), 0U);
+    EXPECT_EQ(QDX_CancelUpload(0), 0U);
+    control::FtpFaults(nlohmann::json::object());
+    EXPECT_EQ(Status().code, 16384U);
+
+    EXPECT_THAT(FtpCommands("DELE"),
+                ElementsAre("DELE a.bin", "DELE b.bin", std::string("DELE ") + kInfoName));
+    EXPECT_EQ(FtpCommands("RMD").size(), 1U);
+    EXPECT_THAT(SessionsOnHost(), IsEmpty());
+    EXPECT_THAT(Bodies(kFireEmailsPath), IsEmpty());
+    EXPECT_TRUE(OutboxMessages().empty());
+    EXPECT_TRUE(std::filesystem::exists(LocalInfoPath()));
+    // The clean-up ended the transfer phase.
+    EXPECT_EQ(QDX_CancelUpload(0), 0U);
+}
+
+TEST_F(EmailWorker, AFileGoneBeforeTheCleanUpIsSkippedAndTheOthersStillGo) {
+    control::FtpFaults({{"delay_ms", 300}});
+    EmailShare share;
+    TwoFiles(share);
+    ASSERT_EQ(share.Start(), 1U);
+    ASSERT_TRUE(WaitUntil([] { return FtpCommands("STOR").size() == 2; }));
+    // a.bin is on the host by now; without its local file its name cannot be learnt.
+    std::filesystem::remove(files_.Path("a.bin"));
+    ASSERT_TRUE(WaitUntil([] { return FtpCommands("STOR").size() == 3; }));
+    EXPECT_EQ(QDX_CancelUpload(0), 0U);
+    control::FtpFaults(nlohmann::json::object());
+    EXPECT_EQ(Status().code, 16384U);
+
+    EXPECT_THAT(FtpCommands("DELE"), ElementsAre("DELE b.bin", std::string("DELE ") + kInfoName));
+    const std::vector<std::string> left = SessionsOnHost();
+    ASSERT_EQ(left.size(), 1U);
+    EXPECT_THAT(HostFiles(left[0]), ElementsAre("a.bin"));
+    EXPECT_THAT(Bodies(kFireEmailsPath), IsEmpty());
+}
+
+TEST_F(EmailWorker, AFailedTransferGivesSixteenWithoutMailsAndKeepsTheInfoFile) {
+    control::FtpFaults({{"refuse_login", true}});
+    EmailShare share;
+    TwoFiles(share);
+    ASSERT_EQ(share.Start(), 1U);
+    const JobStatus status = Status("as passed");
+    EXPECT_EQ(status.code, 16U);
+    EXPECT_EQ(status.text, "");
+    EXPECT_THAT(Bodies(kFireEmailsPath), IsEmpty());
+    EXPECT_TRUE(OutboxMessages().empty());
+    EXPECT_TRUE(std::filesystem::exists(LocalInfoPath()));
+
+    // The next share replaces the left-over info file and gets through.
+    control::FtpFaults(nlohmann::json::object());
+    ASSERT_EQ(share.Start(), 1U);
+    EXPECT_EQ(Status().code, 1U);
+    EXPECT_EQ(OutboxMessages().size(), 1U);
+    EXPECT_FALSE(std::filesystem::exists(LocalInfoPath()));
+}
+
+TEST_F(EmailWorker, TheMailRequestsReplyDecidesTheResult) {
+    struct Case {
+        std::string reply;
+        int delayMs;
+        unsigned long expected;
+    };
+    // Only a first value of exactly FAIL is a refusal; a trailing line feed makes it another
+    // value. A reply later than the channel's limit fails the channel.
+    for (const Case& c : {Case{"", 0, 1}, Case{"OK", 0, 1}, Case{"result=FAIL", 0, 0},
+                          Case{"result=FAIL&sent=0", 0, 0}, Case{"result=FAIL\n", 0, 1},
+                          Case{"result=OK&sent=1", 3000, 32}}) {
+        SCOPED_TRACE(c.reply);
+        control::Reset(true);
+        ScriptSlowReply(kFireEmailsPath, c.reply, c.delayMs);
+        EmailShare share;
+        share.Address("ann@example.com").File(files_.Write("a.txt", "a"));
+        ASSERT_EQ(share.Start(), 1U);
+        const JobStatus status = Status("as passed");
+        EXPECT_EQ(status.code, c.expected);
+        EXPECT_EQ(status.text, "");
+        const std::string session = SessionFromFtpLog();
+        EXPECT_THAT(Bodies(kFireEmailsPath), ElementsAre("SessionName=" + session + "\n"));
+        EXPECT_THAT(HostFiles(session), ElementsAre("a.txt", kInfoName));
+        // The local info file goes before the mails are asked for, whatever the answer.
+        EXPECT_FALSE(std::filesystem::exists(LocalInfoPath()));
+    }
+}
+
+TEST_F(EmailWorker, TheVantaCommandSharesFilesAndReportsTheResult) {
+    const std::string message = files_.Write("message.txt", "See you\nsoon\n");
+    const ChildResult run =
+        RunChild({CliPath(), "email", "--from", "ann@example.com", "--to", "bob@example.com",
+                  "--to", "cy@example.com", "--subject", "Trip", "--message-file", message, "--sn",
+                  "Ann", files_.Write("a.txt", "alpha"), files_.Write("b.txt", "beta")},
+                 {.env = {{"VANTA_REGISTRY", RegistryPath()}, {"TMPDIR", TempDir()}}});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(Contains(run.out, "QDX_Email: SUCCESS (1)")) << run.out;
+    const std::vector<std::string> mails = OutboxMessages();
+    ASSERT_EQ(mails.size(), 2U);
+    EXPECT_TRUE(Contains(mails[0], "Subject: Trip"));
+    EXPECT_TRUE(Contains(mails[0], "See you\r\nsoon\r\n"));
+    EXPECT_TRUE(Contains(mails[0], "filename=\"a.txt\""));
+    EXPECT_TRUE(Contains(mails[0], "filename=\"b.txt\""));
+
+    // A missing file: the export's result by name, exit status 1, nothing sent.
+    const ChildResult missing =
+        RunChild({CliPath(), "email", "--from", "ann@example.com", "--to", "bob@example.com",
+                  "--subject", "x", "--message", "m", files_.Path("missing.txt")},
+                 {.env = {{"VANTA_REGISTRY", RegistryPath()}, {"TMPDIR", TempDir()}}});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(Contains(missing.out, "QDX_Email: LOCAL_FILE_ERROR (8)")) << missing.out;
+    EXPECT_EQ(OutboxMessages().size(), 2U);
+}
+} // namespace
