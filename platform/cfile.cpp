@@ -1,6 +1,8 @@
 #include "platform/cfile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,7 +51,8 @@ int OpenMode(UINT flags) {
 }
 } // namespace
 
-CFile::CFile(LPCTSTR fileName, UINT openFlags) : m_path(fileName) {
+CFile::CFile(LPCTSTR fileName, UINT openFlags)
+    : m_path(fileName), m_readOnly((openFlags & (modeWrite | modeReadWrite)) == 0) {
     do {
         m_fd = ::open(m_path.GetString(), OpenMode(openFlags),
                       (openFlags & modePrivate) ? 0600 : 0666);
@@ -82,16 +85,36 @@ std::uint64_t CFile::GetLength() const {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-UINT CFile::Read(void* buffer, UINT count) {
+size_t CFile::ReadSome(void* buffer, size_t count) {
     while (true) {
         const ssize_t got = ::read(m_fd, buffer, count);
         if (got >= 0) {
-            return static_cast<UINT>(got);
+            return static_cast<size_t>(got);
         }
         if (errno != EINTR) {
             Throw(errno);
         }
     }
+}
+
+UINT CFile::Read(void* buffer, UINT count) {
+    if (!m_readOnly || count >= kReadAheadBytes) {
+        if (m_aheadStart == m_aheadEnd) {
+            return static_cast<UINT>(ReadSome(buffer, count));
+        }
+    } else if (m_aheadStart == m_aheadEnd) {
+        if (!m_ahead) {
+            m_ahead = std::make_unique<char[]>(kReadAheadBytes);
+        }
+        m_aheadStart = 0;
+        m_aheadEnd = ReadSome(m_ahead.get(), kReadAheadBytes);
+    }
+    const size_t piece = std::min<size_t>(count, m_aheadEnd - m_aheadStart);
+    if (piece > 0) {
+        std::memcpy(buffer, m_ahead.get() + m_aheadStart, piece);
+        m_aheadStart += piece;
+    }
+    return static_cast<UINT>(piece);
 }
 
 void CFile::Write(const void* buffer, UINT count) {

@@ -5,7 +5,9 @@
 #include "platform/win_types.h"
 #include "vanta/cstring.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 class CFileException {
 public:
@@ -54,7 +56,9 @@ public:
     virtual ~CFile();
 
     std::uint64_t GetLength() const;
-    // Up to `count` bytes; 0 only at the end of the file.
+    // Up to `count` bytes; 0 only at the end of the file. A file opened read-only reads ahead
+    // in pieces of kReadAheadBytes, so that callers reading small blocks do not pay a system
+    // call per block.
     UINT Read(void* buffer, UINT count);
     // All `count` bytes, or a CFileException.
     void Write(const void* buffer, UINT count);
@@ -64,9 +68,16 @@ public:
     CString GetFileName() const;
     const CString& GetFilePath() const { return m_path; }
 
+    static constexpr size_t kReadAheadBytes = 64 * 1024;
+
 private:
     [[noreturn]] void Throw(int osError) const;
+    size_t ReadSome(void* buffer, size_t count);
 
     int m_fd = -1;
     CString m_path;
+    bool m_readOnly = false;
+    std::unique_ptr<char[]> m_ahead; // read-only files: bytes read but not yet handed out
+    size_t m_aheadStart = 0;
+    size_t m_aheadEnd = 0;
 };
