@@ -20,6 +20,10 @@ void GlobalInitOnce() {
 constexpr int kPollSliceMs = 250;
 } // namespace
 
+void InitInternetLayer() {
+    GlobalInitOnce();
+}
+
 CurlTransfer::CurlTransfer(CInternetSession& session, DWORD_PTR context)
     : m_session(session), m_context(context) {
     GlobalInitOnce();

@@ -16,6 +16,12 @@
 
 class CInternetSession;
 
+// Sets libcurl, and the TLS library beneath it, up for the process; later calls do nothing.
+// The library calls it while it loads, so that the TLS library's exit handler is registered
+// before the library's own unload step and therefore runs after it: that step may still wait
+// for a job's worker that is using the network.
+void InitInternetLayer();
+
 class CurlTransfer {
 public:
     // Notifications go to `session` with `context`; the easy handle is made here and raises

@@ -4,6 +4,7 @@
 // definitions is the order of start-up: FormHeaders, then ServerAddress (which the registry
 // read fills), then the module's entry into the framework's module chain. Unload runs in
 // reverse: the module leaves the chain, then ServerAddress and FormHeaders are destroyed.
+#include "platform/curl_transfer.h"
 #include "platform/extension_module.h"
 #include "transport/globals.h"
 #include "upload/upload_job.h"
@@ -24,6 +25,9 @@ AFX_EXTENSION_MODULE g_extensionModule;
 class ModuleEntry {
 public:
     ModuleEntry() {
+        // Before this entry's unload step is registered, so that the network layer's own exit
+        // work comes after it: a job's worker may still be using the network then.
+        InitInternetLayer();
         if (AfxInitExtensionModule(g_extensionModule, &g_extensionModule)) {
             // The chain owns the entry from here on.
             new CDynLinkLibrary(g_extensionModule);

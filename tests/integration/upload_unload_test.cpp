@@ -25,18 +25,14 @@ TEST(UploadUnload, ExitWithARunningJobCancelsItAndWaitsForTheWorker) {
     const std::string path = files.Write("slow.bin", Pattern(50000));
     // Every FTP reply waits, so the worker is still logging in when the process exits.
     control::FtpFaults({{"delay_ms", 400}});
-    // At exit the TLS library's own exit handler has run before the library unloads, so the
-    // worker's last requests leave some of its per-thread state unfreed, which the leak check
-    // would report; memory errors are still reported.
     const ChildResult result = RunChild({HelperPath("upload_unload_probe"), "exit-running", path},
-                                        ChildOptions{.env = {{"ASAN_OPTIONS", "detect_leaks=0"}},
-                                                     .timeout = std::chrono::seconds(30)});
+                                        ChildOptions{.timeout = std::chrono::seconds(30)});
     control::FtpFaults(nlohmann::json::object());
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "running=1\n");
-    EXPECT_THAT(result.err, Not(HasSubstr("ERROR: AddressSanitizer")));
+    // Neither the worker nor the network layer beneath it may outlive what it uses.
+    EXPECT_THAT(result.err, Not(HasSubstr("Sanitizer")));
     EXPECT_THAT(result.err, Not(HasSubstr("runtime error")));
-    EXPECT_THAT(result.err, Not(HasSubstr("WARNING: ThreadSanitizer")));
     // The worker saw the cancel request after registering the asset and withdrew it.
     EXPECT_THAT(Bodies(kDeleteAssetPath),
                 ElementsAre("user_id=alice&asset_num =1&product_id =3\n"));
