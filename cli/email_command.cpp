@@ -60,25 +60,15 @@ int RunEmail() {
     for (INT_PTR i = 0; i < files.GetSize(); ++i) {
         sent.push_back(files.GetAt(i).str());
     }
-    ProgressBar bar(TotalSize(sent), "requesting the mails");
-    const bool cancelled = WatchJob(bar, "email");
-
-    CString status;
-    unsigned long code = 0;
-    QDX_GetAssetUploadStatus(status, code);
-    if (code == 1) {
-        bar.Show(100, false);
-    }
-    bar.End();
+    const JobOutcome outcome = FollowJob(TotalSize(sent), "requesting the mails", "email");
     nlohmann::ordered_json fields;
-    if (cancelled) {
-        // The cancelled job was discarded with its code; the worker removed what it had sent.
-        code = 16384;
+    if (outcome.cancelled) {
+        // The worker removed from the service what it had sent.
         fields["rollback"] = "the files sent so far were removed from the service";
     }
     fields["recipients"] = args.to.size();
     fields["files"] = args.files.size();
-    return Report("QDX_Email", static_cast<unsigned int>(code), 1, fields);
+    return Report("QDX_Email", outcome.code, 1, fields);
 }
 } // namespace
 

@@ -92,3 +92,19 @@ bool WatchJob(ProgressBar& bar, const char* what) {
     std::signal(SIGINT, previous);
     return cancelled;
 }
+
+JobOutcome FollowJob(std::uint64_t total, std::string finishing, const char* what) {
+    ProgressBar bar(total, std::move(finishing));
+    JobOutcome outcome;
+    outcome.cancelled = WatchJob(bar, what);
+    CString status;
+    unsigned long code = 0;
+    QDX_GetAssetUploadStatus(status, code);
+    if (code == 1) {
+        bar.Show(100, false);
+    }
+    bar.End();
+    outcome.code = outcome.cancelled ? 16384u : static_cast<unsigned int>(code);
+    outcome.status = status.str();
+    return outcome;
+}

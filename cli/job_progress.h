@@ -32,3 +32,14 @@ private:
 // the cancel was taken and the job discarded, so its own result code is gone; false when the
 // job ran to its end (a Ctrl-C after the transfer phase cannot stop it).
 bool WatchJob(ProgressBar& bar, const char* what);
+
+// How a job that a command followed to its end came out.
+struct JobOutcome {
+    bool cancelled = false; // Ctrl-C stopped it; the job was discarded with its own code
+    unsigned int code = 0;  // the worker's result; 16384 after a cancel
+    std::string status;     // the job's status text
+};
+
+// Follows the current job on a progress bar over `total` bytes until its thread ends, then
+// reads its result.
+JobOutcome FollowJob(std::uint64_t total, std::string finishing, const char* what);

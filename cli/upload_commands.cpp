@@ -77,29 +77,19 @@ int RunUpload() {
         return Report("QDX_UploadAsset", started, 1, {});
     }
 
-    ProgressBar bar(TotalSize(args.files), "notifying recipients");
-    const bool cancelled = WatchJob(bar, "upload");
-
-    CString status;
-    unsigned long code = 0;
-    QDX_GetAssetUploadStatus(status, code);
-    if (code == 1) {
-        bar.Show(100, false);
-    }
-    bar.End();
+    const JobOutcome outcome = FollowJob(TotalSize(args.files), "notifying recipients", "upload");
     nlohmann::ordered_json fields;
-    if (cancelled) {
+    if (outcome.cancelled) {
         // The cancelled job was discarded, so its code is gone; the asset number tells how
         // far the worker had got.
-        code = 16384;
         fields["rollback"] = assetNum.IsEmpty()
                                  ? "cancelled before the asset was registered"
                                  : "asset " + assetNum.str() + " withdrawn from the service";
     }
     fields["asset_number"] = assetNum.str();
     fields["password"] = password.str();
-    fields["page_address"] = status.str();
-    return Report("QDX_UploadAsset", static_cast<unsigned int>(code), 1, fields);
+    fields["page_address"] = outcome.status;
+    return Report("QDX_UploadAsset", outcome.code, 1, fields);
 }
 
 void AddUpload(CLI::App& app) {
