@@ -199,4 +199,21 @@ TEST_F(EmailWorker, TheVantaCommandSharesFilesAndReportsTheResult) {
     EXPECT_TRUE(Contains(mails[0], "filename=\"a.txt\""));
     EXPECT_TRUE(Contains(mails[0], "filename=\"b.txt\""));
 }
+
+TEST_F(EmailWorker, TheVantaCommandCancelsOnCtrlCAndLeavesNothingOnTheHost) {
+    // Slow FTP replies hold the job in its transfer when the interrupt comes.
+    control::FtpFaults({{"delay_ms", 150}});
+    const ChildResult run = RunChild(
+        {CliPath(), "email", "--from", "ann@example.com", "--to", "bob@example.com", "--subject",
+         "Trip", "--message", "hello", files_.Write("a.txt", std::string(200000, 'a'))},
+        {.env = {{"VANTA_REGISTRY", RegistryPath()}, {"TMPDIR", TempDir()}},
+         .timeout = std::chrono::milliseconds(60000),
+         .interruptOnStderr = "0%"});
+    control::FtpFaults(nlohmann::json::object());
+    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    EXPECT_TRUE(Contains(run.out, "CANCELLED (16384)")) << run.out;
+    EXPECT_THAT(SessionsOnHost(), IsEmpty());
+    EXPECT_THAT(Bodies(kFireEmailsPath), IsEmpty());
+    EXPECT_TRUE(OutboxMessages().empty());
+}
 } // namespace

@@ -264,4 +264,21 @@ TEST_F(UploadWorker, CommandLineUploadPrintsTheOutcome) {
                                       "&Email1=carol@example.com&ViewType1=0&RecipName1=\n")));
     EXPECT_THAT(Bodies(kCreateAssetPath), ElementsAre(HasSubstr("&FileCnt=1&File=photo.jpg\n")));
 }
+
+TEST_F(UploadWorker, CommandLineCtrlCCancelsTheUploadAndWithdrawsTheAsset) {
+    const std::string path = files_.Write("big.jpg", Pattern(2000000));
+    // Slow FTP replies hold the job before or in its transfer when the interrupt comes.
+    control::FtpFaults({{"delay_ms", 300}});
+    const ChildResult result =
+        RunChild({CliPath(), "upload", "--user", "alice", "--product", "3", "--name", "Trip", path},
+                 {.timeout = std::chrono::milliseconds(60000), .interruptOnStderr = "0%"});
+    EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
+    EXPECT_THAT(result.out, HasSubstr("CANCELLED (16384)"));
+    EXPECT_THAT(result.out, HasSubstr("rollback"));
+    // Cancelled before or after registration, no asset stays on record and nobody is told.
+    CObList assets;
+    EXPECT_EQ(QDX_GetAssetList("alice", "3", assets, nullptr), 2048U);
+    EXPECT_TRUE(assets.IsEmpty());
+    EXPECT_FALSE(Requested(kSmtpMailPath));
+}
 } // namespace

@@ -155,6 +155,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
     ChildResult result;
     const auto deadline = std::chrono::steady_clock::now() + options.timeout;
     bool outOpen = true, errOpen = true;
+    bool interrupted = options.interruptOnStderr.empty();
     char buffer[65536];
     while (outOpen || errOpen || in.Write() >= 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -194,6 +195,11 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
             if (r > 0) {
                 (fds[i].fd == out.Read() ? result.out : result.err)
                     .append(buffer, static_cast<size_t>(r));
+                if (!interrupted &&
+                    result.err.find(options.interruptOnStderr) != std::string::npos) {
+                    kill(pid, SIGINT);
+                    interrupted = true;
+                }
             } else if (r == 0 || (errno != EINTR && errno != EAGAIN)) {
                 (fds[i].fd == out.Read() ? outOpen : errOpen) = false;
             }
