@@ -2,6 +2,7 @@
 
 #include "platform/internet_exception.h"
 #include "platform/internet_file.h"
+#include "platform/service_url.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -23,31 +24,6 @@ std::string Escape(CURL* easy, const std::string& text) {
     }
     std::string result = escaped;
     curl_free(escaped);
-    return result;
-}
-
-// "ftp://server:port/" + `escapedPath`, built with libcurl's URL API. With libcurl's no-CWD
-// file method the escaped path reaches the server as one argument, slashes included.
-std::string BuildUrl(const std::string& server, INTERNET_PORT port,
-                     const std::string& escapedPath) {
-    CURLU* url = curl_url();
-    if (url == nullptr) {
-        throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR, CURLE_OUT_OF_MEMORY);
-    }
-    const std::string portText = std::to_string(port == 0 ? INTERNET_DEFAULT_FTP_PORT : port);
-    const std::string path = "/" + escapedPath;
-    char* text = nullptr;
-    const bool built = curl_url_set(url, CURLUPART_SCHEME, "ftp", 0) == CURLUE_OK &&
-                       curl_url_set(url, CURLUPART_HOST, server.c_str(), 0) == CURLUE_OK &&
-                       curl_url_set(url, CURLUPART_PORT, portText.c_str(), 0) == CURLUE_OK &&
-                       curl_url_set(url, CURLUPART_PATH, path.c_str(), 0) == CURLUE_OK &&
-                       curl_url_get(url, CURLUPART_URL, &text, 0) == CURLUE_OK;
-    std::string result = built ? text : "";
-    curl_free(text);
-    curl_url_cleanup(url);
-    if (!built) {
-        throw CInternetException(ERROR_INTERNET_INVALID_URL, CURLE_URL_MALFORMAT);
-    }
     return result;
 }
 
@@ -193,7 +169,11 @@ CurlTransfer& CFtpConnection::Prepare(const std::string& path, bool binary) {
     CurlTransfer& transfer = *m_transfer;
     CURL* easy = transfer.Easy();
     transfer.Reset();
-    const std::string url = BuildUrl(m_server, m_port, path.empty() ? "" : Escape(easy, path));
+    // With libcurl's no-CWD file method the escaped path reaches the server as one argument,
+    // slashes included.
+    const std::string url =
+        ServiceUrl("ftp", m_server, m_port == 0 ? INTERNET_DEFAULT_FTP_PORT : m_port,
+                   "/" + (path.empty() ? std::string() : Escape(easy, path)), false);
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_USERNAME, m_userName.c_str());
     curl_easy_setopt(easy, CURLOPT_PASSWORD, m_password.c_str());

@@ -2,36 +2,12 @@
 
 #include "platform/internet_constants.h"
 #include "platform/internet_exception.h"
+#include "platform/service_url.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-// Builds "http://server:port/object" with libcurl's URL API. The object path is
-// percent-encoded where it holds bytes that may not stand in a request line, so a caller's
-// path can never add a header or a second request.
-std::string BuildUrl(const std::string& server, INTERNET_PORT port, LPCTSTR objectName) {
-    CURLU* url = curl_url();
-    if (url == nullptr) {
-        throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR);
-    }
-    const std::string portText = std::to_string(port == 0 ? INTERNET_DEFAULT_HTTP_PORT : port);
-    char* text = nullptr;
-    const bool built = curl_url_set(url, CURLUPART_SCHEME, "http", 0) == CURLUE_OK &&
-                       curl_url_set(url, CURLUPART_HOST, server.c_str(), 0) == CURLUE_OK &&
-                       curl_url_set(url, CURLUPART_PORT, portText.c_str(), 0) == CURLUE_OK &&
-                       curl_url_set(url, CURLUPART_PATH, objectName ? objectName : "/",
-                                    CURLU_URLENCODE) == CURLUE_OK &&
-                       curl_url_get(url, CURLUPART_URL, &text, 0) == CURLUE_OK;
-    std::string result = built ? text : "";
-    curl_free(text);
-    curl_url_cleanup(url);
-    if (!built) {
-        throw CInternetException(ERROR_INTERNET_INVALID_URL, CURLE_URL_MALFORMAT);
-    }
-    return result;
-}
-
 // Compaction threshold for the bytes already handed out of the pending body buffer.
 constexpr size_t kCompactAfter = 64 * 1024;
 } // namespace
@@ -77,7 +53,9 @@ CHttpFile::CHttpFile(CHttpConnection& connection, LPCTSTR objectName, DWORD_PTR 
                      DWORD /*flags*/)
     : m_connection(connection),
       m_transfer(std::make_unique<CurlTransfer>(connection.Session(), context)),
-      m_url(BuildUrl(connection.Server(), connection.Port(), objectName)) {}
+      m_url(ServiceUrl("http", connection.Server(),
+                       connection.Port() == 0 ? INTERNET_DEFAULT_HTTP_PORT : connection.Port(),
+                       objectName ? objectName : "/", true)) {}
 
 CHttpFile::~CHttpFile() {
     Close();
