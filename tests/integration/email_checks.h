@@ -112,4 +112,24 @@ inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// What every email test starts from and leaves behind: no job, no stored data, no local info
+// file; no FTP fault and no job still running afterwards.
+class EmailJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(TempDir().empty());
+        DiscardJob();
+        control::Reset(true);
+        std::filesystem::remove(LocalInfoPath());
+    }
+    void TearDown() override {
+        control::FtpFaults(nlohmann::json::object());
+        if (QDX_IsUploading()) {
+            QDX_CancelUpload(0xFFFFFFFF);
+            Status();
+        }
+    }
+    LocalFiles files_;
+};
+
 } // namespace vanta::test

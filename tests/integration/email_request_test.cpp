@@ -9,23 +9,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
-class EmailRequest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(TempDir().empty());
-        DiscardJob();
-        control::Reset(true);
-        std::filesystem::remove(LocalInfoPath());
-    }
-    void TearDown() override {
-        control::FtpFaults(nlohmann::json::object());
-        if (QDX_IsUploading()) {
-            QDX_CancelUpload(0xFFFFFFFF);
-            Status();
-        }
-    }
-    LocalFiles files_;
-};
+using EmailRequest = EmailJobTest;
 
 TEST_F(EmailRequest, OneAddressWithCrLfMessageArrivesByteForByteAndTheJobEndsCleanly) {
     EmailShare share;

@@ -12,7 +12,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
-constexpr unsigned long kWaitForever = 0xFFFFFFFF;
 
 // Lets a reader that waits in open() on the FIFO `path` go on: a writer end opened and closed
 // at once. Only succeeds while a reader is there, so it waits for one.
@@ -38,22 +37,8 @@ std::vector<std::string> SessionsOnHost() {
     return names;
 }
 
-class EmailWorker : public ::testing::Test {
+class EmailWorker : public EmailJobTest {
 protected:
-    void SetUp() override {
-        ASSERT_FALSE(TempDir().empty());
-        DiscardJob();
-        control::Reset(true);
-        std::filesystem::remove(LocalInfoPath());
-    }
-    void TearDown() override {
-        control::FtpFaults(nlohmann::json::object());
-        if (QDX_IsUploading()) {
-            QDX_CancelUpload(kWaitForever);
-            Status();
-        }
-    }
-
     // Two shared files and a message long enough that the info file takes many blocks.
     void TwoFiles(EmailShare& share) {
         share.Address("ann@example.com").Address("bob@example.com");
@@ -64,8 +49,6 @@ protected:
             share.message += share.message;
         }
     }
-
-    LocalFiles files_;
 };
 
 TEST_F(EmailWorker, CancelWhileMeasuringRemovesTheDirectoryAndSendsNothing) {
