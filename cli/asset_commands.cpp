@@ -34,20 +34,6 @@ nlohmann::ordered_json RecordFields(const QDX_CAssetInfo& info) {
             {"text6", info.m_strText6.str()}};
 }
 
-// Owns what the list exports append, as their caller must.
-class OwnedList {
-public:
-    OwnedList() = default;
-    OwnedList(const OwnedList&) = delete;
-    OwnedList& operator=(const OwnedList&) = delete;
-    ~OwnedList() {
-        while (!list.IsEmpty()) {
-            delete list.RemoveHead();
-        }
-    }
-    CObList list;
-};
-
 // Text mode gets one indented block per entry after the summary; JSON one array.
 int ReportList(const std::string& exportName, unsigned int code, const char* key,
                const nlohmann::ordered_json& entries) {

@@ -28,6 +28,21 @@ std::string ResultName(const std::string& exportName, unsigned int code);
 int Report(const std::string& exportName, unsigned int code, unsigned int success,
            const nlohmann::ordered_json& fields);
 
+// A CObList that owns its entries, as the callers of the library own what they put in a
+// list or what the list exports append to one.
+class OwnedList {
+public:
+    OwnedList() = default;
+    OwnedList(const OwnedList&) = delete;
+    OwnedList& operator=(const OwnedList&) = delete;
+    ~OwnedList() {
+        while (!list.IsEmpty()) {
+            delete list.RemoveHead();
+        }
+    }
+    CObList list;
+};
+
 // Each command group adds its subcommands to the application.
 void AddRequestCommand(CLI::App& app);
 void AddUserCommands(CLI::App& app);

@@ -43,22 +43,9 @@ std::unique_ptr<QDX_CRecipient> ParseRecipient(const std::string& text) {
     return recipient;
 }
 
-// The caller's recipient list owns its entries, as the library's callers do.
-struct RecipientList {
-    CObList list;
-    RecipientList() = default;
-    RecipientList(const RecipientList&) = delete;
-    RecipientList& operator=(const RecipientList&) = delete;
-    ~RecipientList() {
-        for (POSITION pos = list.GetHeadPosition(); pos;) {
-            delete list.GetNext(pos);
-        }
-    }
-};
-
 int RunUpload() {
     const UploadArgs& args = Args();
-    RecipientList recipients;
+    OwnedList recipients;
     for (const std::string& to : args.to) {
         recipients.list.AddTail(ParseRecipient(to).release());
     }
