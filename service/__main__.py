@@ -9,7 +9,7 @@ import signal
 import sys
 import threading
 
-from .app import Service
+from .app import ListenError, Service
 
 
 def main(argv=None):
@@ -26,8 +26,12 @@ def main(argv=None):
     for sig in (signal.SIGTERM, signal.SIGINT):
         signal.signal(sig, lambda *_: stop.set())
 
-    service = Service(args.data, args.host, args.http_port, args.ftp_port,
-                      args.verbose)
+    try:
+        service = Service(args.data, args.host, args.http_port, args.ftp_port,
+                          args.verbose)
+    except ListenError as err:
+        print("%s: %s" % (parser.prog, err), file=sys.stderr)
+        return 1
     service.start()
     if args.http_port and args.ftp_port:
         print("ready", flush=True)

@@ -1,5 +1,6 @@
 """The whole service: storage, database, outbox, control state and the two
 servers, started and stopped together."""
+import errno
 import threading
 from http.server import ThreadingHTTPServer
 
@@ -16,6 +17,25 @@ class _HttpServer(ThreadingHTTPServer):
     daemon_threads = True
 
 
+class ListenError(Exception):
+    """A server could not take its address; the text says which and why."""
+
+
+def _listen(kind, host, port, make):
+    try:
+        return make()
+    except OSError as err:
+        # pyftpdlib wraps the bind's own error in another one.
+        while err.errno is None and err.args and isinstance(err.args[0], OSError):
+            err = err.args[0]
+        hint = ""
+        if err.errno == errno.EACCES and 0 < port < 1024:
+            hint = ("; ports below 1024 need root, so choose --%s-port above 1023"
+                    % kind.lower())
+        raise ListenError("cannot listen for %s on %s port %d: %s%s" % (
+            kind, host, port, err.strerror or err, hint)) from None
+
+
 class Service:
     def __init__(self, data_dir, host="127.0.0.1", http_port=80, ftp_port=21,
                  verbose=False):
@@ -29,10 +49,16 @@ class Service:
         self._reset_lock = threading.Lock()
 
         handler = type("BoundHandler", (Handler,), {"service": self})
-        self._http = _HttpServer((host, http_port), handler)
+        self._http = _listen("HTTP", host, http_port,
+                             lambda: _HttpServer((host, http_port), handler))
         self.http_port = self._http.server_address[1]
-        self._ftp = FtpServer(self.storage.ftp_root, host, ftp_port,
-                              self.control, verbose)
+        try:
+            self._ftp = _listen("FTP", host, ftp_port, lambda: FtpServer(
+                self.storage.ftp_root, host, ftp_port, self.control, verbose))
+        except ListenError:
+            self._http.server_close()
+            self.db.close()
+            raise
         self.ftp_port = self._ftp.port
         self._http_thread = threading.Thread(
             target=self._http.serve_forever, kwargs={"poll_interval": 0.2},

@@ -3,7 +3,6 @@ passive mode, every command logged, and the faults a test asks for.
 
 Each control connection runs on its own thread (ThreadedFTPServer), so a
 delay injected into one session's replies does not hold up the others."""
-import asynchat
 import errno
 import logging
 import os
@@ -76,7 +75,8 @@ class _Handler(FTPHandler):
     banner = "Vanta publishing service FTP ready."
 
     def push(self, s):
-        asynchat.async_chat.push(self, s.encode("utf8", "surrogateescape"))
+        # The stock push encodes strictly; skip it for the chat class's own.
+        super(FTPHandler, self).push(s.encode("utf8", "surrogateescape"))
 
     def on_connect(self):
         self.session_id = self.control.ftp_connected()

@@ -101,18 +101,21 @@ def create_user(ctx, form):
             return _registration_reply("WRONG_PASSWORD",
                                        message="the password does not match")
         else:
-            # A known account registers again: its details are refreshed,
-            # and the kind tells whether the product is new to it.
+            # A known account registers again, e.g. for a further product.
+            # The form always carries every field, so an empty one means
+            # "not given": only the details the request fills in change.
             kind = "OLD" if _has_product(con, user_id, product) else "NEWAPP"
-            con.execute("UPDATE users SET %s WHERE user_id = ?" % ", ".join(
-                c + " = ?" for c in details), list(details.values()) + [user_id])
+            given = {c: v for c, v in details.items() if v}
+            if given:
+                con.execute("UPDATE users SET %s WHERE user_id = ?" % ", ".join(
+                    c + " = ?" for c in given), list(given.values()) + [user_id])
         con.execute("INSERT OR IGNORE INTO user_products VALUES (?, ?, ?)",
                     (user_id, product, now))
-        number = _user(con, user_id)["user_num"]
+        user = _user(con, user_id)
     # The "&" in the message travels as "*" (see forms.reply).
     message = "Welcome %s %s & thank you for registering product %s" % (
-        f["First"], f["Last"], product)
-    return _registration_reply(user_id, kind, number, message)
+        user["first"], user["last"], product)
+    return _registration_reply(user_id, kind, user["user_num"], message)
 
 
 def get_user_info(ctx, form):

@@ -22,6 +22,30 @@ class RegistrationTest(ServiceTest):
         self.assertEqual(values(post("create_user.exe", "Cust=bob&PostPW=x"))[0],
                          "ERROR")
 
+    def test_registering_again_keeps_the_details_it_does_not_fill_in(self):
+        blank = ("Cust=alice&First=&Last=&Addr=&City=&St=&Zip=&EMail=&Day=&Ex="
+                 "&Fax=&Night=&Mid=&Code=&PostPW=pw&ProductId=%s")
+        stored = ["Ann", "Lee", "1 Main St", "Springfield", "IL", "62701",
+                  "alice@example.com"]
+        # (body of the second registration, kind, details 1-7 afterwards,
+        # code afterwards, the welcome text's name)
+        cases = [
+            (blank % "3", "OLD", stored, "US", "Ann Lee"),
+            (blank % "4", "NEWAPP", stored, "US", "Ann Lee"),
+            ((blank % "3").replace("First=&", "First=Anna&")
+             .replace("Code=&", "Code=CA&"), "OLD",
+             ["Anna"] + stored[1:], "CA", "Anna Lee"),
+        ]
+        for body, kind, details, code, name in cases:
+            with self.subTest(body=body):
+                self.setUp()
+                self.register(product="3")
+                answer = values(post("create_user.exe", body))
+                self.assertEqual(answer[1], kind)
+                self.assertIn("Welcome %s * thank" % name, answer[3])
+                info = values(post("get_user_info.exe", "UserId=alice"))
+                self.assertEqual((info[1:8], info[16]), (details, code))
+
     def test_reply_never_ends_with_a_line_feed(self):
         self.assertFalse(self.register().endswith("\n"))
 
