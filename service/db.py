@@ -7,7 +7,11 @@ import contextlib
 import sqlite3
 import threading
 
-# Each entry moves the schema one version up; append, never edit.
+from .passwords import migrate_clear_passwords
+
+# Each entry moves the schema one version up; append, never edit. An entry
+# is SQL text, or a function given the connection for changes that SQL
+# alone cannot make.
 MIGRATIONS = [
     """
     CREATE TABLE users (
@@ -63,6 +67,8 @@ MIGRATIONS = [
         fired INTEGER NOT NULL DEFAULT 0
     );
     """,
+    # Users' passwords were kept as text; they become salted hashes.
+    migrate_clear_passwords,
 ]
 
 DATA_TABLES = ("users", "user_products", "quotas", "assets", "asset_files",
@@ -86,8 +92,11 @@ class Database:
             version = row[0] if row else 0
             if row is None:
                 con.execute("INSERT INTO schema_version VALUES (0)")
-            for sql in MIGRATIONS[version:]:
-                for statement in sql.split(";"):
+            for step in MIGRATIONS[version:]:
+                if callable(step):
+                    step(con)
+                    continue
+                for statement in step.split(";"):
                     if statement.strip():
                         con.execute(statement)
             con.execute("UPDATE schema_version SET version = ?",

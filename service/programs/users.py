@@ -2,6 +2,7 @@
 import time
 
 from ..forms import product_key, reply
+from ..passwords import hash_password, verify_password
 from ..storage import is_safe_name
 
 # Registration detail fields as the registration form names them, with
@@ -43,7 +44,7 @@ def validate_user(ctx, form):
         if user is None:
             return fail
         status = STATUS_OK
-        if user["password"] != password:
+        if not verify_password(password, user["password"]):
             status += STATUS_WRONG_PASSWORD
         if not _has_product(con, user_id, product):
             status += STATUS_PRODUCT_NOT_REGISTERED
@@ -96,8 +97,8 @@ def create_user(ctx, form):
             cols = ["user_id", "password", "created"] + list(details)
             con.execute("INSERT INTO users (%s) VALUES (%s)" % (
                 ",".join(cols), ",".join("?" * len(cols))),
-                [user_id, password, now] + list(details.values()))
-        elif user["password"] != password:
+                [user_id, hash_password(password), now] + list(details.values()))
+        elif not verify_password(password, user["password"]):
             return _registration_reply("WRONG_PASSWORD",
                                        message="the password does not match")
         else:
@@ -150,7 +151,7 @@ def update_user(ctx, form):
     details["code"] = f["CC"]
     with ctx.db.transaction() as con:
         user = _user(con, f["UserId"])
-        if user is None or user["password"] != f["PW"]:
+        if user is None or not verify_password(f["PW"], user["password"]):
             return reply(("result", "FAIL"))
         con.execute("UPDATE users SET %s WHERE user_id = ?" % ", ".join(
             c + " = ?" for c in details), list(details.values()) + [f["UserId"]])

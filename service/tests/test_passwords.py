@@ -1,0 +1,62 @@
+import os
+import sqlite3
+import tempfile
+import unittest
+from unittest import mock
+
+from service import db
+from service.passwords import hash_password, verify_password
+
+from .harness import ServiceTest
+
+
+class StoredPasswordTest(ServiceTest):
+    def test_the_database_holds_salted_hashes_only(self):
+        self.register(user="alice", password="pw")
+        self.register(user="bob", password="pw")
+        con = sqlite3.connect(self.path("vanta.db"))
+        try:
+            stored = [r[0] for r in con.execute("SELECT password FROM users")]
+        finally:
+            con.close()
+        self.assertEqual(len(stored), 2)
+        self.assertTrue(all(s.startswith("scrypt$") and "pw" not in s
+                            for s in stored), stored)
+        self.assertNotEqual(stored[0], stored[1])  # a salt of its own each
+
+
+class VerifyTest(unittest.TestCase):
+    def test_only_the_right_password_matches_a_well_formed_hash(self):
+        good = hash_password("s3cret")
+        cases = [("s3cret", good, True), ("s3creT", good, False),
+                 ("", good, False), ("s3cret", "s3cret", False),
+                 ("s3cret", good[:-2], False), ("s3cret", "scrypt$x$8$1$00$00", False),
+                 ("s3cret", good.replace("$", "$$", 1), False), ("x", None, False)]
+        for password, stored, expected in cases:
+            with self.subTest(password=password, stored=stored):
+                self.assertIs(verify_password(password, stored), expected)
+
+
+class MigrationTest(unittest.TestCase):
+    def test_clear_passwords_of_an_older_database_become_hashes_once(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, "vanta.db")
+            # A database as the service left it before hashes existed.
+            with mock.patch.object(db, "MIGRATIONS", db.MIGRATIONS[:1]):
+                old = db.Database(path)
+                with old.transaction() as con:
+                    con.execute("INSERT INTO users (user_id, password, created) "
+                                "VALUES ('ann', 'pw1', 0), ('bob', 'pw2', 0)")
+                old.close()
+            first = db.Database(path)
+            with first.transaction() as con:
+                hashed = dict(con.execute("SELECT user_id, password FROM users"))
+            first.close()
+            self.assertTrue(verify_password("pw1", hashed["ann"]))
+            self.assertTrue(verify_password("pw2", hashed["bob"]))
+            again = db.Database(path)
+            with again.transaction() as con:
+                self.assertEqual(dict(con.execute(
+                    "SELECT user_id, password FROM users")), hashed)
+            self.assertEqual(again.schema_version(), len(db.MIGRATIONS))
+            again.close()
