@@ -12,6 +12,7 @@ import time
 import unittest
 import urllib.request
 
+from ..db import MIGRATIONS
 from ..forms import Form, reply
 from .harness import HOST, PYTHON, REPO, start_service, stop_service
 
@@ -63,7 +64,7 @@ class ProcessTest(unittest.TestCase):
                 stop_service(proc)
             con = sqlite3.connect(os.path.join(data, "vanta.db"))
             self.assertEqual(con.execute("SELECT * FROM schema_version").fetchall(),
-                             [(1,)])
+                             [(len(MIGRATIONS),)])
             con.close()
             self.assertTrue(os.path.isfile(os.path.join(data, "ftp", "downloads",
                                                         "VantaAPI.dll")))
