@@ -1,9 +1,10 @@
 """Run the service: python3 -m service --data DIR [--host H]
-[--http-port N] [--ftp-port N] [--verbose].
+[--http-port N] [--ftp-port N] [--tls-cert FILE --tls-key FILE
+[--https-port N]] [--verbose].
 
-Prints one line starting with "ready" once both servers listen: "ready"
-alone when both ports were given, "ready http=N ftp=M" when a port was
-0 and the system chose it."""
+Prints one line starting with "ready" once every server listens: "ready"
+alone when every port was given, "ready http=N ftp=M" (and " https=K"
+with TLS) when a port was 0 and the system chose it."""
 import argparse
 import signal
 import sys
@@ -18,9 +19,16 @@ def main(argv=None):
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--http-port", type=int, default=80)
     parser.add_argument("--ftp-port", type=int, default=21)
+    parser.add_argument("--tls-cert", metavar="FILE",
+                        help="certificate (PEM, chain included) for HTTPS and FTPS")
+    parser.add_argument("--tls-key", metavar="FILE", help="its private key (PEM)")
+    parser.add_argument("--https-port", type=int, default=443)
     parser.add_argument("--verbose", action="store_true",
                         help="log requests and FTP sessions on stderr")
     args = parser.parse_args(argv)
+    if (args.tls_cert is None) != (args.tls_key is None):
+        parser.error("--tls-cert and --tls-key go together")
+    tls = (args.tls_cert, args.tls_key) if args.tls_cert else None
 
     stop = threading.Event()
     for sig in (signal.SIGTERM, signal.SIGINT):
@@ -28,15 +36,16 @@ def main(argv=None):
 
     try:
         service = Service(args.data, args.host, args.http_port, args.ftp_port,
-                          args.verbose)
-    except ListenError as err:
+                          args.verbose, tls, args.https_port)
+    except (ListenError, ValueError) as err:
         print("%s: %s" % (parser.prog, err), file=sys.stderr)
         return 1
     service.start()
-    if args.http_port and args.ftp_port:
+    if args.http_port and args.ftp_port and (tls is None or args.https_port):
         print("ready", flush=True)
     else:
-        print("ready http=%d ftp=%d" % (service.http_port, service.ftp_port),
+        https = " https=%d" % service.https_port if tls else ""
+        print("ready http=%d ftp=%d%s" % (service.http_port, service.ftp_port, https),
               flush=True)
     while not stop.wait(0.5):
         pass

@@ -10,6 +10,7 @@ from .ftp_server import FtpServer
 from .http_handler import Handler
 from .outbox import Outbox
 from .storage import Storage
+from .tls import Certificate, HttpsServerMixin
 
 
 class _HttpServer(ThreadingHTTPServer):
@@ -38,7 +39,9 @@ def _listen(kind, host, port, make):
 
 class Service:
     def __init__(self, data_dir, host="127.0.0.1", http_port=80, ftp_port=21,
-                 verbose=False):
+                 verbose=False, tls=None, https_port=443):
+        """`tls`, a (certificate file, key file) pair, adds HTTPS on
+        `https_port` and FTPS on the FTP port."""
         self.host = host
         self.verbose = verbose
         self.storage = Storage(data_dir)
@@ -52,33 +55,50 @@ class Service:
         self._http = _listen("HTTP", host, http_port,
                              lambda: _HttpServer((host, http_port), handler))
         self.http_port = self._http.server_address[1]
+        self._web = [self._http]
+        self.certificate = None
+        self.https_port = None
         try:
+            if tls is not None:
+                self.certificate = Certificate(*tls)
+                https = type("HttpsServer", (HttpsServerMixin, _HttpServer),
+                             {"certificate": self.certificate})
+                self._web.append(_listen("HTTPS", host, https_port,
+                                         lambda: https((host, https_port), handler)))
+                self.https_port = self._web[-1].server_address[1]
             self._ftp = _listen("FTP", host, ftp_port, lambda: FtpServer(
-                self.storage.ftp_root, host, ftp_port, self.control, verbose))
-        except ListenError:
-            self._http.server_close()
+                self.storage.ftp_root, host, ftp_port, self.control, verbose,
+                self.certificate))
+        except (ListenError, ValueError):
+            for server in self._web:
+                server.server_close()
             self.db.close()
             raise
         self.ftp_port = self._ftp.port
-        self._http_thread = threading.Thread(
-            target=self._http.serve_forever, kwargs={"poll_interval": 0.2},
-            name="http", daemon=True)
+        self._web_threads = [threading.Thread(
+            target=server.serve_forever, kwargs={"poll_interval": 0.2},
+            name="http", daemon=True) for server in self._web]
 
     def start(self):
-        self._http_thread.start()
+        for thread in self._web_threads:
+            thread.start()
         self._ftp.start()
 
     def stop(self):
-        self._http.shutdown()
-        self._http.server_close()
+        for server in self._web:
+            server.shutdown()
+            server.server_close()
         self._ftp.stop()
         self.db.close()
 
     def reset(self, data=False):
-        """Forget scripts, logs and FTP faults; with `data`, also every user,
+        """Forget scripts, logs, FTP faults and a replaced certificate; with
+        `data`, also every user,
         asset, homepage, stored file and mail."""
         with self._reset_lock:
             self.control.reset()
+            if self.certificate is not None:
+                self.certificate.restore()
             if data:
                 self.db.wipe()
                 self.storage.wipe()

@@ -108,13 +108,14 @@ class ControlState:
         if not isinstance(options, dict):
             raise BadRequest("faults are a JSON object")
         known = {"refuse_login", "fail_stor_after", "delay_ms",
-                 "drop_after_commands"}
+                 "drop_after_commands", "refuse_tls"}
         unknown = set(options) - known
         if unknown:
             raise BadRequest("unknown faults: " + ", ".join(sorted(unknown)))
         faults = {}
-        if options.get("refuse_login"):
-            faults["refuse_login"] = True
+        for key in ("refuse_login", "refuse_tls"):
+            if options.get(key):
+                faults[key] = True
         for key in ("fail_stor_after", "delay_ms", "drop_after_commands"):
             value = _int(options, key)
             if value is not None:

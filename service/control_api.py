@@ -3,6 +3,7 @@ import json
 
 from .control import BadRequest, Script
 from .programs.assets import set_quota
+from .tls import serve_certificate
 
 
 def handle(service, method, path, body):
@@ -35,7 +36,10 @@ def handle(service, method, path, body):
         elif route == ("GET", "/_control/state"):
             return 200, {"data_dir": service.storage.root,
                          "http_port": service.http_port,
-                         "ftp_port": service.ftp_port}
+                         "ftp_port": service.ftp_port,
+                         "https_port": service.https_port}
+        elif route == ("POST", "/_control/tls"):
+            serve_certificate(service, options)
         else:
             return 404, {"ok": False, "error": "no such control request"}
     except (BadRequest, ValueError) as err:

@@ -16,6 +16,8 @@ from pyftpdlib.handlers import DTPHandler, FTPHandler, _FileReadWriteError
 from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import ThreadedFTPServer
 
+from .tls import ftps_handler
+
 LOGIN = "mossbay"
 PASSWORD = "mossbay"
 
@@ -108,11 +110,13 @@ class _Handler(FTPHandler):
 
 
 class FtpServer:
-    def __init__(self, root, host, port, control, verbose=False):
+    def __init__(self, root, host, port, control, verbose=False, certificate=None):
         authorizer = DummyAuthorizer()
         authorizer.add_user(LOGIN, PASSWORD, root, perm="elradfmwMT")
         handler = type("Handler", (_Handler,), {
             "authorizer": authorizer, "control": control})
+        if certificate is not None:
+            handler = ftps_handler(handler, certificate)
         # Quiet unless asked: stdout carries only the ready line. A logger
         # with a handler of its own keeps pyftpdlib from adding its console
         # handler.

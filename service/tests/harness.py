@@ -17,18 +17,21 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 HOST = "127.0.0.1"
 
 
-def start_service(data_dir):
-    """Start a service process; returns (process, http_port, ftp_port)."""
+def start_service(data_dir, extra_args=(), ports=None):
+    """Start a service process; returns (process, http_port, ftp_port).
+    With `ports`, a dict, every port of the ready line is put there too."""
     proc = subprocess.Popen(
         [PYTHON, "-m", "service", "--data", data_dir, "--host", HOST,
-         "--http-port", "0", "--ftp-port", "0"],
+         "--http-port", "0", "--ftp-port", "0"] + list(extra_args),
         cwd=REPO, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     line = proc.stdout.readline().split()
     if not line or line[0] != "ready":
         proc.kill()
         raise RuntimeError("service did not start: %s" % proc.stderr.read())
-    ports = dict(word.split("=") for word in line[1:])
-    return proc, int(ports["http"]), int(ports["ftp"])
+    chosen = {k: int(v) for k, v in (word.split("=") for word in line[1:])}
+    if ports is not None:
+        ports.update(chosen)
+    return proc, chosen["http"], chosen["ftp"]
 
 
 def stop_service(proc, sig=None):
