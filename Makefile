@@ -6,6 +6,7 @@
 #   make test      every test under ASan+UBSan, the thread and job tests also under TSan
 #   make bench     Release build with the benchmarks, then runs them
 #   make install   Release build installed under PREFIX (default /usr/local)
+#   make docs      the API reference from the public headers, in build/release/docs/html
 
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -15,7 +16,7 @@ GENERATOR ?= Ninja
 
 CONFIGURE = $(CMAKE) -S . -G $(GENERATOR) -DVANTA_WERROR=ON
 
-.PHONY: all deps demo test bench install release clean
+.PHONY: all deps demo test bench install docs release clean
 
 all: release
 
@@ -47,6 +48,11 @@ bench: deps
 
 install: release
 	$(CMAKE) --install build/release --prefix $(PREFIX)
+
+docs: deps
+	$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=Release -DVANTA_BUILD_TESTS=OFF \
+	    -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	$(CMAKE) --build build/release --target docs
 
 clean:
 	rm -rf build

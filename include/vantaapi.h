@@ -1,10 +1,11 @@
-// VantaAPI: the one header a host application includes.
-//
-// A client library for the publishing service: user accounts, background asset uploads with
-// progress and cancel, asset lists and statistics, email sharing of files, a homepage record,
-// FTP file operations, a version check and self-update. Every export that talks to the service
-// blocks its caller until it is done and takes the caller's StatusCallback (or null) last.
-// Result codes are documented in vanta/result_codes.h.
+/// \file
+/// VantaAPI: the one header a host application includes.
+///
+/// A client library for the publishing service: user accounts, background asset uploads with
+/// progress and cancel, asset lists and statistics, email sharing of files, a homepage record,
+/// FTP file operations, a version check and self-update. Every export that talks to the service
+/// blocks its caller until it is done and takes the caller's StatusCallback (or null) last.
+/// Result codes are documented in vanta/result_codes.h.
 #pragma once
 
 #include "vanta/assets.h"
