@@ -136,7 +136,7 @@ CFtpConnection::CFtpConnection(CInternetSession& session, LPCTSTR server, LPCTST
                                LPCTSTR password, INTERNET_PORT port, BOOL passive)
     : m_session(session), m_server(server ? server : ""), m_port(port),
       m_userName(userName ? userName : ""), m_password(password ? password : ""),
-      m_passive(passive != FALSE) {
+      m_passive(passive != FALSE), m_tls(session.Tls()) {
     RefuseLineBreaks(server);
     RefuseLineBreaks(userName);
     RefuseLineBreaks(password);
@@ -180,7 +180,14 @@ CurlTransfer& CFtpConnection::Prepare(const std::string& path, bool binary) {
     // Every name goes to the server as given, relative to the server's current directory;
     // libcurl's default method would send CWD commands of its own and undo the caller's.
     curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-    curl_easy_setopt(easy, CURLOPT_FTPPORT, m_passive ? nullptr : "-");
+    if (m_tls.required) {
+        ApplyTlsOptions(easy, m_tls, true);
+        // Data connections are passive under TLS: this libcurl (7.87 to 7.88) forgets TLS on
+        // an active-mode data connection and would send the file in clear.
+        curl_easy_setopt(easy, CURLOPT_FTPPORT, nullptr);
+    } else {
+        curl_easy_setopt(easy, CURLOPT_FTPPORT, m_passive ? nullptr : "-");
+    }
     curl_easy_setopt(easy, CURLOPT_MAXAGE_CONN, kMaxConnectionAgeSeconds);
     curl_easy_setopt(easy, CURLOPT_TRANSFERTEXT, binary ? 0L : 1L);
     transfer.SetHost(m_server.c_str());

@@ -10,6 +10,11 @@
 // name or path holding CR or LF is refused (CInternetException) before anything is sent, as
 // it would otherwise add commands of its own.
 //
+// When the session requires TLS, the connection is explicit FTPS: AUTH TLS before the login,
+// certificate and host name verified, every data connection protected and passive. A server
+// that refuses any of it ends the connection attempt (CInternetException); nothing is sent in
+// clear after the greeting.
+//
 // Operations answer a refusal by the server (a 4xx/5xx reply) with FALSE, as the original's
 // do, and a failure of the connection itself with CInternetException. One operation at a
 // time: while a file opened for writing is open, other operations throw.
@@ -87,6 +92,8 @@ private:
     std::string m_userName;
     std::string m_password;
     bool m_passive;
+    // The session's transport security when the connection was made, for all its operations.
+    TlsOptions m_tls;
     bool m_busy = false;
     std::unique_ptr<CurlTransfer> m_transfer;
 };

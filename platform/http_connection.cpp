@@ -49,13 +49,26 @@ std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(int verb, LPCTSTR object
     return std::make_unique<CHttpFile>(*this, objectName, context, flags);
 }
 
+namespace {
+bool IsSecure(const CHttpConnection& connection, DWORD flags) {
+    return (flags & INTERNET_FLAG_SECURE) != 0 || connection.Session().Tls().required;
+}
+
+INTERNET_PORT PortOf(const CHttpConnection& connection, bool secure) {
+    if (connection.Port() != 0) {
+        return connection.Port();
+    }
+    return secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
+}
+} // namespace
+
 CHttpFile::CHttpFile(CHttpConnection& connection, LPCTSTR objectName, DWORD_PTR context,
-                     DWORD /*flags*/)
+                     DWORD flags)
     : m_connection(connection),
       m_transfer(std::make_unique<CurlTransfer>(connection.Session(), context)),
-      m_url(ServiceUrl("http", connection.Server(),
-                       connection.Port() == 0 ? INTERNET_DEFAULT_HTTP_PORT : connection.Port(),
-                       objectName ? objectName : "/", true)) {}
+      m_secure(IsSecure(connection, flags)),
+      m_url(ServiceUrl(m_secure ? "https" : "http", connection.Server(),
+                       PortOf(connection, m_secure), objectName ? objectName : "/", true)) {}
 
 CHttpFile::~CHttpFile() {
     Close();
@@ -99,6 +112,9 @@ BOOL CHttpFile::SendRequest(const CString& headers, LPVOID optional, DWORD optio
                      static_cast<long>(m_connection.ConnectTimeoutMs()));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CHttpFile::OnBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    if (m_secure) {
+        ApplyTlsOptions(easy, m_connection.Session().Tls(), false);
+    }
     m_transfer->SetHost(m_connection.Server().c_str());
     m_transfer->SetStallTimeout(static_cast<long>(m_connection.StallTimeoutMs()));
     m_transfer->ExpectRequestBody(static_cast<curl_off_t>(optionalLength));

@@ -25,7 +25,9 @@ public:
 
     // A request for `objectName` (a path on the server). Only HTTP_VERB_POST is offered.
     // `acceptTypes` must be null: no Accept header is sent. With
-    // INTERNET_FLAG_NO_AUTO_REDIRECT a redirect reply is read as the reply.
+    // INTERNET_FLAG_NO_AUTO_REDIRECT a redirect reply is read as the reply. With
+    // INTERNET_FLAG_SECURE, or when the session requires TLS, the request goes over HTTPS
+    // (port 0 then means 443).
     std::unique_ptr<CHttpFile> OpenRequest(int verb, LPCTSTR objectName, LPCTSTR referer = nullptr,
                                            DWORD_PTR context = 1, LPCTSTR* acceptTypes = nullptr,
                                            LPCTSTR version = nullptr,
@@ -83,6 +85,7 @@ private:
 
     CHttpConnection& m_connection;
     std::unique_ptr<CurlTransfer> m_transfer;
+    bool m_secure;
     std::string m_url;
     curl_slist* m_headers = nullptr;
     bool m_sent = false;

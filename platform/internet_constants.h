@@ -22,6 +22,7 @@ inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;
 inline constexpr INTERNET_PORT INTERNET_INVALID_PORT_NUMBER = 0;
 inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;
 inline constexpr INTERNET_PORT INTERNET_DEFAULT_FTP_PORT = 21;
+inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTPS_PORT = 443;
 
 // Options for SetOption; values in milliseconds.
 inline constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
@@ -34,6 +35,8 @@ inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;
 inline constexpr DWORD INTERNET_FLAG_EXISTING_CONNECT = 0x20000000;
 inline constexpr DWORD INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000;
 inline constexpr DWORD INTERNET_FLAG_NO_AUTO_REDIRECT = 0x00200000;
+// The request goes over TLS (HTTPS), its certificate verified.
+inline constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000;
 
 inline constexpr DWORD GENERIC_READ = 0x80000000;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000;
@@ -50,6 +53,10 @@ inline constexpr DWORD ERROR_INTERNET_LOGIN_FAILURE = 12015;
 inline constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
 inline constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
 inline constexpr DWORD ERROR_INTERNET_CONNECTION_RESET = 12031;
+// The server's certificate failed verification (issuer, dates or host name).
+inline constexpr DWORD ERROR_INTERNET_SEC_INVALID_CERT = 12169;
+// No secure channel came about: handshake failed, TLS refused by the server, CA file unusable.
+inline constexpr DWORD ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 
 // FTP: transfer types, the local file attribute of a fetched file, FTP error numbers.
 inline constexpr DWORD FTP_TRANSFER_TYPE_ASCII = 1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/internet_constants.h"
+#include "platform/tls_options.h"
 #include "platform/win_types.h"
 
 #include <memory>
@@ -41,6 +42,10 @@ public:
                                                      LPCTSTR password, INTERNET_PORT port = 0,
                                                      BOOL passive = FALSE);
 
+    // Transport security for the connections made from now on; none until set.
+    void SetTlsOptions(TlsOptions tls) { m_tls = std::move(tls); }
+    const TlsOptions& Tls() const { return m_tls; }
+
     // For the layer's own objects: raise one notification (dropped unless enabled).
     void RaiseStatus(DWORD_PTR context, DWORD status, LPVOID info, DWORD infoLength);
     bool IsStatusEnabled() const { return m_statusEnabled; }
@@ -48,6 +53,7 @@ public:
 
 private:
     bool m_statusEnabled = false;
+    TlsOptions m_tls;
     bool m_hasAgent = false;
     char m_agent[128] = {};
 };

@@ -116,6 +116,7 @@ void ServiceEnvironment::StartService() {
     std::vector<std::string> args = {kPython,  "-m",         "service",   "--data",
                                      dataDir_, "--host",     "127.0.0.1", "--http-port",
                                      "80",     "--ftp-port", "21"};
+    args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());

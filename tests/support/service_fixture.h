@@ -7,6 +7,8 @@
 
 #include <string>
 #include <sys/types.h>
+#include <utility>
+#include <vector>
 
 namespace vanta::test {
 
@@ -28,6 +30,11 @@ public:
     // Start keeps the data directory. Both report failures as fatal test failures.
     void StopService();
     void StartService();
+    // Arguments added to the service's command line from the next StartService on, e.g.
+    // {"--tls-cert", FILE, "--tls-key", FILE} to serve HTTPS and FTPS as well.
+    void SetExtraArguments(std::vector<std::string> arguments) {
+        extraArguments_ = std::move(arguments);
+    }
     bool Running() const { return pid_ > 0; }
 
     const std::string& DataDir() const { return dataDir_; }           // the service's --data
@@ -44,6 +51,7 @@ private:
     std::string registryPath_;
     std::string outPath_;
     std::string logPath_;
+    std::vector<std::string> extraArguments_;
     pid_t pid_ = -1;
 };
 
