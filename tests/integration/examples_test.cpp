@@ -1,5 +1,6 @@
 // The programs in examples/, run as a user runs them against the reference service: a login
-// checked, an upload followed to its end and then listed, an upload cancelled with Ctrl-C.
+// checked, an upload followed to its end and then listed (also by the README's quick start),
+// an upload cancelled with Ctrl-C.
 #include "upload_checks.h"
 
 #include <gmock/gmock.h>
@@ -81,6 +82,13 @@ TEST_F(Examples, UploadFollowedToItsEndThenListed) {
     EXPECT_EQ(none.out, "no assets\n");
     EXPECT_EQ(RunExample("validate_login", {"alice", "pw", "3"}).out,
               "valid login; the account has published assets under this product\n");
+    // The README's quick start: a login, then the list; a refused login ends it.
+    const ChildResult quick = RunExample("quick_start", {"alice", "pw", "3"});
+    EXPECT_EQ(quick.exitCode, 0) << quick.err;
+    EXPECT_EQ(quick.out, "1 Trip\n");
+    const ChildResult refused = RunExample("quick_start", {"alice", "bad", "3"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.err, HasSubstr("(result 8192)"));
 }
 
 TEST_F(Examples, CtrlCCancelsTheUploadAndNothingStaysListed) {
