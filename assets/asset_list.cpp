@@ -1,9 +1,11 @@
 // Listing a user's assets of one product as records appended to the caller's list.
 #include "transport/endpoints.h"
+#include "transport/export_guard.h"
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "vanta/assets.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 
 #include <cstdlib>
@@ -35,32 +37,34 @@ void ReadRecordTail(ReplyCursor& cursor, CString& scratch, QDX_CAssetInfo& info)
 
 unsigned int WINAPI QDX_GetAssetList(const CString& userNum, const CString& productNum,
                                      CObList& assets, StatusCallback callback) {
-    FormBody body;
-    // The service's field name is "prodcut_id", spelt so.
-    body.Add("user_num=", userNum).AddRaw("&asset_num=0").Add("&prodcut_id=", productNum);
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kGetAsset, answer, callback) != 1) {
-        return 32;
-    }
+    return GuardExport("listing assets", vanta::result::kChannelFailure, [&]() -> unsigned int {
+        FormBody body;
+        // The service's field name is "prodcut_id", spelt so.
+        body.Add("user_num=", userNum).AddRaw("&asset_num=0").Add("&prodcut_id=", productNum);
+        CString answer;
+        if (QDX_SendHTTPRequest(body, endpoint::kGetAsset, answer, callback) != 1) {
+            return 32;
+        }
 
-    // Records of 13 fields follow one another with no separator; one scratch string serves
-    // the numbers of every record, so a cut-short record repeats the last number read.
-    ReplyCursor cursor(answer);
-    CString scratch;
-    while (!cursor.AtEnd()) {
-        auto entry = std::make_unique<QDX_CAssetInfo>();
-        entry->m_strUserNum = userNum;
-        cursor.Next(entry->m_strText1);
-        if (entry->m_strText1 == reply::kFail) {
-            return 256;
+        // Records of 13 fields follow one another with no separator; one scratch string serves
+        // the numbers of every record, so a cut-short record repeats the last number read.
+        ReplyCursor cursor(answer);
+        CString scratch;
+        while (!cursor.AtEnd()) {
+            auto entry = std::make_unique<QDX_CAssetInfo>();
+            entry->m_strUserNum = userNum;
+            cursor.Next(entry->m_strText1);
+            if (entry->m_strText1 == reply::kFail) {
+                return 256;
+            }
+            if (entry->m_strText1 == reply::kNoRows) {
+                return 2048;
+            }
+            ReadRecordTail(cursor, scratch, *entry);
+            // From here on the entry is the caller's.
+            assets.AddTail(entry.get());
+            entry.release();
         }
-        if (entry->m_strText1 == reply::kNoRows) {
-            return 2048;
-        }
-        ReadRecordTail(cursor, scratch, *entry);
-        // From here on the entry is the caller's.
-        assets.AddTail(entry.get());
-        entry.release();
-    }
-    return 1;
+        return 1;
+    });
 }

@@ -1,5 +1,7 @@
 // Creating an asset's record before its files are sent, and removing a record.
 #include "assets/asset_requests.h"
+#include "transport/export_guard.h"
+#include "vanta/result_codes.h"
 
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
@@ -38,13 +40,15 @@ unsigned int CreateAsset(UploadJob* job, const CStringArray& fileNames) {
 
 unsigned int WINAPI QDX_DeleteAsset(const CString& userId, const CString& productNum,
                                     const CString& assetNum, StatusCallback callback) {
-    // The service expects the asset number before the product number, and both names with a
-    // blank before the "=".
-    FormBody body;
-    body.Add("user_id=", userId).Add("&asset_num =", assetNum).Add("&product_id =", productNum);
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kDeleteAsset, answer, callback) != 1) {
-        return 32;
-    }
-    return ReplyValue(answer) == reply::kFail ? 0 : 1;
+    return GuardExport("deleting an asset", vanta::result::kChannelFailure, [&]() -> unsigned int {
+        // The service expects the asset number before the product number, and both names with a
+        // blank before the "=".
+        FormBody body;
+        body.Add("user_id=", userId).Add("&asset_num =", assetNum).Add("&product_id =", productNum);
+        CString answer;
+        if (QDX_SendHTTPRequest(body, endpoint::kDeleteAsset, answer, callback) != 1) {
+            return 32;
+        }
+        return ReplyValue(answer) == reply::kFail ? 0 : 1;
+    });
 }

@@ -3,34 +3,37 @@
 #include "platform/cfile.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_file.h"
+#include "transport/export_guard.h"
 #include "vanta/ftp.h"
 
 bool WINAPI QDX_FTPFile(const CString& remoteDir, const CString& localPath,
                         const CString& remoteName, StatusCallback callback) {
-    FtpCall call(callback);
-    try {
-        CFtpConnection& connection = call.Connect();
-        // An empty directory means the login directory. A directory the server refuses ends
-        // the call: the file would otherwise land somewhere the caller did not name.
-        if (!remoteDir.IsEmpty() && !connection.SetCurrentDirectory(WholeText(remoteDir))) {
+    return GuardExport("sending a file", false, [&]() -> bool {
+        FtpCall call(callback);
+        try {
+            CFtpConnection& connection = call.Connect();
+            // An empty directory means the login directory. A directory the server refuses ends
+            // the call: the file would otherwise land somewhere the caller did not name.
+            if (!remoteDir.IsEmpty() && !connection.SetCurrentDirectory(WholeText(remoteDir))) {
+                return false;
+            }
+            // One transfer pass: local file first, so that a file that cannot be opened stores
+            // nothing on the host.
+            CFile local(WholeText(localPath), CFile::modeRead);
+            std::unique_ptr<CInternetFile> remote = connection.OpenFile(
+                WholeText(remoteName), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
+            char block[kFtpCopyBlockBytes];
+            while (const UINT read = local.Read(block, sizeof(block))) {
+                remote->Write(block, read);
+            }
+            remote->Close();
+            remote.reset();
+            local.Close();
+            return true;
+        } catch (const CInternetException&) {
+            return false;
+        } catch (const CFileException&) {
             return false;
         }
-        // One transfer pass: local file first, so that a file that cannot be opened stores
-        // nothing on the host.
-        CFile local(WholeText(localPath), CFile::modeRead);
-        std::unique_ptr<CInternetFile> remote =
-            connection.OpenFile(WholeText(remoteName), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
-        char block[kFtpCopyBlockBytes];
-        while (const UINT read = local.Read(block, sizeof(block))) {
-            remote->Write(block, read);
-        }
-        remote->Close();
-        remote.reset();
-        local.Close();
-        return true;
-    } catch (const CInternetException&) {
-        return false;
-    } catch (const CFileException&) {
-        return false;
-    }
+    });
 }

@@ -1,10 +1,12 @@
 // A user's homepage record: read, write, delete. Every failure, the request's own included,
 // comes back as 0.
 #include "transport/endpoints.h"
+#include "transport/export_guard.h"
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "vanta/homepage.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 
 namespace {
@@ -21,42 +23,48 @@ unsigned int PostForVerdict(const FormBody& body, const char* program, StatusCal
 unsigned int WINAPI QDX_GetHomepageInfo(const CString& userId, CString& title, CString& heading,
                                         CString& body, CString& theme, CString& replyText,
                                         StatusCallback callback) {
-    FormBody form;
-    form.Add("user=", userId);
-    CString answer;
-    if (QDX_SendHTTPRequest(form, endpoint::kGetHomepage, answer, callback) != 1) {
-        return 0;
-    }
+    return GuardExport("reading a homepage", vanta::result::kZero, [&]() -> unsigned int {
+        FormBody form;
+        form.Add("user=", userId);
+        CString answer;
+        if (QDX_SendHTTPRequest(form, endpoint::kGetHomepage, answer, callback) != 1) {
+            return 0;
+        }
 
-    ReplyCursor cursor(answer);
-    cursor.Next(title);
-    // The marker stays in the title, the caller's only way to tell a refusal from a failure.
-    if (title == reply::kFail || title == reply::kNoRows) {
-        return 0;
-    }
-    cursor.Next(heading);
-    cursor.Next(body);
-    cursor.Next(theme);
-    cursor.Next(replyText);
-    return 1;
+        ReplyCursor cursor(answer);
+        cursor.Next(title);
+        // The marker stays in the title, the caller's only way to tell a refusal from a failure.
+        if (title == reply::kFail || title == reply::kNoRows) {
+            return 0;
+        }
+        cursor.Next(heading);
+        cursor.Next(body);
+        cursor.Next(theme);
+        cursor.Next(replyText);
+        return 1;
+    });
 }
 
 unsigned int WINAPI QDX_UpdateHomepageInfo(const CString& userId, const CString& title,
                                            const CString& heading, const CString& body,
                                            const CString& theme, const CString& replyText,
                                            StatusCallback callback) {
-    FormBody form;
-    form.Add("user=", userId)
-        .Add("&Title=", title)
-        .Add("&Heading=", heading)
-        .Add("&Body=", body)
-        .Add("&Theme=", theme)
-        .Add("&Reply=", replyText);
-    return PostForVerdict(form, endpoint::kUpdateHomepage, callback);
+    return GuardExport("updating a homepage", vanta::result::kZero, [&]() -> unsigned int {
+        FormBody form;
+        form.Add("user=", userId)
+            .Add("&Title=", title)
+            .Add("&Heading=", heading)
+            .Add("&Body=", body)
+            .Add("&Theme=", theme)
+            .Add("&Reply=", replyText);
+        return PostForVerdict(form, endpoint::kUpdateHomepage, callback);
+    });
 }
 
 unsigned int WINAPI QDX_DeleteHomepageInfo(const CString& userId, StatusCallback callback) {
-    FormBody form;
-    form.Add("user=", userId);
-    return PostForVerdict(form, endpoint::kDeleteHomepage, callback);
+    return GuardExport("deleting a homepage", vanta::result::kZero, [&]() -> unsigned int {
+        FormBody form;
+        form.Add("user=", userId);
+        return PostForVerdict(form, endpoint::kDeleteHomepage, callback);
+    });
 }

@@ -3,8 +3,10 @@
 // connection and request and closes them before it returns.
 #include "platform/http_connection.h"
 #include "platform/internet_exception.h"
+#include "transport/export_guard.h"
 #include "transport/globals.h"
 #include "transport/service_session.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 
 namespace {
@@ -23,43 +25,45 @@ void SetConnectionTimeouts(CHttpConnection& connection) {
 
 unsigned int WINAPI QDX_SendHTTPRequest(const CString& body, const CString& scriptPath,
                                         CString& reply, StatusCallback callback) {
-    CString request = body;
-    request += '\n';
-    unsigned int result = 1;
+    return GuardExport("posting a request", vanta::result::kChannelFailure, [&]() -> unsigned int {
+        CString request = body;
+        request += '\n';
+        unsigned int result = 1;
 
-    ServiceSession session(callback);
-    std::unique_ptr<CHttpConnection> connection;
-    std::unique_ptr<CHttpFile> file;
-    try {
-        if (callback != nullptr) {
-            session.EnableStatusCallback(TRUE);
+        ServiceSession session(callback);
+        std::unique_ptr<CHttpConnection> connection;
+        std::unique_ptr<CHttpFile> file;
+        try {
+            if (callback != nullptr) {
+                session.EnableStatusCallback(TRUE);
+            }
+            connection = session.GetHttpConnection(ServerAddress, INTERNET_DEFAULT_HTTP_PORT,
+                                                   LoginName, LoginPassword);
+            SetConnectionTimeouts(*connection);
+            file = connection->OpenRequest(HTTP_VERB_POST, scriptPath, nullptr, 1, nullptr, nullptr,
+                                           kRequestFlags);
+            file->SendRequest(FormHeaders, const_cast<char*>(request.GetString()),
+                              static_cast<DWORD>(request.GetLength()));
+            // Whatever body arrives is the reply, an error page included: the status is not read.
+            char buffer[kLineBufferSize];
+            UINT length = 0;
+            while (file->ReadString(buffer, kLineBufferSize, length)) {
+                reply.Append(buffer, static_cast<int>(length));
+            }
+        } catch (const CInternetException&) {
+            // What was appended before the failure stays in `reply`.
+            result = 32;
         }
-        connection = session.GetHttpConnection(ServerAddress, INTERNET_DEFAULT_HTTP_PORT, LoginName,
-                                               LoginPassword);
-        SetConnectionTimeouts(*connection);
-        file = connection->OpenRequest(HTTP_VERB_POST, scriptPath, nullptr, 1, nullptr, nullptr,
-                                       kRequestFlags);
-        file->SendRequest(FormHeaders, const_cast<char*>(request.GetString()),
-                          static_cast<DWORD>(request.GetLength()));
-        // Whatever body arrives is the reply, an error page included: the status is not read.
-        char buffer[kLineBufferSize];
-        UINT length = 0;
-        while (file->ReadString(buffer, kLineBufferSize, length)) {
-            reply.Append(buffer, static_cast<int>(length));
-        }
-    } catch (const CInternetException&) {
-        // What was appended before the failure stays in `reply`.
-        result = 32;
-    }
 
-    if (file) {
-        file->Close();
-    }
-    if (connection) {
-        connection->Close();
-    }
-    file.reset();
-    connection.reset();
-    session.Close();
-    return result;
+        if (file) {
+            file->Close();
+        }
+        if (connection) {
+            connection->Close();
+        }
+        file.reset();
+        connection.reset();
+        session.Close();
+        return result;
+    });
 }

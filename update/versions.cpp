@@ -1,7 +1,9 @@
 // The library's version text and the comparison with the service's.
 #include "vanta/versions.h"
 #include "transport/endpoints.h"
+#include "transport/export_guard.h"
 #include "transport/reply_readers.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 
 namespace {
@@ -10,15 +12,20 @@ constexpr const char* kLibraryVersion = "3.3";
 } // namespace
 
 CString WINAPI QDX_GetDllVersion() {
-    return CString(kLibraryVersion);
+    return GuardExport("reading the library version", CString(),
+                       [&]() -> CString { return CString(kLibraryVersion); });
 }
 
 unsigned int WINAPI QDX_GetServerVersion(CString& version, StatusCallback callback) {
-    CString answer;
-    if (QDX_SendHTTPRequest(CString(), endpoint::kGetVersion, answer, callback) != 1) {
-        return 32;
-    }
-    // Taken whole: a line end or blank after the number makes it another version.
-    version = ReplyValue(answer);
-    return version == kLibraryVersion ? 1 : 0;
+    return GuardExport(
+        "comparing versions with the service", vanta::result::kChannelFailure,
+        [&]() -> unsigned int {
+            CString answer;
+            if (QDX_SendHTTPRequest(CString(), endpoint::kGetVersion, answer, callback) != 1) {
+                return 32;
+            }
+            // Taken whole: a line end or blank after the number makes it another version.
+            version = ReplyValue(answer);
+            return version == kLibraryVersion ? 1 : 0;
+        });
 }

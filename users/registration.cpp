@@ -1,8 +1,10 @@
 // Registering an account, or a further product for a known one.
 #include "transport/endpoints.h"
+#include "transport/export_guard.h"
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 #include "vanta/users.h"
 
@@ -37,39 +39,43 @@ unsigned int WINAPI QDX_RegisterNewUser(
     const CString& email, const CString& day, CString& replyValue1, CString& postPassword,
     CString& productId, CString& replyValue4, const CString& ex, const CString& fax,
     const CString& night, const CString& mid, const CString& code, StatusCallback callback) {
-    FormBody body;
-    body.Add("Cust=", cust)
-        .Add("&First=", first)
-        .Add("&Last=", last)
-        .Add("&Addr=", addr)
-        .Add("&City=", city)
-        .Add("&St=", st)
-        .Add("&Zip=", zip)
-        .Add("&EMail=", email)
-        .Add("&Day=", day)
-        .Add("&Ex=", ex)
-        .Add("&Fax=", fax)
-        .Add("&Night=", night)
-        .Add("&Mid=", mid)
-        .Add("&Code=", code)
-        .Add("&PostPW=", postPassword)
-        .Add("&ProductId=", productId);
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kCreateUser, answer, callback) != 1) {
-        return 32;
-    }
+    return GuardExport(
+        "registering an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
+            FormBody body;
+            body.Add("Cust=", cust)
+                .Add("&First=", first)
+                .Add("&Last=", last)
+                .Add("&Addr=", addr)
+                .Add("&City=", city)
+                .Add("&St=", st)
+                .Add("&Zip=", zip)
+                .Add("&EMail=", email)
+                .Add("&Day=", day)
+                .Add("&Ex=", ex)
+                .Add("&Fax=", fax)
+                .Add("&Night=", night)
+                .Add("&Mid=", mid)
+                .Add("&Code=", code)
+                .Add("&PostPW=", postPassword)
+                .Add("&ProductId=", productId);
+            CString answer;
+            if (QDX_SendHTTPRequest(body, endpoint::kCreateUser, answer, callback) != 1) {
+                return 32;
+            }
 
-    // All four fields are read before any is judged, so the caller sees them whatever the
-    // outcome.
-    ReplyCursor cursor(answer);
-    CString kind;
-    cursor.Next(replyValue1);
-    cursor.Next(kind);
-    cursor.Next(replyValue3);
-    cursor.Next(replyValue4);
-    // The service's field syntax cannot carry an "&", so it writes "*" for the one it means.
-    if (const int star = replyValue4.Find('*'); star >= 0) {
-        replyValue4.SetAt(star, '&');
-    }
-    return Classify(replyValue1, kind);
+            // All four fields are read before any is judged, so the caller sees them whatever the
+            // outcome.
+            ReplyCursor cursor(answer);
+            CString kind;
+            cursor.Next(replyValue1);
+            cursor.Next(kind);
+            cursor.Next(replyValue3);
+            cursor.Next(replyValue4);
+            // The service's field syntax cannot carry an "&", so it writes "*" for the one it
+            // means.
+            if (const int star = replyValue4.Find('*'); star >= 0) {
+                replyValue4.SetAt(star, '&');
+            }
+            return Classify(replyValue1, kind);
+        });
 }

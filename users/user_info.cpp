@@ -1,8 +1,10 @@
 // Reading and updating the record the service keeps for a user.
 #include "transport/endpoints.h"
+#include "transport/export_guard.h"
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 #include "vanta/users.h"
 
@@ -14,40 +16,42 @@ unsigned int WINAPI QDX_GetUserInfo(const CString& userId, CString& text1, CStri
                                     unsigned int& number11, CString& text12, CString& text13,
                                     CString& text14, unsigned int& number15, CString& text16,
                                     CString& text17, StatusCallback callback) {
-    FormBody body;
-    body.Add("UserId=", userId);
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kGetUserInfo, answer, callback) != 1) {
-        return 32;
-    }
+    return GuardExport("reading an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
+        FormBody body;
+        body.Add("UserId=", userId);
+        CString answer;
+        if (QDX_SendHTTPRequest(body, endpoint::kGetUserInfo, answer, callback) != 1) {
+            return 32;
+        }
 
-    ReplyCursor cursor(answer);
-    // Numbers pass through one scratch string, so a number the reply lacks repeats the last
-    // numeric text it did carry.
-    CString scratch;
-    cursor.Next(text1);
-    if (text1 == reply::kQdxFail) {
-        return 256;
-    }
-    if (text1 == reply::kNoRows) {
-        return 2048;
-    }
-    for (CString* text : {&text2, &text3, &text4, &text5, &text6, &text7, &text8}) {
-        cursor.Next(*text);
-    }
-    cursor.Next(scratch);
-    number9 = std::atol(scratch);
-    cursor.Next(text10);
-    cursor.Next(scratch);
-    number11 = static_cast<unsigned int>(std::atoi(scratch));
-    cursor.Next(text12);
-    cursor.Next(text13);
-    cursor.Next(text14);
-    cursor.Next(scratch);
-    number15 = static_cast<unsigned int>(std::atoi(scratch));
-    cursor.Next(text16);
-    cursor.Next(text17);
-    return 1;
+        ReplyCursor cursor(answer);
+        // Numbers pass through one scratch string, so a number the reply lacks repeats the last
+        // numeric text it did carry.
+        CString scratch;
+        cursor.Next(text1);
+        if (text1 == reply::kQdxFail) {
+            return 256;
+        }
+        if (text1 == reply::kNoRows) {
+            return 2048;
+        }
+        for (CString* text : {&text2, &text3, &text4, &text5, &text6, &text7, &text8}) {
+            cursor.Next(*text);
+        }
+        cursor.Next(scratch);
+        number9 = std::atol(scratch);
+        cursor.Next(text10);
+        cursor.Next(scratch);
+        number11 = static_cast<unsigned int>(std::atoi(scratch));
+        cursor.Next(text12);
+        cursor.Next(text13);
+        cursor.Next(text14);
+        cursor.Next(scratch);
+        number15 = static_cast<unsigned int>(std::atoi(scratch));
+        cursor.Next(text16);
+        cursor.Next(text17);
+        return 1;
+    });
 }
 
 unsigned int WINAPI QDX_UpdateUser(const CString& userId, const CString& password,
@@ -56,25 +60,28 @@ unsigned int WINAPI QDX_UpdateUser(const CString& userId, const CString& passwor
                                    const CString& email, const CString& day, const CString& ex,
                                    const CString& fax, const CString& night, const CString& mid,
                                    const CString& cc, StatusCallback callback) {
-    FormBody body;
-    body.Add("UserId=", userId)
-        .Add("&PW=", password)
-        .Add("&First=", first)
-        .Add("&Last=", last)
-        .Add("&Addr=", addr)
-        .Add("&City=", city)
-        .Add("&St=", st)
-        .Add("&Zip=", zip)
-        .Add("&EMail=", email)
-        .Add("&Day=", day)
-        .Add("&Ex=", ex)
-        .Add("&Fax=", fax)
-        .Add("&Night=", night)
-        .Add("&Mid=", mid)
-        .Add("&CC=", cc);
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kUpdateUser, answer, callback) != 1) {
-        return 32;
-    }
-    return ReplyValue(answer) == reply::kFail ? 256 : 1;
+    return GuardExport(
+        "updating an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
+            FormBody body;
+            body.Add("UserId=", userId)
+                .Add("&PW=", password)
+                .Add("&First=", first)
+                .Add("&Last=", last)
+                .Add("&Addr=", addr)
+                .Add("&City=", city)
+                .Add("&St=", st)
+                .Add("&Zip=", zip)
+                .Add("&EMail=", email)
+                .Add("&Day=", day)
+                .Add("&Ex=", ex)
+                .Add("&Fax=", fax)
+                .Add("&Night=", night)
+                .Add("&Mid=", mid)
+                .Add("&CC=", cc);
+            CString answer;
+            if (QDX_SendHTTPRequest(body, endpoint::kUpdateUser, answer, callback) != 1) {
+                return 32;
+            }
+            return ReplyValue(answer) == reply::kFail ? 256 : 1;
+        });
 }

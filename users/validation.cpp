@@ -1,8 +1,10 @@
 // Checking a login and removing an account.
 #include "transport/endpoints.h"
+#include "transport/export_guard.h"
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 #include "vanta/users.h"
 
@@ -26,38 +28,43 @@ unsigned int StatusCode(long status) {
 
 unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& password,
                                      const CString& productId, StatusCallback callback) {
-    FormBody body;
-    body.Add("user_id=", userId).Add("&PW=", password).Add("&product_id=", productId);
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kValidateUser, answer, callback) != 1) {
-        return 32;
-    }
+    return GuardExport("validating a login", vanta::result::kChannelFailure, [&]() -> unsigned int {
+        FormBody body;
+        body.Add("user_id=", userId).Add("&PW=", password).Add("&product_id=", productId);
+        CString answer;
+        if (QDX_SendHTTPRequest(body, endpoint::kValidateUser, answer, callback) != 1) {
+            return 32;
+        }
 
-    // One string serves all three fields, so a field the reply lacks repeats the one before.
-    ReplyCursor cursor(answer);
-    CString field;
-    cursor.Next(field);
-    if (const unsigned int refused = StatusCode(std::atol(field)); refused != 0) {
-        return refused;
-    }
-    cursor.Next(field);
-    if (field == reply::kFail) {
-        return 256;
-    }
-    unsigned int flags = field == reply::kYes ? 4 : 0;
-    cursor.Next(field);
-    if (field == reply::kYes) {
-        flags += 2;
-    }
-    return flags != 0 ? flags : 1;
+        // One string serves all three fields, so a field the reply lacks repeats the one before.
+        ReplyCursor cursor(answer);
+        CString field;
+        cursor.Next(field);
+        if (const unsigned int refused = StatusCode(std::atol(field)); refused != 0) {
+            return refused;
+        }
+        cursor.Next(field);
+        if (field == reply::kFail) {
+            return 256;
+        }
+        unsigned int flags = field == reply::kYes ? 4 : 0;
+        cursor.Next(field);
+        if (field == reply::kYes) {
+            flags += 2;
+        }
+        return flags != 0 ? flags : 1;
+    });
 }
 
 unsigned int WINAPI QDX_DeleteUser(const CString& userId, StatusCallback callback) {
-    FormBody body;
-    body.Add("user=", userId);
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kDeleteUser, answer, callback) != 1) {
-        return 32;
-    }
-    return ReplyValue(answer) == reply::kFail ? 256 : 1;
+    return GuardExport(
+        "deleting an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
+            FormBody body;
+            body.Add("user=", userId);
+            CString answer;
+            if (QDX_SendHTTPRequest(body, endpoint::kDeleteUser, answer, callback) != 1) {
+                return 32;
+            }
+            return ReplyValue(answer) == reply::kFail ? 256 : 1;
+        });
 }
