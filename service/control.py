@@ -23,7 +23,8 @@ class Script:
     """One scripted reply; see README for the meaning of each key."""
 
     KEYS = {"path", "body", "body_b64", "status", "headers", "redirect",
-            "delay_ms", "stall_ms", "stall_after", "close_after", "times"}
+            "delay_ms", "stall_ms", "stall_after", "close_after", "times",
+            "trickle_ms", "endless"}
 
     def __init__(self, options):
         if not isinstance(options, dict):
@@ -48,6 +49,8 @@ class Script:
         self.stall_ms = _int(options, "stall_ms", 0)
         self.stall_after = _int(options, "stall_after", 0)
         self.close_after = _int(options, "close_after")
+        self.trickle_ms = _int(options, "trickle_ms", 0)
+        self.endless = bool(options.get("endless"))
         self.times = _int(options, "times", 1, -1)
         if self.times == 0:
             raise BadRequest("times must be -1 or at least 1")
@@ -108,15 +111,22 @@ class ControlState:
         if not isinstance(options, dict):
             raise BadRequest("faults are a JSON object")
         known = {"refuse_login", "fail_stor_after", "delay_ms",
-                 "drop_after_commands", "refuse_tls"}
+                 "drop_after_commands", "refuse_tls", "stall_stor_after",
+                 "stall_send_after", "dele_1xx_drop", "active_from"}
         unknown = set(options) - known
         if unknown:
             raise BadRequest("unknown faults: " + ", ".join(sorted(unknown)))
         faults = {}
-        for key in ("refuse_login", "refuse_tls"):
+        for key in ("refuse_login", "refuse_tls", "dele_1xx_drop"):
             if options.get(key):
                 faults[key] = True
-        for key in ("fail_stor_after", "delay_ms", "drop_after_commands"):
+        source = options.get("active_from")
+        if source is not None:
+            if not isinstance(source, str) or not source:
+                raise BadRequest("active_from must be an address")
+            faults["active_from"] = source
+        for key in ("fail_stor_after", "delay_ms", "drop_after_commands",
+                    "stall_stor_after", "stall_send_after"):
             value = _int(options, key)
             if value is not None:
                 faults[key] = value

@@ -12,7 +12,8 @@ import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
-from pyftpdlib.handlers import DTPHandler, FTPHandler, _FileReadWriteError
+from pyftpdlib.handlers import (ActiveDTP, DTPHandler, FTPHandler,
+                                 _FileReadWriteError)
 from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import ThreadedFTPServer
 
@@ -37,9 +38,31 @@ class _FS(AbstractedFS):
 class _DTP(DTPHandler):
     """Receives like the stock handler, but a full disk can be simulated:
     past the configured number of bytes a STOR stops with an error reply,
-    and what was written so far stays on disk."""
+    and what was written so far stays on disk. A hostile server can also be
+    played: past a number of bytes the data connection stalls (a STOR is no
+    longer read, RETR or NLST data no longer sent) while it stays open."""
+
+    def _stalls(self, key, done):
+        limit = self.cmd_channel.control.ftp_fault(key)
+        if limit is None or done < limit:
+            return False
+        # Leaving the event loop keeps the socket open and silent without
+        # a busy loop; the session's close still closes it.
+        self.ioloop.unregister(self._fileno)
+        return True
+
+    def initiate_send(self):
+        if not self._stalls("stall_send_after", self.tot_bytes_sent):
+            DTPHandler.initiate_send(self)
+
+    def initiate_sendfile(self):
+        if self._stalls("stall_send_after", self.tot_bytes_sent):
+            return False
+        return DTPHandler.initiate_sendfile(self)
 
     def handle_read(self):
+        if self._stalls("stall_stor_after", self.tot_bytes_received):
+            return None
         limit = self.cmd_channel.control.ftp_fault("fail_stor_after")
         if limit is None:
             return DTPHandler.handle_read(self)
@@ -66,9 +89,21 @@ class _DTP(DTPHandler):
     handle_read_event = handle_read
 
 
+class _ActiveDTP(ActiveDTP):
+    """Connects an active-mode data connection from the address a test
+    names, as a stranger racing the real server to the client's port."""
+
+    def connect_af_unspecified(self, addr, source_address=None):
+        source = self.cmd_channel.control.ftp_fault("active_from")
+        if source:
+            source_address = (source, 0)
+        return ActiveDTP.connect_af_unspecified(self, addr, source_address)
+
+
 class _Handler(FTPHandler):
     control = None          # ControlState, set on the subclass
     dtp_handler = _DTP
+    active_dtp = _ActiveDTP
     abstracted_fs = _FS
     permit_privileged_ports = True
     auth_failed_timeout = 0
@@ -103,6 +138,11 @@ class _Handler(FTPHandler):
         logged = "PASS ****" if cmd == "PASS" else line
         if self.control.ftp_command(getattr(self, "session_id", "?"), logged):
             return self.close()
+        if cmd == "DELE" and self.control.ftp_fault("dele_1xx_drop"):
+            # A preliminary reply, then the connection ends: the client
+            # cannot know whether the file went.
+            self.respond("150 Deleting.")
+            return self.close_when_done()
         if cmd == "PASS" and self.control.ftp_fault("refuse_login"):
             self.username = ""
             return self.respond("530 Login refused.")

@@ -16,10 +16,18 @@ def _reason(status):
         return "Scripted"
 
 
+def _send_endless(out, piece):
+    """The body again and again, until the client ends the connection."""
+    piece = piece * max(1, 65536 // len(piece))
+    while True:
+        out.write(piece)
+        out.flush()
+
+
 def send_scripted(handler, script):
-    headers = [("Content-Type", "text/plain"),
-               ("Content-Length", str(len(script.body))),
-               ("Connection", "close")]
+    headers = [("Content-Type", "text/plain"), ("Connection", "close")]
+    if not script.endless:
+        headers.insert(1, ("Content-Length", str(len(script.body))))
     if script.redirect:
         headers.append(("Location", script.redirect))
     overridden = {name.lower() for name, _ in script.headers}
@@ -36,7 +44,14 @@ def send_scripted(handler, script):
         time.sleep(script.delay_ms / 1000.0)
         out = handler.wfile
         out.write(head.encode("latin-1"))
-        if script.stall_ms:
+        if script.endless:
+            _send_endless(out, body or b"x")
+        elif script.trickle_ms:
+            for i in range(end):
+                out.write(body[i:i + 1])
+                out.flush()
+                time.sleep(script.trickle_ms / 1000.0)
+        elif script.stall_ms:
             cut = min(script.stall_after, end)
             out.write(body[:cut])
             out.flush()

@@ -81,6 +81,22 @@ class ScriptTest(ServiceTest):
         self.assertGreaterEqual(time.monotonic() - start, 0.35)
         self.assertEqual(rest, b"456789")
 
+    def test_trickled_and_endless_bodies(self):
+        self.script(body="abcd", trickle_ms=150)
+        data, _, ended = raw_exchange(self.PATH)
+        self.assertTrue(data.endswith(b"\r\n\r\nabcd"))
+        self.assertGreaterEqual(ended, 0.55)
+        self.script(body="e", endless=True)
+        with socket.create_connection((HOST, service().http), timeout=10) as s:
+            s.sendall(b"POST %s HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n"
+                      % self.PATH.encode())
+            data = b""
+            while len(data) < (4 << 20):
+                data += s.recv(1 << 20)
+        head, _, body = data.partition(b"\r\n\r\n")
+        self.assertNotIn(b"Content-Length", head)
+        self.assertEqual(set(body), {ord("e")})
+
     def test_close_after_sends_full_length_then_a_short_body(self):
         self.script(body="0123456789", close_after=3)
         data, _, _ = raw_exchange(self.PATH)

@@ -114,3 +114,45 @@ class FtpFaultTest(ServiceTest):
     def test_bad_faults_are_refused(self):
         self.assertEqual(control("ftp", {"delay_ms": -1})[0], 400)
         self.assertEqual(control("ftp", {"explode": True})[0], 400)
+
+
+class HostileFtpTest(ServiceTest):
+    """The faults that play a hostile server: each one must leave the
+    client waiting, or misled, exactly as described."""
+
+    def test_stalled_data_connections(self):
+        os.makedirs(self.path("ftp", "assets", "s"), exist_ok=True)
+        with open(self.path("ftp", "assets", "s", "f"), "wb") as f:
+            f.write(b"r" * 100000)
+        big = b"w" * (32 << 20)  # more than the socket buffers hold
+        cases = [({"stall_stor_after": 0},
+                  lambda ftp: ftp.storbinary("STOR g", io.BytesIO(big))),
+                 ({"stall_send_after": 0},
+                  lambda ftp: ftp.retrbinary("RETR f", lambda _: None)),
+                 ({"stall_send_after": 0}, lambda ftp: ftp.nlst())]
+        for faults, transfer in cases:
+            with self.subTest(faults=faults, transfer=transfer):
+                control("ftp", faults)
+                ftp = ftplib.FTP()
+                ftp.connect(HOST, service().ftp, timeout=1)
+                ftp.login("mossbay", "mossbay")
+                ftp.set_pasv(False)
+                ftp.cwd("/assets/s")
+                with self.assertRaises(socket.timeout):
+                    transfer(ftp)
+                ftp.close()
+
+    def test_dele_answered_1xx_then_dropped(self):
+        control("ftp", {"dele_1xx_drop": True})
+        with ftp_login() as ftp:
+            ftp.sock.settimeout(2)
+            self.assertTrue(ftp.sendcmd("DELE x").startswith("150"))
+            self.assertEqual(ftp.sock.recv(100), b"")
+
+    def test_active_data_connection_from_another_address(self):
+        control("ftp", {"active_from": "127.0.0.2"})
+        with ftp_login(passive=False) as ftp:
+            conn = ftp.transfercmd("NLST")
+            self.assertEqual(conn.getpeername()[0], "127.0.0.2")
+            conn.close()
+            ftp.voidresp()

@@ -125,6 +125,10 @@ void Script(const ReplyScript& script) {
         body["stall_ms"] = script.stall_ms;
     if (script.close_after)
         body["close_after"] = *script.close_after;
+    if (script.trickle_ms != 0)
+        body["trickle_ms"] = script.trickle_ms;
+    if (script.endless)
+        body["endless"] = true;
     Call("POST", "script", body);
 }
 

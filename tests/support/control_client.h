@@ -26,7 +26,9 @@ struct ReplyScript {
     std::optional<uint64_t> stall_after; // stop sending after this many body bytes ...
     int stall_ms = 0;                    // ... for this long
     std::optional<uint64_t> close_after; // close the connection after this many body bytes
-    int times = 1; // how many requests the script answers; -1: every request from now on
+    int trickle_ms = 0;                  // send the body one byte at a time, this far apart
+    bool endless = false; // no length: the body (or "x") again and again until the client quits
+    int times = 1;        // how many requests the script answers; -1: every request from now on
 };
 
 struct LoggedRequest {
@@ -71,6 +73,10 @@ std::vector<LoggedRequest> RequestsTo(const std::string& path);
 void SetQuota(const std::string& user, uint64_t quota);
 
 // Posts `faults` as given, e.g. {"refuse_login": true} or {"fail_stor_after": 1000}.
+// Hostile-server faults: {"stall_stor_after": N} (a STOR is no longer read after N bytes),
+// {"stall_send_after": N} (RETR and NLST data stop after N bytes), {"dele_1xx_drop": true}
+// (DELE answered 150, then the connection closed), {"active_from": "127.0.0.2"} (active-mode
+// data connections come from that address).
 void FtpFaults(const nlohmann::json& faults);
 
 FtpSessionLog FtpLog();
