@@ -16,13 +16,18 @@ from .app import ListenError, Service
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="python3 -m service")
     parser.add_argument("--data", required=True, help="data directory")
-    parser.add_argument("--host", default="127.0.0.1")
-    parser.add_argument("--http-port", type=int, default=80)
-    parser.add_argument("--ftp-port", type=int, default=21)
+    parser.add_argument("--host", default="127.0.0.1",
+                        help="address to listen on (default 127.0.0.1)")
+    # Ports below 1024 need root; any user may choose ports above 1023.
+    parser.add_argument("--http-port", type=int, default=80,
+                        help="HTTP port (default 80; 0: the system chooses)")
+    parser.add_argument("--ftp-port", type=int, default=21,
+                        help="FTP port (default 21; 0: the system chooses)")
     parser.add_argument("--tls-cert", metavar="FILE",
                         help="certificate (PEM, chain included) for HTTPS and FTPS")
     parser.add_argument("--tls-key", metavar="FILE", help="its private key (PEM)")
-    parser.add_argument("--https-port", type=int, default=443)
+    parser.add_argument("--https-port", type=int, default=443,
+                        help="HTTPS port, with --tls-cert (default 443)")
     parser.add_argument("--verbose", action="store_true",
                         help="log requests and FTP sessions on stderr")
     args = parser.parse_args(argv)
