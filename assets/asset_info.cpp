@@ -1,4 +1,5 @@
 // Reading one asset's description, into a record or into separate out-arguments.
+#include "assets/asset_replies.h"
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
@@ -10,6 +11,35 @@
 
 #include <cstdlib>
 
+unsigned int ReadAssetInfoReply(const CString& answer, QDX_CAssetInfo& info) {
+    ReplyCursor cursor(answer);
+    // Numbers pass through one scratch string, so a number the reply lacks repeats the last
+    // numeric text it did carry. Only FAIL refuses: NOROWS in field 1 is taken as data.
+    CString scratch;
+    cursor.Next(info.m_strText1);
+    if (info.m_strText1 == reply::kFail) {
+        return 256;
+    }
+    cursor.Next(info.m_strText2);
+    cursor.Next(scratch);
+    info.m_nValue1 = static_cast<unsigned int>(std::atoi(scratch));
+    cursor.Next(scratch);
+    info.m_nValue2 = static_cast<unsigned int>(std::atoi(scratch));
+    cursor.Next(scratch);
+    info.m_lValue3 = std::atol(scratch);
+    cursor.Next(info.m_strText3);
+    cursor.Next(info.m_strText4);
+    cursor.Next(scratch);
+    info.m_dValue = std::atof(scratch);
+    cursor.Next(scratch);
+    info.m_nValue4 = static_cast<unsigned int>(std::atoi(scratch));
+    cursor.Next(info.m_strText5);
+    cursor.Next(scratch);
+    info.m_nValue5 = static_cast<unsigned int>(std::atoi(scratch));
+    cursor.Next(info.m_strText6);
+    return 1;
+}
+
 unsigned int WINAPI QDX_GetAssetInfo(QDX_CAssetInfo& info, StatusCallback callback) {
     return GuardExport("reading an asset", vanta::result::kChannelFailure, [&]() -> unsigned int {
         FormBody body;
@@ -18,33 +48,7 @@ unsigned int WINAPI QDX_GetAssetInfo(QDX_CAssetInfo& info, StatusCallback callba
         if (QDX_SendHTTPRequest(body, endpoint::kGetAsset, answer, callback) != 1) {
             return 32;
         }
-
-        ReplyCursor cursor(answer);
-        // Numbers pass through one scratch string, so a number the reply lacks repeats the last
-        // numeric text it did carry. Only FAIL refuses: NOROWS in field 1 is taken as data.
-        CString scratch;
-        cursor.Next(info.m_strText1);
-        if (info.m_strText1 == reply::kFail) {
-            return 256;
-        }
-        cursor.Next(info.m_strText2);
-        cursor.Next(scratch);
-        info.m_nValue1 = static_cast<unsigned int>(std::atoi(scratch));
-        cursor.Next(scratch);
-        info.m_nValue2 = static_cast<unsigned int>(std::atoi(scratch));
-        cursor.Next(scratch);
-        info.m_lValue3 = std::atol(scratch);
-        cursor.Next(info.m_strText3);
-        cursor.Next(info.m_strText4);
-        cursor.Next(scratch);
-        info.m_dValue = std::atof(scratch);
-        cursor.Next(scratch);
-        info.m_nValue4 = static_cast<unsigned int>(std::atoi(scratch));
-        cursor.Next(info.m_strText5);
-        cursor.Next(scratch);
-        info.m_nValue5 = static_cast<unsigned int>(std::atoi(scratch));
-        cursor.Next(info.m_strText6);
-        return 1;
+        return ReadAssetInfoReply(answer, info);
     });
 }
 

@@ -1,4 +1,5 @@
 // Listing a user's assets of one product as records appended to the caller's list.
+#include "assets/asset_replies.h"
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
@@ -35,6 +36,29 @@ void ReadRecordTail(ReplyCursor& cursor, CString& scratch, QDX_CAssetInfo& info)
 }
 } // namespace
 
+unsigned int ReadAssetListReply(const CString& answer, const CString& userNum, CObList& assets) {
+    // Records of 13 fields follow one another with no separator; one scratch string serves
+    // the numbers of every record, so a cut-short record repeats the last number read.
+    ReplyCursor cursor(answer);
+    CString scratch;
+    while (!cursor.AtEnd()) {
+        auto entry = std::make_unique<QDX_CAssetInfo>();
+        entry->m_strUserNum = userNum;
+        cursor.Next(entry->m_strText1);
+        if (entry->m_strText1 == reply::kFail) {
+            return 256;
+        }
+        if (entry->m_strText1 == reply::kNoRows) {
+            return 2048;
+        }
+        ReadRecordTail(cursor, scratch, *entry);
+        // From here on the entry is the caller's.
+        assets.AddTail(entry.get());
+        entry.release();
+    }
+    return 1;
+}
+
 unsigned int WINAPI QDX_GetAssetList(const CString& userNum, const CString& productNum,
                                      CObList& assets, StatusCallback callback) {
     return GuardExport("listing assets", vanta::result::kChannelFailure, [&]() -> unsigned int {
@@ -45,26 +69,6 @@ unsigned int WINAPI QDX_GetAssetList(const CString& userNum, const CString& prod
         if (QDX_SendHTTPRequest(body, endpoint::kGetAsset, answer, callback) != 1) {
             return 32;
         }
-
-        // Records of 13 fields follow one another with no separator; one scratch string serves
-        // the numbers of every record, so a cut-short record repeats the last number read.
-        ReplyCursor cursor(answer);
-        CString scratch;
-        while (!cursor.AtEnd()) {
-            auto entry = std::make_unique<QDX_CAssetInfo>();
-            entry->m_strUserNum = userNum;
-            cursor.Next(entry->m_strText1);
-            if (entry->m_strText1 == reply::kFail) {
-                return 256;
-            }
-            if (entry->m_strText1 == reply::kNoRows) {
-                return 2048;
-            }
-            ReadRecordTail(cursor, scratch, *entry);
-            // From here on the entry is the caller's.
-            assets.AddTail(entry.get());
-            entry.release();
-        }
-        return 1;
+        return ReadAssetListReply(answer, userNum, assets);
     });
 }

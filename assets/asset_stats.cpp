@@ -1,4 +1,5 @@
 // Reading an asset's statistics as two-number records appended to the caller's list.
+#include "assets/asset_replies.h"
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
@@ -11,6 +12,30 @@
 #include <cstdlib>
 #include <memory>
 
+unsigned int ReadAssetStatsReply(const CString& answer, CObList& stats) {
+    // One scratch string for the whole reply: a record cut short after its first number
+    // repeats that number as its second.
+    ReplyCursor cursor(answer);
+    CString scratch;
+    while (!cursor.AtEnd()) {
+        cursor.Next(scratch);
+        if (scratch == reply::kFail) {
+            return 256;
+        }
+        if (scratch == reply::kNoRows) {
+            return 2048;
+        }
+        auto entry = std::make_unique<QDX_CAssetStat>();
+        entry->m_nValue1 = std::atoi(scratch);
+        cursor.Next(scratch);
+        entry->m_nValue2 = std::atoi(scratch);
+        // From here on the entry is the caller's.
+        stats.AddTail(entry.get());
+        entry.release();
+    }
+    return 1;
+}
+
 unsigned int WINAPI QDX_GetAssetStats(const CString& userNum, const CString& assetNum,
                                       CObList& stats, StatusCallback callback) {
     return GuardExport(
@@ -21,27 +46,6 @@ unsigned int WINAPI QDX_GetAssetStats(const CString& userNum, const CString& ass
             if (QDX_SendHTTPRequest(body, endpoint::kGetStats, answer, callback) != 1) {
                 return 32;
             }
-
-            // One scratch string for the whole reply: a record cut short after its first number
-            // repeats that number as its second.
-            ReplyCursor cursor(answer);
-            CString scratch;
-            while (!cursor.AtEnd()) {
-                cursor.Next(scratch);
-                if (scratch == reply::kFail) {
-                    return 256;
-                }
-                if (scratch == reply::kNoRows) {
-                    return 2048;
-                }
-                auto entry = std::make_unique<QDX_CAssetStat>();
-                entry->m_nValue1 = std::atoi(scratch);
-                cursor.Next(scratch);
-                entry->m_nValue2 = std::atoi(scratch);
-                // From here on the entry is the caller's.
-                stats.AddTail(entry.get());
-                entry.release();
-            }
-            return 1;
+            return ReadAssetStatsReply(answer, stats);
         });
 }

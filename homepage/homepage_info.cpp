@@ -1,5 +1,6 @@
 // A user's homepage record: read, write, delete. Every failure, the request's own included,
 // comes back as 0.
+#include "homepage/homepage_reply.h"
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
@@ -20,6 +21,21 @@ unsigned int PostForVerdict(const FormBody& body, const char* program, StatusCal
 }
 } // namespace
 
+unsigned int ReadHomepageReply(const CString& answer, CString& title, CString& heading,
+                               CString& body, CString& theme, CString& replyText) {
+    ReplyCursor cursor(answer);
+    cursor.Next(title);
+    // The marker stays in the title, the caller's only way to tell a refusal from a failure.
+    if (title == reply::kFail || title == reply::kNoRows) {
+        return 0;
+    }
+    cursor.Next(heading);
+    cursor.Next(body);
+    cursor.Next(theme);
+    cursor.Next(replyText);
+    return 1;
+}
+
 unsigned int WINAPI QDX_GetHomepageInfo(const CString& userId, CString& title, CString& heading,
                                         CString& body, CString& theme, CString& replyText,
                                         StatusCallback callback) {
@@ -30,18 +46,7 @@ unsigned int WINAPI QDX_GetHomepageInfo(const CString& userId, CString& title, C
         if (QDX_SendHTTPRequest(form, endpoint::kGetHomepage, answer, callback) != 1) {
             return 0;
         }
-
-        ReplyCursor cursor(answer);
-        cursor.Next(title);
-        // The marker stays in the title, the caller's only way to tell a refusal from a failure.
-        if (title == reply::kFail || title == reply::kNoRows) {
-            return 0;
-        }
-        cursor.Next(heading);
-        cursor.Next(body);
-        cursor.Next(theme);
-        cursor.Next(replyText);
-        return 1;
+        return ReadHomepageReply(answer, title, heading, body, theme, replyText);
     });
 }
 

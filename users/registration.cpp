@@ -4,6 +4,7 @@
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "users/user_replies.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
 #include "vanta/users.h"
@@ -32,6 +33,24 @@ unsigned int Classify(const CString& status, const CString& kind) {
     return 0;
 }
 } // namespace
+
+unsigned int ReadRegistrationReply(const CString& answer, CString& replyValue1,
+                                   CString& replyValue3, CString& replyValue4) {
+    // All four fields are read before any is judged, so the caller sees them whatever the
+    // outcome.
+    ReplyCursor cursor(answer);
+    CString kind;
+    cursor.Next(replyValue1);
+    cursor.Next(kind);
+    cursor.Next(replyValue3);
+    cursor.Next(replyValue4);
+    // The service's field syntax cannot carry an "&", so it writes "*" for the one it
+    // means.
+    if (const int star = replyValue4.Find('*'); star >= 0) {
+        replyValue4.SetAt(star, '&');
+    }
+    return Classify(replyValue1, kind);
+}
 
 unsigned int WINAPI QDX_RegisterNewUser(
     const CString& cust, CString& replyValue3, const CString& first, const CString& last,
@@ -62,20 +81,6 @@ unsigned int WINAPI QDX_RegisterNewUser(
             if (QDX_SendHTTPRequest(body, endpoint::kCreateUser, answer, callback) != 1) {
                 return 32;
             }
-
-            // All four fields are read before any is judged, so the caller sees them whatever the
-            // outcome.
-            ReplyCursor cursor(answer);
-            CString kind;
-            cursor.Next(replyValue1);
-            cursor.Next(kind);
-            cursor.Next(replyValue3);
-            cursor.Next(replyValue4);
-            // The service's field syntax cannot carry an "&", so it writes "*" for the one it
-            // means.
-            if (const int star = replyValue4.Find('*'); star >= 0) {
-                replyValue4.SetAt(star, '&');
-            }
-            return Classify(replyValue1, kind);
+            return ReadRegistrationReply(answer, replyValue1, replyValue3, replyValue4);
         });
 }

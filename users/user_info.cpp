@@ -4,11 +4,47 @@
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "users/user_replies.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
 #include "vanta/users.h"
 
 #include <cstdlib>
+
+unsigned int ReadUserInfoReply(const CString& answer, CString& text1, CString& text2,
+                               CString& text3, CString& text4, CString& text5, CString& text6,
+                               CString& text7, CString& text8, long& number9, CString& text10,
+                               unsigned int& number11, CString& text12, CString& text13,
+                               CString& text14, unsigned int& number15, CString& text16,
+                               CString& text17) {
+    ReplyCursor cursor(answer);
+    // Numbers pass through one scratch string, so a number the reply lacks repeats the last
+    // numeric text it did carry.
+    CString scratch;
+    cursor.Next(text1);
+    if (text1 == reply::kQdxFail) {
+        return 256;
+    }
+    if (text1 == reply::kNoRows) {
+        return 2048;
+    }
+    for (CString* text : {&text2, &text3, &text4, &text5, &text6, &text7, &text8}) {
+        cursor.Next(*text);
+    }
+    cursor.Next(scratch);
+    number9 = std::atol(scratch);
+    cursor.Next(text10);
+    cursor.Next(scratch);
+    number11 = static_cast<unsigned int>(std::atoi(scratch));
+    cursor.Next(text12);
+    cursor.Next(text13);
+    cursor.Next(text14);
+    cursor.Next(scratch);
+    number15 = static_cast<unsigned int>(std::atoi(scratch));
+    cursor.Next(text16);
+    cursor.Next(text17);
+    return 1;
+}
 
 unsigned int WINAPI QDX_GetUserInfo(const CString& userId, CString& text1, CString& text2,
                                     CString& text3, CString& text4, CString& text5, CString& text6,
@@ -23,34 +59,9 @@ unsigned int WINAPI QDX_GetUserInfo(const CString& userId, CString& text1, CStri
         if (QDX_SendHTTPRequest(body, endpoint::kGetUserInfo, answer, callback) != 1) {
             return 32;
         }
-
-        ReplyCursor cursor(answer);
-        // Numbers pass through one scratch string, so a number the reply lacks repeats the last
-        // numeric text it did carry.
-        CString scratch;
-        cursor.Next(text1);
-        if (text1 == reply::kQdxFail) {
-            return 256;
-        }
-        if (text1 == reply::kNoRows) {
-            return 2048;
-        }
-        for (CString* text : {&text2, &text3, &text4, &text5, &text6, &text7, &text8}) {
-            cursor.Next(*text);
-        }
-        cursor.Next(scratch);
-        number9 = std::atol(scratch);
-        cursor.Next(text10);
-        cursor.Next(scratch);
-        number11 = static_cast<unsigned int>(std::atoi(scratch));
-        cursor.Next(text12);
-        cursor.Next(text13);
-        cursor.Next(text14);
-        cursor.Next(scratch);
-        number15 = static_cast<unsigned int>(std::atoi(scratch));
-        cursor.Next(text16);
-        cursor.Next(text17);
-        return 1;
+        return ReadUserInfoReply(answer, text1, text2, text3, text4, text5, text6, text7, text8,
+                                 number9, text10, number11, text12, text13, text14, number15,
+                                 text16, text17);
     });
 }
 

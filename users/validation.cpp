@@ -4,6 +4,7 @@
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "users/user_replies.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
 #include "vanta/users.h"
@@ -26,6 +27,26 @@ unsigned int StatusCode(long status) {
 }
 } // namespace
 
+unsigned int ReadValidationReply(const CString& answer) {
+    // One string serves all three fields, so a field the reply lacks repeats the one before.
+    ReplyCursor cursor(answer);
+    CString field;
+    cursor.Next(field);
+    if (const unsigned int refused = StatusCode(std::atol(field)); refused != 0) {
+        return refused;
+    }
+    cursor.Next(field);
+    if (field == reply::kFail) {
+        return 256;
+    }
+    unsigned int flags = field == reply::kYes ? 4 : 0;
+    cursor.Next(field);
+    if (field == reply::kYes) {
+        flags += 2;
+    }
+    return flags != 0 ? flags : 1;
+}
+
 unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& password,
                                      const CString& productId, StatusCallback callback) {
     return GuardExport("validating a login", vanta::result::kChannelFailure, [&]() -> unsigned int {
@@ -35,24 +56,7 @@ unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& passw
         if (QDX_SendHTTPRequest(body, endpoint::kValidateUser, answer, callback) != 1) {
             return 32;
         }
-
-        // One string serves all three fields, so a field the reply lacks repeats the one before.
-        ReplyCursor cursor(answer);
-        CString field;
-        cursor.Next(field);
-        if (const unsigned int refused = StatusCode(std::atol(field)); refused != 0) {
-            return refused;
-        }
-        cursor.Next(field);
-        if (field == reply::kFail) {
-            return 256;
-        }
-        unsigned int flags = field == reply::kYes ? 4 : 0;
-        cursor.Next(field);
-        if (field == reply::kYes) {
-            flags += 2;
-        }
-        return flags != 0 ? flags : 1;
+        return ReadValidationReply(answer);
     });
 }
 
