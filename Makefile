@@ -7,16 +7,18 @@
 #   make bench     Release build with the benchmarks, then runs them
 #   make install   Release build installed under PREFIX (default /usr/local)
 #   make docs      the API reference from the public headers, in build/release/docs/html
+#   make fuzz      clang build of the fuzz targets, each run for FUZZ_SECONDS (default 60)
 
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 CTEST ?= ctest
 GENERATOR ?= Ninja
+FUZZ_SECONDS ?= 60
 
 CONFIGURE = $(CMAKE) -S . -G $(GENERATOR) -DVANTA_WERROR=ON
 
-.PHONY: all deps demo test bench install docs release clean
+.PHONY: all deps demo test bench fuzz install docs release clean
 
 all: release
 
@@ -45,6 +47,13 @@ bench: deps
 	$(CMAKE) --build build/bench -j $(JOBS); \
 	if [ -x bench/run ]; then scripts/netns-run bench/run build/bench; \
 	else echo "Benchmarks built in build/bench; bench/run does not exist yet."; fi
+
+# libFuzzer comes with clang; the targets are built with ASan and UBSan at -O1.
+fuzz: deps
+	$(CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
+	    -DCMAKE_CXX_COMPILER=clang++ -DVANTA_SANITIZE=address -DVANTA_FUZZ=ON -DVANTA_BUILD_TESTS=OFF
+	$(CMAKE) --build build/fuzz -j $(JOBS) --target fuzzers
+	fuzz/run build/fuzz $(FUZZ_SECONDS)
 
 install: release
 	$(CMAKE) --install build/release --prefix $(PREFIX)

@@ -81,7 +81,7 @@ public:
     /// Replaces the text by printf-style formatting of the arguments.
     void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
     /// Format with a va_list.
-    void FormatV(const char* format, va_list args);
+    void FormatV(const char* format, va_list args) __attribute__((format(printf, 2, 0)));
 
     /// Replaces the text by a copy of `text` (null gives an empty string).
     CString& operator=(const char* text);
