@@ -3,6 +3,7 @@
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "vanta/assets.h"
@@ -45,7 +46,7 @@ unsigned int WINAPI QDX_GetAssetInfo(QDX_CAssetInfo& info, StatusCallback callba
         FormBody body;
         body.Add("user_num=", info.m_strUserNum).Add("&asset_num=", info.m_strAssetNum);
         CString answer;
-        if (QDX_SendHTTPRequest(body, endpoint::kGetAsset, answer, callback) != 1) {
+        if (PostRequest(body, endpoint::kGetAsset, answer, callback, kFixedReplyLimit) != 1) {
             return 32;
         }
         return ReadAssetInfoReply(answer, info);

@@ -5,6 +5,7 @@
 
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
+#include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "upload/upload_job.h"
@@ -25,7 +26,8 @@ unsigned int CreateAsset(UploadJob* job, const CStringArray& fileNames) {
     }
 
     CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kCreateAsset, answer, job->m_pfnCallback) != 1) {
+    if (PostRequest(body, endpoint::kCreateAsset, answer, job->m_pfnCallback, kFixedReplyLimit) !=
+        1) {
         return 32;
     }
     CString assetNum;
@@ -46,7 +48,7 @@ unsigned int WINAPI QDX_DeleteAsset(const CString& userId, const CString& produc
         FormBody body;
         body.Add("user_id=", userId).Add("&asset_num =", assetNum).Add("&product_id =", productNum);
         CString answer;
-        if (QDX_SendHTTPRequest(body, endpoint::kDeleteAsset, answer, callback) != 1) {
+        if (PostRequest(body, endpoint::kDeleteAsset, answer, callback, kFixedReplyLimit) != 1) {
             return 32;
         }
         return ReplyValue(answer) == reply::kFail ? 0 : 1;

@@ -4,6 +4,7 @@
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "vanta/homepage.h"
@@ -14,7 +15,7 @@ namespace {
 // 1 unless the request failed or the reply's value is FAIL.
 unsigned int PostForVerdict(const FormBody& body, const char* program, StatusCallback callback) {
     CString answer;
-    if (QDX_SendHTTPRequest(body, program, answer, callback) != 1) {
+    if (PostRequest(body, program, answer, callback, kFixedReplyLimit) != 1) {
         return 0;
     }
     return ReplyValue(answer) == reply::kFail ? 0 : 1;
@@ -43,7 +44,7 @@ unsigned int WINAPI QDX_GetHomepageInfo(const CString& userId, CString& title, C
         FormBody form;
         form.Add("user=", userId);
         CString answer;
-        if (QDX_SendHTTPRequest(form, endpoint::kGetHomepage, answer, callback) != 1) {
+        if (PostRequest(form, endpoint::kGetHomepage, answer, callback, kFixedReplyLimit) != 1) {
             return 0;
         }
         return ReadHomepageReply(answer, title, heading, body, theme, replyText);

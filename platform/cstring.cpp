@@ -168,3 +168,14 @@ CString operator+(const char* a, const CString& b) {
 CString operator+(const CString& a, char b) {
     return CString(a.m_text + b);
 }
+
+void CString::Preallocate(int length) {
+    if (length <= GetAllocLength()) {
+        return;
+    }
+    // The standard string's own reserve may double instead; a fresh string reserves exactly.
+    std::string grown;
+    grown.reserve(static_cast<size_t>(length));
+    grown.append(m_text);
+    m_text.swap(grown);
+}

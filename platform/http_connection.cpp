@@ -188,6 +188,19 @@ DWORD CHttpFile::GetStatusCode() const {
     return static_cast<DWORD>(code);
 }
 
+BOOL CHttpFile::QueryInfo(DWORD infoLevel, DWORD& result) const {
+    if (infoLevel != (HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER) || !m_transfer) {
+        return FALSE;
+    }
+    curl_off_t length = -1;
+    curl_easy_getinfo(m_transfer->Easy(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (length < 0 || length > static_cast<curl_off_t>(UINT32_MAX)) {
+        return FALSE;
+    }
+    result = static_cast<DWORD>(length);
+    return TRUE;
+}
+
 void CHttpFile::Close() {
     m_transfer.reset();
     curl_slist_free_all(m_headers);

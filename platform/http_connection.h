@@ -78,6 +78,11 @@ public:
     // The response's status code, once the response has started; 0 before.
     DWORD GetStatusCode() const;
 
+    // Only HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER is answered: the length the
+    // response announced, once its headers have arrived. FALSE when it announced none (or one
+    // that does not fit 32 bits) or the level is another.
+    BOOL QueryInfo(DWORD infoLevel, DWORD& result) const;
+
     virtual void Close();
 
 private:

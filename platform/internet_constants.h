@@ -29,6 +29,10 @@ inline constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 inline constexpr DWORD INTERNET_OPTION_DATA_SEND_TIMEOUT = 7;
 inline constexpr DWORD INTERNET_OPTION_DATA_RECEIVE_TIMEOUT = 8;
 
+// CHttpFile::QueryInfo levels.
+inline constexpr DWORD HTTP_QUERY_CONTENT_LENGTH = 5;
+inline constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000;
+
 inline constexpr int HTTP_VERB_POST = 0;
 
 inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;

@@ -5,9 +5,13 @@
 #include "platform/internet_exception.h"
 #include "transport/export_guard.h"
 #include "transport/globals.h"
+#include "transport/post_request.h"
 #include "transport/service_session.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
+
+#include <climits>
+#include <new>
 
 namespace {
 constexpr DWORD kTimeoutMs = 2000;
@@ -21,49 +25,91 @@ void SetConnectionTimeouts(CHttpConnection& connection) {
     connection.SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, kTimeoutMs, 0);
     connection.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, kTimeoutMs, 0);
 }
+
+// Room for `total` bytes in all, allocated exactly.
+void Reserve(CString& reply, size_t total) {
+    if (total > static_cast<size_t>(INT_MAX)) {
+        throw std::bad_alloc();
+    }
+    reply.Preallocate(static_cast<int>(total));
+}
+
+// Room for `more` further bytes. Without an announced length the string grows by an eighth
+// at a time, exactly, so that a long list reply is held at little more than its own size.
+void MakeRoom(CString& reply, size_t more) {
+    const size_t needed = static_cast<size_t>(reply.GetLength()) + more;
+    if (needed > static_cast<size_t>(reply.GetAllocLength())) {
+        Reserve(reply, needed + needed / 8);
+    }
+}
 } // namespace
+
+unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
+                         StatusCallback callback, size_t replyLimit) {
+    CString request = body;
+    request += '\n';
+    unsigned int result = 1;
+
+    ServiceSession session(callback);
+    std::unique_ptr<CHttpConnection> connection;
+    std::unique_ptr<CHttpFile> file;
+    try {
+        if (callback != nullptr) {
+            session.EnableStatusCallback(TRUE);
+        }
+        connection = session.GetHttpConnection(ServerAddress, INTERNET_DEFAULT_HTTP_PORT, LoginName,
+                                               LoginPassword);
+        SetConnectionTimeouts(*connection);
+        file = connection->OpenRequest(HTTP_VERB_POST, scriptPath, nullptr, 1, nullptr, nullptr,
+                                       kRequestFlags);
+        file->SendRequest(FormHeaders, const_cast<char*>(request.GetString()),
+                          static_cast<DWORD>(request.GetLength()));
+        char buffer[kLineBufferSize];
+        UINT length = 0;
+        bool sized = false;
+        while (file->ReadString(buffer, kLineBufferSize, length)) {
+            if (!sized) {
+                // The headers are in once the body begins: an announced length is held once,
+                // at its own size.
+                sized = true;
+                DWORD announced = 0;
+                if (file->QueryInfo(HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                                    announced) &&
+                    announced <= replyLimit) {
+                    Reserve(reply, static_cast<size_t>(reply.GetLength()) + announced);
+                }
+            }
+            if (static_cast<size_t>(reply.GetLength()) + length > replyLimit) {
+                result = 32;
+                break;
+            }
+            MakeRoom(reply, length);
+            reply.Append(buffer, static_cast<int>(length));
+        }
+        // An error page, or a redirect that is not followed, is no answer of the program.
+        const DWORD status = file->GetStatusCode();
+        if (status < 200 || status > 299) {
+            result = 32;
+        }
+    } catch (const CInternetException&) {
+        // What was appended before the failure stays in `reply`.
+        result = 32;
+    }
+
+    if (file) {
+        file->Close();
+    }
+    if (connection) {
+        connection->Close();
+    }
+    file.reset();
+    connection.reset();
+    session.Close();
+    return result;
+}
 
 unsigned int WINAPI QDX_SendHTTPRequest(const CString& body, const CString& scriptPath,
                                         CString& reply, StatusCallback callback) {
-    return GuardExport("posting a request", vanta::result::kChannelFailure, [&]() -> unsigned int {
-        CString request = body;
-        request += '\n';
-        unsigned int result = 1;
-
-        ServiceSession session(callback);
-        std::unique_ptr<CHttpConnection> connection;
-        std::unique_ptr<CHttpFile> file;
-        try {
-            if (callback != nullptr) {
-                session.EnableStatusCallback(TRUE);
-            }
-            connection = session.GetHttpConnection(ServerAddress, INTERNET_DEFAULT_HTTP_PORT,
-                                                   LoginName, LoginPassword);
-            SetConnectionTimeouts(*connection);
-            file = connection->OpenRequest(HTTP_VERB_POST, scriptPath, nullptr, 1, nullptr, nullptr,
-                                           kRequestFlags);
-            file->SendRequest(FormHeaders, const_cast<char*>(request.GetString()),
-                              static_cast<DWORD>(request.GetLength()));
-            // Whatever body arrives is the reply, an error page included: the status is not read.
-            char buffer[kLineBufferSize];
-            UINT length = 0;
-            while (file->ReadString(buffer, kLineBufferSize, length)) {
-                reply.Append(buffer, static_cast<int>(length));
-            }
-        } catch (const CInternetException&) {
-            // What was appended before the failure stays in `reply`.
-            result = 32;
-        }
-
-        if (file) {
-            file->Close();
-        }
-        if (connection) {
-            connection->Close();
-        }
-        file.reset();
-        connection.reset();
-        session.Close();
-        return result;
-    });
+    return GuardExport("posting a request", vanta::result::kChannelFailure,
+                       [&] { return PostRequest(body, scriptPath, reply, callback, kWholeReply); });
 }

@@ -2,6 +2,7 @@
 #include "vanta/versions.h"
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
+#include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
@@ -17,15 +18,16 @@ CString WINAPI QDX_GetDllVersion() {
 }
 
 unsigned int WINAPI QDX_GetServerVersion(CString& version, StatusCallback callback) {
-    return GuardExport(
-        "comparing versions with the service", vanta::result::kChannelFailure,
-        [&]() -> unsigned int {
-            CString answer;
-            if (QDX_SendHTTPRequest(CString(), endpoint::kGetVersion, answer, callback) != 1) {
-                return 32;
-            }
-            // Taken whole: a line end or blank after the number makes it another version.
-            version = ReplyValue(answer);
-            return version == kLibraryVersion ? 1 : 0;
-        });
+    return GuardExport("comparing versions with the service", vanta::result::kChannelFailure,
+                       [&]() -> unsigned int {
+                           CString answer;
+                           if (PostRequest(CString(), endpoint::kGetVersion, answer, callback,
+                                           kFixedReplyLimit) != 1) {
+                               return 32;
+                           }
+                           // Taken whole: a line end or blank after the number makes it another
+                           // version.
+                           version = ReplyValue(answer);
+                           return version == kLibraryVersion ? 1 : 0;
+                       });
 }

@@ -2,6 +2,7 @@
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
@@ -9,18 +10,19 @@
 
 unsigned int WINAPI QDX_GetDiskSpace(const CString& userId, const CString& productId,
                                      CString& quota, CString& used, StatusCallback callback) {
-    return GuardExport(
-        "reading the disk space", vanta::result::kChannelFailure, [&]() -> unsigned int {
-            FormBody body;
-            body.Add("user_num=", userId).Add("&product_id=", productId);
-            CString answer;
-            if (QDX_SendHTTPRequest(body, endpoint::kGetDiskSpace, answer, callback) != 1) {
-                return 32;
-            }
-            if (answer.Find('=') < 0 || answer.Find('&') < 0) {
-                return 0;
-            }
-            NextReplyField(NextReplyField(answer, quota), used);
-            return 1;
-        });
+    return GuardExport("reading the disk space", vanta::result::kChannelFailure,
+                       [&]() -> unsigned int {
+                           FormBody body;
+                           body.Add("user_num=", userId).Add("&product_id=", productId);
+                           CString answer;
+                           if (PostRequest(body, endpoint::kGetDiskSpace, answer, callback,
+                                           kFixedReplyLimit) != 1) {
+                               return 32;
+                           }
+                           if (answer.Find('=') < 0 || answer.Find('&') < 0) {
+                               return 0;
+                           }
+                           NextReplyField(NextReplyField(answer, quota), used);
+                           return 1;
+                       });
 }

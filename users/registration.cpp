@@ -2,6 +2,7 @@
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "users/user_replies.h"
@@ -78,7 +79,7 @@ unsigned int WINAPI QDX_RegisterNewUser(
                 .Add("&PostPW=", postPassword)
                 .Add("&ProductId=", productId);
             CString answer;
-            if (QDX_SendHTTPRequest(body, endpoint::kCreateUser, answer, callback) != 1) {
+            if (PostRequest(body, endpoint::kCreateUser, answer, callback, kFixedReplyLimit) != 1) {
                 return 32;
             }
             return ReadRegistrationReply(answer, replyValue1, replyValue3, replyValue4);

@@ -2,6 +2,7 @@
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "users/user_replies.h"
@@ -56,7 +57,7 @@ unsigned int WINAPI QDX_GetUserInfo(const CString& userId, CString& text1, CStri
         FormBody body;
         body.Add("UserId=", userId);
         CString answer;
-        if (QDX_SendHTTPRequest(body, endpoint::kGetUserInfo, answer, callback) != 1) {
+        if (PostRequest(body, endpoint::kGetUserInfo, answer, callback, kFixedReplyLimit) != 1) {
             return 32;
         }
         return ReadUserInfoReply(answer, text1, text2, text3, text4, text5, text6, text7, text8,
@@ -90,7 +91,7 @@ unsigned int WINAPI QDX_UpdateUser(const CString& userId, const CString& passwor
                 .Add("&Mid=", mid)
                 .Add("&CC=", cc);
             CString answer;
-            if (QDX_SendHTTPRequest(body, endpoint::kUpdateUser, answer, callback) != 1) {
+            if (PostRequest(body, endpoint::kUpdateUser, answer, callback, kFixedReplyLimit) != 1) {
                 return 32;
             }
             return ReplyValue(answer) == reply::kFail ? 256 : 1;

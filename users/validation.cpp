@@ -2,6 +2,7 @@
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "users/user_replies.h"
@@ -53,7 +54,12 @@ unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& passw
         FormBody body;
         body.Add("user_id=", userId).Add("&PW=", password).Add("&product_id=", productId);
         CString answer;
-        if (QDX_SendHTTPRequest(body, endpoint::kValidateUser, answer, callback) != 1) {
+        if (PostRequest(body, endpoint::kValidateUser, answer, callback, kFixedReplyLimit) != 1) {
+            return 32;
+        }
+        // A reply without a single field (empty, a plain-text page) is no verdict: read by
+        // position it would pass for a valid login.
+        if (answer.Find('=') < 0) {
             return 32;
         }
         return ReadValidationReply(answer);
@@ -66,7 +72,7 @@ unsigned int WINAPI QDX_DeleteUser(const CString& userId, StatusCallback callbac
             FormBody body;
             body.Add("user=", userId);
             CString answer;
-            if (QDX_SendHTTPRequest(body, endpoint::kDeleteUser, answer, callback) != 1) {
+            if (PostRequest(body, endpoint::kDeleteUser, answer, callback, kFixedReplyLimit) != 1) {
                 return 32;
             }
             return ReplyValue(answer) == reply::kFail ? 256 : 1;

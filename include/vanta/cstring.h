@@ -94,6 +94,12 @@ public:
     /// Appends `length` bytes of `data`, NUL bytes included.
     CString& Append(const char* data, int length);
 
+    /// Makes room for `length` bytes in all, allocated exactly: a caller who knows the final
+    /// size holds no more than that (the text is moved once when it grows).
+    void Preallocate(int length);
+    /// The number of bytes the string can hold before it must grow.
+    int GetAllocLength() const { return static_cast<int>(m_text.capacity()); }
+
     /// The concatenation of `a` and `b`.
     friend VANTA_API CString operator+(const CString& a, const CString& b);
     /// The concatenation of `a` and the C string `b`.

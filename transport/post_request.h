@@ -1,0 +1,22 @@
+// The request channel as the library's own exports use it: the raw export's behaviour, with a
+// bound on how much of the reply is read.
+#pragma once
+
+#include "vanta/cstring.h"
+#include "vanta/status_callback.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Exports that read a fixed number of fields need no more of a reply than this; a longer one
+// is no reply of the service's and is not read to its end (an endless one would never end).
+inline constexpr size_t kFixedReplyLimit = size_t{1} << 20;
+// Lists and the raw channel read the whole reply, however long.
+inline constexpr size_t kWholeReply = SIZE_MAX;
+
+// Posts `body` plus a line feed to `scriptPath` and appends the response body to `reply`.
+// Returns 1 when a 2xx reply was read to its end; 32 when the channel failed, the status was
+// outside 200-299 (the page's text stays in `reply`), or the reply grew past `replyLimit`
+// (reading stops there). Throws std::bad_alloc when the reply does not fit in memory.
+unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
+                         StatusCallback callback, size_t replyLimit);
