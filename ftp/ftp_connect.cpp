@@ -1,11 +1,16 @@
 #include "ftp/ftp_connect.h"
 
 #include "platform/internet_exception.h"
+#include "transport/ftp_timeout.h"
 #include "transport/globals.h"
 
 #include <cstring>
 
-FtpCall::FtpCall(StatusCallback callback) : m_session(callback) {}
+FtpCall::FtpCall(StatusCallback callback) : m_session(callback) {
+    const auto limit = static_cast<DWORD>(FtpTimeout().count());
+    m_session.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, limit);
+    m_session.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, limit);
+}
 
 FtpCall::~FtpCall() {
     if (m_connection) {

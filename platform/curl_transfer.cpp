@@ -5,6 +5,8 @@
 #include "platform/internet_session.h"
 
 #include <arpa/inet.h>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,6 +16,11 @@ void GlobalInitOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
+
+// A transfer slower than this many bytes per second over this many seconds has stalled in
+// all but name (a reply trickled a byte at a time never trips the per-step watchdog).
+constexpr long kLowSpeedBytesPerSecond = 1024;
+constexpr long kLowSpeedSeconds = 30;
 
 // How long one wait for socket activity may last before the transfer is driven again; bounds
 // how late the stall watchdog can notice a silent server.
@@ -63,6 +70,10 @@ void CurlTransfer::InstallCallbacks() {
     curl_easy_setopt(m_easy, CURLOPT_RESOLVER_START_DATA, this);
     curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETFUNCTION, &CurlTransfer::OnOpenSocket);
     curl_easy_setopt(m_easy, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_SOCKOPTFUNCTION, &CurlTransfer::OnSocketOption);
+    curl_easy_setopt(m_easy, CURLOPT_SOCKOPTDATA, this);
+    curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond);
+    curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
     curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETFUNCTION, &CurlTransfer::OnCloseSocket);
     curl_easy_setopt(m_easy, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(m_easy, CURLOPT_PREREQFUNCTION, &CurlTransfer::OnPrerequisite);
@@ -152,6 +163,8 @@ CURLcode CurlTransfer::Perform() {
 }
 
 void CurlTransfer::Continue() {
+    // The time paused was the owner's, not the server's: the watchdog counts from here.
+    m_lastMoveTime = std::chrono::steady_clock::now();
     curl_easy_pause(m_easy, CURLPAUSE_CONT);
 }
 
@@ -222,6 +235,30 @@ curl_socket_t CurlTransfer::OnOpenSocket(void* self, curlsocktype purpose, curl_
     return socket;
 }
 
+int CurlTransfer::OnSocketOption(void* self, curl_socket_t socket, curlsocktype purpose) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    if (purpose != CURLSOCKTYPE_ACCEPT) {
+        return CURL_SOCKOPT_OK;
+    }
+    // An active-mode data connection is taken only from the server the control connection
+    // reached: anybody else who reaches the listening port first could feed a download or
+    // receive an upload.
+    sockaddr_storage peer{};
+    socklen_t length = sizeof(peer);
+    char text[INET6_ADDRSTRLEN] = {};
+    if (getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) == 0) {
+        if (peer.ss_family == AF_INET) {
+            inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(&peer)->sin_addr, text,
+                      sizeof(text));
+        } else if (peer.ss_family == AF_INET6) {
+            inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(&peer)->sin6_addr, text,
+                      sizeof(text));
+        }
+    }
+    const bool fromServer = text[0] != '\0' && std::strcmp(transfer->m_peerAddress, text) == 0;
+    return fromServer ? CURL_SOCKOPT_OK : CURL_SOCKOPT_ERROR;
+}
+
 int CurlTransfer::OnCloseSocket(void* self, curl_socket_t socket) {
     auto* transfer = static_cast<CurlTransfer*>(self);
     const bool connection = socket == transfer->m_lastSocket;
@@ -236,8 +273,11 @@ int CurlTransfer::OnCloseSocket(void* self, curl_socket_t socket) {
     return closed;
 }
 
-int CurlTransfer::OnPrerequisite(void* self, char*, char*, int, int) {
+int CurlTransfer::OnPrerequisite(void* self, char* connPrimaryIp, char*, int, int) {
     auto* transfer = static_cast<CurlTransfer*>(self);
+    // Kept in a fixed buffer: nothing may throw through libcurl's frames.
+    std::snprintf(transfer->m_peerAddress, sizeof(transfer->m_peerAddress), "%s",
+                  connPrimaryIp != nullptr ? connPrimaryIp : "");
     const bool newConnection = transfer->m_socketOpened;
     if (newConnection) {
         sockaddr_storage peer{};

@@ -89,6 +89,7 @@ private:
 
     static int OnResolverStart(void* resolverState, void* reserved, void* self);
     static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
+    static int OnSocketOption(void* self, curl_socket_t socket, curlsocktype purpose);
     static int OnCloseSocket(void* self, curl_socket_t socket);
     static int OnPrerequisite(void* self, char* connPrimaryIp, char* connLocalIp,
                               int connPrimaryPort, int connLocalPort);
@@ -114,6 +115,8 @@ private:
     bool m_socketOpened = false;
     bool m_connected = false;
     curl_socket_t m_lastSocket = CURL_SOCKET_BAD;
+    // The address of the server the connection reached, as libcurl writes it.
+    char m_peerAddress[64] = {};
     curl_off_t m_requestBodyBytes = -1;
     curl_off_t m_headerBytesOut = 0;
     curl_off_t m_bodyBytesOut = 0;

@@ -136,7 +136,8 @@ CFtpConnection::CFtpConnection(CInternetSession& session, LPCTSTR server, LPCTST
                                LPCTSTR password, INTERNET_PORT port, BOOL passive)
     : m_session(session), m_server(server ? server : ""), m_port(port),
       m_userName(userName ? userName : ""), m_password(password ? password : ""),
-      m_passive(passive != FALSE), m_tls(session.Tls()) {
+      m_passive(passive != FALSE), m_tls(session.Tls()),
+      m_connectTimeoutMs(session.ConnectTimeoutMs()), m_stallTimeoutMs(session.StallTimeoutMs()) {
     RefuseLineBreaks(server);
     RefuseLineBreaks(userName);
     RefuseLineBreaks(password);
@@ -190,6 +191,19 @@ CurlTransfer& CFtpConnection::Prepare(const std::string& path, bool binary) {
     }
     curl_easy_setopt(easy, CURLOPT_MAXAGE_CONN, kMaxConnectionAgeSeconds);
     curl_easy_setopt(easy, CURLOPT_TRANSFERTEXT, binary ? 0L : 1L);
+    if (m_connectTimeoutMs != 0) {
+        // Also covers the greeting and the login.
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeoutMs));
+    }
+    if (m_stallTimeoutMs != 0) {
+        // No byte moving on the control or data connection for the limit ends the operation;
+        // libcurl's own waits (a reply, the server's active-mode connection) get the same
+        // bound, rounded up to its whole seconds where it counts in seconds.
+        transfer.SetStallTimeout(static_cast<long>(m_stallTimeoutMs));
+        curl_easy_setopt(easy, CURLOPT_ACCEPTTIMEOUT_MS, static_cast<long>(m_stallTimeoutMs));
+        curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                         static_cast<long>((m_stallTimeoutMs + 999) / 1000));
+    }
     transfer.SetHost(m_server.c_str());
     return transfer;
 }
@@ -223,6 +237,11 @@ bool CFtpConnection::Command(const std::string& command) {
     }
     long reply = 0;
     curl_easy_getinfo(transfer.Easy(), CURLINFO_RESPONSE_CODE, &reply);
+    if (reply >= 100 && reply < 200) {
+        // Only a preliminary answer came (libcurl reads one reply per command): the final one,
+        // and with it the outcome, is unknown. Neither "done" nor "refused" is true.
+        throw CInternetException(ERROR_INTERNET_CONNECTION_ABORTED);
+    }
     return reply >= 200 && reply < 300;
 }
 

@@ -94,6 +94,9 @@ private:
     bool m_passive;
     // The session's transport security when the connection was made, for all its operations.
     TlsOptions m_tls;
+    // The session's limits when the connection was made (0: libcurl's own).
+    DWORD m_connectTimeoutMs;
+    DWORD m_stallTimeoutMs;
     bool m_busy = false;
     std::unique_ptr<CurlTransfer> m_transfer;
 };

@@ -1,5 +1,7 @@
 #include "platform/internet_session.h"
 
+#include <algorithm>
+
 #include "platform/http_connection.h"
 
 #include <cstring>
@@ -46,4 +48,19 @@ std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(LPCTSTR ser
                                                                      LPCTSTR userName,
                                                                      LPCTSTR password) {
     return std::make_unique<CHttpConnection>(*this, server, port, userName, password);
+}
+
+BOOL CInternetSession::SetOption(DWORD option, DWORD value, DWORD /*flags*/) {
+    switch (option) {
+    case INTERNET_OPTION_CONNECT_TIMEOUT:
+        m_connectTimeoutMs = value;
+        return TRUE;
+    case INTERNET_OPTION_DATA_SEND_TIMEOUT:
+    case INTERNET_OPTION_DATA_RECEIVE_TIMEOUT:
+        // One limit serves both directions: a stall is no byte moving either way.
+        m_stallTimeoutMs = std::max(m_stallTimeoutMs, value);
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }

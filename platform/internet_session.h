@@ -43,6 +43,14 @@ public:
                                                      BOOL passive = FALSE);
 
     // Transport security for the connections made from now on; none until set.
+    // INTERNET_OPTION_CONNECT_TIMEOUT and INTERNET_OPTION_DATA_SEND_TIMEOUT /
+    // _DATA_RECEIVE_TIMEOUT (ms) for the FTP connections made from this session afterwards:
+    // connecting and logging in, and the longest time without progress on the control or data
+    // connection. 0 (the default) leaves libcurl's own limits. Other options: FALSE.
+    BOOL SetOption(DWORD option, DWORD value, DWORD flags = 0);
+    DWORD ConnectTimeoutMs() const { return m_connectTimeoutMs; }
+    DWORD StallTimeoutMs() const { return m_stallTimeoutMs; }
+
     void SetTlsOptions(TlsOptions tls) { m_tls = std::move(tls); }
     const TlsOptions& Tls() const { return m_tls; }
 
@@ -53,6 +61,8 @@ public:
 
 private:
     bool m_statusEnabled = false;
+    DWORD m_connectTimeoutMs = 0;
+    DWORD m_stallTimeoutMs = 0;
     TlsOptions m_tls;
     bool m_hasAgent = false;
     char m_agent[128] = {};
