@@ -39,15 +39,31 @@ int OpenMode(UINT flags) {
         mode = O_WRONLY;
     }
     if (flags & CFile::modeCreate) {
+        // Truncation waits until the file has been checked: see the constructor.
         mode |= O_CREAT;
-        if (!(flags & CFile::modeNoTruncate)) {
-            mode |= O_TRUNC;
-        }
     }
     if (flags & CFile::modePrivate) {
         mode |= O_NOFOLLOW;
     }
-    return mode | O_CLOEXEC;
+    // A FIFO or a device would block the open (and later every read) for ever; without
+    // blocking the open returns and the type check below refuses it.
+    return mode | O_CLOEXEC | O_NONBLOCK;
+}
+
+// Why an open file may not be used, or 0: only regular files are read and written; a private
+// file must also be the user's own and have no second name (a planted hard link would carry
+// what is written to wherever the planter chose).
+int RefusalOf(const struct stat& info, UINT flags) {
+    if (S_ISDIR(info.st_mode)) {
+        return EISDIR;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return EINVAL;
+    }
+    if ((flags & CFile::modePrivate) && (info.st_uid != ::geteuid() || info.st_nlink != 1)) {
+        return EACCES;
+    }
+    return 0;
 }
 } // namespace
 
@@ -61,10 +77,17 @@ CFile::CFile(LPCTSTR fileName, UINT openFlags)
         Throw(errno);
     }
     struct stat info {};
-    const bool statFailed = ::fstat(m_fd, &info) != 0;
-    const bool foreign = !statFailed && (openFlags & modePrivate) && info.st_uid != ::geteuid();
-    if (statFailed || S_ISDIR(info.st_mode) || foreign) {
-        const int error = statFailed ? errno : foreign ? EACCES : EISDIR;
+    int error = ::fstat(m_fd, &info) != 0 ? errno : RefusalOf(info, openFlags);
+    const bool truncate = (openFlags & modeCreate) && !(openFlags & modeNoTruncate);
+    if (error == 0 && truncate && ::ftruncate(m_fd, 0) != 0) {
+        error = errno;
+    }
+    // Reads and writes of a regular file never block; the flag is dropped all the same, so
+    // that the descriptor behaves as an ordinary one.
+    if (error == 0 && ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
         ::close(m_fd);
         m_fd = -1;
         Throw(error);

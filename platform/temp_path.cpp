@@ -20,7 +20,9 @@ bool PrivateDirectory(std::string& path) {
     if (::lstat(path.c_str(), &info) != 0) {
         return false;
     }
-    return S_ISDIR(info.st_mode) && info.st_uid == uid;
+    // A directory whose mode lets others in (made so by its owner, or by a umask) would let
+    // them read the info file or plant names beside it.
+    return S_ISDIR(info.st_mode) && info.st_uid == uid && (info.st_mode & 07777) == 0700;
 }
 } // namespace
 

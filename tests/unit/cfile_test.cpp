@@ -3,7 +3,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/cfile.h"
@@ -71,6 +73,34 @@ TEST_F(CFileTest, MissingFilesAndDirectoriesCannotBeOpened) {
     } catch (const CFileException& e) {
         EXPECT_EQ(e.m_cause, CFileException::accessDenied);
     }
+}
+
+// Anything but a regular file of one's own is refused at once: a FIFO would block the open or
+// the first read for ever, a device is no file to send, and a private file with a second name
+// would carry what is written to wherever that name points.
+TEST_F(CFileTest, OnlyRegularFilesAreOpenedAndPrivateOnesOnlyWithOneName) {
+    const std::string fifo = (dir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string planted = (dir_ / "planted").string();
+    std::ofstream(planted) << "not yours to change";
+    const std::string linked = (dir_ / "linked").string();
+    ASSERT_EQ(::link(planted.c_str(), linked.c_str()), 0);
+    const UINT privateCreate = CFile::modeCreate | CFile::modeWrite | CFile::modePrivate;
+    const struct {
+        std::string path;
+        UINT flags;
+    } cases[] = {
+        {fifo, CFile::modeRead},
+        {fifo, privateCreate},
+        {"/dev/null", CFile::modeRead},
+        {linked, privateCreate},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " flags " + std::to_string(c.flags));
+        EXPECT_THROW(CFile(c.path.c_str(), c.flags), CFileException);
+    }
+    std::ifstream in(planted);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not yours to change");
 }
 
 } // namespace
