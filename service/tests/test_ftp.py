@@ -158,5 +158,7 @@ class HostileFtpTest(ServiceTest):
         with ftp_login(passive=False) as ftp:
             conn = ftp.transfercmd("NLST")
             self.assertEqual(conn.getpeername()[0], "127.0.0.2")
-            conn.close()
+            with conn:
+                while conn.recv(4096):
+                    pass
             ftp.voidresp()
