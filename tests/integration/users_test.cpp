@@ -57,8 +57,9 @@ TEST_F(Users, ValidateMapsStatusAndFlags) {
         {"x=FAIL", 256},           // status 0, then the second read repeats "FAIL"
         {"status=0&a=FAIL\n", 1},  // the line end keeps FAIL from matching
         {"status=0&a=1&b=1\n", 4}, // the line end keeps the last flag from matching
-        {"", 1},
-        {"<html>Internal error</html>", 1},
+        {"", 32},                  // no field at all is no verdict
+        {"<html>Internal error</html>", 32},
+        {"&&\n", 32},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reply);

@@ -5,13 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <sched.h>
 #include <sstream>
 #include <string>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -143,4 +149,61 @@ TEST_F(TempDirectory, APlantedDanglingLinkDoesNotCreateItsTarget) {
     EXPECT_THROW(WriteEmailInfo(CString(path), CString("FR: a\r\n")), CFileException);
     EXPECT_FALSE(std::filesystem::exists(dangling));
 }
+// GetTempPathA's answer when /tmp/vanta-<uid> exists with `mode`, or -1 when the check could
+// not be set up. Runs in a child with a /tmp of its own (user and mount namespace), so that the
+// real private directory, which other programs of the user may be using, is never touched.
+int TempPathWithPrivateDirectoryMode(mode_t mode) {
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    const pid_t child = fork();
+    if (child == 0) {
+        char map[64];
+        char groupMap[64];
+        const auto write = [](const char* path, const char* text) {
+            const int fd = open(path, O_WRONLY);
+            const bool ok = fd >= 0 && ::write(fd, text, strlen(text)) > 0;
+            close(fd);
+            return ok;
+        };
+        snprintf(map, sizeof(map), "%u %u 1", static_cast<unsigned>(uid),
+                 static_cast<unsigned>(uid));
+        snprintf(groupMap, sizeof(groupMap), "%u %u 1", static_cast<unsigned>(gid),
+                 static_cast<unsigned>(gid));
+        // Both the user and the group must be mapped for anything to be created.
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !write("/proc/self/uid_map", map) ||
+            !write("/proc/self/setgroups", "deny") || !write("/proc/self/gid_map", groupMap) ||
+            mount("none", "/tmp", "tmpfs", 0, nullptr) != 0) {
+            _exit(2);
+        }
+        const std::string dir = "/tmp/vanta-" + std::to_string(uid);
+        if (mkdir(dir.c_str(), 0700) != 0 || chmod(dir.c_str(), mode) != 0) {
+            _exit(2);
+        }
+        unsetenv("TMPDIR");
+        char buffer[260];
+        _exit(GetTempPathA(sizeof(buffer), buffer) > 0 ? 1 : 0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) == 2) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+TEST(PrivateTempDirectory, IsUsedOnlyWithModeOwnerOnly) {
+    const struct {
+        mode_t mode;
+        int usable;
+    } cases[] = {{0700, 1}, {0755, 0}, {0701, 0}, {01700, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        const int usable = TempPathWithPrivateDirectoryMode(c.mode);
+        if (usable < 0) {
+            GTEST_SKIP() << "no user and mount namespace for a /tmp of the test's own";
+        }
+        EXPECT_EQ(usable, c.usable);
+    }
+}
+
 } // namespace
