@@ -51,7 +51,7 @@ void ReadAssets(const CString& reply) {
 }
 
 void ReadUsers(const CString& reply) {
-    FUZZ_CHECK(OneOf(ReadValidationReply(reply), {1, 2, 4, 6, 8192, 1024, 9216, 256}));
+    FUZZ_CHECK(OneOf(ReadValidationReply(reply), {1, 2, 4, 6, 8192, 1024, 9216, 256, 32}));
 
     CString value1, value3, value4;
     FUZZ_CHECK(OneOf(ReadRegistrationReply(reply, value1, value3, value4),

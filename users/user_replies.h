@@ -5,7 +5,8 @@
 
 #include "vanta/cstring.h"
 
-// validate_user.exe: 1, 2, 4, 6, 8192, 1024, 9216 or 256, as QDX_ValidateUser.
+// validate_user.exe: 1, 2, 4, 6, 8192, 1024, 9216, 256, or 32 for a reply without any field,
+// as QDX_ValidateUser.
 unsigned int ReadValidationReply(const CString& answer);
 
 // create_user.exe: 65, 4097, 32769, 256, 8192 or 0, as QDX_RegisterNewUser.

@@ -29,6 +29,11 @@ unsigned int StatusCode(long status) {
 } // namespace
 
 unsigned int ReadValidationReply(const CString& answer) {
+    // A reply without a single field (empty, a plain-text page) is no verdict: read by
+    // position it would pass for a valid login.
+    if (answer.Find('=') < 0) {
+        return 32;
+    }
     // One string serves all three fields, so a field the reply lacks repeats the one before.
     ReplyCursor cursor(answer);
     CString field;
@@ -55,11 +60,6 @@ unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& passw
         body.Add("user_id=", userId).Add("&PW=", password).Add("&product_id=", productId);
         CString answer;
         if (PostRequest(body, endpoint::kValidateUser, answer, callback, kFixedReplyLimit) != 1) {
-            return 32;
-        }
-        // A reply without a single field (empty, a plain-text page) is no verdict: read by
-        // position it would pass for a valid login.
-        if (answer.Find('=') < 0) {
             return 32;
         }
         return ReadValidationReply(answer);
