@@ -1,5 +1,6 @@
 // The request channel against the reference service: the bytes on the wire, replies of every
-// kind, time-outs and broken connections, status notifications, concurrency.
+// kind, time-outs and broken connections, status notifications (concurrent calls:
+// concurrent_requests_test.cpp, which also runs under ThreadSanitizer).
 #include "child_process.h"
 #include "control_client.h"
 #include "registry_file.h"
@@ -173,33 +174,6 @@ TEST_F(RequestChannel, NullCallbackSendsTheSameRequest) {
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].body, log[1].body);
     EXPECT_EQ(log[0].headers.size(), log[1].headers.size());
-}
-
-TEST_F(RequestChannel, CallsFromEightThreadsAtOnceAreIndependent) {
-    CString expected;
-    ASSERT_EQ(QDX_SendHTTPRequest("", kVersion, expected, nullptr), 1u);
-    constexpr int kThreads = 8;
-    constexpr int kCalls = 12;
-    std::vector<int> failures(kThreads, 0);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([t, &failures, &expected] {
-            for (int i = 0; i < kCalls; ++i) {
-                CString body;
-                body.Format("thread=%d&call=%d", t, i);
-                CString reply;
-                if (QDX_SendHTTPRequest(body, kVersion, reply, &RecordStatus) != 1u ||
-                    !(reply == expected)) {
-                    ++failures[static_cast<size_t>(t)];
-                }
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    EXPECT_THAT(failures, ::testing::Each(0));
-    EXPECT_EQ(control::RequestsTo(kVersion).size(), 1u + kThreads * kCalls);
 }
 
 // Values with the bytes that separate fields come back whole through the service's decoder
