@@ -1,11 +1,16 @@
 """Run the service: python3 -m service --data DIR [--host H]
 [--http-port N] [--ftp-port N] [--tls-cert FILE --tls-key FILE
-[--https-port N]] [--verbose].
+[--https-port N]] [--parent PID] [--verbose].
 
 Prints one line starting with "ready" once every server listens: "ready"
 alone when every port was given, "ready http=N ftp=M" (and " https=K"
-with TLS) when a port was 0 and the system chose it."""
+with TLS) when a port was 0 and the system chose it.
+
+With --parent PID the service stops by itself once process PID is no longer
+its parent: a test process that crashes or is killed takes its service with
+it instead of leaving it running."""
 import argparse
+import os
 import signal
 import sys
 import threading
@@ -28,6 +33,8 @@ def main(argv=None):
     parser.add_argument("--tls-key", metavar="FILE", help="its private key (PEM)")
     parser.add_argument("--https-port", type=int, default=443,
                         help="HTTPS port, with --tls-cert (default 443)")
+    parser.add_argument("--parent", type=int, metavar="PID",
+                        help="stop when process PID is no longer this one's parent")
     parser.add_argument("--verbose", action="store_true",
                         help="log requests and FTP sessions on stderr")
     args = parser.parse_args(argv)
@@ -53,7 +60,8 @@ def main(argv=None):
         print("ready http=%d ftp=%d%s" % (service.http_port, service.ftp_port, https),
               flush=True)
     while not stop.wait(0.5):
-        pass
+        if args.parent and os.getppid() != args.parent:
+            break
     service.stop()
     return 0
 

@@ -22,7 +22,8 @@ def start_service(data_dir, extra_args=(), ports=None):
     With `ports`, a dict, every port of the ready line is put there too."""
     proc = subprocess.Popen(
         [PYTHON, "-m", "service", "--data", data_dir, "--host", HOST,
-         "--http-port", "0", "--ftp-port", "0"] + list(extra_args),
+         "--http-port", "0", "--ftp-port", "0", "--parent", str(os.getpid())]
+        + list(extra_args),
         cwd=REPO, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     line = proc.stdout.readline().split()
     if not line or line[0] != "ready":

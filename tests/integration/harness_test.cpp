@@ -7,11 +7,15 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "child_process.h"
 #include "control_client.h"
@@ -190,6 +194,71 @@ TEST_F(Harness, ServiceCanBeStoppedAndStartedAgainKeepingItsData) {
     ASSERT_TRUE(ServiceEnvironment::Instance().Running());
     EXPECT_NO_THROW(control::State());
     EXPECT_TRUE(std::filesystem::exists(marker));
+}
+
+// Processes whose command line names `text` (here: a service's data directory), zombies aside.
+std::vector<pid_t> ProcessesNaming(const std::string& text) {
+    std::vector<pid_t> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        const std::string cmdline((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+        if (cmdline.find(text) != std::string::npos) {
+            found.push_back(static_cast<pid_t>(std::stol(name)));
+        }
+    }
+    return found;
+}
+
+// A test process killed outright (SIGKILL: no clean-up runs) takes its reference service with
+// it, whether it ran on its own or under the namespace runner that CTest kills on a time-out.
+// The probe starts its service on ports 80 and 21 like every integration executable, so this
+// executable's service stands aside meanwhile.
+TEST_F(Harness, KilledTestProcessLeavesNoServiceBehind) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> argv; // what is killed is argv[0]
+    };
+    const std::string runner = std::string(VANTA_SOURCE_DIR) + "/scripts/netns-run";
+    const std::vector<Case> cases = {
+        {"the test process itself", {HelperPath("service_owner_probe")}},
+        {"the namespace runner", {runner, HelperPath("service_owner_probe")}},
+    };
+    ServiceEnvironment::Instance().StopService();
+    struct Restart {
+        ~Restart() { ServiceEnvironment::Instance().StartService(); }
+    } restart;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ChildResult child = RunChild(c.argv, {.timeout = std::chrono::seconds(60),
+                                                    .interruptOnStderr = "=end",
+                                                    .interruptSignal = SIGKILL});
+        const size_t ready = child.err.find("ready=");
+        const size_t end = child.err.find("=end", ready);
+        ASSERT_TRUE(ready != std::string::npos && end != std::string::npos) << child.err;
+        const std::string workDir = child.err.substr(ready + 6, end - ready - 6);
+        EXPECT_EQ(child.signal, SIGKILL) << child.err;
+        EXPECT_FALSE(child.timedOut);
+
+        // The service notices within about half a second; allow for a loaded machine.
+        std::vector<pid_t> left = ProcessesNaming(workDir + "/data");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!left.empty() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            left = ProcessesNaming(workDir + "/data");
+        }
+        EXPECT_THAT(left, ::testing::IsEmpty());
+        for (const pid_t pid : left) {
+            kill(pid, SIGKILL);
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(workDir, ignored);
+    }
 }
 
 } // namespace

@@ -197,7 +197,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
                     .append(buffer, static_cast<size_t>(r));
                 if (!interrupted &&
                     result.err.find(options.interruptOnStderr) != std::string::npos) {
-                    kill(pid, SIGINT);
+                    kill(pid, options.interruptSignal);
                     interrupted = true;
                 }
             } else if (r == 0 || (errno != EINTR && errno != EAGAIN)) {

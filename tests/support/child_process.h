@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,9 +32,10 @@ struct ChildOptions {
     // Working directory of the child; empty means this process's.
     std::string cwd;
     std::chrono::milliseconds timeout{60000};
-    // When the child's stderr first holds this text, the child gets SIGINT (as from Ctrl-C
-    // at a terminal). Empty: never.
+    // When the child's stderr first holds this text, the child gets `interruptSignal` (SIGINT:
+    // as from Ctrl-C at a terminal). Empty: never.
     std::string interruptOnStderr;
+    int interruptSignal = SIGINT;
 };
 
 // argv[0] is the program's path (no PATH search). Throws std::runtime_error when the program

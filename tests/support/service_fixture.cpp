@@ -117,6 +117,9 @@ void ServiceEnvironment::StartService() {
                                      dataDir_, "--host",     "127.0.0.1", "--http-port",
                                      "80",     "--ftp-port", "21"};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
+    // The service stops by itself when this process ends without stopping it (a crash, a
+    // kill, a time-out).
+    args.insert(args.end(), {"--parent", std::to_string(getpid())});
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
