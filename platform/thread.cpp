@@ -121,13 +121,12 @@ DWORD ResumeThread(HANDLE thread) {
     if (!control) {
         return 0xFFFFFFFF;
     }
-    DWORD previous = 0;
-    {
-        std::lock_guard lock(control->mutex);
-        previous = control->suspendCount;
-        if (previous > 0) {
-            --control->suspendCount;
-        }
+    // Notified under the lock: the handle does not own the control block, and a thread that
+    // may run now can end and, auto-deleting, destroy the block as soon as the lock is free.
+    std::lock_guard lock(control->mutex);
+    const DWORD previous = control->suspendCount;
+    if (previous > 0) {
+        --control->suspendCount;
     }
     control->changed.notify_all();
     return previous;

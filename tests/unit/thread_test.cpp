@@ -60,11 +60,13 @@ TEST(Thread, SuspendedThreadRunsOnlyOnceResumed) {
 
 TEST(Thread, UnsuspendedThreadRunsAtOnceAtNormalPriority) {
     Gate gate;
-    gate.release.set_value();
     const int ownNice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
     std::unique_ptr<CWinThread> thread(AfxBeginThread(&WaitForRelease, &gate));
     ASSERT_TRUE(thread);
+    // Only while the function has not returned: an auto-deleting thread deletes its object as
+    // soon as it ends.
     thread->m_bAutoDelete = FALSE;
+    gate.release.set_value();
     EXPECT_EQ(WaitForSingleObject(thread->m_hThread, 10000), WAIT_OBJECT_0);
     EXPECT_EQ(gate.nice.load(), ownNice);
 }
