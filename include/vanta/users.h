@@ -2,8 +2,9 @@
 /// User accounts on the service: login validation, registration, the user's record, deletion.
 ///
 /// Each export is one request; a failure of the request itself gives 32 and leaves every
-/// out-argument as it was. Reply values are read by position: a short reply leaves the
-/// out-arguments of the missing fields as they were.
+/// out-argument as it was; so does an HTTP status outside 200-299 and a reply longer than
+/// 1 MiB. Reply values are read by position: a short reply leaves the out-arguments of the
+/// missing fields as they were.
 #pragma once
 
 #include "vanta/cstring.h"
@@ -12,7 +13,8 @@
 
 /// Checks a login for a product. 1: valid, with no flag set; 2, 4, 6: valid, with the service's
 /// second flag (2), first flag (4) or both set; 8192, 1024, 9216: the service's status 1, 2 or
-/// 3 (wrong password, product not registered, both); 256: the service refused; 32: channel.
+/// 3 (wrong password, product not registered, both); 256: the service refused; 32: channel,
+/// or a reply without any field (no "=": an empty reply, a plain-text page).
 VANTA_API unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& password,
                                                const CString& productId, StatusCallback callback);
 
