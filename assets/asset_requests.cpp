@@ -8,25 +8,25 @@
 #include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
-#include "upload/upload_job.h"
+#include "upload/job.h"
 #include "vanta/transport.h"
 #include "vanta/upload.h"
 
-unsigned int CreateAsset(UploadJob* job, const CStringArray& fileNames) {
+unsigned int CreateAsset(Job& job, const CStringArray& fileNames) {
     FormBody body;
-    body.Add("UserId=", job->m_strUserId)
-        .Add("&Name=", job->m_strAssetName)
-        .AddSize("&Size=", job->m_nTotalBytes.load())
-        .AddInt("&ProdId=", static_cast<int>(job->m_nProductNum))
-        .AddInt("&AssetType=", static_cast<int>(job->m_nAssetType))
-        .Add("&AssetDesc=", job->m_strDescription)
+    body.Add("UserId=", job.m_strUserId)
+        .Add("&Name=", job.m_strAssetName)
+        .AddSize("&Size=", job.TotalBytes())
+        .AddInt("&ProdId=", static_cast<int>(job.m_nProductNum))
+        .AddInt("&AssetType=", static_cast<int>(job.m_nAssetType))
+        .Add("&AssetDesc=", job.m_strDescription)
         .AddInt("&FileCnt=", static_cast<int>(fileNames.GetSize()));
     for (INT_PTR i = 0; i < fileNames.GetSize(); ++i) {
         body.Add("&File=", fileNames.GetAt(i));
     }
 
     CString answer;
-    if (PostRequest(body, endpoint::kCreateAsset, answer, job->m_pfnCallback, kFixedReplyLimit) !=
+    if (PostRequest(body, endpoint::kCreateAsset, answer, job.m_pfnCallback, kFixedReplyLimit) !=
         1) {
         return 32;
     }
@@ -35,8 +35,9 @@ unsigned int CreateAsset(UploadJob* job, const CStringArray& fileNames) {
     if (assetNum == reply::kFail) {
         return 256;
     }
-    *job->m_pAssetNum = assetNum;
-    NextReplyField(NextReplyField(rest, job->m_strAssetId), *job->m_pPassword);
+    job.m_strAssetNum = assetNum;
+    NextReplyField(NextReplyField(rest, job.m_strAssetId), job.m_strPassword);
+    job.m_bRegistered = true;
     return 1;
 }
 

@@ -6,7 +6,7 @@
 #include "transport/endpoints.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
-#include "upload/upload_job.h"
+#include "upload/job_slot.h"
 #include "vanta/email.h"
 #include "vanta/transport.h"
 #include "vanta/upload.h"
@@ -53,6 +53,12 @@ unsigned int WINAPI QDX_Email(const CStringArray& addresses, const CString& subj
     if (addresses.GetSize() == 0) {
         return 0;
     }
+    // A running job may still send the info file: nothing is requested or written while it
+    // runs, and no other job may start until this one has.
+    JobSlot::Claim claim = ExportJobSlot().ClaimStart();
+    if (!claim) {
+        return 16;
+    }
     RemoveStaleInfoEntry(files);
 
     CString answer;
@@ -78,8 +84,10 @@ unsigned int WINAPI QDX_Email(const CStringArray& addresses, const CString& subj
     }
     files.Add(infoPath);
 
-    if (QDX_IsUploading()) {
-        return 16;
-    }
-    return StartJob(std::make_unique<UploadJob>(session, &files, callback), &EmailThreadProc);
+    // The job sends copies of the list's paths, the info file last.
+    JobArguments arguments;
+    arguments.userId = session;
+    arguments.files = files;
+    arguments.callback = callback;
+    return claim.Start(std::make_unique<Job>(std::move(arguments), &RunEmail));
 }

@@ -3,13 +3,14 @@
 #include "email/email_worker.h"
 
 #include "email/info_file.h"
+#include "ftp/multi_send.h"
 #include "platform/cfile.h"
 #include "platform/temp_path.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
-#include "upload/upload_job.h"
+#include "upload/job.h"
 #include "vanta/ftp.h"
 #include "vanta/transport.h"
 #include "vanta/upload.h"
@@ -17,11 +18,11 @@
 namespace {
 constexpr unsigned int kCancelled = 16384;
 
-bool MeasureFiles(UploadJob& job) {
+bool MeasureFiles(Job& job) {
     try {
-        for (INT_PTR i = 0; i < job.m_pFiles->GetSize(); ++i) {
-            CFile file(job.m_pFiles->GetAt(i), CFile::modeRead);
-            job.m_nTotalBytes.fetch_add(file.GetLength());
+        for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
+            CFile file(job.m_files.GetAt(i), CFile::modeRead);
+            job.AddToTotal(file.GetLength());
             file.Close();
         }
     } catch (const CFileException&) {
@@ -32,10 +33,10 @@ bool MeasureFiles(UploadJob& job) {
 
 // Takes every file of the job off the host by name, the info file (the last entry) too, and
 // then the session directory. A file that was never sent is simply not found there.
-void RemoveSentFiles(const UploadJob& job, const CString& sessionDir) {
-    for (INT_PTR i = 0; i < job.m_pFiles->GetSize(); ++i) {
+void RemoveSentFiles(const Job& job, const CString& sessionDir) {
+    for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
         try {
-            CFile file(job.m_pFiles->GetAt(i), CFile::modeRead);
+            CFile file(job.m_files.GetAt(i), CFile::modeRead);
             QDX_FTPDeleteFile(job.m_strUserId, file.GetFileName(), nullptr);
             file.Close();
         } catch (const CFileException&) {
@@ -46,32 +47,22 @@ void RemoveSentFiles(const UploadJob& job, const CString& sessionDir) {
 }
 } // namespace
 
-UINT EmailThreadProc(LPVOID param) {
-    auto* job = static_cast<UploadJob*>(param);
-    if (!job) {
-        return 0;
-    }
-    if (job->m_pFiles && !MeasureFiles(*job)) {
+unsigned int RunEmail(Job& job) {
+    if (!MeasureFiles(job)) {
         return 8;
     }
 
-    const CString sessionDir = CString("/assets/") + job->m_strUserId;
-    if (job->m_bCancel.load()) {
+    const CString sessionDir = CString("/assets/") + job.m_strUserId;
+    if (job.CancelRequested()) {
         // Nothing was sent: the directory that the session request made is all there is.
         QDX_FTPRemoveDir(sessionDir, nullptr);
         return kCancelled;
     }
 
-    const CStringArray noFiles;
-    const CStringArray& files = job->m_pFiles ? *job->m_pFiles : noFiles;
-    const unsigned int sent = QDX_FTPFile(sessionDir, files, job->m_pfnCallback);
+    const unsigned int sent = SendFiles(sessionDir, job.m_files, job.m_pfnCallback, &job);
     if (sent == kCancelled) {
-        job->m_bActive.store(false);
-        if (job->m_pFiles) {
-            RemoveSentFiles(*job, sessionDir);
-        } else {
-            QDX_FTPRemoveDir(sessionDir, nullptr);
-        }
+        job.EndTransferPhase();
+        RemoveSentFiles(job, sessionDir);
         return kCancelled;
     }
     // The mails would announce files that never arrived: report the failed transfer instead.
@@ -80,13 +71,13 @@ UINT EmailThreadProc(LPVOID param) {
         return sent;
     }
 
-    job->m_bActive.store(false);
+    job.EndTransferPhase();
     DeleteFileA(EmailInfoPath());
 
     FormBody body;
-    body.Add("SessionName=", job->m_strUserId);
+    body.Add("SessionName=", job.m_strUserId);
     CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kFireEmails, answer, job->m_pfnCallback) != 1) {
+    if (QDX_SendHTTPRequest(body, endpoint::kFireEmails, answer, job.m_pfnCallback) != 1) {
         return 32;
     }
     CString first;

@@ -1,9 +1,8 @@
-// The thread function of an email sharing job.
+// The worker of an email sharing job.
 #pragma once
 
-#include "platform/win_types.h"
+class Job;
 
-// Sends the files of the UploadJob `job` (the info file last) into the session's directory
-// on the service and has the service mail them. Returns the job's result code (0, 1, 8, 16,
-// 32 or 16384).
-UINT EmailThreadProc(LPVOID job);
+// Sends the files of `job` (the info file last) into the session's directory on the service
+// and has the service mail them. Returns the job's result code (0, 1, 8, 16, 32 or 16384).
+unsigned int RunEmail(Job& job);

@@ -6,10 +6,11 @@
 
 #include <cstring>
 
-FtpCall::FtpCall(StatusCallback callback) : m_session(callback) {
+FtpCall::FtpCall(StatusCallback callback, const TransferControl* control) : m_session(callback) {
     const auto limit = static_cast<DWORD>(FtpTimeout().count());
     m_session.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, limit);
     m_session.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, limit);
+    m_session.SetTransferControl(control);
 }
 
 FtpCall::~FtpCall() {

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class TransferControl;
+
 // The service's FTP tree: asset and sharing directories lie below this root.
 inline constexpr const char* kAssetsRoot = "/assets/";
 // Files are copied in blocks of this size (the multi-file send tests its cancel flag per
@@ -19,7 +21,8 @@ inline constexpr unsigned int kFtpCopyBlockBytes = 1024;
 
 class FtpCall {
 public:
-    explicit FtpCall(StatusCallback callback);
+    // With a `control`, its cancel request aborts the connection's transfer in flight.
+    explicit FtpCall(StatusCallback callback, const TransferControl* control = nullptr);
     FtpCall(const FtpCall&) = delete;
     FtpCall& operator=(const FtpCall&) = delete;
     // Closes and destroys the connection, if one was opened, then closes the session.

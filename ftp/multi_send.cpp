@@ -1,10 +1,11 @@
-// The multi-file send: the transfer step of the background jobs. It reports progress into the
-// current job and stops when the job's cancel request is seen.
+// The multi-file send: the transfer step of the background jobs, and the exported QDX_FTPFile.
+#include "ftp/multi_send.h"
+
 #include "ftp/ftp_connect.h"
 #include "platform/cfile.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_file.h"
-#include "upload/upload_job.h"
+#include "platform/transfer_control.h"
 #include "vanta/upload.h"
 
 #include <cstring>
@@ -12,11 +13,8 @@
 namespace {
 constexpr unsigned int kCancelled = 16384;
 
-// The job is read anew at every test: the application may call this send outside any job,
-// or after a job has ended.
-bool CancelRequested() {
-    const UploadJob* job = g_pCurrentJob.load();
-    return job != nullptr && job->m_bCancel.load(std::memory_order_relaxed);
+bool CancelRequested(const TransferControl* control) {
+    return control != nullptr && control->CancelRequested();
 }
 
 // A local path that a NUL byte would cut short names another file: treat it as unreadable.
@@ -25,22 +23,23 @@ bool IsWholePath(const CString& path) {
 }
 
 // Sends one local file into the connection's current directory. Returns false when the
-// cancel request was seen; the remote file is closed either way, so what was sent stays.
-// Throws CFileException for the local file and CInternetException for the connection.
-bool SendOne(CFtpConnection& connection, const CString& localPath) {
+// cancel request was seen between blocks; the remote file is closed either way, so what was
+// sent stays. Throws CFileException for the local file and CInternetException for the
+// connection (a transfer aborted for the cancel included).
+bool SendOne(CFtpConnection& connection, const CString& localPath, TransferControl* control) {
     if (!IsWholePath(localPath)) {
         throw CFileException(CFileException::badPath, 0, localPath);
     }
     CFile local(localPath, CFile::modeRead);
-    if (UploadJob* job = g_pCurrentJob.load()) {
-        job->m_nFileLength.store(local.GetLength(), std::memory_order_relaxed);
+    if (control != nullptr) {
+        control->BeginFile(local.GetLength());
     }
     std::unique_ptr<CInternetFile> remote = connection.OpenFile(
         WholeText(local.GetFileName()), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
     bool completed = true;
     char block[kFtpCopyBlockBytes];
     for (;;) {
-        if (CancelRequested()) {
+        if (CancelRequested(control)) {
             completed = false;
             break;
         }
@@ -49,8 +48,8 @@ bool SendOne(CFtpConnection& connection, const CString& localPath) {
             break;
         }
         remote->Write(block, read);
-        if (UploadJob* job = g_pCurrentJob.load()) {
-            job->m_nBytesSent.fetch_add(read, std::memory_order_relaxed);
+        if (control != nullptr) {
+            control->AddBytesSent(read);
         }
     }
     remote->Close();
@@ -59,9 +58,9 @@ bool SendOne(CFtpConnection& connection, const CString& localPath) {
 }
 } // namespace
 
-unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& localFiles,
-                                StatusCallback callback) {
-    FtpCall call(callback);
+unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
+                       StatusCallback callback, TransferControl* control) {
+    FtpCall call(callback, control);
     try {
         CFtpConnection& connection = call.Connect();
         // An empty directory means the login directory. A directory the server refuses ends
@@ -69,15 +68,15 @@ unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& lo
         if (!remoteDir.IsEmpty() && !connection.SetCurrentDirectory(WholeText(remoteDir))) {
             return 16;
         }
-        if (UploadJob* job = g_pCurrentJob.load()) {
-            job->m_nBytesSent.store(0, std::memory_order_relaxed);
+        if (control != nullptr) {
+            control->BeginSend();
         }
         for (INT_PTR i = 0; i < localFiles.GetSize(); ++i) {
-            if (CancelRequested()) {
+            if (CancelRequested(control)) {
                 return kCancelled;
             }
             try {
-                if (!SendOne(connection, localFiles.GetAt(i))) {
+                if (!SendOne(connection, localFiles.GetAt(i), control)) {
                     return kCancelled;
                 }
             } catch (const CFileException&) {
@@ -85,7 +84,14 @@ unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& lo
             }
         }
     } catch (const CInternetException&) {
-        return 16;
+        // A transfer that failed once the cancel was asked for was most likely aborted for
+        // it; either way the owner stops and rolls back as after a cancel.
+        return CancelRequested(control) ? kCancelled : 16;
     }
     return 1;
+}
+
+unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& localFiles,
+                                StatusCallback callback) {
+    return SendFiles(remoteDir, localFiles, callback, nullptr);
 }

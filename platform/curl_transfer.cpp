@@ -3,6 +3,7 @@
 #include "platform/internet_constants.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_session.h"
+#include "platform/transfer_control.h"
 
 #include <arpa/inet.h>
 #include <cstdio>
@@ -23,8 +24,9 @@ constexpr long kLowSpeedBytesPerSecond = 1024;
 constexpr long kLowSpeedSeconds = 30;
 
 // How long one wait for socket activity may last before the transfer is driven again; bounds
-// how late the stall watchdog can notice a silent server.
+// how late the stall watchdog and a cancel can be noticed on a silent server.
 constexpr int kPollSliceMs = 250;
+static_assert(kPollSliceMs <= TransferControl::kCancelCheckMs);
 } // namespace
 
 void InitInternetLayer() {
@@ -104,6 +106,7 @@ void CurlTransfer::Start() {
     m_lastMoved = -1;
     m_ended = false;
     m_result = CURLE_OK;
+    m_cancelled = false;
     m_refusedConnection = false;
     // The debug callback is how the request and response notifications are seen; it is only
     // worth its cost when somebody listens for them, and only HTTP requests raise them.
@@ -147,6 +150,10 @@ bool CurlTransfer::Drive(const std::function<bool()>& ready) {
         if (m_ended) {
             return false;
         }
+        if (CancelDue()) {
+            AbortForCancel();
+            return false;
+        }
         curl_multi_poll(m_multi, nullptr, 0, kPollSliceMs, nullptr);
     }
 }
@@ -168,6 +175,37 @@ void CurlTransfer::Continue() {
     curl_easy_pause(m_easy, CURLPAUSE_CONT);
 }
 
+bool CurlTransfer::CancelDue() {
+    const TransferControl* control = m_session.GetTransferControl();
+    if (control == nullptr || !control->CancelRequested()) {
+        return false;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_cancelSeen) {
+        m_cancelSeen = true;
+        m_cancelSeenAt = now;
+    }
+    return now - m_cancelSeenAt >= std::chrono::milliseconds(kCancelGraceMs);
+}
+
+void CurlTransfer::ShutDownConnection() {
+    // Every wait of libcurl's on this connection ends at once, and the QUIT that closing a
+    // connection kept for reuse would send fails at once instead of waiting on the server.
+    if (m_lastSocket != CURL_SOCKET_BAD) {
+        shutdown(m_lastSocket, SHUT_RDWR);
+    }
+}
+
+void CurlTransfer::AbortForCancel() {
+    ShutDownConnection();
+    m_cancelled = true;
+    m_ended = true;
+    m_result = CURLE_ABORTED_BY_CALLBACK;
+    // Taking the handle off mid-transfer makes libcurl close the connection without waiting
+    // on the server (no QUIT, no final reply).
+    Detach();
+}
+
 void CurlTransfer::Detach() {
     if (m_attached) {
         curl_multi_remove_handle(m_multi, m_easy);
@@ -179,6 +217,9 @@ void CurlTransfer::ThrowFailure(CURLcode code) const {
     if (m_refusedConnection) {
         // The connection this transfer relied on is gone; libcurl would have made a new one.
         throw CInternetException(ERROR_INTERNET_CONNECTION_ABORTED, code);
+    }
+    if (m_cancelled && code == CURLE_ABORTED_BY_CALLBACK) {
+        throw CInternetException(ERROR_INTERNET_OPERATION_CANCELLED, code);
     }
     ThrowInternetException(code, m_stalled && code == CURLE_ABORTED_BY_CALLBACK);
 }
@@ -341,6 +382,13 @@ int CurlTransfer::OnDebug(CURL*, curl_infotype type, char* data, size_t size, vo
 int CurlTransfer::OnProgress(void* self, curl_off_t, curl_off_t dlNow, curl_off_t,
                              curl_off_t ulNow) {
     auto* transfer = static_cast<CurlTransfer*>(self);
+    // Also called from inside libcurl's own blocking waits (an FTP reply after the data), so
+    // a cancel is seen there too.
+    if (transfer->CancelDue()) {
+        transfer->ShutDownConnection();
+        transfer->m_cancelled = true;
+        return 1; // libcurl ends the transfer with CURLE_ABORTED_BY_CALLBACK
+    }
     if (!transfer->m_watchdogArmed) {
         return 0;
     }

@@ -78,10 +78,22 @@ public:
     // Runs a whole transfer on the easy handle (blocking) and returns libcurl's result.
     CURLcode Perform();
 
-    // Throws the CInternetException that matches a failed result of this transfer.
+    // Throws the CInternetException that matches a failed result of this transfer; a transfer
+    // aborted for its owner's cancel gives ERROR_INTERNET_OPERATION_CANCELLED.
     [[noreturn]] void ThrowFailure(CURLcode code) const;
 
+    // A step started before the owner's cancel gets this long to end on its own (a healthy
+    // server ends a file within it, keeping what was sent); then the transfer is aborted.
+    static constexpr int kCancelGraceMs = 250;
+
 private:
+    // True once the session's transfer control has asked for a cancel at least
+    // kCancelGraceMs ago: the transfer in flight is to be aborted.
+    bool CancelDue();
+    // Ends the started transfer at once for the owner's cancel; libcurl closes its connection.
+    void AbortForCancel();
+    // Shuts the connection's socket down, so that nothing more waits on this server.
+    void ShutDownConnection();
     void InstallCallbacks();
     void Raise(DWORD status, void* info = nullptr, DWORD length = 0);
     void Detach();
@@ -124,6 +136,12 @@ private:
     bool m_receiving = false;
     DWORD m_headerBytesIn = 0;
     DWORD m_countInfo = 0;
+
+    // Cancel by the session's transfer control. Kept over Reset and Start: once seen, every
+    // later step on this handle is aborted without another grace.
+    bool m_cancelSeen = false;
+    bool m_cancelled = false;
+    std::chrono::steady_clock::time_point m_cancelSeenAt;
 
     // Stall watchdog.
     long m_stallMs = 0;

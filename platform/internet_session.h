@@ -11,6 +11,7 @@
 
 class CHttpConnection;
 class CFtpConnection;
+class TransferControl;
 
 class CInternetSession {
 public:
@@ -59,6 +60,12 @@ public:
     bool IsStatusEnabled() const { return m_statusEnabled; }
     const char* UserAgent() const;
 
+    // The owner of the transfers of this session's connections, or null: when it asks for a
+    // cancel, the transfer in flight is aborted (CurlTransfer). Set before connecting; the
+    // control must outlive the session's connections.
+    void SetTransferControl(const TransferControl* control) { m_transferControl = control; }
+    const TransferControl* GetTransferControl() const { return m_transferControl; }
+
 private:
     bool m_statusEnabled = false;
     DWORD m_connectTimeoutMs = 0;
@@ -66,4 +73,5 @@ private:
     TlsOptions m_tls;
     bool m_hasAgent = false;
     char m_agent[128] = {};
+    const TransferControl* m_transferControl = nullptr;
 };

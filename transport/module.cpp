@@ -7,7 +7,7 @@
 #include "platform/curl_transfer.h"
 #include "platform/extension_module.h"
 #include "transport/globals.h"
-#include "upload/upload_job.h"
+#include "upload/job_slot.h"
 #include "vanta/version.h"
 
 extern "C++" const VantaVersionRecord vantaModuleVersion = {
@@ -36,7 +36,7 @@ public:
     ~ModuleEntry() {
         // A job thread that still runs is stopped and waited for first: it uses the job, the
         // globals below and the library's code.
-        ReleaseJobAtUnload();
+        ExportJobSlot().Release();
         AfxTermExtensionModule(g_extensionModule, FALSE);
     }
     ModuleEntry(const ModuleEntry&) = delete;

@@ -1,5 +1,5 @@
 // Starting an upload job, and the exports that watch and stop whatever job is current.
-#include "upload/upload_job.h"
+#include "upload/job_slot.h"
 #include "upload/upload_worker.h"
 #include "vanta/upload.h"
 
@@ -18,65 +18,37 @@ unsigned int WINAPI QDX_UploadAsset(const CString& userId, const unsigned int& p
                                     const CObList& recipients, CString& assetNum,
                                     const unsigned int& assetType, const CString& /*reservedText*/,
                                     StatusCallback callback) {
-    if (QDX_IsUploading()) {
+    JobSlot::Claim claim = ExportJobSlot().ClaimStart();
+    if (!claim) {
         return 16;
     }
-    return StartJob(std::make_unique<UploadJob>(userId, productNum, description, assetName,
-                                                &password, &localFiles, &recipients, &assetNum,
-                                                assetType, callback),
-                    &UploadThreadProc);
+    // The worker works on copies: the caller's objects are not read after this returns.
+    JobArguments arguments;
+    arguments.userId = userId;
+    arguments.productNum = productNum;
+    arguments.assetType = assetType;
+    arguments.assetName = assetName;
+    arguments.description = description;
+    arguments.password = password;
+    arguments.files = localFiles;
+    arguments.recipients = CopyRecipients(recipients);
+    arguments.callback = callback;
+    return claim.Start(std::make_unique<Job>(std::move(arguments), &RunUpload),
+                       JobOutStrings{&password, &assetNum});
 }
 
 bool WINAPI QDX_IsUploading() {
-    if (!g_pJobThread || !g_pJobThread->m_hThread) {
-        return false;
-    }
-    DWORD code = 0;
-    return GetExitCodeThread(g_pJobThread->m_hThread, &code) && code == STILL_ACTIVE;
+    return ExportJobSlot().Running();
 }
 
 unsigned int WINAPI QDX_GetUploadProgress() {
-    if (!IsJobActive()) {
-        return 0;
-    }
-    const UploadJob* job = g_pCurrentJob.load();
-    const std::uint64_t total = job->m_nTotalBytes.load(std::memory_order_relaxed);
-    if (total == 0) {
-        return 0;
-    }
-    const std::uint64_t sent = job->m_nBytesSent.load(std::memory_order_relaxed);
-    // 64-bit: sent × 100 stays exact for any size a file system holds.
-    return static_cast<unsigned int>(sent * 100 / total);
+    return ExportJobSlot().Progress();
 }
 
 unsigned int WINAPI QDX_CancelUpload(unsigned long timeout) {
-    if (!g_pJobThread || !IsJobActive()) {
-        return 0;
-    }
-    g_pCurrentJob.load()->m_bCancel.store(true);
-    // Longer than the platform's 32-bit wait can express is as good as no limit.
-    const DWORD wait = timeout >= INFINITE ? INFINITE : static_cast<DWORD>(timeout);
-    if (WaitForSingleObject(g_pJobThread->m_hThread, wait) != WAIT_OBJECT_0) {
-        return 0;
-    }
-    delete g_pCurrentJob.exchange(nullptr);
-    return 1;
+    return ExportJobSlot().Cancel(timeout);
 }
 
 void WINAPI QDX_GetAssetUploadStatus(CString& status, unsigned long& code) {
-    if (g_pJobThread && g_pJobThread->m_hThread) {
-        WaitForSingleObject(g_pJobThread->m_hThread, INFINITE);
-    }
-    const UploadJob* job = g_pCurrentJob.load();
-    if (!job) {
-        code = 16384;
-        return;
-    }
-    status = job->m_strStatus;
-    DWORD exitCode = 0;
-    // A job whose thread could not be started has no result of its own: it reads 0.
-    if (!g_pJobThread || !GetExitCodeThread(g_pJobThread->m_hThread, &exitCode)) {
-        exitCode = 0;
-    }
-    code = exitCode;
+    ExportJobSlot().Status(status, code);
 }

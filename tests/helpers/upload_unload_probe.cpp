@@ -4,6 +4,7 @@
 //   upload_unload_probe exit-running F   starts an upload of file F for user "alice" and
 //                                        returns from main once the job runs, so the library
 //                                        unloads with the worker still at work
+//   upload_unload_probe exit-sending F   the same, once some of F has been sent
 #include <vantaapi.h>
 
 #include <chrono>
@@ -24,26 +25,24 @@ int Fresh() {
     return 0;
 }
 
-// The job's argument objects must outlive the worker, which runs until the unload stops it:
-// the unload comes after this program's own static objects are gone, so they live on the
-// heap, reachable to the end.
-struct JobArgs {
+// The job's argument objects are gone before main returns: the worker works on copies.
+int ExitRunning(const char* file, bool untilSending) {
     CString password;
     CString assetNum;
     CStringArray files;
     CObList recipients;
-};
-
-int ExitRunning(const char* file) {
-    static JobArgs* args = new JobArgs;
-    args->files.Add(file);
+    files.Add(file);
     const unsigned int product = 3;
     const unsigned int type = 0;
-    if (QDX_UploadAsset("alice", product, "D", "N", args->password, args->files, args->recipients,
-                        args->assetNum, type, "", nullptr) != 1) {
+    if (QDX_UploadAsset("alice", product, "D", "N", password, files, recipients, assetNum, type, "",
+                        nullptr) != 1) {
         return 2;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(untilSending ? 20 : 300));
+    } while (untilSending && QDX_GetUploadProgress() == 0 &&
+             std::chrono::steady_clock::now() < end);
     std::printf("running=%d\n", QDX_IsUploading() ? 1 : 0);
     std::fflush(stdout);
     return 0;
@@ -55,8 +54,12 @@ int main(int argc, char** argv) {
         return Fresh();
     }
     if (argc == 3 && std::strcmp(argv[1], "exit-running") == 0) {
-        return ExitRunning(argv[2]);
+        return ExitRunning(argv[2], false);
     }
-    std::fprintf(stderr, "usage: upload_unload_probe fresh | exit-running FILE\n");
+    if (argc == 3 && std::strcmp(argv[1], "exit-sending") == 0) {
+        return ExitRunning(argv[2], true);
+    }
+    std::fprintf(stderr,
+                 "usage: upload_unload_probe fresh | exit-running FILE | exit-sending FILE\n");
     return 2;
 }

@@ -107,28 +107,55 @@ TEST_F(EmailRequest, AnEmptyListSendsJustTheInfoFile) {
     EXPECT_EQ(OutboxMessages().size(), 1U);
 }
 
-TEST_F(EmailRequest, WhileAnUploadRunsSixteenYetTheSessionIsAskedForAndTheFileWritten) {
+// A second share while a job runs must not touch what the running job still sends: 16
+// before any request, any file or any change to the caller's list. The running job is an
+// upload or another share, whose mail then still goes to its own recipient only.
+class EmailWhileAJobRuns : public EmailJobTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(EmailWhileAJobRuns, GivesSixteenBeforeAnythingIsAskedOrWritten) {
+    const bool runningShare = GetParam();
     RegisterUser("alice");
     control::FtpFaults({{"delay_ms", 200}});
     Upload upload;
-    upload.File(files_.Write("big.bin", Pattern(20000)));
-    ASSERT_EQ(upload.Start(), 1U);
+    EmailShare first;
+    if (runningShare) {
+        first.Address("ann@example.com").Address("bob@example.com");
+        first.File(files_.Write("first.txt", "first"));
+        ASSERT_EQ(first.Start(), 1U);
+    } else {
+        upload.File(files_.Write("big.bin", Pattern(20000)));
+        ASSERT_EQ(upload.Start(), 1U);
+    }
+    const std::string infoBefore =
+        runningShare ? ReadFile(LocalInfoPath()) : std::string("(no info file)");
+    control::Reset();
 
-    EmailShare share;
-    share.Address("ann@example.com").File(files_.Write("a.txt", "a"));
-    EXPECT_EQ(share.Start(), 16U);
+    EmailShare second;
+    second.Address("eve@example.com").Address("carol@example.com");
+    second.File(files_.Write("a.txt", "a")).File(files_.Path("old/~emailinfo.qorl"));
+    EXPECT_EQ(second.Start(), 16U);
     EXPECT_TRUE(QDX_IsUploading());
-    EXPECT_THAT(Bodies(kGetUniquePath), ElementsAre("\n"));
-    EXPECT_EQ(ReadFile(LocalInfoPath()),
-              "FR: ann@example.com\r\nSU: Pictures\r\nMS: Hello\r\nFL: a.txt\r\nSN: Ann Lee\r\n");
-    EXPECT_THAT(share.Files(), ElementsAre(files_.Path("a.txt"), LocalInfoPath()));
+    EXPECT_THAT(control::RequestLog(), IsEmpty());
+    EXPECT_EQ(std::filesystem::exists(LocalInfoPath()) ? ReadFile(LocalInfoPath())
+                                                       : std::string("(no info file)"),
+              infoBefore);
+    EXPECT_THAT(second.Files(),
+                ElementsAre(files_.Path("a.txt"), files_.Path("old/~emailinfo.qorl")));
 
     control::FtpFaults(nlohmann::json::object());
-    const JobStatus status = Status();
-    EXPECT_EQ(status.code, 1U);
-    EXPECT_TRUE(Contains(status.text, "/QDXAssets/alice/3/")) << status.text;
-    EXPECT_THAT(Bodies(kFireEmailsPath), IsEmpty());
+    EXPECT_EQ(Status().code, 1U);
+    if (runningShare) {
+        const std::vector<std::string> mails = OutboxMessages();
+        ASSERT_EQ(mails.size(), 1U);
+        EXPECT_TRUE(Contains(mails[0], "bob@example.com"));
+        EXPECT_FALSE(Contains(mails[0], "carol@example.com"));
+    } else {
+        EXPECT_THAT(Bodies(kFireEmailsPath), IsEmpty());
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(RunningJob, EmailWhileAJobRuns, ::testing::Values(false, true),
+                         [](const auto& p) { return p.param ? "Share" : "Upload"; });
 
 TEST_F(EmailRequest, NoAddressesGiveZeroBeforeAnythingElse) {
     EmailShare share;

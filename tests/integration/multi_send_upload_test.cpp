@@ -1,6 +1,5 @@
 // The multi-file send on its own: one connection for all files, skipped local files,
-// replaced names, network failures, and how it treats the current job (none, or one that
-// has ended with its cancel request set).
+// replaced names, network failures.
 #include "upload_checks.h"
 
 #include <gmock/gmock.h>
@@ -76,24 +75,5 @@ TEST_F(MultiSend, NetworkFailuresGiveSixteen) {
     control::FtpFaults({{"fail_stor_after", 1}});
     EXPECT_EQ(QDX_FTPFile("/assets/drop", paths, nullptr), 16U);
     EXPECT_THAT(FtpCommands("STOR"), ElementsAre("STOR a.bin"));
-}
-
-TEST_F(MultiSend, AnEndedJobsCancelRequestStopsADirectSendBeforeItsFirstFile) {
-    // A job cancelled without waiting ends with its request still set, and stays current.
-    control::FtpFaults({{"delay_ms", 300}});
-    Upload upload;
-    upload.File(files_.Write("slow.bin", Pattern(5000)));
-    ASSERT_EQ(upload.Start(), 1U);
-    ASSERT_TRUE(WaitUntil([] { return !FtpCommands("STOR").empty(); }));
-    EXPECT_EQ(QDX_CancelUpload(0), 0U);
-    EXPECT_EQ(Status().code, 16384U);
-    control::Reset();
-
-    const CStringArray paths = Paths({files_.Write("a.bin", "abc")});
-    EXPECT_EQ(QDX_FTPFile("/assets/drop", paths, nullptr), 16384U);
-    EXPECT_THAT(FtpCommands("CWD"), ElementsAre("CWD /assets/drop"));
-    EXPECT_THAT(FtpCommands("STOR"), IsEmpty());
-    // With an empty list there is no file to stop before.
-    EXPECT_EQ(QDX_FTPFile("/assets/drop", CStringArray(), nullptr), 1U);
 }
 } // namespace

@@ -1,0 +1,16 @@
+// The multi-file send, for the exported QDX_FTPFile and for the jobs' workers.
+#pragma once
+
+#include "vanta/collections.h"
+#include "vanta/cstring.h"
+#include "vanta/status_callback.h"
+
+class TransferControl;
+
+// Sends `localFiles` over one FTP connection into `remoteDir` (empty: the login directory).
+// With a `control`, its byte counters follow the send, and its cancel request stops the send
+// between blocks or aborts the transfer in flight: the result is then 16384. Without one,
+// nothing but the caller's own arguments is touched. 1: sent (unreadable local files are
+// skipped); 16: the connection failed or the directory was refused.
+unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
+                       StatusCallback callback, TransferControl* control);

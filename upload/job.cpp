@@ -1,0 +1,100 @@
+#include "upload/job.h"
+
+#include "vanta/upload.h"
+
+#include <new>
+#include <utility>
+
+std::vector<JobRecipient> CopyRecipients(const CObList& list) {
+    std::vector<JobRecipient> copies;
+    for (POSITION pos = list.GetHeadPosition(); pos;) {
+        if (const auto* entry = dynamic_cast<const QDX_CRecipient*>(list.GetNext(pos))) {
+            copies.push_back({entry->m_strEmail, entry->m_nViewType, entry->m_strName});
+        }
+    }
+    return copies;
+}
+
+Job::Job(JobArguments arguments, Worker worker)
+    : m_strUserId(std::move(arguments.userId)), m_strAssetName(std::move(arguments.assetName)),
+      m_strDescription(std::move(arguments.description)), m_nProductNum(arguments.productNum),
+      m_nAssetType(arguments.assetType), m_files(std::move(arguments.files)),
+      m_recipients(std::move(arguments.recipients)), m_pfnCallback(arguments.callback),
+      m_strPassword(std::move(arguments.password)), m_worker(worker) {}
+
+Job::~Job() {
+    if (Running()) {
+        RequestCancel();
+        WaitForSingleObject(m_thread->m_hThread, INFINITE);
+    }
+}
+
+bool Job::Start() {
+    CWinThread* thread = AfxBeginThread(&Job::ThreadMain, this, THREAD_PRIORITY_LOWEST, 0,
+                                        CREATE_SUSPENDED, nullptr);
+    if (thread == nullptr) {
+        return false;
+    }
+    // The thread object, and with it the worker's exit code, outlives the thread.
+    thread->m_bAutoDelete = FALSE;
+    m_thread.reset(thread);
+    // The previous suspend count, taken as unsigned: 0 or 1 means the thread runs now; the
+    // failure value 0xFFFFFFFF and anything above 1 mean it does not.
+    if (ResumeThread(m_thread->m_hThread) > 1) {
+        m_thread.reset();
+        return false;
+    }
+    return true;
+}
+
+bool Job::Running() const {
+    DWORD code = 0;
+    return m_thread && GetExitCodeThread(m_thread->m_hThread, &code) && code == STILL_ACTIVE;
+}
+
+bool Job::WaitForEnd(DWORD milliseconds) const {
+    return m_thread && WaitForSingleObject(m_thread->m_hThread, milliseconds) == WAIT_OBJECT_0;
+}
+
+unsigned int Job::Result() const {
+    DWORD code = 0;
+    if (!m_thread || !GetExitCodeThread(m_thread->m_hThread, &code) || code == STILL_ACTIVE) {
+        return 0;
+    }
+    return code;
+}
+
+unsigned int Job::ProgressPercent() const {
+    if (!InTransferPhase()) {
+        return 0;
+    }
+    const std::uint64_t total = m_nTotalBytes.load(std::memory_order_relaxed);
+    if (total == 0) {
+        return 0;
+    }
+    const std::uint64_t sent = m_nBytesSent.load(std::memory_order_relaxed);
+    // 64-bit: sent × 100 stays exact for any size a file system holds.
+    return static_cast<unsigned int>(sent * 100 / total);
+}
+
+void Job::BeginSend() {
+    m_nBytesSent.store(0, std::memory_order_relaxed);
+}
+
+void Job::BeginFile(std::uint64_t length) {
+    m_nFileLength.store(length, std::memory_order_relaxed);
+}
+
+void Job::AddBytesSent(std::uint64_t bytes) {
+    m_nBytesSent.fetch_add(bytes, std::memory_order_relaxed);
+}
+
+UINT Job::ThreadMain(LPVOID self) {
+    auto* job = static_cast<Job*>(self);
+    // An exception leaving a thread function would end the whole process.
+    try {
+        return job->m_worker(*job);
+    } catch (...) {
+        return kWorkerFailure;
+    }
+}
