@@ -90,6 +90,8 @@ public:
     unsigned int ProgressPercent() const;
     void AddToTotal(std::uint64_t bytes) { m_nTotalBytes.fetch_add(bytes); }
     std::uint64_t TotalBytes() const { return m_nTotalBytes.load(); }
+    // Bytes handed to the connection since the send started.
+    std::uint64_t BytesSent() const { return m_nBytesSent.load(std::memory_order_relaxed); }
 
     // TransferControl: what the job's sends report and ask.
     void BeginSend() override;

@@ -265,20 +265,42 @@ TEST_F(UploadWorker, CommandLineUploadPrintsTheOutcome) {
     EXPECT_THAT(Bodies(kCreateAssetPath), ElementsAre(HasSubstr("&FileCnt=1&File=photo.jpg\n")));
 }
 
+// Ctrl-C while slow FTP replies hold the job before or in its transfer, and while the server
+// has stopped reading just where the interrupt comes (the cancel must abort the transfer).
 TEST_F(UploadWorker, CommandLineCtrlCCancelsTheUploadAndWithdrawsTheAsset) {
-    const std::string path = files_.Write("big.jpg", Pattern(2000000));
-    // Slow FTP replies hold the job before or in its transfer when the interrupt comes.
-    control::FtpFaults({{"delay_ms", 300}});
-    const ChildResult result =
-        RunChild({CliPath(), "upload", "--user", "alice", "--product", "3", "--name", "Trip", path},
-                 {.timeout = std::chrono::milliseconds(60000), .interruptOnStderr = "0%"});
-    EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
-    EXPECT_THAT(result.out, HasSubstr("CANCELLED (16384)"));
-    EXPECT_THAT(result.out, HasSubstr("rollback"));
-    // Cancelled before or after registration, no asset stays on record and nobody is told.
-    CObList assets;
-    EXPECT_EQ(QDX_GetAssetList("alice", "3", assets, nullptr), 2048U);
-    EXPECT_TRUE(assets.IsEmpty());
-    EXPECT_FALSE(Requested(kSmtpMailPath));
+    struct Case {
+        const char* name;
+        nlohmann::json faults;
+        std::string file;
+        const char* interruptAt;
+    };
+    const Case cases[] = {
+        {"slow replies", {{"delay_ms", 300}}, files_.Write("big.jpg", Pattern(2000000)), "0%"},
+        {"stalled server",
+         {{"stall_stor_after", (64 << 20) / 10}},
+         files_.Sparse("huge.jpg", 64 << 20),
+         // The bar's first line past 0 comes at 10% or more, all of which reaches the server.
+         "MiB / 64.0 MiB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        control::Reset(true);
+        RegisterUser("alice");
+        control::FtpFaults(c.faults);
+        const auto start = std::chrono::steady_clock::now();
+        const ChildResult result = RunChild(
+            {CliPath(), "upload", "--user", "alice", "--product", "3", "--name", "Trip", c.file},
+            {.timeout = std::chrono::milliseconds(60000), .interruptOnStderr = c.interruptAt});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+        control::FtpFaults(nlohmann::json::object());
+        EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
+        EXPECT_THAT(result.out, HasSubstr("CANCELLED (16384)"));
+        EXPECT_THAT(result.out, HasSubstr("rollback"));
+        // Cancelled before or after registration, no asset stays on record and nobody is told.
+        CObList assets;
+        EXPECT_EQ(QDX_GetAssetList("alice", "3", assets, nullptr), 2048U);
+        EXPECT_TRUE(assets.IsEmpty());
+        EXPECT_FALSE(Requested(kSmtpMailPath));
+    }
 }
 } // namespace
