@@ -100,19 +100,6 @@ class FtpFaultTest(ServiceTest):
         ftp_login().quit()   # greeting, USER, PASS, QUIT
         self.assertGreaterEqual(time.monotonic() - start, 1.1)
 
-    def test_stall_stor_after_stops_reading_until_cleared(self):
-        control("ftp", {"stall_stor_after": 1000})
-        with ftp_login(passive=False) as ftp:
-            ftp.cwd("/assets")
-            ftp.timeout = 1  # the data connection's
-            ftp.sock.settimeout(1)
-            # The data connection fills up and the final reply never comes.
-            with self.assertRaises(socket.timeout):
-                ftp.storbinary("STOR stalled", io.BytesIO(b"s" * (32 << 20)))
-        control("ftp", {})
-        with ftp_login() as ftp:
-            ftp.storbinary("STOR /assets/after", io.BytesIO(b"a"))
-
     def test_drop_after_commands_drops_once(self):
         control("ftp", {"drop_after_commands": 2})
         ftp = ftplib.FTP()
