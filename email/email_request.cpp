@@ -4,6 +4,7 @@
 #include "email/info_file.h"
 #include "platform/cfile.h"
 #include "transport/endpoints.h"
+#include "transport/export_guard.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "upload/job_slot.h"
@@ -49,45 +50,47 @@ unsigned int WINAPI QDX_Email(const CStringArray& addresses, const CString& subj
                               const CString& message, CStringArray& files,
                               const CStringArray& /*reservedList*/, const CString& snText,
                               StatusCallback callback) {
-    // The sender is entry 0; without it there is nothing to write.
-    if (addresses.GetSize() == 0) {
-        return 0;
-    }
-    // A running job may still send the info file: nothing is requested or written while it
-    // runs, and no other job may start until this one has.
-    JobSlot::Claim claim = ExportJobSlot().ClaimStart();
-    if (!claim) {
-        return 16;
-    }
-    RemoveStaleInfoEntry(files);
+    return GuardExport("sharing files by email", 0U, [&]() -> unsigned int {
+        // The sender is entry 0; without it there is nothing to write.
+        if (addresses.GetSize() == 0) {
+            return 0;
+        }
+        // A running job may still send the info file: nothing is requested or written while it
+        // runs, and no other job may start until this one has.
+        JobSlot::Claim claim = ExportJobSlot().ClaimStart();
+        if (!claim) {
+            return 16;
+        }
+        RemoveStaleInfoEntry(files);
 
-    CString answer;
-    if (QDX_SendHTTPRequest(CString(), endpoint::kGetUnique, answer, callback) != 1) {
-        return 32;
-    }
-    CString session;
-    NextReplyField(answer, session);
-    // An empty name would make the job store into, and clean up, "/assets/" itself.
-    if (session == reply::kFail || session.IsEmpty()) {
-        return 0;
-    }
+        CString answer;
+        if (QDX_SendHTTPRequest(CString(), endpoint::kGetUnique, answer, callback) != 1) {
+            return 32;
+        }
+        CString session;
+        NextReplyField(answer, session);
+        // An empty name would make the job store into, and clean up, "/assets/" itself.
+        if (session == reply::kFail || session.IsEmpty()) {
+            return 0;
+        }
 
-    const CString infoPath = EmailInfoPath();
-    if (infoPath.IsEmpty()) {
-        return 8;
-    }
-    try {
-        const CStringArray names = FileNames(files);
-        WriteEmailInfo(infoPath, BuildEmailInfo(addresses, subject, message, names, snText));
-    } catch (const CFileException&) {
-        return 8;
-    }
-    files.Add(infoPath);
+        const CString infoPath = EmailInfoPath();
+        if (infoPath.IsEmpty()) {
+            return 8;
+        }
+        try {
+            const CStringArray names = FileNames(files);
+            WriteEmailInfo(infoPath, BuildEmailInfo(addresses, subject, message, names, snText));
+        } catch (const CFileException&) {
+            return 8;
+        }
+        files.Add(infoPath);
 
-    // The job sends copies of the list's paths, the info file last.
-    JobArguments arguments;
-    arguments.userId = session;
-    arguments.files = files;
-    arguments.callback = callback;
-    return claim.Start(std::make_unique<Job>(std::move(arguments), &RunEmail));
+        // The job sends copies of the list's paths, the info file last.
+        JobArguments arguments;
+        arguments.userId = session;
+        arguments.files = files;
+        arguments.callback = callback;
+        return claim.Start(std::make_unique<Job>(std::move(arguments), &RunEmail));
+    });
 }

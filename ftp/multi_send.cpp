@@ -6,6 +6,7 @@
 #include "platform/internet_exception.h"
 #include "platform/internet_file.h"
 #include "platform/transfer_control.h"
+#include "transport/export_guard.h"
 #include "vanta/upload.h"
 
 #include <cstring>
@@ -93,5 +94,6 @@ unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
 
 unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& localFiles,
                                 StatusCallback callback) {
-    return SendFiles(remoteDir, localFiles, callback, nullptr);
+    return GuardExport("sending files", 16U,
+                       [&] { return SendFiles(remoteDir, localFiles, callback, nullptr); });
 }

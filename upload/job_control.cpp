@@ -1,4 +1,5 @@
 // Starting an upload job, and the exports that watch and stop whatever job is current.
+#include "transport/export_guard.h"
 #include "upload/job_slot.h"
 #include "upload/upload_worker.h"
 #include "vanta/upload.h"
@@ -18,37 +19,47 @@ unsigned int WINAPI QDX_UploadAsset(const CString& userId, const unsigned int& p
                                     const CObList& recipients, CString& assetNum,
                                     const unsigned int& assetType, const CString& /*reservedText*/,
                                     StatusCallback callback) {
-    JobSlot::Claim claim = ExportJobSlot().ClaimStart();
-    if (!claim) {
-        return 16;
-    }
-    // The worker works on copies: the caller's objects are not read after this returns.
-    JobArguments arguments;
-    arguments.userId = userId;
-    arguments.productNum = productNum;
-    arguments.assetType = assetType;
-    arguments.assetName = assetName;
-    arguments.description = description;
-    arguments.password = password;
-    arguments.files = localFiles;
-    arguments.recipients = CopyRecipients(recipients);
-    arguments.callback = callback;
-    return claim.Start(std::make_unique<Job>(std::move(arguments), &RunUpload),
-                       JobOutStrings{&password, &assetNum});
+    return GuardExport("starting an upload", 0U, [&]() -> unsigned int {
+        JobSlot::Claim claim = ExportJobSlot().ClaimStart();
+        if (!claim) {
+            return 16;
+        }
+        // The worker works on copies: the caller's objects are not read after this returns.
+        JobArguments arguments;
+        arguments.userId = userId;
+        arguments.productNum = productNum;
+        arguments.assetType = assetType;
+        arguments.assetName = assetName;
+        arguments.description = description;
+        arguments.password = password;
+        arguments.files = localFiles;
+        arguments.recipients = CopyRecipients(recipients);
+        arguments.callback = callback;
+        return claim.Start(std::make_unique<Job>(std::move(arguments), &RunUpload),
+                           JobOutStrings{&password, &assetNum});
+    });
 }
 
 bool WINAPI QDX_IsUploading() {
-    return ExportJobSlot().Running();
+    return GuardExport("asking whether a job runs", false,
+                       [] { return ExportJobSlot().Running(); });
 }
 
 unsigned int WINAPI QDX_GetUploadProgress() {
-    return ExportJobSlot().Progress();
+    return GuardExport("reading a job's progress", 0U, [] { return ExportJobSlot().Progress(); });
 }
 
 unsigned int WINAPI QDX_CancelUpload(unsigned long timeout) {
-    return ExportJobSlot().Cancel(timeout);
+    return GuardExport("cancelling a job", 0U, [&] { return ExportJobSlot().Cancel(timeout); });
 }
 
 void WINAPI QDX_GetAssetUploadStatus(CString& status, unsigned long& code) {
-    ExportJobSlot().Status(status, code);
+    // The text is copied before the code is set, so a failed copy leaves no success behind.
+    const bool read = GuardExport("reading a job's status", false, [&] {
+        ExportJobSlot().Status(status, code);
+        return true;
+    });
+    if (!read) {
+        code = 16;
+    }
 }
