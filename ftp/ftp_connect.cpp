@@ -3,6 +3,7 @@
 #include "platform/internet_exception.h"
 #include "transport/ftp_timeout.h"
 #include "transport/globals.h"
+#include "transport/service_config.h"
 
 #include <cstring>
 
@@ -25,8 +26,9 @@ CFtpConnection& FtpCall::Connect() {
     if (m_session.m_callback != nullptr) {
         m_session.EnableStatusCallback(TRUE);
     }
-    m_connection =
-        m_session.GetFtpConnection(WholeText(ServerAddress), LoginName, LoginPassword, 0, FALSE);
+    const ServiceConfig& config = ActiveConfig();
+    m_connection = m_session.GetFtpConnection(config.host.c_str(), LoginName, LoginPassword,
+                                              static_cast<INTERNET_PORT>(config.ftpPort), FALSE);
     return *m_connection;
 }
 

@@ -1,7 +1,7 @@
 // The connection recipe that every FTP operation of the library follows: its own session
 // holding the caller's callback, notifications switched on only for a non-null callback, one
-// FTP connection to the service host with the library's login (default port, active mode),
-// and on every path the connection closed and destroyed before the session is closed.
+// FTP connection to the configured service host and FTP port with the library's login (active
+// mode), and on every path the connection closed and destroyed before the session is closed.
 #pragma once
 
 #include "platform/ftp_connection.h"
@@ -28,9 +28,9 @@ public:
     // Closes and destroys the connection, if one was opened, then closes the session.
     ~FtpCall();
 
-    // Switches notifications on for a non-null callback and opens the connection to
-    // ServerAddress. Throws CInternetException when the host cannot be reached or the login
-    // is refused.
+    // Switches notifications on for a non-null callback and opens the connection to the
+    // service host of ActiveConfig(). Throws CInternetException when the host cannot be reached or
+    // the login is refused.
     CFtpConnection& Connect();
 
 private:

@@ -1,9 +1,12 @@
 #include "platform/cfile.h"
 
+#include "platform/failure_reason.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,7 +77,7 @@ CFile::CFile(LPCTSTR fileName, UINT openFlags)
                       (openFlags & modePrivate) ? 0600 : 0666);
     } while (m_fd < 0 && errno == EINTR);
     if (m_fd < 0) {
-        Throw(errno);
+        Throw("open", errno);
     }
     struct stat info {};
     int error = ::fstat(m_fd, &info) != 0 ? errno : RefusalOf(info, openFlags);
@@ -90,7 +93,7 @@ CFile::CFile(LPCTSTR fileName, UINT openFlags)
     if (error != 0) {
         ::close(m_fd);
         m_fd = -1;
-        Throw(error);
+        Throw("open", error);
     }
 }
 
@@ -103,7 +106,7 @@ CFile::~CFile() {
 std::uint64_t CFile::GetLength() const {
     struct stat info {};
     if (::fstat(m_fd, &info) != 0) {
-        Throw(errno);
+        Throw("examine", errno);
     }
     return static_cast<std::uint64_t>(info.st_size);
 }
@@ -115,7 +118,7 @@ size_t CFile::ReadSome(void* buffer, size_t count) {
             return static_cast<size_t>(got);
         }
         if (errno != EINTR) {
-            Throw(errno);
+            Throw("read", errno);
         }
     }
 }
@@ -148,7 +151,7 @@ void CFile::Write(const void* buffer, UINT count) {
             if (errno == EINTR) {
                 continue;
             }
-            Throw(errno);
+            Throw("write", errno);
         }
         bytes += put;
         count -= static_cast<UINT>(put);
@@ -163,7 +166,7 @@ void CFile::Close() {
     m_fd = -1;
     // close() reports delayed write errors (NFS, quota); the descriptor is gone either way.
     if (::close(fd) != 0 && errno != EINTR) {
-        Throw(errno);
+        Throw("close", errno);
     }
 }
 
@@ -172,6 +175,8 @@ CString CFile::GetFileName() const {
     return slash < 0 ? m_path : m_path.Mid(slash + 1);
 }
 
-void CFile::Throw(int osError) const {
+void CFile::Throw(const char* action, int osError) const {
+    SetFailureReason(std::string("cannot ") + action + " local file " + m_path.GetString() + ": " +
+                     std::strerror(osError));
     throw CFileException(CauseOf(osError), osError, m_path);
 }

@@ -71,7 +71,9 @@ public:
     static constexpr size_t kReadAheadBytes = 64 * 1024;
 
 private:
-    [[noreturn]] void Throw(int osError) const;
+    // Records "cannot <action> local file <path>: <system text>" as the failure reason and
+    // throws the matching CFileException.
+    [[noreturn]] void Throw(const char* action, int osError) const;
     size_t ReadSome(void* buffer, size_t count);
 
     int m_fd = -1;

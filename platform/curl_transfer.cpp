@@ -1,8 +1,10 @@
 #include "platform/curl_transfer.h"
 
+#include "platform/failure_reason.h"
 #include "platform/internet_constants.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_session.h"
+#include "platform/trace.h"
 #include "platform/transfer_control.h"
 
 #include <arpa/inet.h>
@@ -27,6 +29,30 @@ constexpr long kLowSpeedSeconds = 30;
 // how late the stall watchdog and a cancel can be noticed on a silent server.
 constexpr int kPollSliceMs = 250;
 static_assert(kPollSliceMs <= TransferControl::kCancelCheckMs);
+
+// The last non-empty line of `text`, without its line end.
+std::string LastLine(const char* data, size_t size) {
+    std::string text(data, size);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    const size_t start = text.find_last_of('\n');
+    return start == std::string::npos ? text : text.substr(start + 1);
+}
+
+// libcurl's results for a command the server refused, the connection staying usable.
+bool IsServerRefusal(CURLcode code) {
+    switch (code) {
+    case CURLE_REMOTE_ACCESS_DENIED:
+    case CURLE_FTP_COULDNT_RETR_FILE:
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_QUOTE_ERROR:
+    case CURLE_UPLOAD_FAILED:
+        return true;
+    default:
+        return false;
+    }
+}
 } // namespace
 
 void InitInternetLayer() {
@@ -66,7 +92,14 @@ void CurlTransfer::Reset() {
     m_prerequisite = nullptr;
 }
 
+void CurlTransfer::SetConnectTimeout(long timeoutMs) {
+    m_connectTimeoutMs = timeoutMs;
+    curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+}
+
 void CurlTransfer::InstallCallbacks() {
+    m_connectTimeoutMs = 0;
+    curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorText);
     curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_easy, CURLOPT_RESOLVER_START_FUNCTION, &CurlTransfer::OnResolverStart);
     curl_easy_setopt(m_easy, CURLOPT_RESOLVER_START_DATA, this);
@@ -108,10 +141,16 @@ void CurlTransfer::Start() {
     m_result = CURLE_OK;
     m_cancelled = false;
     m_refusedConnection = false;
-    // The debug callback is how the request and response notifications are seen; it is only
-    // worth its cost when somebody listens for them, and only HTTP requests raise them.
+    m_errorText[0] = '\0';
+    m_lastCommand.clear();
+    m_lastReply.clear();
+    m_startTime = std::chrono::steady_clock::now();
+    // The debug callback is how the request and response notifications, the trace and the
+    // FTP commands and replies that failure reasons quote are seen. An HTTP request needs it
+    // only when somebody listens; its failure reasons come from libcurl's results.
+    const bool http = m_requestBodyBytes >= 0;
     curl_easy_setopt(m_easy, CURLOPT_VERBOSE,
-                     m_session.IsStatusEnabled() && m_requestBodyBytes >= 0 ? 1L : 0L);
+                     !http || m_session.IsStatusEnabled() || TraceEnabled() ? 1L : 0L);
     Detach();
     if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK) {
         throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR);
@@ -213,7 +252,60 @@ void CurlTransfer::Detach() {
     }
 }
 
+std::string CurlTransfer::Server() const {
+    return m_host + " port " + std::to_string(m_port);
+}
+
+std::string CurlTransfer::FailureText(CURLcode code) const {
+    const std::string detail = m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
+    if (m_refusedConnection) {
+        return "the connection to " + Server() + " was lost";
+    }
+    if (m_stalled && code == CURLE_ABORTED_BY_CALLBACK) {
+        return "timed out after " + std::to_string(m_stallMs) + " ms waiting for " + Server();
+    }
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return "cannot resolve host name " + m_host + ": " + detail;
+    case CURLE_COULDNT_CONNECT: {
+        long osError = 0;
+        curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &osError);
+        return "cannot connect to " + Server() + ": " +
+               (osError != 0 ? std::strerror(static_cast<int>(osError)) : detail);
+    }
+    case CURLE_OPERATION_TIMEDOUT: {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - m_startTime);
+        const long waited = !m_connected && m_connectTimeoutMs > 0
+                                ? m_connectTimeoutMs
+                                : static_cast<long>(elapsed.count());
+        return "timed out after " + std::to_string(waited) + " ms " +
+               (m_connected ? "waiting for " : "connecting to ") + Server();
+    }
+    case CURLE_LOGIN_DENIED:
+        return "FTP server " + Server() + " refused the login" +
+               (m_lastReply.empty() ? "" : ": " + m_lastReply);
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+        return "the connection to " + Server() + " broke: " + detail;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return "the transfer with " + Server() + " was cancelled";
+    default:
+        if (IsServerRefusal(code) && !m_lastReply.empty()) {
+            return Server() + " refused \"" + m_lastCommand + "\": " + m_lastReply;
+        }
+        return "failed talking to " + Server() + ": " + detail;
+    }
+}
+
 void CurlTransfer::ThrowFailure(CURLcode code) const {
+    try {
+        SetFailureReason(FailureText(code));
+    } catch (...) {
+        // Out of memory for the text: the failure itself still goes up.
+    }
     if (m_refusedConnection) {
         // The connection this transfer relied on is gone; libcurl would have made a new one.
         throw CInternetException(ERROR_INTERNET_CONNECTION_ABORTED, code);
@@ -222,6 +314,14 @@ void CurlTransfer::ThrowFailure(CURLcode code) const {
         throw CInternetException(ERROR_INTERNET_OPERATION_CANCELLED, code);
     }
     ThrowInternetException(code, m_stalled && code == CURLE_ABORTED_BY_CALLBACK);
+}
+
+void CurlTransfer::NoteRefusal() const {
+    try {
+        SetFailureReason(Server() + " refused \"" + m_lastCommand + "\"" +
+                         (m_lastReply.empty() ? "" : ": " + m_lastReply));
+    } catch (...) {
+    }
 }
 
 int CurlTransfer::OnResolverStart(void*, void*, void* self) {
@@ -342,6 +442,28 @@ int CurlTransfer::OnPrerequisite(void* self, char* connPrimaryIp, char*, int, in
 
 int CurlTransfer::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
     auto* transfer = static_cast<CurlTransfer*>(self);
+    switch (type) {
+    case CURLINFO_TEXT:
+        Trace('*', std::string_view(data, size));
+        break;
+    case CURLINFO_HEADER_OUT:
+        Trace('>', std::string_view(data, size));
+        if (transfer->m_requestBodyBytes < 0) {
+            transfer->m_lastCommand = LastLine(data, size);
+            if (transfer->m_lastCommand.compare(0, 5, "PASS ") == 0) {
+                transfer->m_lastCommand = "PASS ****";
+            }
+        }
+        break;
+    case CURLINFO_HEADER_IN:
+        Trace('<', std::string_view(data, size));
+        if (transfer->m_requestBodyBytes < 0) {
+            transfer->m_lastReply = LastLine(data, size);
+        }
+        break;
+    default:
+        break;
+    }
     if (transfer->m_requestBodyBytes < 0) {
         return 0; // not an HTTP request: no request/response notifications
     }

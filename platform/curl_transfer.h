@@ -35,8 +35,15 @@ public:
 
     CURL* Easy() const { return m_easy; }
 
-    // The host name that RESOLVING_NAME notifications carry.
-    void SetHost(const char* host) { m_host = host ? host : ""; }
+    // The host name that RESOLVING_NAME notifications carry, and the port: both name the
+    // server in failure reasons.
+    void SetHost(const char* host, unsigned port) {
+        m_host = host ? host : "";
+        m_port = port;
+    }
+
+    // Sets libcurl's connect time-out and remembers it for the failure reason.
+    void SetConnectTimeout(long timeoutMs);
 
     // Resets every option, keeping the open connection, and installs the layer's callbacks
     // again. Call before configuring each operation on a reused handle.
@@ -78,9 +85,13 @@ public:
     // Runs a whole transfer on the easy handle (blocking) and returns libcurl's result.
     CURLcode Perform();
 
-    // Throws the CInternetException that matches a failed result of this transfer; a transfer
-    // aborted for its owner's cancel gives ERROR_INTERNET_OPERATION_CANCELLED.
+    // Throws the CInternetException that matches a failed result of this transfer, having
+    // recorded the failure reason: what failed, the server and libcurl's or the system's text.
+    // A transfer aborted for its owner's cancel gives ERROR_INTERNET_OPERATION_CANCELLED.
     [[noreturn]] void ThrowFailure(CURLcode code) const;
+    // Records as the failure reason that the server refused the last command sent, with its
+    // answer, e.g. `publish.example.net port 21 refused "CWD x": 550 No such directory.`.
+    void NoteRefusal() const;
 
     // A step started before the owner's cancel gets this long to end on its own (a healthy
     // server ends a file within it, keeping what was sent); then the transfer is aborted.
@@ -98,6 +109,8 @@ private:
     void Raise(DWORD status, void* info = nullptr, DWORD length = 0);
     void Detach();
     void CollectResult();
+    std::string FailureText(CURLcode code) const;
+    std::string Server() const;
 
     static int OnResolverStart(void* resolverState, void* reserved, void* self);
     static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
@@ -111,6 +124,13 @@ private:
 
     CInternetSession& m_session;
     std::string m_host;
+    unsigned m_port = 0;
+    long m_connectTimeoutMs = 0;
+    char m_errorText[CURL_ERROR_SIZE] = {};
+    // The last command line sent and reply line received (FTP), for failure reasons.
+    std::string m_lastCommand;
+    std::string m_lastReply;
+    std::chrono::steady_clock::time_point m_startTime;
     DWORD_PTR m_context;
     CURL* m_easy = nullptr;
     CURLM* m_multi = nullptr;

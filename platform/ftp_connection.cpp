@@ -1,5 +1,6 @@
 #include "platform/ftp_connection.h"
 
+#include "platform/failure_reason.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_file.h"
 #include "platform/service_url.h"
@@ -204,7 +205,7 @@ CurlTransfer& CFtpConnection::Prepare(const std::string& path, bool binary) {
         curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT,
                          static_cast<long>((m_stallTimeoutMs + 999) / 1000));
     }
-    transfer.SetHost(m_server.c_str());
+    transfer.SetHost(m_server.c_str(), m_port == 0 ? INTERNET_DEFAULT_FTP_PORT : m_port);
     return transfer;
 }
 
@@ -233,6 +234,7 @@ bool CFtpConnection::Command(const std::string& command) {
     const CURLcode code = transfer.Perform();
     curl_easy_setopt(transfer.Easy(), CURLOPT_QUOTE, nullptr);
     if (!Accepted(code)) {
+        transfer.NoteRefusal();
         return false;
     }
     long reply = 0;
@@ -240,9 +242,16 @@ bool CFtpConnection::Command(const std::string& command) {
     if (reply >= 100 && reply < 200) {
         // Only a preliminary answer came (libcurl reads one reply per command): the final one,
         // and with it the outcome, is unknown. Neither "done" nor "refused" is true.
+        SetFailureReason(FailureKind::Network, "no final answer from " + m_server + " port " +
+                                                   std::to_string(m_port ? m_port : 21) + " to \"" +
+                                                   command + "\": the outcome is unknown");
         throw CInternetException(ERROR_INTERNET_CONNECTION_ABORTED);
     }
-    return reply >= 200 && reply < 300;
+    if (reply < 200 || reply >= 300) {
+        transfer.NoteRefusal();
+        return false;
+    }
+    return true;
 }
 
 BOOL CFtpConnection::SetCurrentDirectory(LPCTSTR directory) {
@@ -279,11 +288,14 @@ BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfE
     }
     struct stat existing {};
     if (failIfExists && ::lstat(localFile, &existing) == 0) {
+        SetFailureReason(std::string("local file ") + localFile + " already exists");
         return FALSE;
     }
     // The temporary file first: a target that cannot be written costs no RETR.
     TemporaryFile temporary(localFile);
     if (!temporary.IsOpen()) {
+        SetFailureReason(std::string("cannot create a file beside ") + localFile + ": " +
+                         std::strerror(errno));
         return FALSE;
     }
     CurlTransfer& transfer = Prepare(remoteFile, flags != FTP_TRANSFER_TYPE_ASCII);
@@ -291,10 +303,17 @@ BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfE
     curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEDATA, temporary.Descriptor());
     const CURLcode code = transfer.Perform();
     if (code == CURLE_WRITE_ERROR) {
-        return FALSE; // the local file could not take the bytes
-    }
-    if (!Accepted(code)) {
+        SetFailureReason(std::string("cannot write the file received for ") + localFile);
         return FALSE;
     }
-    return temporary.Commit(localFile, failIfExists != FALSE) ? TRUE : FALSE;
+    if (!Accepted(code)) {
+        transfer.NoteRefusal();
+        return FALSE;
+    }
+    if (!temporary.Commit(localFile, failIfExists != FALSE)) {
+        SetFailureReason(std::string("cannot put the received file in place as ") + localFile +
+                         ": " + std::strerror(errno));
+        return FALSE;
+    }
+    return TRUE;
 }

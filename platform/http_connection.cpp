@@ -3,6 +3,7 @@
 #include "platform/internet_constants.h"
 #include "platform/internet_exception.h"
 #include "platform/service_url.h"
+#include "platform/trace.h"
 
 #include <algorithm>
 #include <cstring>
@@ -108,14 +109,16 @@ BOOL CHttpFile::SendRequest(const CString& headers, LPVOID optional, DWORD optio
     curl_easy_setopt(easy, CURLOPT_PASSWORD, m_connection.Password().c_str());
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 0L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
-                     static_cast<long>(m_connection.ConnectTimeoutMs()));
+    m_transfer->SetConnectTimeout(static_cast<long>(m_connection.ConnectTimeoutMs()));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CHttpFile::OnBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     if (m_secure) {
         ApplyTlsOptions(easy, m_connection.Session().Tls(), false);
     }
-    m_transfer->SetHost(m_connection.Server().c_str());
+    m_transfer->SetHost(m_connection.Server().c_str(), PortOf(m_connection, m_secure));
+    if (TraceEnabled()) {
+        Trace('*', "POST " + m_url);
+    }
     m_transfer->SetStallTimeout(static_cast<long>(m_connection.StallTimeoutMs()));
     m_transfer->ExpectRequestBody(static_cast<curl_off_t>(optionalLength));
 

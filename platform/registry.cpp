@@ -2,17 +2,61 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr const char* kDefaultRegistryFile = "/etc/vanta/registry.reg";
 constexpr const char* kLocalMachine = "HKEY_LOCAL_MACHINE";
+// A registry export of one key is a few hundred bytes; anything this large is no such export.
+constexpr off_t kMaxRegistryFileBytes = 1024 * 1024;
+
+thread_local std::string t_fileError;
+thread_local bool t_fileAbsent = false;
+
+// Reads the whole file at `path` into `bytes`, or returns why it cannot be read. The open
+// does not wait for a FIFO's writer, and only a regular file is read at all.
+std::string ReadWholeFile(const std::string& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    t_fileAbsent = fd < 0 && errno == ENOENT;
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    std::string error;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = std::strerror(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? "it is a directory" : "not a regular file";
+    } else if (info.st_size > kMaxRegistryFileBytes) {
+        error = "larger than 1 MiB";
+    }
+    char chunk[4096];
+    while (error.empty()) {
+        const ssize_t got = ::read(fd, chunk, sizeof(chunk));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = std::strerror(errno);
+        } else if (got == 0) {
+            break;
+        } else if (bytes.size() + static_cast<size_t>(got) > kMaxRegistryFileBytes) {
+            error = "larger than 1 MiB"; // it grew while being read
+        } else {
+            bytes.append(chunk, static_cast<size_t>(got));
+        }
+    }
+    ::close(fd);
+    return error;
+}
 
 struct Value {
     DWORD type = REG_SZ;
@@ -113,8 +157,20 @@ RegistryKey g_localMachine{true, {}};
 const HKEY HKEY_LOCAL_MACHINE = &g_localMachine;
 
 std::string RegistryFilePath() {
+    return RegistryFileNamed() ? std::getenv("VANTA_REGISTRY") : kDefaultRegistryFile;
+}
+
+bool RegistryFileNamed() {
     const char* path = std::getenv("VANTA_REGISTRY");
-    return path != nullptr && *path != '\0' ? path : kDefaultRegistryFile;
+    return path != nullptr && *path != '\0';
+}
+
+const std::string& RegistryFileError() {
+    return t_fileError;
+}
+
+bool RegistryFileAbsent() {
+    return t_fileAbsent;
 }
 
 LSTATUS RegOpenKeyExA(HKEY root, const char* subKey, DWORD /*options*/, REGSAM /*access*/,
@@ -122,12 +178,12 @@ LSTATUS RegOpenKeyExA(HKEY root, const char* subKey, DWORD /*options*/, REGSAM /
     if (result == nullptr || root != HKEY_LOCAL_MACHINE || subKey == nullptr) {
         return ERROR_INVALID_HANDLE;
     }
-    std::ifstream file(RegistryFilePath(), std::ios::binary);
-    if (!file) {
+    std::string raw;
+    t_fileError = ReadWholeFile(RegistryFilePath(), raw);
+    if (!t_fileError.empty()) {
         return ERROR_FILE_NOT_FOUND;
     }
-    const std::string text = DecodeFile(
-        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+    const std::string text = DecodeFile(raw);
 
     const std::string wanted = Lower(std::string("[") + kLocalMachine + "\\" + subKey + "]");
     auto key = std::make_unique<RegistryKey>();

@@ -9,6 +9,9 @@
 // editor writes them (UTF-16LE with a byte-order mark, CR LF) and plain 8-bit files with LF
 // are both read. The three calls keep their contracts: no file or no key, the open fails; no
 // value, the query fails; a value that does not fit the caller's buffer, the query fails.
+//
+// Opening never blocks and never throws: only a regular file under 1 MiB is read, so a FIFO,
+// a directory or a device at the path is a file that cannot be read.
 #pragma once
 
 #include "platform/win_types.h"
@@ -36,5 +39,12 @@ LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD
                          unsigned char* data, DWORD* dataSize);
 LSTATUS RegCloseKey(HKEY key);
 
-// Where the registry file is looked for.
+// Where the registry file is looked for, and whether $VANTA_REGISTRY named it.
 std::string RegistryFilePath();
+bool RegistryFileNamed();
+
+// Why the last RegOpenKeyExA on the calling thread could not read the file ("No such file or
+// directory", "not a regular file", ...); "" when it was read. RegistryFileAbsent tells that
+// nothing at all was at the path.
+const std::string& RegistryFileError();
+bool RegistryFileAbsent();

@@ -6,14 +6,13 @@
 
 // The single request header of every form post, with no line end of its own.
 extern CString FormHeaders;
-// The service host, from the registry's "Server" value or the default host.
-extern CString ServerAddress;
+// The service host and ports live in the service configuration (service_config.h).
 
 // The fixed login of every HTTP and FTP connection: one 7-letter text for both.
 extern const char* const LoginName;
 extern const char* const LoginPassword;
 
-// The host used when the registry names none.
+// The host used when neither the environment nor the registry names one.
 inline constexpr const char* kDefaultServiceHost = "localhost";
 
 // Reads "Server" under HKEY_LOCAL_MACHINE "SOFTWARE\Vanta Inc\Apps", falling back to the

@@ -1,11 +1,13 @@
 // Load and unload of the library.
 //
 // Everything that runs at load lives in this one translation unit, so that the order of its
-// definitions is the order of start-up: FormHeaders, then ServerAddress (which the registry
-// read fills), then the module's entry into the framework's module chain. Unload runs in
-// reverse: the module leaves the chain, then ServerAddress and FormHeaders are destroyed.
+// definitions is the order of start-up: FormHeaders, then the service configuration (from the
+// environment and the registry file), then the module's entry into the framework's module
+// chain. Unload runs in reverse: the module leaves the chain, then the configuration and
+// FormHeaders are destroyed.
 #include "platform/curl_transfer.h"
 #include "platform/extension_module.h"
+#include "transport/config_loader.h"
 #include "transport/globals.h"
 #include "upload/job_slot.h"
 #include "vanta/version.h"
@@ -15,7 +17,7 @@ extern "C++" const VantaVersionRecord vantaModuleVersion = {
     "1.1",        "vantaAPI",   "vantaAPI DLL", "vantaAPI.DLL", "vantaAPI Dynamic Link Library"};
 
 CString FormHeaders("Content-Type: application/x-www-form-urlencoded");
-CString ServerAddress = ReadServerAddress();
+const bool g_configPublished = PublishConfigAtLoad();
 
 namespace {
 AFX_EXTENSION_MODULE g_extensionModule;

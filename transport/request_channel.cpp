@@ -1,11 +1,13 @@
 // The request channel: one HTTP POST of a form body to one CGI program, its whole reply read
 // into the caller's string. Nothing is kept between calls: each call opens its own session,
 // connection and request and closes them before it returns.
+#include "platform/failure_reason.h"
 #include "platform/http_connection.h"
 #include "platform/internet_exception.h"
 #include "transport/export_guard.h"
 #include "transport/globals.h"
 #include "transport/post_request.h"
+#include "transport/service_config.h"
 #include "transport/service_session.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
@@ -50,6 +52,8 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
     request += '\n';
     unsigned int result = 1;
 
+    // One configuration for the whole request, even when the address changes meanwhile.
+    const ServiceConfig& config = ActiveConfig();
     ServiceSession session(callback);
     std::unique_ptr<CHttpConnection> connection;
     std::unique_ptr<CHttpFile> file;
@@ -57,8 +61,9 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
         if (callback != nullptr) {
             session.EnableStatusCallback(TRUE);
         }
-        connection = session.GetHttpConnection(ServerAddress, INTERNET_DEFAULT_HTTP_PORT, LoginName,
-                                               LoginPassword);
+        connection = session.GetHttpConnection(config.host.c_str(),
+                                               static_cast<INTERNET_PORT>(config.httpPort),
+                                               LoginName, LoginPassword);
         SetConnectionTimeouts(*connection);
         file = connection->OpenRequest(HTTP_VERB_POST, scriptPath, nullptr, 1, nullptr, nullptr,
                                        kRequestFlags);
@@ -80,6 +85,11 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
                 }
             }
             if (static_cast<size_t>(reply.GetLength()) + length > replyLimit) {
+                SetFailureReason(FailureKind::Refused, "the reply of " + config.host + " port " +
+                                                           std::to_string(config.httpPort) +
+                                                           " to " + scriptPath.GetString() +
+                                                           " is longer than " +
+                                                           std::to_string(replyLimit) + " bytes");
                 result = 32;
                 break;
             }
@@ -89,6 +99,10 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
         // An error page, or a redirect that is not followed, is no answer of the program.
         const DWORD status = file->GetStatusCode();
         if (status < 200 || status > 299) {
+            SetFailureReason(FailureKind::Refused, "the service at " + config.host + " port " +
+                                                       std::to_string(config.httpPort) +
+                                                       " answered HTTP " + std::to_string(status) +
+                                                       " to " + scriptPath.GetString());
             result = 32;
         }
     } catch (const CInternetException&) {

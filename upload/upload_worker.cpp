@@ -4,11 +4,13 @@
 #include "assets/asset_requests.h"
 #include "ftp/multi_send.h"
 #include "platform/cfile.h"
+#include "platform/internet_constants.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
 #include "transport/globals.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "transport/service_config.h"
 #include "upload/job.h"
 #include "vanta/transport.h"
 #include "vanta/upload.h"
@@ -121,10 +123,16 @@ unsigned int RunUpload(Job& job) {
 
     job.EndTransferPhase();
     const CString body = NotificationBody(job);
-    // The page address is in the job whatever becomes of the notification.
+    // The page address is in the job whatever becomes of the notification. A service on
+    // another HTTP port than 80 serves the page there too.
+    const ServiceConfig& config = ActiveConfig();
+    CString server(config.host.c_str());
+    if (config.httpPort != INTERNET_DEFAULT_HTTP_PORT) {
+        server.Format("%s:%u", config.host.c_str(), config.httpPort);
+    }
     job.m_strStatus.Format("http://%s:%s@%s/QDXAssets/%s/%d/%s/index.asp",
                            job.m_strAssetId.GetString(), job.m_strPassword.GetString(),
-                           ServerAddress.GetString(), job.m_strUserId.GetString(),
+                           server.GetString(), job.m_strUserId.GetString(),
                            static_cast<int>(job.m_nProductNum), job.m_strAssetNum.GetString());
     CString answer;
     if (QDX_SendHTTPRequest(body, endpoint::kSmtpMail, answer, job.m_pfnCallback) != 1) {

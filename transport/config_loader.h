@@ -1,0 +1,22 @@
+// Builds the service configuration from its sources. The host comes from the first of:
+// $VANTA_SERVER, the registry file's "Server" value, the default host; the ports and the FTP
+// wait limit from $VANTA_HTTP_PORT, $VANTA_FTP_PORT and $VANTA_FTP_TIMEOUT_MS, else their
+// defaults. A command-line flag, the highest source, reaches the library after load through
+// QDX_SetServiceAddress.
+#pragma once
+
+#include "transport/service_config.h"
+
+struct LoadedConfig {
+    ServiceConfig config;
+    ConfigProblems problems;
+};
+
+// Reads the environment and the registry file as they are now. Never throws and never
+// blocks: a source that cannot be used leaves its setting at the next source and says why in
+// `problems`.
+LoadedConfig LoadServiceConfig() noexcept;
+
+// Publishes LoadServiceConfig() as the process-wide configuration; run once while the library
+// loads.
+bool PublishConfigAtLoad() noexcept;

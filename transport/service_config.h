@@ -1,0 +1,64 @@
+// Where the library finds the service: host, ports and the FTP wait limit.
+//
+// One process-wide configuration is built while the library loads (config_loader.h) and may
+// be changed later, while calls run (QDX_SetServiceAddress). Every configuration published
+// stays alive until unload, so a reference from ActiveConfig() never dangles; an operation
+// that needs the host and the ports to belong together reads ActiveConfig() once.
+//
+// A thread may run with a configuration of its own (ScopedServiceConfig): a job's worker uses
+// the configuration its job started with, and a client object carries its own.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+struct ServiceConfig {
+    std::string host;
+    unsigned httpPort = 80;
+    unsigned ftpPort = 21;
+    // No progress on an FTP control or data connection for this long ends the operation.
+    std::chrono::milliseconds ftpTimeout{30000};
+};
+
+// Why a setting is not what its source asked for: the registry file that should name the
+// host cannot be read, an environment value is no number, ... One text per setting, ""
+// when nothing went wrong.
+struct ConfigProblems {
+    std::string host;
+    std::string httpPort;
+    std::string ftpPort;
+    std::string ftpTimeout;
+
+    // The non-empty texts joined with "; ".
+    std::string Joined() const;
+};
+
+// The configuration of the calling operation: the calling thread's own while a
+// ScopedServiceConfig is alive on it, else the process-wide one.
+const ServiceConfig& ActiveConfig();
+
+// The process-wide configuration as it stands now, for a job that captures it at its start.
+std::shared_ptr<const ServiceConfig> ProcessConfig();
+// The problems of the process-wide configuration, joined; "" when there are none.
+std::string ConfigurationProblem();
+
+// Replaces the process-wide configuration and its problems for every call that starts
+// afterwards.
+void PublishProcessConfig(ServiceConfig config, ConfigProblems problems);
+// Changes the host (unless null) and the ports (unless 0) of the process-wide configuration;
+// what is changed loses its problem.
+void ChangeProcessConfig(const char* host, unsigned httpPort, unsigned ftpPort);
+
+// Gives the calling thread its own configuration for the scope's lifetime; scopes nest.
+class ScopedServiceConfig {
+public:
+    explicit ScopedServiceConfig(ServiceConfig config);
+    ScopedServiceConfig(const ScopedServiceConfig&) = delete;
+    ScopedServiceConfig& operator=(const ScopedServiceConfig&) = delete;
+    ~ScopedServiceConfig();
+
+private:
+    ServiceConfig m_config;
+    const ServiceConfig* m_previous;
+};
