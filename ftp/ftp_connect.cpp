@@ -1,5 +1,6 @@
 #include "ftp/ftp_connect.h"
 
+#include "platform/failure_reason.h"
 #include "platform/internet_exception.h"
 #include "transport/ftp_timeout.h"
 #include "transport/globals.h"
@@ -34,6 +35,7 @@ CFtpConnection& FtpCall::Connect() {
 
 const char* WholeText(const CString& text) {
     if (std::strlen(text.GetString()) != static_cast<size_t>(text.GetLength())) {
+        SetFailureReason("refused a name or path holding a NUL byte");
         throw CInternetException(ERROR_INVALID_PARAMETER);
     }
     return text.GetString();

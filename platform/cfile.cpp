@@ -176,7 +176,8 @@ CString CFile::GetFileName() const {
 }
 
 void CFile::Throw(const char* action, int osError) const {
-    SetFailureReason(std::string("cannot ") + action + " local file " + m_path.GetString() + ": " +
-                     std::strerror(osError));
+    SetFailureReason(FailureKind::LocalFile, std::string("cannot ") + action + " local file " +
+                                                 m_path.GetString() + ": " +
+                                                 std::strerror(osError));
     throw CFileException(CauseOf(osError), osError, m_path);
 }

@@ -1,6 +1,5 @@
 #include "platform/curl_transfer.h"
 
-#include "platform/failure_reason.h"
 #include "platform/internet_constants.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_session.h"
@@ -256,22 +255,24 @@ std::string CurlTransfer::Server() const {
     return m_host + " port " + std::to_string(m_port);
 }
 
-std::string CurlTransfer::FailureText(CURLcode code) const {
+CurlTransfer::Failure CurlTransfer::DescribeFailure(CURLcode code) const {
     const std::string detail = m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(code);
     if (m_refusedConnection) {
-        return "the connection to " + Server() + " was lost";
+        return {FailureKind::Network, "the connection to " + Server() + " was lost"};
     }
     if (m_stalled && code == CURLE_ABORTED_BY_CALLBACK) {
-        return "timed out after " + std::to_string(m_stallMs) + " ms waiting for " + Server();
+        return {FailureKind::Network,
+                "timed out after " + std::to_string(m_stallMs) + " ms waiting for " + Server()};
     }
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
-        return "cannot resolve host name " + m_host + ": " + detail;
+        return {FailureKind::Network, "cannot resolve host name " + m_host + ": " + detail};
     case CURLE_COULDNT_CONNECT: {
         long osError = 0;
         curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &osError);
-        return "cannot connect to " + Server() + ": " +
-               (osError != 0 ? std::strerror(static_cast<int>(osError)) : detail);
+        return {FailureKind::Network,
+                "cannot connect to " + Server() + ": " +
+                    (osError != 0 ? std::strerror(static_cast<int>(osError)) : detail)};
     }
     case CURLE_OPERATION_TIMEDOUT: {
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -279,30 +280,33 @@ std::string CurlTransfer::FailureText(CURLcode code) const {
         const long waited = !m_connected && m_connectTimeoutMs > 0
                                 ? m_connectTimeoutMs
                                 : static_cast<long>(elapsed.count());
-        return "timed out after " + std::to_string(waited) + " ms " +
-               (m_connected ? "waiting for " : "connecting to ") + Server();
+        return {FailureKind::Network, "timed out after " + std::to_string(waited) + " ms " +
+                                          (m_connected ? "waiting for " : "connecting to ") +
+                                          Server()};
     }
     case CURLE_LOGIN_DENIED:
-        return "FTP server " + Server() + " refused the login" +
-               (m_lastReply.empty() ? "" : ": " + m_lastReply);
+        return {FailureKind::Refused, "FTP server " + Server() + " refused the login" +
+                                          (m_lastReply.empty() ? "" : ": " + m_lastReply)};
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
-        return "the connection to " + Server() + " broke: " + detail;
+        return {FailureKind::Network, "the connection to " + Server() + " broke: " + detail};
     case CURLE_ABORTED_BY_CALLBACK:
-        return "the transfer with " + Server() + " was cancelled";
+        return {FailureKind::Other, "the transfer with " + Server() + " was cancelled"};
     default:
         if (IsServerRefusal(code) && !m_lastReply.empty()) {
-            return Server() + " refused \"" + m_lastCommand + "\": " + m_lastReply;
+            return {FailureKind::Refused,
+                    Server() + " refused \"" + m_lastCommand + "\": " + m_lastReply};
         }
-        return "failed talking to " + Server() + ": " + detail;
+        return {FailureKind::Network, "failed talking to " + Server() + ": " + detail};
     }
 }
 
 void CurlTransfer::ThrowFailure(CURLcode code) const {
     try {
-        SetFailureReason(FailureText(code));
+        Failure failure = DescribeFailure(code);
+        SetFailureReason(failure.kind, std::move(failure.text));
     } catch (...) {
         // Out of memory for the text: the failure itself still goes up.
     }
@@ -318,8 +322,8 @@ void CurlTransfer::ThrowFailure(CURLcode code) const {
 
 void CurlTransfer::NoteRefusal() const {
     try {
-        SetFailureReason(Server() + " refused \"" + m_lastCommand + "\"" +
-                         (m_lastReply.empty() ? "" : ": " + m_lastReply));
+        SetFailureReason(FailureKind::Refused, Server() + " refused \"" + m_lastCommand + "\"" +
+                                                   (m_lastReply.empty() ? "" : ": " + m_lastReply));
     } catch (...) {
     }
 }

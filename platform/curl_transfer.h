@@ -7,6 +7,7 @@
 // or until the bytes handed to Write have gone out.
 #pragma once
 
+#include "platform/failure_reason.h"
 #include "platform/win_types.h"
 
 #include <chrono>
@@ -109,7 +110,11 @@ private:
     void Raise(DWORD status, void* info = nullptr, DWORD length = 0);
     void Detach();
     void CollectResult();
-    std::string FailureText(CURLcode code) const;
+    struct Failure {
+        FailureKind kind;
+        std::string text;
+    };
+    Failure DescribeFailure(CURLcode code) const;
     std::string Server() const;
 
     static int OnResolverStart(void* resolverState, void* reserved, void* self);

@@ -2,16 +2,27 @@
 
 namespace {
 thread_local std::string t_reason;
+thread_local FailureKind t_kind = FailureKind::None;
 } // namespace
 
 void ClearFailureReason() {
     t_reason.clear();
+    t_kind = FailureKind::None;
+}
+
+void SetFailureReason(FailureKind kind, std::string text) noexcept {
+    t_reason.swap(text);
+    t_kind = kind;
 }
 
 void SetFailureReason(std::string text) noexcept {
-    t_reason.swap(text);
+    SetFailureReason(FailureKind::Other, std::move(text));
 }
 
 const std::string& FailureReason() {
     return t_reason;
+}
+
+FailureKind LastFailureKind() {
+    return t_kind;
 }

@@ -1,12 +1,24 @@
 // Why the last failure on the calling thread happened, in words a user can act on:
 // "<what was being done>: <detail>", e.g. "cannot connect to publish.example.net port 80:
-// Connection refused". The layer that detects a failure records it; every export clears it
-// on entry, so after an export it describes that export's failure ("" when it succeeded).
+// Connection refused", and what kind of failure it was. The layer that detects a failure
+// records it; every export clears it on entry (export_guard.h), so after an export it tells
+// that export's failure.
 #pragma once
 
 #include <string>
 
+// The kinds a program tells apart (the values are those of QDX_GetLastFailureKind).
+enum class FailureKind : unsigned {
+    None = 0,
+    Network = 1,   // the service could not be reached or the connection failed
+    Refused = 2,   // the service answered, and refused (a login, a command, an HTTP error)
+    LocalFile = 3, // a local file could not be opened, read or written
+    Other = 4,     // out of memory, a refused argument, anything else
+};
+
 void ClearFailureReason();
-// Replaces the reason. Never throws: out of memory keeps the previous text.
-void SetFailureReason(std::string text) noexcept;
+// Replace the reason. Never throw: out of memory keeps the previous text.
+void SetFailureReason(FailureKind kind, std::string text) noexcept;
+void SetFailureReason(std::string text) noexcept; // FailureKind::Other
 const std::string& FailureReason();
+FailureKind LastFailureKind();

@@ -122,6 +122,7 @@ private:
 
 void RefuseLineBreaks(LPCTSTR text) {
     if (text != nullptr && std::strpbrk(text, "\r\n") != nullptr) {
+        SetFailureReason("refused a name or path holding a line break");
         throw CInternetException(ERROR_INVALID_PARAMETER);
     }
 }
@@ -288,14 +289,15 @@ BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfE
     }
     struct stat existing {};
     if (failIfExists && ::lstat(localFile, &existing) == 0) {
-        SetFailureReason(std::string("local file ") + localFile + " already exists");
+        SetFailureReason(FailureKind::LocalFile,
+                         std::string("local file ") + localFile + " already exists");
         return FALSE;
     }
     // The temporary file first: a target that cannot be written costs no RETR.
     TemporaryFile temporary(localFile);
     if (!temporary.IsOpen()) {
-        SetFailureReason(std::string("cannot create a file beside ") + localFile + ": " +
-                         std::strerror(errno));
+        SetFailureReason(FailureKind::LocalFile, std::string("cannot create a file beside ") +
+                                                     localFile + ": " + std::strerror(errno));
         return FALSE;
     }
     CurlTransfer& transfer = Prepare(remoteFile, flags != FTP_TRANSFER_TYPE_ASCII);
@@ -303,7 +305,8 @@ BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfE
     curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEDATA, temporary.Descriptor());
     const CURLcode code = transfer.Perform();
     if (code == CURLE_WRITE_ERROR) {
-        SetFailureReason(std::string("cannot write the file received for ") + localFile);
+        SetFailureReason(FailureKind::LocalFile,
+                         std::string("cannot write the file received for ") + localFile);
         return FALSE;
     }
     if (!Accepted(code)) {
@@ -311,8 +314,9 @@ BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfE
         return FALSE;
     }
     if (!temporary.Commit(localFile, failIfExists != FALSE)) {
-        SetFailureReason(std::string("cannot put the received file in place as ") + localFile +
-                         ": " + std::strerror(errno));
+        SetFailureReason(FailureKind::LocalFile,
+                         std::string("cannot put the received file in place as ") + localFile +
+                             ": " + std::strerror(errno));
         return FALSE;
     }
     return TRUE;

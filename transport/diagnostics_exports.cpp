@@ -23,3 +23,7 @@ const char* WINAPI QDX_GetLastFailureReason() {
 void WINAPI QDX_SetTraceCallback(TraceCallback callback) {
     SetTraceSink(callback);
 }
+
+unsigned int WINAPI QDX_GetLastFailureKind() {
+    return static_cast<unsigned int>(LastFailureKind());
+}

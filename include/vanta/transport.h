@@ -1,62 +1,74 @@
 /// \file
-/// The raw request channel to the service's CGI programs.
+/// The raw request channel to the service's CGI programs, where the library finds the service,
+/// and why a call failed.
 #pragma once
 
 #include "vanta/cstring.h"
 #include "vanta/export.h"
 #include "vanta/status_callback.h"
 
-/// Posts `body` plus one line feed to the CGI program `scriptPath` on the service host (port 80,
-/// Basic login, Content-Type application/x-www-form-urlencoded) and appends the whole response
-/// body to `reply`. Redirects are not followed. Connect, send and receive each time out after
-/// 2,000 ms without progress; a reply slower than 1 KiB/s over 30 s fails.
+/// Posts `body` plus one line feed to the CGI program `scriptPath` on the service host (on its
+/// HTTP port, 80 unless configured otherwise; Basic login, Content-Type
+/// application/x-www-form-urlencoded) and appends the whole response body to `reply`.
+/// Redirects are not followed. Connect, send and receive each time out after 2,000 ms without
+/// progress; a reply slower than 1 KiB/s over 30 s fails.
 /// Returns 1 when a reply with a status of 200-299 was read to its end; 32 on any network
 /// failure and for any other status (an error page, a redirect), whose body is still appended.
 /// On a failure `reply` keeps what had already been appended.
 VANTA_API unsigned int WINAPI QDX_SendHTTPRequest(const CString& body, const CString& scriptPath,
                                                   CString& reply, StatusCallback callback);
 
-// Points the library at another service: `host` (unless null) and the HTTP and FTP ports
-// (unless 0) replace those of the process-wide configuration, for every call that starts
-// afterwards; calls already running finish with what they started with. Safe while other
-// calls run on other threads.
-//
-// The configuration built at load takes the host from $VANTA_SERVER, else from the registry
-// file's "Server" value, else "localhost"; the ports from $VANTA_HTTP_PORT and
-// $VANTA_FTP_PORT (default 80 and 21); the FTP wait limit from $VANTA_FTP_TIMEOUT_MS (default
-// 30,000 ms). A program's own setting (a command-line flag) comes before all of them, by
-// calling this export.
-//
-// Returns 1 when the address was changed; 0, changing nothing, when `host` is empty or no
-// valid host name or address, or a port is above 65535.
+/// Points the library at another service: `host` (unless null) and the HTTP and FTP ports
+/// (unless 0) replace those of the process-wide configuration for every call that starts
+/// afterwards; calls already running finish with what they started with. Safe while other
+/// calls run on other threads.
+///
+/// The configuration built when the library loads takes the host from `$VANTA_SERVER`, else
+/// from the registry file's "Server" value, else "localhost"; the ports from
+/// `$VANTA_HTTP_PORT` and `$VANTA_FTP_PORT` (default 80 and 21); the FTP wait limit from
+/// `$VANTA_FTP_TIMEOUT_MS` (default 30,000 ms). A program's own setting (a command-line flag)
+/// comes before all of them by calling this export.
+///
+/// Returns 1 when the address was changed; 0, changing nothing, when `host` is empty or not a
+/// valid host name or address (a port belongs in its own argument), or a port is above 65535.
+/// Leaves the failure reason of the last call as it is.
 VANTA_API unsigned int WINAPI QDX_SetServiceAddress(const char* host, unsigned int httpPort,
                                                     unsigned int ftpPort);
 
-// Why the configuration in use is not what its sources asked for, e.g. "cannot read the
-// registry file /etc/x.reg named by VANTA_REGISTRY: No such file or directory; using
-// localhost", or a $VANTA_HTTP_PORT that is no port number; "" when nothing went wrong. A
-// setting changed by QDX_SetServiceAddress drops its problem. The text stays valid until the
-// calling thread calls this export again.
+/// Why the configuration in use is not what its sources asked for, e.g. "cannot read the
+/// registry file /etc/x.reg named by VANTA_REGISTRY: No such file or directory; using
+/// localhost", or "VANTA_HTTP_PORT=80x is not a port number (1 to 65535)"; "" when nothing
+/// went wrong. A setting changed by QDX_SetServiceAddress drops its problem. The text stays
+/// valid until the calling thread calls this export again.
 VANTA_API const char* WINAPI QDX_GetConfigurationProblem();
 
-// Why the last export called on this thread failed, in one line: what it was doing, the
-// server or local file involved, and the network layer's or the system's text, e.g.
-// "cannot connect to publish.example.net port 80: Connection refused",
-// "timed out after 2000 ms waiting for publish.example.net port 80",
-// "FTP server publish.example.net port 21 refused the login: 530 Login incorrect.",
-// "cannot open local file /home/ann/a.jpg: No such file or directory". "" when that export
-// succeeded or gave no reason. When the configuration has a problem
-// (QDX_GetConfigurationProblem), the reason ends with it in parentheses. The text stays valid
-// until the calling thread's next export call.
+/// Why the last export called on this thread failed, in one line: what it was doing, the
+/// server or local file involved, and the network layer's or the system's text, e.g.
+/// "cannot connect to publish.example.net port 80: Connection refused",
+/// "timed out after 2000 ms waiting for publish.example.net port 80",
+/// "FTP server publish.example.net port 21 refused the login: 530 Login incorrect.",
+/// "cannot open local file /home/ann/a.jpg: No such file or directory".
+/// "" when that export succeeded; an export that reports an outcome through its values (a
+/// file not found on the service) may leave what the service answered. When the
+/// configuration has a problem (QDX_GetConfigurationProblem), the reason ends with it in
+/// parentheses. The text stays valid until the calling thread's next call of this export.
+/// This export and the other configuration and diagnostic exports leave the reason alone.
 VANTA_API const char* WINAPI QDX_GetLastFailureReason();
 
-// Receives one line of the conversation with the service: "> " a line sent (the request
-// line and headers, an FTP command), "< " a line received (status and header lines, an FTP
-// reply), "* " a step of the network layer (the URL requested, connecting, ...). Bodies and
-// file contents are not traced; passwords and credentials are masked. Called on the thread
-// of the network call, possibly on several threads at once.
+/// What kind of failure QDX_GetLastFailureReason describes: 0 none; 1 the service could not
+/// be reached or the connection failed (name, connect, time-out, broken connection); 2 the
+/// service answered and refused (an FTP login or command, an HTTP error status); 3 a local
+/// file could not be opened, read or written; 4 anything else (out of memory, a refused
+/// argument, a cancelled transfer).
+VANTA_API unsigned int WINAPI QDX_GetLastFailureKind();
+
+/// Receives one line of the conversation with the service: "> " a line sent (the request
+/// line and headers, an FTP command), "< " a line received (status and header lines, an FTP
+/// reply), "* " a step of the network layer (the URL requested, connecting, ...). Bodies and
+/// file contents are not traced; passwords and credentials are masked. Called on the thread
+/// of the network call, possibly on several threads at once.
 typedef void(WINAPI* TraceCallback)(const char* line);
 
-// Installs `callback` as the process-wide trace (null switches it off). Safe while other
-// calls run; a call in progress may deliver a few more lines to the previous callback.
+/// Installs `callback` as the process-wide trace; null switches the trace off. Safe while
+/// other calls run; a call in progress may still deliver a few lines to the previous callback.
 VANTA_API void WINAPI QDX_SetTraceCallback(TraceCallback callback);

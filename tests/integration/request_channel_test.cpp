@@ -263,6 +263,7 @@ TEST_F(RequestChannel, ConnectTimeoutGives32AfterAboutTwoSeconds) {
     EXPECT_EQ(probe.at("result"), "32");
     EXPECT_THAT(std::stoll(probe.at("elapsed_ms")),
                 ::testing::AllOf(::testing::Ge(1900), ::testing::Le(3500)));
+    EXPECT_EQ(probe.at("reason"), "timed out after 2000 ms connecting to 127.0.0.9 port 80");
 }
 
 TEST_F(RequestChannel, RegistryServerValueChoosesTheHostAtLoad) {
