@@ -6,6 +6,7 @@
 #   make test      every test under ASan+UBSan, the thread and job tests also under TSan
 #   make bench     Release build with the benchmarks, then runs them
 #   make install   Release build installed under PREFIX (default /usr/local)
+#   make package   Release build packaged as a Debian package (build/release/vantaapi_*.deb)
 #   make docs      the API reference from the public headers, in build/release/docs/html
 #   make fuzz      clang build of the fuzz targets, each run for FUZZ_SECONDS (default 60)
 
@@ -57,6 +58,9 @@ fuzz: deps
 
 install: release
 	$(CMAKE) --install build/release --prefix $(PREFIX)
+
+package: release
+	cd build/release && cpack
 
 docs: deps
 	$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=Release -DVANTA_BUILD_TESTS=OFF \
