@@ -2,14 +2,14 @@
 
 #include "platform/failure_reason.h"
 #include "platform/internet_exception.h"
-#include "transport/ftp_timeout.h"
 #include "transport/globals.h"
 #include "transport/service_config.h"
 
 #include <cstring>
 
-FtpCall::FtpCall(StatusCallback callback, const TransferControl* control) : m_session(callback) {
-    const auto limit = static_cast<DWORD>(FtpTimeout().count());
+FtpCall::FtpCall(StatusCallback callback, const TransferControl* control)
+    : m_session(callback), m_config(ActiveConfig()) {
+    const auto limit = static_cast<DWORD>(m_config.ftpTimeout.count());
     m_session.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, limit);
     m_session.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, limit);
     m_session.SetTransferControl(control);
@@ -27,9 +27,8 @@ CFtpConnection& FtpCall::Connect() {
     if (m_session.m_callback != nullptr) {
         m_session.EnableStatusCallback(TRUE);
     }
-    const ServiceConfig& config = ActiveConfig();
-    m_connection = m_session.GetFtpConnection(config.host.c_str(), LoginName, LoginPassword,
-                                              static_cast<INTERNET_PORT>(config.ftpPort), FALSE);
+    m_connection = m_session.GetFtpConnection(m_config.host.c_str(), LoginName, LoginPassword,
+                                              static_cast<INTERNET_PORT>(m_config.ftpPort), FALSE);
     return *m_connection;
 }
 

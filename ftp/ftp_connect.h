@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/ftp_connection.h"
+#include "transport/service_config.h"
 #include "transport/service_session.h"
 #include "vanta/cstring.h"
 #include "vanta/status_callback.h"
@@ -29,12 +30,14 @@ public:
     ~FtpCall();
 
     // Switches notifications on for a non-null callback and opens the connection to the
-    // service host of ActiveConfig(). Throws CInternetException when the host cannot be reached or
-    // the login is refused.
+    // service host taken at construction. Throws CInternetException when the host cannot be reached
+    // or the login is refused.
     CFtpConnection& Connect();
 
 private:
     ServiceSession m_session;
+    // Host, port and wait limit of the whole call, taken when it starts.
+    const ServiceConfig m_config;
     std::unique_ptr<CFtpConnection> m_connection;
 };
 
