@@ -12,7 +12,9 @@ int main(int argc, char** argv) {
     // callback for the network layer's status notifications.
     const unsigned int login = QDX_ValidateUser(argv[1], argv[2], argv[3], nullptr);
     if (login != 1 && login != 2 && login != 4 && login != 6) { // see vanta/result_codes.h
-        std::fprintf(stderr, "login refused or failed (result %u)\n", login);
+        // The reason is empty when the service answered and refused the login.
+        std::fprintf(stderr, "login refused or failed (result %u) %s\n", login,
+                     QDX_GetLastFailureReason());
         return 1;
     }
     CObList assets; // filled with new QDX_CAssetInfo objects that the caller deletes
