@@ -17,12 +17,13 @@ bench_cleanup() {
 }
 trap bench_cleanup EXIT
 
-# Starts the service on $work/data, waits for its ready line, creates the FTP directory
-# "bench" for curl's copies and points the library at the service.
+# Starts the service on $work/data (with any further arguments given, e.g. a certificate),
+# waits for its ready line, creates the FTP directory "bench" for curl's copies and points the
+# library at the service.
 start_service() {
     mkdir -p "$work/data"
     (cd "$root" && exec "$python" -m service --data "$work/data" --host 127.0.0.1 \
-        --http-port 80 --ftp-port 21 >"$work/service.out" 2>"$work/service.err") &
+        --http-port 80 --ftp-port 21 "$@" >"$work/service.out" 2>"$work/service.err") &
     service_pid=$!
     for _ in $(seq 200); do
         grep -q '^ready' "$work/service.out" 2>/dev/null && break
