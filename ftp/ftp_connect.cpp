@@ -3,6 +3,7 @@
 #include "platform/failure_reason.h"
 #include "platform/internet_exception.h"
 #include "transport/globals.h"
+#include "transport/security_settings.h"
 #include "transport/service_config.h"
 
 #include <cstring>
@@ -27,7 +28,9 @@ CFtpConnection& FtpCall::Connect() {
     if (m_session.m_callback != nullptr) {
         m_session.EnableStatusCallback(TRUE);
     }
-    m_connection = m_session.GetFtpConnection(m_config.host.c_str(), LoginName, LoginPassword,
+    m_session.SetTlsOptions(SessionTls(m_config));
+    m_connection = m_session.GetFtpConnection(m_config.host.c_str(), m_config.loginName.c_str(),
+                                              m_config.loginPassword.c_str(),
                                               static_cast<INTERNET_PORT>(m_config.ftpPort), FALSE);
     return *m_connection;
 }

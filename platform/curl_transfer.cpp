@@ -294,6 +294,16 @@ CurlTransfer::Failure CurlTransfer::DescribeFailure(CURLcode code) const {
         return {FailureKind::Network, "the connection to " + Server() + " broke: " + detail};
     case CURLE_ABORTED_BY_CALLBACK:
         return {FailureKind::Other, "the transfer with " + Server() + " was cancelled"};
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return {FailureKind::Network,
+                "the certificate of " + Server() + " is not trusted: " + detail};
+    case CURLE_USE_SSL_FAILED:
+        return {FailureKind::Refused, Server() + " refused TLS (AUTH TLS or PROT P)" +
+                                          (m_lastReply.empty() ? "" : ": " + m_lastReply)};
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+        return {FailureKind::Network, "no secure connection to " + Server() + ": " + detail};
     default:
         if (IsServerRefusal(code) && !m_lastReply.empty()) {
             return {FailureKind::Refused,

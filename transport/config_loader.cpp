@@ -2,6 +2,7 @@
 
 #include "platform/registry.h"
 #include "transport/globals.h"
+#include "transport/security_settings.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -78,6 +79,7 @@ LoadedConfig LoadServiceConfig() noexcept {
         ReadNumber("VANTA_FTP_TIMEOUT_MS", kMaxFtpTimeoutMs, "a time in milliseconds", timeoutMs,
                    loaded.problems.ftpTimeout);
         loaded.config.ftpTimeout = std::chrono::milliseconds(timeoutMs);
+        LoadSecuritySettings(loaded.config, loaded.problems);
     } catch (...) {
         // Out of memory while the library loads: the defaults, and no text to say why.
         loaded = LoadedConfig{};

@@ -7,6 +7,7 @@
 #include "transport/export_guard.h"
 #include "transport/globals.h"
 #include "transport/post_request.h"
+#include "transport/security_settings.h"
 #include "transport/service_config.h"
 #include "transport/service_session.h"
 #include "vanta/result_codes.h"
@@ -54,19 +55,21 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
 
     // One configuration for the whole request, even when the address changes meanwhile.
     const ServiceConfig& config = ActiveConfig();
+    const unsigned port = config.tls ? config.httpsPort : config.httpPort;
     ServiceSession session(callback);
+    session.SetTlsOptions(SessionTls(config));
     std::unique_ptr<CHttpConnection> connection;
     std::unique_ptr<CHttpFile> file;
     try {
         if (callback != nullptr) {
             session.EnableStatusCallback(TRUE);
         }
-        connection = session.GetHttpConnection(config.host.c_str(),
-                                               static_cast<INTERNET_PORT>(config.httpPort),
-                                               LoginName, LoginPassword);
+        connection =
+            session.GetHttpConnection(config.host.c_str(), static_cast<INTERNET_PORT>(port),
+                                      config.loginName.c_str(), config.loginPassword.c_str());
         SetConnectionTimeouts(*connection);
         file = connection->OpenRequest(HTTP_VERB_POST, scriptPath, nullptr, 1, nullptr, nullptr,
-                                       kRequestFlags);
+                                       kRequestFlags | (config.tls ? INTERNET_FLAG_SECURE : 0));
         file->SendRequest(FormHeaders, const_cast<char*>(request.GetString()),
                           static_cast<DWORD>(request.GetLength()));
         char buffer[kLineBufferSize];
@@ -85,11 +88,10 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
                 }
             }
             if (static_cast<size_t>(reply.GetLength()) + length > replyLimit) {
-                SetFailureReason(FailureKind::Refused, "the reply of " + config.host + " port " +
-                                                           std::to_string(config.httpPort) +
-                                                           " to " + scriptPath.GetString() +
-                                                           " is longer than " +
-                                                           std::to_string(replyLimit) + " bytes");
+                SetFailureReason(FailureKind::Refused,
+                                 "the reply of " + config.host + " port " + std::to_string(port) +
+                                     " to " + scriptPath.GetString() + " is longer than " +
+                                     std::to_string(replyLimit) + " bytes");
                 result = 32;
                 break;
             }
@@ -100,9 +102,9 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
         const DWORD status = file->GetStatusCode();
         if (status < 200 || status > 299) {
             SetFailureReason(FailureKind::Refused, "the service at " + config.host + " port " +
-                                                       std::to_string(config.httpPort) +
-                                                       " answered HTTP " + std::to_string(status) +
-                                                       " to " + scriptPath.GetString());
+                                                       std::to_string(port) + " answered HTTP " +
+                                                       std::to_string(status) + " to " +
+                                                       scriptPath.GetString());
             result = 32;
         }
     } catch (const CInternetException&) {

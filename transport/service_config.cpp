@@ -54,6 +54,17 @@ public:
         Install(std::make_shared<const ServiceConfig>(std::move(config)));
     }
 
+    void ChangeSecurity(bool tls, const char* caFile) {
+        const std::lock_guard lock(m_mutex);
+        ServiceConfig config = *m_published.back();
+        config.tls = tls;
+        if (caFile != nullptr) {
+            config.caFile = caFile;
+        }
+        m_problems.security.clear();
+        Install(std::make_shared<const ServiceConfig>(std::move(config)));
+    }
+
 private:
     // Under m_mutex.
     void Install(std::shared_ptr<const ServiceConfig> owner) {
@@ -79,7 +90,7 @@ thread_local const ServiceConfig* t_threadConfig = nullptr;
 
 std::string ConfigProblems::Joined() const {
     std::string joined;
-    for (const std::string* text : {&host, &httpPort, &ftpPort, &ftpTimeout}) {
+    for (const std::string* text : {&host, &httpPort, &ftpPort, &ftpTimeout, &security}) {
         if (!text->empty()) {
             joined += joined.empty() ? "" : "; ";
             joined += *text;
@@ -109,6 +120,10 @@ void PublishProcessConfig(ServiceConfig config, ConfigProblems problems) {
 
 void ChangeProcessConfig(const char* host, unsigned httpPort, unsigned ftpPort) {
     State().Change(host, httpPort, ftpPort);
+}
+
+void ChangeProcessSecurity(bool tls, const char* caFile) {
+    State().ChangeSecurity(tls, caFile);
 }
 
 ScopedServiceConfig::ScopedServiceConfig(ServiceConfig config)

@@ -9,6 +9,8 @@
 // the configuration its job started with, and a client object carries its own.
 #pragma once
 
+#include "transport/globals.h"
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -19,6 +21,16 @@ struct ServiceConfig {
     unsigned ftpPort = 21;
     // No progress on an FTP control or data connection for this long ends the operation.
     std::chrono::milliseconds ftpTimeout{30000};
+    // Transport security (transport/security_settings.h): requests over HTTPS on httpsPort
+    // and explicit FTPS on ftpPort; certificates checked against the system's store and, when
+    // named, the CA file too.
+    bool tls = false;
+    std::string caFile;
+    unsigned httpsPort = 443;
+    // The login presented on both channels: Basic credentials of every request, USER and
+    // PASS of every FTP connection; the documented pair unless set.
+    std::string loginName = LoginName;
+    std::string loginPassword = LoginPassword;
 };
 
 // Why a setting is not what its source asked for: the registry file that should name the
@@ -29,6 +41,7 @@ struct ConfigProblems {
     std::string httpPort;
     std::string ftpPort;
     std::string ftpTimeout;
+    std::string security; // TLS, CA file, HTTPS port
 
     // The non-empty texts joined with "; ".
     std::string Joined() const;
@@ -49,6 +62,10 @@ void PublishProcessConfig(ServiceConfig config, ConfigProblems problems);
 // Changes the host (unless null) and the ports (unless 0) of the process-wide configuration;
 // what is changed loses its problem.
 void ChangeProcessConfig(const char* host, unsigned httpPort, unsigned ftpPort);
+
+// Turns TLS on or off and sets the extra CA file (unless null; "" for none) of the
+// process-wide configuration; the security settings lose their problem.
+void ChangeProcessSecurity(bool tls, const char* caFile);
 
 // Gives the calling thread its own configuration for the scope's lifetime; scopes nest.
 class ScopedServiceConfig {

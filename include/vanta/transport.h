@@ -72,3 +72,24 @@ typedef void(WINAPI* TraceCallback)(const char* line);
 /// Installs `callback` as the process-wide trace; null switches the trace off. Safe while
 /// other calls run; a call in progress may still deliver a few lines to the previous callback.
 VANTA_API void WINAPI QDX_SetTraceCallback(TraceCallback callback);
+
+/// \brief Turns transport security on or off for every call that starts afterwards.
+///
+/// With `useTls` non-zero, requests go over HTTPS (port 443, or $VANTA_HTTPS_PORT) and FTP
+/// connections use explicit FTPS: AUTH TLS before the login, every data connection protected
+/// (PROT P) and passive. The server's certificate is checked against the system's trusted
+/// authorities and, when `caFile` names one, the authorities in that PEM file too; its host
+/// name must match. A server that refuses TLS or shows a certificate that fails the check ends
+/// the call with its failure code, and QDX_GetLastFailureReason names the problem; nothing is
+/// ever sent in clear instead. With `useTls` zero, both channels are plain, as documented.
+///
+/// Settings at load, in this order: $VANTA_TLS (1/0, on/off, yes/no, true/false) and
+/// $VANTA_CA_FILE, else the registry file's "TLS" and "CAFile" values, else off. A program's own
+/// setting (a command-line flag) comes before them by calling this export.
+///
+/// \param useTls 1 to require TLS on both channels, 0 for plain HTTP and FTP.
+/// \param caFile a PEM file of further authorities to trust; "" for none; null keeps the one
+///        set now.
+/// \return 1 when the setting was changed; 0, changing nothing, when `caFile` is not a
+///         readable file.
+VANTA_API unsigned int WINAPI QDX_SetTransportSecurity(unsigned int useTls, const char* caFile);

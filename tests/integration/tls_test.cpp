@@ -1,0 +1,212 @@
+// Transport security against the reference service serving certificates of a CA made for this
+// run: every channel works over TLS and nothing of the login, the users' passwords or the files
+// crosses loopback in clear; a certificate that must not be trusted, or a server without TLS,
+// ends the call with its reason and nothing is sent after it; the login pair is configurable.
+#include "base64.h"
+#include "child_process.h"
+#include "email_checks.h"
+#include "loopback_capture.h"
+#include "status_recorder.h"
+
+#include <gmock/gmock.h>
+
+using namespace vanta::test;
+using ::testing::AllOf;
+using ::testing::Contains;
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+constexpr const char* kUserPassword = "Sesame-7f3a-open";
+constexpr const char* kLogin = "mossbay";
+// What the service serves for the self-update, recognisable on the wire.
+constexpr const char* kDllMarker = "copy served by the reference service";
+
+std::string CaDir() {
+    return ServiceEnvironment::Instance().WorkDir() + "/ca";
+}
+
+std::string CaFile(const std::string& name) {
+    return CaDir() + "/" + name;
+}
+
+void UseTls(bool on) {
+    ASSERT_EQ(QDX_SetTransportSecurity(on ? 1U : 0U, on ? CaFile("ca.pem").c_str() : ""), 1U);
+}
+
+void ServeCertificate(const std::string& name) {
+    control::Call("POST", "tls", {{"cert", CaFile(name)}, {"key", CaFile("server.key")}});
+}
+
+unsigned int Post(const std::string& body, const std::string& program,
+                  StatusCallback callback = nullptr) {
+    CString reply;
+    return QDX_SendHTTPRequest(CString(body), CString(program), reply, callback);
+}
+
+class Tls : public ::testing::Test {
+protected:
+    // Once per executable: a CA of its own, and the service restarted to serve HTTPS and FTPS.
+    static void SetUpTestSuite() {
+        ServiceEnvironment& service = ServiceEnvironment::Instance();
+        const ChildResult made =
+            RunChild({std::string(VANTA_SOURCE_DIR) + "/scripts/make-test-ca", CaDir()},
+                     {.timeout = std::chrono::seconds(60)});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        service.StopService();
+        service.SetExtraArguments(
+            {"--tls-cert", CaFile("server.pem"), "--tls-key", CaFile("server.key")});
+        service.StartService();
+    }
+
+    void SetUp() override {
+        DiscardJob();
+        control::Reset(true);
+        UseTls(true);
+    }
+    void TearDown() override {
+        UseTls(false);
+        QDX_SetServiceAddress("localhost", 0, 0);
+    }
+
+    LocalFiles files_;
+};
+
+// --- every channel, and what crossed the wire --------------------------------------------
+
+struct WireCase {
+    const char* name;
+    bool tls;
+};
+
+class TlsWire : public Tls, public ::testing::WithParamInterface<WireCase> {};
+
+TEST_P(TlsWire, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
+    UseTls(GetParam().tls);
+    const std::string content = Pattern(200000, 7);
+    const std::string local = files_.Write("picture.jpg", content);
+    const std::filesystem::path downloads = files_.Path("downloads");
+    std::filesystem::create_directories(downloads);
+
+    LoopbackCapture capture;
+    ClearStatuses();
+    // A request, registration and validation carrying the user's password.
+    ASSERT_EQ(Post(std::string("Cust=alice&First=F&Last=L&Addr=A&City=C&St=S&Zip=1&EMail=a@"
+                               "example.com&Day=1&Ex=1&Fax=1&Night=1&Mid=M&Code=1&PostPW=") +
+                       kUserPassword + "&ProductId=3",
+                   "/cgiscripts/create_user.exe", &RecordStatus),
+              1U);
+    const std::vector<unsigned long> requestStatuses = RecordedStatuses();
+    EXPECT_EQ(QDX_ValidateUser("alice", kUserPassword, "3", nullptr), 1U);
+    // A single send, an upload job with its notification, an email job, the download.
+    EXPECT_TRUE(QDX_FTPFile("", CString(local), "single.jpg", nullptr));
+    Upload upload;
+    upload.File(local).To("bob@example.com", 1, "Bob");
+    ASSERT_EQ(upload.Start(), 1U);
+    ASSERT_TRUE(WaitUntil([] { return !QDX_IsUploading(); }));
+    EXPECT_EQ(Status().code, 1U);
+    EmailShare share;
+    share.Address("ann@example.com").Address("carol@example.com").File(local); // from, to
+    ASSERT_EQ(share.Start(), 1U);
+    ASSERT_TRUE(WaitUntil([] { return !QDX_IsUploading(); }));
+    EXPECT_EQ(Status().code, 1U);
+    EXPECT_EQ(QDX_DownloadDll(CString(downloads.string()), nullptr), 1U);
+    capture.Stop();
+
+    // The same notifications, in the same order, as over plain HTTP.
+    EXPECT_THAT(requestStatuses, ElementsAre(60, 10, 11, 20, 21, 30, 31, 40, 41, 50, 51, 70));
+    EXPECT_EQ(ReadFile(std::filesystem::path(ServiceDataDir()) / "ftp/single.jpg"), content);
+    EXPECT_THAT(ReadFile(downloads / "VantaAPI.dll"), HasSubstr(kDllMarker));
+    std::vector<std::string> mails;
+    for (const auto& entry : std::filesystem::directory_iterator(ServiceDataDir() + "/outbox")) {
+        mails.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(mails.size(), 2U) << ::testing::PrintToString(mails);
+    // Without TLS every secret shows up, which proves the capture sees the traffic.
+    const std::string secrets[] = {kLogin, Base64Encode(std::string(kLogin) + ":" + kLogin),
+                                   kUserPassword, content.substr(100000, 64), kDllMarker};
+    for (const std::string& secret : secrets) {
+        EXPECT_EQ(capture.Saw(secret), !GetParam().tls) << secret;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, TlsWire,
+                         ::testing::Values(WireCase{"tls", true}, WireCase{"clear", false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// --- certificates and servers that must not be trusted -----------------------------------
+
+struct RefusalCase {
+    const char* name;
+    const char* certificate; // served by the service
+    const char* host;        // the name the library addresses it by
+    bool serverRefusesTls;   // the FTP server answers AUTH TLS as a server without TLS
+    bool http;               // whether the HTTP channel is part of the case
+    const char* reason;      // in the failure reason, as libcurl names it
+};
+
+class TlsRefusal : public Tls, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(TlsRefusal, EndsTheCallWithItsReasonAndSendsNothingAfter) {
+    const RefusalCase& c = GetParam();
+    ServeCertificate(c.certificate);
+    if (c.serverRefusesTls) {
+        control::FtpFaults({{"refuse_tls", true}});
+    }
+    ASSERT_EQ(QDX_SetServiceAddress(c.host, 0, 0), 1U);
+    const std::filesystem::path target = files_.Path("dl");
+    std::filesystem::create_directories(target);
+
+    if (c.http) {
+        EXPECT_EQ(Post("user_id=alice&PW=x&product_id=3", "/cgiscripts/validate_user.exe"), 32U);
+        EXPECT_THAT(QDX_GetLastFailureReason(), HasSubstr(c.reason));
+        EXPECT_TRUE(control::RequestLog().empty());
+    }
+    EXPECT_EQ(QDX_DownloadDll(CString(target.string()), nullptr), 16U);
+    EXPECT_THAT(QDX_GetLastFailureReason(), HasSubstr(c.reason));
+    // libcurl asks for TLS under both names before it gives up; nothing else was sent.
+    std::vector<std::string> commands;
+    for (const auto& entry : control::FtpLog().commands) {
+        commands.push_back(entry.second);
+    }
+    EXPECT_THAT(commands, AllOf(Contains("AUTH TLS"), Each(StartsWith("AUTH "))));
+    EXPECT_TRUE(std::filesystem::is_empty(target));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TlsRefusal,
+    ::testing::Values(
+        RefusalCase{"untrusted", "untrusted.pem", "localhost", false, true,
+                    "unable to get local issuer certificate"},
+        RefusalCase{"expired", "expired.pem", "localhost", false, true, "certificate has expired"},
+        RefusalCase{"wrong_host", "server.pem", "127.0.0.1", false, true,
+                    "no alternative certificate subject name matches"},
+        RefusalCase{"no_auth_tls", "server.pem", "localhost", true, false, "refused TLS"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// --- the login pair ----------------------------------------------------------------------
+
+TEST_F(Tls, LoginPairFromTheEnvironmentReachesBothChannels) {
+    const ChildOptions options{.env = {{"VANTA_LOGIN", "ann"},
+                                       {"VANTA_LOGIN_PASSWORD", "s3cret"},
+                                       {"VANTA_TLS", "1"},
+                                       {"VANTA_CA_FILE", CaFile("ca.pem")},
+                                       {"VANTA_SERVER", "localhost"}},
+                               .timeout = std::chrono::seconds(20)};
+    const ChildResult request =
+        RunChild({HelperPath("channel_probe"), "/cgiscripts/get_version.exe"}, options);
+    EXPECT_THAT(request.out, HasSubstr("result=1\n"));
+    const std::vector<LoggedRequest> logged = control::RequestLog();
+    ASSERT_EQ(logged.size(), 1U);
+    EXPECT_EQ(logged[0].Header("Authorization"), "Basic " + Base64Encode("ann:s3cret"));
+
+    // The service knows only the documented pair, so the FTP login is refused; the name sent
+    // is the configured one.
+    const ChildResult ftp = RunChild({CliPath(), "ftp", "check", "x", "y"}, options);
+    EXPECT_NE(ftp.exitCode, 0);
+    EXPECT_THAT(FtpCommands("USER"), ElementsAre("USER ann"));
+}
+
+} // namespace

@@ -1,0 +1,17 @@
+// The export that turns transport security on or off after load (a program's own flag).
+#include "transport/export_guard.h"
+#include "transport/service_config.h"
+#include "vanta/transport.h"
+
+#include <unistd.h>
+
+unsigned int WINAPI QDX_SetTransportSecurity(unsigned int useTls, const char* caFile) {
+    return GuardExport("setting transport security", 0U, [&]() -> unsigned int {
+        // A CA file that cannot be read would make every call fail later; say so now.
+        if (caFile != nullptr && *caFile != '\0' && ::access(caFile, R_OK) != 0) {
+            return 0;
+        }
+        ChangeProcessSecurity(useTls != 0, caFile);
+        return 1;
+    });
+}
