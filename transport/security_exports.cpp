@@ -5,13 +5,14 @@
 
 #include <unistd.h>
 
-unsigned int WINAPI QDX_SetTransportSecurity(unsigned int useTls, const char* caFile) {
+unsigned int WINAPI QDX_SetTransportSecurity(int useTls, const char* caFile) {
     return GuardExport("setting transport security", 0U, [&]() -> unsigned int {
         // A CA file that cannot be read would make every call fail later; say so now.
-        if (caFile != nullptr && *caFile != '\0' && ::access(caFile, R_OK) != 0) {
+        if ((caFile != nullptr && *caFile != '\0' && ::access(caFile, R_OK) != 0) || useTls < -1 ||
+            useTls > 1) {
             return 0;
         }
-        ChangeProcessSecurity(useTls != 0, caFile);
+        ChangeProcessSecurity(useTls, caFile);
         return 1;
     });
 }

@@ -54,10 +54,12 @@ public:
         Install(std::make_shared<const ServiceConfig>(std::move(config)));
     }
 
-    void ChangeSecurity(bool tls, const char* caFile) {
+    void ChangeSecurity(int tls, const char* caFile) {
         const std::lock_guard lock(m_mutex);
         ServiceConfig config = *m_published.back();
-        config.tls = tls;
+        if (tls >= 0) {
+            config.tls = tls != 0;
+        }
         if (caFile != nullptr) {
             config.caFile = caFile;
         }
@@ -122,7 +124,7 @@ void ChangeProcessConfig(const char* host, unsigned httpPort, unsigned ftpPort) 
     State().Change(host, httpPort, ftpPort);
 }
 
-void ChangeProcessSecurity(bool tls, const char* caFile) {
+void ChangeProcessSecurity(int tls, const char* caFile) {
     State().ChangeSecurity(tls, caFile);
 }
 

@@ -63,9 +63,10 @@ void PublishProcessConfig(ServiceConfig config, ConfigProblems problems);
 // what is changed loses its problem.
 void ChangeProcessConfig(const char* host, unsigned httpPort, unsigned ftpPort);
 
-// Turns TLS on or off and sets the extra CA file (unless null; "" for none) of the
-// process-wide configuration; the security settings lose their problem.
-void ChangeProcessSecurity(bool tls, const char* caFile);
+// Turns TLS on (1) or off (0) unless `tls` is -1, and sets the extra CA file unless it is
+// null ("" for none), in the process-wide configuration; the security settings lose their
+// problem.
+void ChangeProcessSecurity(int tls, const char* caFile);
 
 // Gives the calling thread its own configuration for the scope's lifetime; scopes nest.
 class ScopedServiceConfig {

@@ -87,9 +87,10 @@ VANTA_API void WINAPI QDX_SetTraceCallback(TraceCallback callback);
 /// $VANTA_CA_FILE, else the registry file's "TLS" and "CAFile" values, else off. A program's own
 /// setting (a command-line flag) comes before them by calling this export.
 ///
-/// \param useTls 1 to require TLS on both channels, 0 for plain HTTP and FTP.
+/// \param useTls 1 to require TLS on both channels, 0 for plain HTTP and FTP, -1 to keep the
+///        setting in force (when only the CA file changes).
 /// \param caFile a PEM file of further authorities to trust; "" for none; null keeps the one
 ///        set now.
 /// \return 1 when the setting was changed; 0, changing nothing, when `caFile` is not a
-///         readable file.
-VANTA_API unsigned int WINAPI QDX_SetTransportSecurity(unsigned int useTls, const char* caFile);
+///         readable file or `useTls` is none of 1, 0, -1.
+VANTA_API unsigned int WINAPI QDX_SetTransportSecurity(int useTls, const char* caFile);

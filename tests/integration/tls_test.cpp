@@ -33,7 +33,7 @@ std::string CaFile(const std::string& name) {
 }
 
 void UseTls(bool on) {
-    ASSERT_EQ(QDX_SetTransportSecurity(on ? 1U : 0U, on ? CaFile("ca.pem").c_str() : ""), 1U);
+    ASSERT_EQ(QDX_SetTransportSecurity(on ? 1 : 0, on ? CaFile("ca.pem").c_str() : ""), 1U);
 }
 
 void ServeCertificate(const std::string& name) {
