@@ -1,5 +1,7 @@
 // Remote file management below the assets root: look a name up, delete a file, remove a
 // directory.
+#include "ftp/remote_files.h"
+
 #include "ftp/ftp_connect.h"
 #include "platform/ftp_file_find.h"
 #include "platform/internet_exception.h"
@@ -57,17 +59,21 @@ unsigned int WINAPI QDX_FTPDeleteFile(const CString& subDir, const CString& file
         });
 }
 
+unsigned int RemoveRemoteDirectory(const CString& dirPath, StatusCallback callback) {
+    FtpCall call(callback);
+    try {
+        CFtpConnection& connection = call.Connect();
+        // A directory that still holds files, or none at all, is refused by the server: the
+        // caller learns that its directory is still there.
+        return connection.RemoveDirectory(WholeText(dirPath)) ? kSuccess : kServiceFail;
+    } catch (const CInternetException&) {
+        return kBusyOrFtpError;
+    }
+}
+
 unsigned int WINAPI QDX_FTPRemoveDir(const CString& dirPath, StatusCallback callback) {
-    return GuardExport(
-        "removing a remote directory", vanta::result::kBusyOrFtpError, [&]() -> unsigned int {
-            FtpCall call(callback);
-            try {
-                CFtpConnection& connection = call.Connect();
-                // A directory that still holds files, or none at all, is refused by the server: the
-                // caller learns that its directory is still there.
-                return connection.RemoveDirectory(WholeText(dirPath)) ? kSuccess : kBusyOrFtpError;
-            } catch (const CInternetException&) {
-                return kBusyOrFtpError;
-            }
-        });
+    return GuardExport("removing a remote directory", kBusyOrFtpError, [&]() -> unsigned int {
+        const unsigned int result = RemoveRemoteDirectory(dirPath, callback);
+        return result == kServiceFail ? kBusyOrFtpError : result;
+    });
 }

@@ -1,6 +1,7 @@
 // A user's homepage record: read, write, delete. Every failure, the request's own included,
 // comes back as 0.
 #include "homepage/homepage_reply.h"
+#include "homepage/homepage_requests.h"
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "transport/form_body.h"
@@ -11,14 +12,20 @@
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
 
+using namespace vanta::result;
+
 namespace {
-// 1 unless the request failed or the reply's value is FAIL.
+// 1, or 256 when the reply's value is FAIL, or 32 when the request failed.
 unsigned int PostForVerdict(const FormBody& body, const char* program, StatusCallback callback) {
     CString answer;
     if (PostRequest(body, program, answer, callback, kFixedReplyLimit) != 1) {
-        return 0;
+        return kChannelFailure;
     }
-    return ReplyValue(answer) == reply::kFail ? 0 : 1;
+    return ReplyValue(answer) == reply::kFail ? kServiceFail : kSuccess;
+}
+
+unsigned int OneOrZero(unsigned int result) {
+    return result == kSuccess ? kSuccess : kZero;
 }
 } // namespace
 
@@ -37,17 +44,45 @@ unsigned int ReadHomepageReply(const CString& answer, CString& title, CString& h
     return 1;
 }
 
+unsigned int ReadHomepage(const CString& userId, CString& title, CString& heading, CString& body,
+                          CString& theme, CString& replyText, StatusCallback callback) {
+    FormBody form;
+    form.Add("user=", userId);
+    CString answer;
+    if (PostRequest(form, endpoint::kGetHomepage, answer, callback, kFixedReplyLimit) != 1) {
+        return kChannelFailure;
+    }
+    if (ReadHomepageReply(answer, title, heading, body, theme, replyText) == kSuccess) {
+        return kSuccess;
+    }
+    // The reader leaves the service's marker in the title.
+    return title == reply::kFail ? kServiceFail : kNoRows;
+}
+
+unsigned int WriteHomepage(const CString& userId, const CString& title, const CString& heading,
+                           const CString& body, const CString& theme, const CString& replyText,
+                           StatusCallback callback) {
+    FormBody form;
+    form.Add("user=", userId)
+        .Add("&Title=", title)
+        .Add("&Heading=", heading)
+        .Add("&Body=", body)
+        .Add("&Theme=", theme)
+        .Add("&Reply=", replyText);
+    return PostForVerdict(form, endpoint::kUpdateHomepage, callback);
+}
+
+unsigned int RemoveHomepage(const CString& userId, StatusCallback callback) {
+    FormBody form;
+    form.Add("user=", userId);
+    return PostForVerdict(form, endpoint::kDeleteHomepage, callback);
+}
+
 unsigned int WINAPI QDX_GetHomepageInfo(const CString& userId, CString& title, CString& heading,
                                         CString& body, CString& theme, CString& replyText,
                                         StatusCallback callback) {
-    return GuardExport("reading a homepage", vanta::result::kZero, [&]() -> unsigned int {
-        FormBody form;
-        form.Add("user=", userId);
-        CString answer;
-        if (PostRequest(form, endpoint::kGetHomepage, answer, callback, kFixedReplyLimit) != 1) {
-            return 0;
-        }
-        return ReadHomepageReply(answer, title, heading, body, theme, replyText);
+    return GuardExport("reading a homepage", kZero, [&]() -> unsigned int {
+        return OneOrZero(ReadHomepage(userId, title, heading, body, theme, replyText, callback));
     });
 }
 
@@ -55,22 +90,13 @@ unsigned int WINAPI QDX_UpdateHomepageInfo(const CString& userId, const CString&
                                            const CString& heading, const CString& body,
                                            const CString& theme, const CString& replyText,
                                            StatusCallback callback) {
-    return GuardExport("updating a homepage", vanta::result::kZero, [&]() -> unsigned int {
-        FormBody form;
-        form.Add("user=", userId)
-            .Add("&Title=", title)
-            .Add("&Heading=", heading)
-            .Add("&Body=", body)
-            .Add("&Theme=", theme)
-            .Add("&Reply=", replyText);
-        return PostForVerdict(form, endpoint::kUpdateHomepage, callback);
+    return GuardExport("updating a homepage", kZero, [&]() -> unsigned int {
+        return OneOrZero(WriteHomepage(userId, title, heading, body, theme, replyText, callback));
     });
 }
 
 unsigned int WINAPI QDX_DeleteHomepageInfo(const CString& userId, StatusCallback callback) {
-    return GuardExport("deleting a homepage", vanta::result::kZero, [&]() -> unsigned int {
-        FormBody form;
-        form.Add("user=", userId);
-        return PostForVerdict(form, endpoint::kDeleteHomepage, callback);
+    return GuardExport("deleting a homepage", kZero, [&]() -> unsigned int {
+        return OneOrZero(RemoveHomepage(userId, callback));
     });
 }

@@ -1,0 +1,81 @@
+// The Client object itself and its configuration.
+#include "client/client_impl.h"
+
+#include <utility>
+
+namespace vanta {
+
+namespace {
+ServiceConfig ToServiceConfig(const Config& config) {
+    ServiceConfig service;
+    service.host = config.host;
+    service.httpPort = config.http_port;
+    service.ftpPort = config.ftp_port;
+    service.ftpTimeout = config.ftp_timeout;
+    return service;
+}
+} // namespace
+
+std::string_view to_string(ErrorCategory category) noexcept {
+    switch (category) {
+    case ErrorCategory::network:
+        return "network";
+    case ErrorCategory::unknown_user:
+        return "unknown_user";
+    case ErrorCategory::wrong_password:
+        return "wrong_password";
+    case ErrorCategory::product_not_registered:
+        return "product_not_registered";
+    case ErrorCategory::not_found:
+        return "not_found";
+    case ErrorCategory::refused:
+        return "refused";
+    case ErrorCategory::no_space:
+        return "no_space";
+    case ErrorCategory::local_file:
+        return "local_file";
+    case ErrorCategory::unexpected_reply:
+        return "unexpected_reply";
+    case ErrorCategory::invalid_argument:
+        return "invalid_argument";
+    case ErrorCategory::cancelled:
+        return "cancelled";
+    case ErrorCategory::internal:
+        return "internal";
+    }
+    return "unknown";
+}
+
+Config Config::from_environment() {
+    Config config;
+    // The process-wide configuration already follows environment > registry > default.
+    try {
+        const ServiceConfig& active = ActiveConfig();
+        config.host = active.host;
+        config.http_port = active.httpPort;
+        config.ftp_port = active.ftpPort;
+        config.ftp_timeout = active.ftpTimeout;
+    } catch (...) {
+        // Out of memory copying the host: the defaults stand.
+    }
+    return config;
+}
+
+Client::Client(Config config) {
+    auto impl = std::make_shared<detail::ClientState>();
+    impl->service = ToServiceConfig(config);
+    impl->config = std::move(config);
+    m_impl = std::move(impl);
+}
+
+Client::~Client() = default;
+Client::Client(const Client&) = default;
+Client& Client::operator=(const Client&) = default;
+Client::Client(Client&&) noexcept = default;
+Client& Client::operator=(Client&&) noexcept = default;
+
+const Config& Client::config() const noexcept {
+    return m_impl->config;
+}
+
+} // namespace vanta

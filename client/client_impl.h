@@ -1,0 +1,51 @@
+// What a Client holds, and the frame every one of its operations runs in.
+#pragma once
+
+#include "client/status_forwarding.h"
+#include "transport/service_config.h"
+#include "vanta/client.hpp"
+#include "vanta/cstring.h"
+
+#include <new>
+#include <string>
+#include <string_view>
+
+struct vanta::detail::ClientState {
+    Config config;
+    // The same settings in the form the library's operations read them.
+    ServiceConfig service;
+};
+
+// For the length of one operation on the calling thread: the library's operations read the
+// client's configuration, and its notifications go to the client's handler.
+class OperationScope {
+public:
+    explicit OperationScope(const vanta::detail::ClientState& state,
+                            const vanta::StatusHandler* handler = nullptr);
+    StatusCallback Callback() const { return m_status.Callback(); }
+
+private:
+    ScopedServiceConfig m_config;
+    ScopedStatusHandler m_status;
+};
+
+// The caller's text as the library's string type, bytes unchanged.
+CString ToCString(std::string_view text);
+std::string ToString(const CString& text);
+
+// The Error of an operation that just failed on this thread. The reason is the one the
+// library recorded for the failure when there is one, else "<doing>: <detail>".
+vanta::Error FailedWith(vanta::ErrorCategory category, unsigned int code, std::string_view doing,
+                        std::string_view detail);
+
+// Runs `body` (which gives a Result<T>) so that no exception leaves it.
+template <class T, class Body>
+vanta::Result<T> Guarded(std::string_view doing, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return FailedWith(vanta::ErrorCategory::internal, 0, doing, "out of memory");
+    } catch (...) {
+        return FailedWith(vanta::ErrorCategory::internal, 0, doing, "unexpected failure");
+    }
+}

@@ -1,0 +1,131 @@
+// FTP files on the service host, the version check and the self-update download.
+#include "client/client_impl.h"
+#include "ftp/remote_files.h"
+#include "vanta/ftp.h"
+#include "vanta/result_codes.h"
+#include "vanta/self_update.h"
+#include "vanta/upload.h"
+#include "vanta/versions.h"
+
+namespace vanta {
+using namespace vanta::result;
+
+namespace {
+Error FtpFailure(unsigned int code, std::string_view doing) {
+    return FailedWith(ErrorCategory::network, code, doing, "the FTP session failed");
+}
+} // namespace
+
+std::string Client::library_version() {
+    try {
+        return ToString(QDX_GetDllVersion());
+    } catch (...) {
+        return {};
+    }
+}
+
+Result<VersionCheck> Client::check_version() const {
+    constexpr std::string_view doing = "asking for the service's version";
+    return Guarded<VersionCheck>(doing, [&]() -> Result<VersionCheck> {
+        OperationScope scope(*m_impl);
+        CString version;
+        const unsigned int code = QDX_GetServerVersion(version, scope.Callback());
+        if (code != kSuccess && code != kZero) {
+            return FailedWith(ErrorCategory::network, code, doing, "the request failed");
+        }
+        return VersionCheck{library_version(), ToString(version), code == kSuccess};
+    });
+}
+
+Result<std::filesystem::path>
+Client::download_update(const std::filesystem::path& directory) const {
+    constexpr std::string_view doing = "downloading the library update";
+    return Guarded<std::filesystem::path>(doing, [&]() -> Result<std::filesystem::path> {
+        OperationScope scope(*m_impl);
+        const unsigned int code = QDX_DownloadDll(ToCString(directory.native()), scope.Callback());
+        if (code != kSuccess) {
+            return FtpFailure(code, doing);
+        }
+        return directory / "VantaAPI.dll";
+    });
+}
+
+Result<void> Client::send_file(const std::filesystem::path& local, std::string_view remote_dir,
+                               std::string_view remote_name) const {
+    constexpr std::string_view doing = "sending a file";
+    return Guarded<void>(doing, [&]() -> Result<void> {
+        OperationScope scope(*m_impl);
+        if (QDX_FTPFile(ToCString(remote_dir), ToCString(local.native()), ToCString(remote_name),
+                        scope.Callback())) {
+            return {};
+        }
+        return FtpFailure(0, doing);
+    });
+}
+
+Result<void> Client::send_files(std::string_view remote_dir,
+                                std::span<const std::filesystem::path> files) const {
+    constexpr std::string_view doing = "sending files";
+    return Guarded<void>(doing, [&]() -> Result<void> {
+        OperationScope scope(*m_impl);
+        CStringArray paths;
+        for (const std::filesystem::path& file : files) {
+            paths.Add(ToCString(file.native()));
+        }
+        const unsigned int code = QDX_FTPFile(ToCString(remote_dir), paths, scope.Callback());
+        if (code != kSuccess) {
+            return FtpFailure(code, doing);
+        }
+        return {};
+    });
+}
+
+Result<bool> Client::file_exists(std::string_view sub_dir, std::string_view name) const {
+    constexpr std::string_view doing = "looking for a file";
+    return Guarded<bool>(doing, [&]() -> Result<bool> {
+        OperationScope scope(*m_impl);
+        int found = 0;
+        const unsigned int code =
+            QDX_CheckFile(ToCString(sub_dir), ToCString(name), found, scope.Callback());
+        if (code != kSuccess) {
+            return FtpFailure(code, doing);
+        }
+        return found == 1;
+    });
+}
+
+Result<void> Client::delete_file(std::string_view sub_dir, std::string_view name) const {
+    constexpr std::string_view doing = "deleting a file";
+    return Guarded<void>(doing, [&]() -> Result<void> {
+        OperationScope scope(*m_impl);
+        const unsigned int code =
+            QDX_FTPDeleteFile(ToCString(sub_dir), ToCString(name), scope.Callback());
+        if (code == kSuccess) {
+            return {};
+        }
+        if (code == kNotFound) {
+            return FailedWith(ErrorCategory::not_found, code, doing,
+                              "no such file, or the host refused to delete it");
+        }
+        return FtpFailure(code, doing);
+    });
+}
+
+Result<void> Client::remove_directory(std::string_view path) const {
+    constexpr std::string_view doing = "removing a directory";
+    return Guarded<void>(doing, [&]() -> Result<void> {
+        OperationScope scope(*m_impl);
+        const unsigned int code = RemoveRemoteDirectory(ToCString(path), scope.Callback());
+        if (code == kSuccess) {
+            return {};
+        }
+        if (code == kServiceFail) {
+            // The export gives 16 for this too.
+            return FailedWith(ErrorCategory::refused, kBusyOrFtpError, doing,
+                              "the host refused (missing or not empty)");
+        }
+        return FtpFailure(code, doing);
+    });
+}
+
+} // namespace vanta
