@@ -1,12 +1,15 @@
 // One request through the library (fresh session, connection and request every call, as the
 // library does) against a bare libcurl POST with a fresh easy handle, both to the same fast
 // local server, interleaved call by call so that both see the same machine. Prints the
-// median and 90th percentile of each and the ratio of the medians.
+// median and 90th percentile of each and the ratio of the medians. Also one operation, the
+// version check, through its export and through vanta::Client, whose medians should be all
+// but equal: the client adds only its configuration scope and the typed result.
 //
 // Usage: request_latency_bench [CALLS [URL CA_FILE]]
 //   (a server must answer POSTs on localhost:80). Over HTTPS the bare libcurl POST goes to URL,
 //   trusting CA_FILE, while the library is pointed at the same server by its own settings
 //   (VANTA_TLS, VANTA_CA_FILE, VANTA_SERVER in the environment).
+#include <vanta/client.hpp>
 #include <vantaapi.h>
 
 #include <algorithm>
@@ -61,6 +64,18 @@ bool LibraryPost() {
                                nullptr) == 1;
 }
 
+bool ExportVersionCheck() {
+    CString version;
+    return QDX_GetServerVersion(version, nullptr) == 1;
+}
+
+bool ClientVersionCheck() {
+    // Pointed at the server the exports use, by the same settings.
+    static const vanta::Client client(vanta::Config::from_environment());
+    const vanta::Result<vanta::VersionCheck> check = client.check_version();
+    return check.has_value() && check->up_to_date;
+}
+
 double Percentile(std::vector<double> samples, double share) {
     std::sort(samples.begin(), samples.end());
     return samples[static_cast<size_t>(share * static_cast<double>(samples.size() - 1))];
@@ -86,12 +101,18 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 100; ++i) { // warm-up
         LibraryPost();
         BareCurlPost();
+        ExportVersionCheck();
+        ClientVersionCheck();
     }
     std::vector<double> library;
     std::vector<double> bare;
+    std::vector<double> exported;
+    std::vector<double> client;
     for (int i = 0; i < calls; ++i) {
         library.push_back(TimeMicros(LibraryPost, ok));
         bare.push_back(TimeMicros(BareCurlPost, ok));
+        exported.push_back(TimeMicros(ExportVersionCheck, ok));
+        client.push_back(TimeMicros(ClientVersionCheck, ok));
     }
     if (!ok) {
         std::fprintf(stderr, "request_latency_bench: a request failed\n");
@@ -104,6 +125,15 @@ int main(int argc, char** argv) {
     std::printf("  libcurl  p50 %8.1f  p90 %8.1f\n", bareP50, Percentile(bare, 0.9));
     std::printf("  ratio of medians (library / bare libcurl): %.2f   target <= 1.20\n",
                 libraryP50 / bareP50);
+    const double exportP50 = Percentile(exported, 0.5);
+    const double clientP50 = Percentile(client, 0.5);
+    std::printf("version check over %d calls each (microseconds)\n", calls);
+    std::printf("  export QDX_GetServerVersion  p50 %8.1f  p90 %8.1f\n", exportP50,
+                Percentile(exported, 0.9));
+    std::printf("  vanta::Client::check_version p50 %8.1f  p90 %8.1f\n", clientP50,
+                Percentile(client, 0.9));
+    std::printf("  ratio of medians (client / export): %.2f   target <= 1.05\n",
+                clientP50 / exportP50);
     curl_global_cleanup();
     return 0;
 }

@@ -1,5 +1,6 @@
 // The Client object itself and its configuration.
 #include "client/client_impl.h"
+#include "transport/config_loader.h"
 
 #include <utility>
 
@@ -48,13 +49,14 @@ std::string_view to_string(ErrorCategory category) noexcept {
 
 Config Config::from_environment() {
     Config config;
-    // The process-wide configuration already follows environment > registry > default.
+    // Read now, as the library reads it at load: environment, then registry file, then the
+    // defaults. A source that cannot be used leaves its setting to the next one.
     try {
-        const ServiceConfig& active = ActiveConfig();
-        config.host = active.host;
-        config.http_port = active.httpPort;
-        config.ftp_port = active.ftpPort;
-        config.ftp_timeout = active.ftpTimeout;
+        const LoadedConfig loaded = LoadServiceConfig();
+        config.host = loaded.config.host;
+        config.http_port = loaded.config.httpPort;
+        config.ftp_port = loaded.config.ftpPort;
+        config.ftp_timeout = loaded.config.ftpTimeout;
     } catch (...) {
         // Out of memory copying the host: the defaults stand.
     }

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "registry_file.h"
@@ -61,6 +62,9 @@ ServiceEnvironment::ServiceEnvironment() {
     g_instance = this;
 }
 
+ServiceEnvironment::ServiceEnvironment(std::string host)
+    : host_(std::move(host)), primary_(false) {}
+
 ServiceEnvironment::~ServiceEnvironment() {
     if (g_instance == this)
         g_instance = nullptr;
@@ -84,8 +88,10 @@ void ServiceEnvironment::SetUp() {
     logPath_ = workDir_ + "/service.log";
     std::filesystem::create_directory(dataDir_);
 
-    WriteRegistryFile(registryPath_, RegistryFileOptions{});
-    setenv("VANTA_REGISTRY", registryPath_.c_str(), 1);
+    if (primary_) {
+        WriteRegistryFile(registryPath_, RegistryFileOptions{});
+        setenv("VANTA_REGISTRY", registryPath_.c_str(), 1);
+    }
 
     StartService();
 }
@@ -113,8 +119,8 @@ void ServiceEnvironment::StartService() {
     posix_spawnattr_setsigdefault(&attr, &all);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-    std::vector<std::string> args = {kPython,  "-m",         "service",   "--data",
-                                     dataDir_, "--host",     "127.0.0.1", "--http-port",
+    std::vector<std::string> args = {kPython,  "-m",         "service", "--data",
+                                     dataDir_, "--host",     host_,     "--http-port",
                                      "80",     "--ftp-port", "21"};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
     // The service stops by itself when this process ends without stopping it (a crash, a

@@ -15,6 +15,10 @@ namespace vanta::test {
 class ServiceEnvironment : public ::testing::Environment {
 public:
     ServiceEnvironment();
+    // A further service on another loopback address of the namespace (e.g. "127.0.0.2"),
+    // for tests of two hosts side by side. It is not Instance() and writes no registry file;
+    // the caller runs SetUp and TearDown.
+    explicit ServiceEnvironment(std::string host);
     ~ServiceEnvironment() override;
 
     // Makes a temporary directory, writes a registry file pointing "Server" at 127.0.0.1,
@@ -46,6 +50,8 @@ public:
     static ServiceEnvironment& Instance();
 
 private:
+    std::string host_ = "127.0.0.1";
+    bool primary_ = true;
     std::string workDir_;
     std::string dataDir_;
     std::string registryPath_;
