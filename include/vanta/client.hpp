@@ -9,7 +9,9 @@
 //     auto job = client.upload({.user_id = "alice", .product = 7, .name = "Holiday",
 //                               .files = {"/home/alice/a.jpg"}},
 //                              {.on_progress = [](const vanta::Progress& p) { ... }});
-//     auto outcome = job.wait(std::chrono::minutes(5));
+//     if (job.wait(std::chrono::minutes(5))) {
+//         vanta::Result<vanta::UploadOutcome> outcome = job.outcome();
+//     }
 //
 // Nothing here throws: every operation gives a Result that holds its value or an Error. A
 // Client holds only its configuration, so any number of threads may use one Client at once,
@@ -40,37 +42,39 @@ namespace vanta {
 // ---------------------------------------------------------------------------------------
 // Outcomes
 
-// What kind of failure an Error is. Each outcome of an operation has one category.
+/// What kind of failure an Error is. Each outcome of an operation has one category.
 enum class ErrorCategory {
-    network,                // the host could not be reached, a wait ran out, the transfer or
-                            // the reply broke off, or the service answered with an error page
-    unknown_user,           // the service knows no such user
-    wrong_password,         // the password does not match the account
-    product_not_registered, // the login is right but the product is not the account's
-    not_found,              // no such asset, homepage, file or directory
-    refused,                // the service declined the request (its FAIL or ERROR answer)
-    no_space,               // the upload does not fit the user's disk quota
-    local_file,             // a local file could not be opened, read or written
-    unexpected_reply,       // the service's reply does not have the expected shape
-    invalid_argument,       // the request was refused before anything was sent
-    cancelled,              // the job was cancelled
-    internal,               // the library itself failed (out of memory, no thread)
+    /// The host could not be reached, a wait ran out, the transfer or the reply broke off,
+    /// or the service answered with an error page.
+    network,
+    unknown_user,           ///< the service knows no such user
+    wrong_password,         ///< the password does not match the account
+    product_not_registered, ///< the login is right but the product is not the account's
+    not_found,              ///< no such asset, homepage, file or directory
+    refused,                ///< the service declined the request (its FAIL or ERROR answer)
+    no_space,               ///< the upload does not fit the user's disk quota
+    local_file,             ///< a local file could not be opened, read or written
+    unexpected_reply,       ///< the service's reply does not have the expected shape
+    invalid_argument,       ///< the request was refused before anything was sent
+    cancelled,              ///< the job was cancelled
+    internal,               ///< the library itself failed (out of memory, no thread)
 };
 
-// The category's name as written above, e.g. "wrong_password".
+/// The category's name as written above, e.g. "wrong_password".
 VANTA_API std::string_view to_string(ErrorCategory category) noexcept;
 
+/// Why an operation failed.
 struct Error {
     ErrorCategory category = ErrorCategory::internal;
-    // The result code that the matching QDX_ export gives for the same outcome (0 when the
-    // failure has no export counterpart).
+    /// The result code that the matching QDX_ export gives for the same outcome (0 when the
+    /// failure has no export counterpart).
     unsigned int code = 0;
-    // What went wrong, for people: "<what it was doing>: <detail>".
+    /// What went wrong, for people: "<what it was doing>: <detail>".
     std::string reason;
 };
 
-// A value or an Error. Reading value() of a Result that holds an Error (or error() of one
-// that holds a value) is a programming error and aborts the process: test first.
+/// A value or an Error. Reading value() of a Result that holds an Error (or error() of one
+/// that holds a value) is a programming error and aborts the process: test first.
 template <class T>
 class [[nodiscard]] Result {
 public:
@@ -105,7 +109,7 @@ private:
     std::variant<T, Error> m_state;
 };
 
-// An operation that gives no value: success, or an Error.
+/// An operation that gives no value: success, or an Error.
 template <>
 class [[nodiscard]] Result<void> {
 public:
@@ -128,30 +132,33 @@ private:
 // ---------------------------------------------------------------------------------------
 // Configuration and notifications
 
-// A status notification of the network layer: its Internet status number
-// (10 resolving name ... 70 handle closing) and its information block, valid only during the
-// call.
+/// A status notification of the network layer: its Internet status number
+/// (10 resolving name ... 70 handle closing) and its information block, valid only during the
+/// call.
 struct StatusNotification {
-    unsigned long code = 0;
-    std::span<const std::byte> info;
+    unsigned long code = 0;          ///< the Internet status number
+    std::span<const std::byte> info; ///< the information block (may be empty)
 };
+/// Receiver of status notifications; the thread it runs on is documented where it is given.
 using StatusHandler = std::function<void(const StatusNotification&)>;
 
+/// Where a Client finds the service, and how long it waits. The defaults are those of the
+/// exports.
 struct Config {
-    std::string host = "localhost";
-    unsigned int http_port = 80;
-    unsigned int ftp_port = 21;
-    // No progress on an FTP control or data connection for this long ends the operation.
+    std::string host = "localhost"; ///< host name or address of the service
+    unsigned int http_port = 80;    ///< port of the service's CGI programs
+    unsigned int ftp_port = 21;     ///< port of the service's FTP server
+    /// No progress on an FTP control or data connection for this long ends the operation.
     std::chrono::milliseconds ftp_timeout{30000};
-    // Receives the status notifications of this client's operations. It runs on the thread
-    // that called the operation, during the call; for a job without a handler of its own, on
-    // the job's worker thread. It must be safe to call from several threads when the client
-    // is. Empty: no notifications.
+    /// Receives the status notifications of this client's operations. It runs on the thread
+    /// that called the operation, during the call; for a job without a handler of its own, on
+    /// the job's worker thread. It must be safe to call from several threads when the client
+    /// is. Empty: no notifications.
     StatusHandler on_status;
 
-    // The configuration the exports would use in this process now, without command-line
-    // flags: environment (VANTA_SERVER, VANTA_HTTP_PORT, VANTA_FTP_PORT,
-    // VANTA_FTP_TIMEOUT_MS), then the registry file, then the defaults above.
+    /// The configuration the exports would use in this process now, without command-line
+    /// flags: environment (VANTA_SERVER, VANTA_HTTP_PORT, VANTA_FTP_PORT,
+    /// VANTA_FTP_TIMEOUT_MS), then the registry file, then the defaults above.
     VANTA_API static Config from_environment();
 };
 
@@ -160,13 +167,13 @@ struct Config {
 
 using TimePoint = std::chrono::system_clock::time_point;
 
-// A valid login, with the service's two flags.
+/// A valid login, with the service's two flags.
 struct Login {
-    bool has_published = false; // the account has published an asset under the product
-    bool has_homepage = false;  // the account has a homepage
+    bool has_published = false; ///< the account has published an asset under the product
+    bool has_homepage = false;  ///< the account has a homepage
 };
 
-// The personal details of an account, as registration and update send them.
+/// The personal details of an account, as registration and update send them.
 struct UserDetails {
     std::string first_name, last_name, middle_initial;
     std::string address, city, state, zip;
@@ -175,7 +182,7 @@ struct UserDetails {
 };
 
 struct NewAccount {
-    std::string user_id; // also names the account's directory on the service
+    std::string user_id; ///< also names the account's directory on the service
     std::string password;
     std::string product_id;
     UserDetails details;
@@ -183,17 +190,17 @@ struct NewAccount {
 
 struct Registration {
     enum class Kind {
-        new_account, // the account was created
-        new_product, // a known account registered a further product
-        existing,    // the account and the product were both known
+        new_account, ///< the account was created
+        new_product, ///< a known account registered a further product
+        existing,    ///< the account and the product were both known
     };
     Kind kind = Kind::new_account;
     std::string user_id;
     std::string user_number;
-    std::string message; // the service's free text
+    std::string message; ///< the service's free text
 };
 
-// The service's record of a user.
+/// The service's record of a user.
 struct User {
     std::string user_id;
     UserDetails details;
@@ -206,10 +213,10 @@ struct Asset {
     std::string user_number;
     std::string asset_number;
     std::string name;
-    std::string description; // free text, as the service sent it
+    std::string description; ///< free text, as the service sent it
     std::int64_t product = 0;
     std::int64_t type = 0;
-    std::int64_t declared_size = 0; // bytes, as announced when the asset was created
+    std::int64_t declared_size = 0; ///< bytes, as announced when the asset was created
     std::string asset_id;
     std::string password;
     TimePoint created;
@@ -219,15 +226,15 @@ struct Asset {
     std::vector<std::string> file_names;
 };
 
-// The page views of an asset on one day.
+/// The page views of an asset on one day.
 struct AssetStat {
     std::chrono::sys_days day;
     std::int64_t page_views = 0;
 };
 
 struct DiskSpace {
-    std::uint64_t quota = 0; // bytes
-    std::uint64_t used = 0;  // bytes stored now
+    std::uint64_t quota = 0; ///< bytes
+    std::uint64_t used = 0;  ///< bytes stored now
 };
 
 struct Homepage {
@@ -235,36 +242,36 @@ struct Homepage {
 };
 
 struct VersionCheck {
-    std::string library; // the version this library announces
-    std::string service; // the version the service offers, as it sent it
+    std::string library; ///< the version this library announces
+    std::string service; ///< the version the service offers, as it sent it
     bool up_to_date = false;
 };
 
 // ---------------------------------------------------------------------------------------
 // Jobs
 
-// Where a job is. Phases only move forward.
+/// Where a job is. Phases only move forward.
 enum class JobPhase { preparing, transferring, notifying, finished };
 
 struct Progress {
-    std::uint64_t bytes = 0; // sent so far in the transfer phase
-    std::uint64_t total = 0; // bytes of all files, once measured
+    std::uint64_t bytes = 0; ///< sent so far in the transfer phase
+    std::uint64_t total = 0; ///< bytes of all files, once measured
     JobPhase phase = JobPhase::preparing;
 };
 
 struct JobOptions {
-    // Called on the job's worker thread at every phase change and after each block sent;
-    // keep it short, the transfer waits for it.
+    /// Called on the job's worker thread at every phase change and after each block sent;
+    /// keep it short, the transfer waits for it.
     std::function<void(const Progress&)> on_progress;
-    // The job's status notifications, on the job's worker thread. Empty: the client's
-    // on_status, if any.
+    /// The job's status notifications, on the job's worker thread. Empty: the client's
+    /// on_status, if any.
     StatusHandler on_status;
 };
 
 struct Recipient {
     std::string email;
     std::string name;
-    bool may_download = false; // false: view online only
+    bool may_download = false; ///< false: view online only
 };
 
 struct UploadRequest {
@@ -284,10 +291,10 @@ struct UploadOutcome {
 };
 
 struct ShareRequest {
-    std::string sender; // mail address
+    std::string sender; ///< mail address
     std::vector<std::string> recipients;
     std::string subject;
-    std::string message; // lines separated by LF
+    std::string message; ///< lines separated by LF
     std::string sender_name;
     std::vector<std::filesystem::path> files;
 };
@@ -299,9 +306,9 @@ namespace detail {
 struct ClientState;
 }
 
-// A running or finished job. Moving is fine; destroying a handle whose job still runs
-// cancels the job and waits for its worker, at most a few seconds (the worker's transfer
-// is aborted in flight). Any thread may call the members, also several at once.
+/// A running or finished job. Moving is fine; destroying a handle whose job still runs
+/// cancels the job and waits for its worker, at most a few seconds (the worker's transfer
+/// is aborted in flight). Any thread may call the members, also several at once.
 template <class Outcome>
 class [[nodiscard]] Job {
 public:
@@ -317,12 +324,12 @@ public:
     ~Job() { release(); }
 
     Progress progress() const;
-    // Asks the job to stop; returns at once. A job past its transfer finishes normally.
+    /// Asks the job to stop; returns at once. A job past its transfer finishes normally.
     void cancel();
-    // True when the job has finished within `timeout`.
+    /// True when the job has finished within `timeout`.
     bool wait(std::chrono::milliseconds timeout);
     bool finished() const;
-    // Waits for the end (bounded: every network wait of the job is) and gives the outcome.
+    /// Waits for the end (bounded: every network wait of the job is) and gives the outcome.
     Result<Outcome> outcome();
 
 private:
@@ -358,7 +365,7 @@ public:
 
     // Assets
     Result<Asset> asset_info(std::string_view user_number, std::string_view asset_number) const;
-    // The user's assets under `product`. A user without assets gives an empty list.
+    /// The user's assets under `product`. A user without assets gives an empty list.
     Result<std::vector<Asset>> asset_list(std::string_view user_number,
                                           std::string_view product) const;
     Result<std::vector<AssetStat>> asset_stats(std::string_view user_number,
@@ -375,22 +382,22 @@ public:
     // Versions and self-update
     static std::string library_version();
     Result<VersionCheck> check_version() const;
-    // Fetches the service's library file into `directory` (replacing it only when complete);
-    // gives the path of the file.
+    /// Fetches the service's library file into `directory` (replacing it only when complete);
+    /// gives the path of the file.
     Result<std::filesystem::path> download_update(const std::filesystem::path& directory) const;
 
-    // FTP files on the service host. Remote names and paths are sent as given.
+    /// FTP files on the service host. Remote names and paths are sent as given.
     Result<void> send_file(const std::filesystem::path& local, std::string_view remote_dir,
                            std::string_view remote_name) const;
     Result<void> send_files(std::string_view remote_dir,
                             std::span<const std::filesystem::path> files) const;
-    // Whether `name` exists in the assets directory `sub_dir`.
+    /// Whether `name` exists in the assets directory `sub_dir`.
     Result<bool> file_exists(std::string_view sub_dir, std::string_view name) const;
     Result<void> delete_file(std::string_view sub_dir, std::string_view name) const;
     Result<void> remove_directory(std::string_view path) const;
 
-    // Background jobs. Any number may run at once, each on its own worker thread; they do
-    // not take part in the exports' one-job rule.
+    /// Background jobs. Any number may run at once, each on its own worker thread; they do
+    /// not take part in the exports' one-job rule.
     UploadJob upload(UploadRequest request, JobOptions options = {}) const;
     ShareJob share_by_email(ShareRequest request, JobOptions options = {}) const;
 
@@ -398,7 +405,7 @@ private:
     std::shared_ptr<const detail::ClientState> m_impl;
 };
 
-// The members of Job, defined in the library for the two outcomes above.
+/// The members of Job, defined in the library for the two outcomes above.
 namespace detail {
 VANTA_API Progress job_progress(const JobState& state) noexcept;
 VANTA_API void job_cancel(JobState& state) noexcept;
