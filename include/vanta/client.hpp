@@ -65,7 +65,7 @@ VANTA_API std::string_view to_string(ErrorCategory category) noexcept;
 
 /// Why an operation failed.
 struct Error {
-    ErrorCategory category = ErrorCategory::internal;
+    ErrorCategory category = ErrorCategory::internal; ///< what kind of failure it is
     /// The result code that the matching QDX_ export gives for the same outcome (0 when the
     /// failure has no export counterpart).
     unsigned int code = 0;
@@ -78,24 +78,37 @@ struct Error {
 template <class T>
 class [[nodiscard]] Result {
 public:
+    /// A successful result holding `value`.
     Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    /// A failed result holding `error`.
     Result(Error error) : m_state(std::in_place_index<1>, std::move(error)) {}
 
+    /// True when the result holds a value.
     bool has_value() const noexcept { return m_state.index() == 0; }
+    /// True when the result holds a value.
     explicit operator bool() const noexcept { return has_value(); }
 
+    /// The value; the result must hold one.
     T& value() & { return *checked(std::get_if<0>(&m_state)); }
+    /// The value; the result must hold one.
     const T& value() const& { return *checked(std::get_if<0>(&m_state)); }
+    /// The value, moved out; the result must hold one.
     T&& value() && { return std::move(*checked(std::get_if<0>(&m_state))); }
+    /// The value; the result must hold one.
     T& operator*() & { return value(); }
+    /// The value; the result must hold one.
     const T& operator*() const& { return value(); }
+    /// The value's members; the result must hold one.
     T* operator->() { return &value(); }
+    /// The value's members; the result must hold one.
     const T* operator->() const { return &value(); }
+    /// The value, or `fallback` when the result holds an error.
     template <class U>
     T value_or(U&& fallback) const& {
         return has_value() ? value() : static_cast<T>(std::forward<U>(fallback));
     }
 
+    /// The error; the result must hold one.
     const Error& error() const { return *checked(std::get_if<1>(&m_state)); }
 
 private:
@@ -113,11 +126,16 @@ private:
 template <>
 class [[nodiscard]] Result<void> {
 public:
+    /// Success.
     Result() = default;
+    /// A failed result holding `error`.
     Result(Error error) : m_error(std::move(error)) {}
 
+    /// True on success.
     bool has_value() const noexcept { return !m_error.has_value(); }
+    /// True on success.
     explicit operator bool() const noexcept { return has_value(); }
+    /// The error; the result must hold one.
     const Error& error() const {
         if (!m_error) {
             std::abort();
@@ -165,6 +183,7 @@ struct Config {
 // ---------------------------------------------------------------------------------------
 // Records
 
+/// A moment in time, as the records' dates are given.
 using TimePoint = std::chrono::system_clock::time_point;
 
 /// A valid login, with the service's two flags.
@@ -175,90 +194,117 @@ struct Login {
 
 /// The personal details of an account, as registration and update send them.
 struct UserDetails {
-    std::string first_name, last_name, middle_initial;
-    std::string address, city, state, zip;
-    std::string email, day_phone, extension, fax, night_phone;
-    std::string code;
+    std::string first_name;     ///< first name
+    std::string last_name;      ///< last name
+    std::string middle_initial; ///< middle initial
+    std::string address;        ///< street address
+    std::string city;           ///< city
+    std::string state;          ///< state or region
+    std::string zip;            ///< postal code
+    std::string email;          ///< mail address
+    std::string day_phone;      ///< day-time telephone number
+    std::string extension;      ///< its extension
+    std::string fax;            ///< fax number
+    std::string night_phone;    ///< evening telephone number
+    std::string code;           ///< the account's code text
 };
 
+/// What registering an account (or a further product of one) sends.
 struct NewAccount {
-    std::string user_id; ///< also names the account's directory on the service
-    std::string password;
-    std::string product_id;
-    UserDetails details;
+    std::string user_id;    ///< also names the account's directory on the service
+    std::string password;   ///< the account's password
+    std::string product_id; ///< the product to register
+    UserDetails details;    ///< the person's details
 };
 
+/// The outcome of a registration.
 struct Registration {
+    /// What the registration did.
     enum class Kind {
         new_account, ///< the account was created
         new_product, ///< a known account registered a further product
         existing,    ///< the account and the product were both known
     };
-    Kind kind = Kind::new_account;
-    std::string user_id;
-    std::string user_number;
-    std::string message; ///< the service's free text
+    Kind kind = Kind::new_account; ///< what the registration did
+    std::string user_id;           ///< the account's user id
+    std::string user_number;       ///< the account's number on the service
+    std::string message;           ///< the service's free text
 };
 
 /// The service's record of a user.
 struct User {
-    std::string user_id;
-    UserDetails details;
-    std::int64_t user_number = 0;
-    std::int64_t asset_count = 0;
-    std::int64_t product_count = 0;
+    std::string user_id;            ///< the user id
+    UserDetails details;            ///< the person's details
+    std::int64_t user_number = 0;   ///< the account's number on the service
+    std::int64_t asset_count = 0;   ///< number of assets
+    std::int64_t product_count = 0; ///< number of registered products
 };
 
+/// One published asset.
 struct Asset {
-    std::string user_number;
-    std::string asset_number;
-    std::string name;
-    std::string description; ///< free text, as the service sent it
-    std::int64_t product = 0;
-    std::int64_t type = 0;
-    std::int64_t declared_size = 0; ///< bytes, as announced when the asset was created
-    std::string asset_id;
-    std::string password;
-    TimePoint created;
-    std::int64_t file_count = 0;
-    std::string page_address;
-    std::int64_t page_views = 0;
-    std::vector<std::string> file_names;
+    std::string user_number;             ///< the owner, as the request named them
+    std::string asset_number;            ///< the asset's number
+    std::string name;                    ///< the asset's name
+    std::string description;             ///< free text, as the service sent it
+    std::int64_t product = 0;            ///< the product it belongs to
+    std::int64_t type = 0;               ///< the asset type given at upload
+    std::int64_t declared_size = 0;      ///< bytes, as announced when the asset was created
+    std::string asset_id;                ///< the login name of the asset's page
+    std::string password;                ///< the password of the asset's page
+    TimePoint created;                   ///< when the asset was created
+    std::int64_t file_count = 0;         ///< number of files
+    std::string page_address;            ///< address of the asset's page
+    std::int64_t page_views = 0;         ///< views of the page
+    std::vector<std::string> file_names; ///< the files' names, in upload order
 };
 
 /// The page views of an asset on one day.
 struct AssetStat {
-    std::chrono::sys_days day;
-    std::int64_t page_views = 0;
+    std::chrono::sys_days day;   ///< the day
+    std::int64_t page_views = 0; ///< views of the asset's page on that day
 };
 
+/// A user's disk quota on the service.
 struct DiskSpace {
     std::uint64_t quota = 0; ///< bytes
     std::uint64_t used = 0;  ///< bytes stored now
 };
 
+/// A user's homepage: five free texts.
 struct Homepage {
-    std::string title, heading, body, theme, reply;
+    std::string title;   ///< the page title
+    std::string heading; ///< the heading
+    std::string body;    ///< the body text
+    std::string theme;   ///< the theme's name or number
+    std::string reply;   ///< the reply text
 };
 
+/// The library's version against the service's.
 struct VersionCheck {
-    std::string library; ///< the version this library announces
-    std::string service; ///< the version the service offers, as it sent it
-    bool up_to_date = false;
+    std::string library;     ///< the version this library announces
+    std::string service;     ///< the version the service offers, as it sent it
+    bool up_to_date = false; ///< the two are the same
 };
 
 // ---------------------------------------------------------------------------------------
 // Jobs
 
 /// Where a job is. Phases only move forward.
-enum class JobPhase { preparing, transferring, notifying, finished };
-
-struct Progress {
-    std::uint64_t bytes = 0; ///< sent so far in the transfer phase
-    std::uint64_t total = 0; ///< bytes of all files, once measured
-    JobPhase phase = JobPhase::preparing;
+enum class JobPhase {
+    preparing,    ///< measuring files, checking the quota, registering
+    transferring, ///< sending the files
+    notifying,    ///< the files are sent; the service is told
+    finished,     ///< the worker has ended
 };
 
+/// A job's progress.
+struct Progress {
+    std::uint64_t bytes = 0;              ///< sent so far in the transfer phase
+    std::uint64_t total = 0;              ///< bytes of all files, once measured
+    JobPhase phase = JobPhase::preparing; ///< where the job is
+};
+
+/// The callbacks of a job.
 struct JobOptions {
     /// Called on the job's worker thread at every phase change and after each block sent;
     /// keep it short, the transfer waits for it.
@@ -268,37 +314,42 @@ struct JobOptions {
     StatusHandler on_status;
 };
 
+/// Someone the service mails about a new asset.
 struct Recipient {
-    std::string email;
-    std::string name;
+    std::string email;         ///< mail address
+    std::string name;          ///< the person's name
     bool may_download = false; ///< false: view online only
 };
 
+/// An asset to upload.
 struct UploadRequest {
-    std::string user_id;
-    unsigned int product = 0;
-    std::string name;
-    std::string description;
-    unsigned int asset_type = 0;
-    std::vector<std::filesystem::path> files;
-    std::vector<Recipient> recipients;
+    std::string user_id;                      ///< the owner
+    unsigned int product = 0;                 ///< the product it belongs to
+    std::string name;                         ///< the asset's name
+    std::string description;                  ///< free text
+    unsigned int asset_type = 0;              ///< the asset type
+    std::vector<std::filesystem::path> files; ///< local files, sent in this order
+    std::vector<Recipient> recipients;        ///< who is mailed the page address
 };
 
+/// A finished upload.
 struct UploadOutcome {
-    std::string asset_number;
-    std::string password;
-    std::string page_address;
+    std::string asset_number; ///< the new asset's number
+    std::string password;     ///< the password of its page
+    std::string page_address; ///< the address of its page
 };
 
+/// Files to share by mail.
 struct ShareRequest {
-    std::string sender; ///< mail address
-    std::vector<std::string> recipients;
-    std::string subject;
-    std::string message; ///< lines separated by LF
-    std::string sender_name;
-    std::vector<std::filesystem::path> files;
+    std::string sender;                       ///< the sender's mail address
+    std::vector<std::string> recipients;      ///< mail addresses
+    std::string subject;                      ///< the mail's subject
+    std::string message;                      ///< the mail's text, lines separated by LF
+    std::string sender_name;                  ///< the sender's name as the mail shows it
+    std::vector<std::filesystem::path> files; ///< local files to attach
 };
 
+/// A finished sharing job: the mails were requested. Nothing more to say.
 struct ShareOutcome {};
 
 class JobState;
@@ -306,14 +357,17 @@ namespace detail {
 struct ClientState;
 }
 
-/// A running or finished job. Moving is fine; destroying a handle whose job still runs
-/// cancels the job and waits for its worker, at most a few seconds (the worker's transfer
-/// is aborted in flight). Any thread may call the members, also several at once.
+/// A running or finished job; `Outcome` is what it gives on success. Moving is fine; destroying a
+/// handle whose job still runs cancels the job and waits for its worker, at most a few seconds (the
+/// worker's transfer is aborted in flight). Any thread may call the members, also several at once.
 template <class Outcome>
 class [[nodiscard]] Job {
 public:
+    /// Made by Client::upload and Client::share_by_email.
     explicit Job(std::shared_ptr<JobState> state) : m_state(std::move(state)) {}
+    /// Takes over the other handle's job; the other handle is empty.
     Job(Job&&) noexcept = default;
+    /// Releases this handle's job (as the destructor does), then takes over the other's.
     Job& operator=(Job&& other) noexcept {
         if (this != &other) {
             release();
@@ -321,13 +375,16 @@ public:
         }
         return *this;
     }
+    /// Cancels a job that still runs and waits for its worker.
     ~Job() { release(); }
 
+    /// Bytes sent, total and phase, as of now.
     Progress progress() const;
     /// Asks the job to stop; returns at once. A job past its transfer finishes normally.
     void cancel();
     /// True when the job has finished within `timeout`.
     bool wait(std::chrono::milliseconds timeout);
+    /// True when the job's worker has ended.
     bool finished() const;
     /// Waits for the end (bounded: every network wait of the job is) and gives the outcome.
     Result<Outcome> outcome();
@@ -337,75 +394,122 @@ private:
     std::shared_ptr<JobState> m_state;
 };
 
+/// The handle of an upload.
 using UploadJob = Job<UploadOutcome>;
+/// The handle of a sharing job.
 using ShareJob = Job<ShareOutcome>;
 
 // ---------------------------------------------------------------------------------------
 // The client
 
+/// The service, as one configuration reaches it. Copies share the configuration; a
+/// moved-from client may only be assigned to or destroyed.
 class VANTA_API Client {
 public:
+    /// A client working with the service that `config` names.
     explicit Client(Config config = Config::from_environment());
     ~Client();
+    /// A client with the same configuration.
     Client(const Client&);
+    /// Takes the other client's configuration.
     Client& operator=(const Client&);
+    /// Takes over the other client's configuration.
     Client(Client&&) noexcept;
+    /// Takes over the other client's configuration.
     Client& operator=(Client&&) noexcept;
 
+    /// The configuration the client was made with.
     const Config& config() const noexcept;
 
     // Accounts
+
+    /// Checks a login for a product: the flags, or wrong_password, product_not_registered
+    /// (also for a wrong password and an unregistered product together: code 9216),
+    /// unknown_user, network.
     Result<Login> validate_user(std::string_view user_id, std::string_view password,
                                 std::string_view product_id) const;
+    /// Registers an account, or a further product of one: wrong_password when the account
+    /// exists with another password, refused for unusable details.
     Result<Registration> register_user(const NewAccount& account) const;
+    /// The user's record, or unknown_user.
     Result<User> user_info(std::string_view user_id) const;
+    /// Writes the user's details back; refused for an unknown user or a wrong password.
     Result<void> update_user(std::string_view user_id, std::string_view password,
                              const UserDetails& details) const;
+    /// Removes the account, or unknown_user.
     Result<void> delete_user(std::string_view user_id) const;
 
     // Assets
+
+    /// One asset of a user, or not_found.
     Result<Asset> asset_info(std::string_view user_number, std::string_view asset_number) const;
     /// The user's assets under `product`. A user without assets gives an empty list.
     Result<std::vector<Asset>> asset_list(std::string_view user_number,
                                           std::string_view product) const;
+    /// An asset's page views per day (empty when there are none), or refused.
     Result<std::vector<AssetStat>> asset_stats(std::string_view user_number,
                                                std::string_view asset_number) const;
+    /// Removes an asset's record (its files stay on the service), or refused.
     Result<void> delete_asset(std::string_view user_id, std::string_view product,
                               std::string_view asset_number) const;
+    /// The user's quota and the space used, or unexpected_reply.
     Result<DiskSpace> disk_space(std::string_view user_id, std::string_view product) const;
 
     // Homepage
+
+    /// The user's homepage: not_found when there is none, unknown_user when the service
+    /// refuses.
     Result<Homepage> homepage(std::string_view user_id) const;
+    /// Writes the user's homepage, or refused (unknown user, missing text).
     Result<void> update_homepage(std::string_view user_id, const Homepage& page) const;
+    /// Removes the user's homepage, or not_found.
     Result<void> delete_homepage(std::string_view user_id) const;
 
     // Versions and self-update
+
+    /// The version this library announces to the service.
     static std::string library_version();
+    /// The library's version against the service's.
     Result<VersionCheck> check_version() const;
     /// Fetches the service's library file into `directory` (replacing it only when complete);
     /// gives the path of the file.
     Result<std::filesystem::path> download_update(const std::filesystem::path& directory) const;
 
-    /// FTP files on the service host. Remote names and paths are sent as given.
+    // FTP files on the service host. Remote names and paths are sent as given; one holding
+    // CR, LF or NUL is refused before it is sent.
+
+    /// Stores `local` as `remote_name` in `remote_dir` (empty: the login directory).
     Result<void> send_file(const std::filesystem::path& local, std::string_view remote_dir,
                            std::string_view remote_name) const;
+    /// Stores each file under its own name in `remote_dir`, over one connection; local files
+    /// that cannot be read are skipped.
     Result<void> send_files(std::string_view remote_dir,
                             std::span<const std::filesystem::path> files) const;
     /// Whether `name` exists in the assets directory `sub_dir`.
     Result<bool> file_exists(std::string_view sub_dir, std::string_view name) const;
+    /// Deletes `name` in the assets directory `sub_dir`, or not_found.
     Result<void> delete_file(std::string_view sub_dir, std::string_view name) const;
+    /// Removes the directory `path` (a whole FTP path), or refused (missing, not empty).
     Result<void> remove_directory(std::string_view path) const;
 
-    /// Background jobs. Any number may run at once, each on its own worker thread; they do
-    /// not take part in the exports' one-job rule.
+    // Background jobs. Any number may run at once, each on its own worker thread; they do
+    // not take part in the exports' one-job rule.
+
+    /// Starts an upload: measure the files, check the quota, register the asset, send the
+    /// files, have the service mail the recipients. Failures: local_file, no_space, refused
+    /// (registration), network, cancelled.
     UploadJob upload(UploadRequest request, JobOptions options = {}) const;
+    /// Starts a sharing job: ask the service for a session, send the files, have the service
+    /// mail them. Failures: invalid_argument (no sender), local_file, refused, network,
+    /// cancelled (what was sent is removed from the service).
     ShareJob share_by_email(ShareRequest request, JobOptions options = {}) const;
 
 private:
     std::shared_ptr<const detail::ClientState> m_impl;
 };
 
-/// The members of Job, defined in the library for the two outcomes above.
+//// @cond INTERNAL
+// The members of Job, defined in the library for the two outcomes above.
 namespace detail {
 VANTA_API Progress job_progress(const JobState& state) noexcept;
 VANTA_API void job_cancel(JobState& state) noexcept;
@@ -414,6 +518,7 @@ VANTA_API Result<UploadOutcome> upload_outcome(JobState& state) noexcept;
 VANTA_API Result<ShareOutcome> share_outcome(JobState& state) noexcept;
 VANTA_API void job_release(JobState& state) noexcept;
 } // namespace detail
+/// @endcond
 
 template <class Outcome>
 Progress Job<Outcome>::progress() const {
