@@ -1,6 +1,7 @@
 // FTP files on the service host, the version check and the self-update download.
 #include "client/client_impl.h"
 #include "ftp/remote_files.h"
+#include "platform/failure_reason.h"
 #include "vanta/ftp.h"
 #include "vanta/result_codes.h"
 #include "vanta/self_update.h"
@@ -11,8 +12,18 @@ namespace vanta {
 using namespace vanta::result;
 
 namespace {
+// The FTP exports give one code for a lost connection, a refused login or command and an
+// unreadable local file; the failure's recorded kind tells them apart.
 Error FtpFailure(unsigned int code, std::string_view doing) {
-    return FailedWith(ErrorCategory::network, code, doing, "the FTP session failed");
+    switch (LastFailureKind()) {
+    case FailureKind::Refused:
+        return FailedWith(ErrorCategory::refused, code, doing, "the FTP server refused");
+    case FailureKind::LocalFile:
+        return FailedWith(ErrorCategory::local_file, code, doing,
+                          "a local file could not be read or written");
+    default:
+        return FailedWith(ErrorCategory::network, code, doing, "the FTP session failed");
+    }
 }
 } // namespace
 
