@@ -33,3 +33,7 @@ ScopedStatusHandler::~ScopedStatusHandler() {
 StatusCallback ScopedStatusHandler::Callback() const {
     return m_active ? &ForwardStatus : nullptr;
 }
+
+StatusCallback ScopedStatusHandler::CallbackFor(const vanta::StatusHandler& handler) {
+    return handler ? &ForwardStatus : nullptr;
+}
