@@ -1,18 +1,13 @@
 // QDX_Email: the sharing request. It gets a session from the service, writes the info file
 // and starts the email job.
+#include "email/email_preparation.h"
 #include "email/email_worker.h"
 #include "email/info_file.h"
-#include "platform/cfile.h"
-#include "transport/endpoints.h"
 #include "transport/export_guard.h"
-#include "transport/reply_readers.h"
-#include "transport/reply_values.h"
 #include "upload/job_slot.h"
 #include "vanta/email.h"
-#include "vanta/transport.h"
 #include "vanta/upload.h"
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -26,23 +21,6 @@ void RemoveStaleInfoEntry(CStringArray& files) {
             return;
         }
     }
-}
-
-// The final path component of every entry, each file opened to prove it is there and
-// readable. Throws CFileException.
-CStringArray FileNames(const CStringArray& files) {
-    CStringArray names;
-    for (INT_PTR i = 0; i < files.GetSize(); ++i) {
-        const CString& path = files.GetAt(i);
-        // A NUL would cut the path short and name another file than the one listed.
-        if (std::strlen(path.GetString()) != static_cast<size_t>(path.GetLength())) {
-            throw CFileException(CFileException::badPath, 0, path);
-        }
-        CFile file(path, CFile::modeRead);
-        names.Add(file.GetFileName());
-        file.Close();
-    }
-    return names;
 }
 } // namespace
 
@@ -63,34 +41,12 @@ unsigned int WINAPI QDX_Email(const CStringArray& addresses, const CString& subj
         }
         RemoveStaleInfoEntry(files);
 
-        CString answer;
-        if (QDX_SendHTTPRequest(CString(), endpoint::kGetUnique, answer, callback) != 1) {
-            return 32;
-        }
-        CString session;
-        NextReplyField(answer, session);
-        // An empty name would make the job store into, and clean up, "/assets/" itself.
-        if (session == reply::kFail || session.IsEmpty()) {
-            return 0;
-        }
-
-        const CString infoPath = EmailInfoPath();
-        if (infoPath.IsEmpty()) {
-            return 8;
-        }
-        try {
-            const CStringArray names = FileNames(files);
-            WriteEmailInfo(infoPath, BuildEmailInfo(addresses, subject, message, names, snText));
-        } catch (const CFileException&) {
-            return 8;
-        }
-        files.Add(infoPath);
-
-        // The job sends copies of the list's paths, the info file last.
         JobArguments arguments;
-        arguments.userId = session;
-        arguments.files = files;
-        arguments.callback = callback;
+        const unsigned int prepared = PrepareEmailJob(addresses, subject, message, files, snText,
+                                                      callback, &EmailInfoPath, arguments);
+        if (prepared != 1) {
+            return prepared;
+        }
         return claim.Start(std::make_unique<Job>(std::move(arguments), &RunEmail));
     });
 }

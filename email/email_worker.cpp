@@ -72,7 +72,11 @@ unsigned int RunEmail(Job& job) {
     }
 
     job.EndTransferPhase();
-    DeleteFileA(EmailInfoPath());
+    // The job's own info file, its last entry: each job may have one of its own.
+    const INT_PTR last = job.m_files.GetSize() - 1;
+    if (last >= 0 && job.m_files.GetAt(last).Find(kEmailInfoName) >= 0) {
+        DeleteFileA(job.m_files.GetAt(last));
+    }
 
     FormBody body;
     body.Add("SessionName=", job.m_strUserId);

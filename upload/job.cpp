@@ -20,7 +20,8 @@ Job::Job(JobArguments arguments, Worker worker)
       m_strDescription(std::move(arguments.description)), m_nProductNum(arguments.productNum),
       m_nAssetType(arguments.assetType), m_files(std::move(arguments.files)),
       m_recipients(std::move(arguments.recipients)), m_pfnCallback(arguments.callback),
-      m_strPassword(std::move(arguments.password)), m_worker(worker) {}
+      m_strPassword(std::move(arguments.password)), m_worker(worker),
+      m_observer(arguments.observer) {}
 
 Job::~Job() {
     if (Running()) {
@@ -77,8 +78,15 @@ unsigned int Job::ProgressPercent() const {
     return static_cast<unsigned int>(sent * 100 / total);
 }
 
+void Job::EndTransferPhase() {
+    m_bActive.store(false);
+    Notify();
+}
+
 void Job::BeginSend() {
     m_nBytesSent.store(0, std::memory_order_relaxed);
+    m_bSendBegun.store(true);
+    Notify();
 }
 
 void Job::BeginFile(std::uint64_t length) {
@@ -87,6 +95,7 @@ void Job::BeginFile(std::uint64_t length) {
 
 void Job::AddBytesSent(std::uint64_t bytes) {
     m_nBytesSent.fetch_add(bytes, std::memory_order_relaxed);
+    Notify();
 }
 
 UINT Job::ThreadMain(LPVOID self) {

@@ -35,6 +35,17 @@ struct JobRecipient {
     CString name;
 };
 
+class Job;
+
+// Watches a job from its worker's thread: told when the send begins, after every block sent
+// and when the transfer phase ends. It runs inside the send, so it must be short, and must
+// not throw.
+class JobObserver {
+public:
+    virtual ~JobObserver() = default;
+    virtual void OnProgress(const Job& job) noexcept = 0;
+};
+
 // What a job is started with. Everything is held by value.
 struct JobArguments {
     CString userId; // an upload's user id; an email job's session name
@@ -46,6 +57,8 @@ struct JobArguments {
     CStringArray files;
     std::vector<JobRecipient> recipients;
     StatusCallback callback = nullptr;
+    // Not owned; outlives the job's worker. Null: nobody watches.
+    JobObserver* observer = nullptr;
 };
 
 // The QDX_CRecipient entries of `list`, in order; other entries are left out, so the count
@@ -84,7 +97,7 @@ public:
     // The transfer phase: set from the start until the worker clears it. Progress reads 0 and
     // a cancel is not taken once it is over.
     bool InTransferPhase() const { return m_bActive.load(); }
-    void EndTransferPhase() { m_bActive.store(false); }
+    void EndTransferPhase();
     // Bytes sent in whole percent of the total; 0 outside the transfer phase or for an empty
     // job.
     unsigned int ProgressPercent() const;
@@ -92,6 +105,9 @@ public:
     std::uint64_t TotalBytes() const { return m_nTotalBytes.load(); }
     // Bytes handed to the connection since the send started.
     std::uint64_t BytesSent() const { return m_nBytesSent.load(std::memory_order_relaxed); }
+    // True once the job's send has begun.
+    bool SendBegun() const { return m_bSendBegun.load(); }
+    JobObserver* Observer() const { return m_observer; }
 
     // TransferControl: what the job's sends report and ask.
     void BeginSend() override;
@@ -120,7 +136,15 @@ public:
 private:
     static UINT ThreadMain(LPVOID self);
 
+    void Notify() const {
+        if (m_observer != nullptr) {
+            m_observer->OnProgress(*this);
+        }
+    }
+
     Worker m_worker;
+    JobObserver* const m_observer;
+    std::atomic<bool> m_bSendBegun{false};
     std::unique_ptr<CWinThread> m_thread;
     std::atomic<bool> m_bCancel{false};
     std::atomic<bool> m_bActive{true};

@@ -1,0 +1,194 @@
+// Background jobs as handles: the library's Job, run with the client's configuration and the
+// handle's callbacks, and the members of vanta::Job.
+#include "client/job_state.h"
+
+#include "email/email_worker.h"
+#include "email/info_file.h"
+#include "platform/temp_path.h"
+#include "upload/upload_worker.h"
+#include "vanta/result_codes.h"
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace vanta {
+using namespace vanta::result;
+
+namespace {
+// One outcome code of a job worker as the handle's error.
+Error JobError(unsigned int code, std::string_view doing) {
+    switch (code) {
+    case kLocalFileError:
+        return FailedWith(ErrorCategory::local_file, code, doing,
+                          "a local file could not be opened or measured");
+    case kNoSpace:
+        return FailedWith(ErrorCategory::no_space, code, doing,
+                          "the files do not fit the user's disk quota");
+    case kServiceFail:
+        return FailedWith(ErrorCategory::refused, code, doing,
+                          "the service refused to register the asset");
+    case kCancelled:
+        return FailedWith(ErrorCategory::cancelled, code, doing, "cancelled");
+    case kZero:
+        return FailedWith(ErrorCategory::refused, code, doing,
+                          "the service refused to send the mails");
+    default:
+        return FailedWith(ErrorCategory::network, code, doing, "the transfer or a request failed");
+    }
+}
+
+DWORD Milliseconds(std::chrono::milliseconds timeout) {
+    // INFINITE itself would mean "no limit": the longest finite wait is one below it.
+    return static_cast<DWORD>(
+        std::clamp<std::chrono::milliseconds::rep>(timeout.count(), 0, INFINITE - 1));
+}
+} // namespace
+
+JobState::JobState(Kind kind, const detail::ClientState& client, JobOptions options)
+    : m_kind(kind), m_service(client.service), m_options(std::move(options)) {
+    if (!m_options.on_status) {
+        m_options.on_status = client.config.on_status;
+    }
+}
+
+JobState::~JobState() {
+    m_job.reset();
+    if (!m_privateDir.empty()) {
+        // What the job left there (the request file after a failed transfer), then the
+        // directory.
+        DeleteFileA((m_privateDir + "/" + kEmailInfoName).c_str());
+        ::rmdir(m_privateDir.c_str());
+    }
+}
+
+void JobState::Start(JobArguments arguments) {
+    arguments.callback = ScopedStatusHandler::CallbackFor(m_options.on_status);
+    arguments.observer = this;
+    m_job = std::make_unique<::Job>(std::move(arguments), &JobState::RunWorker);
+    if (!m_job->Start()) {
+        m_job.reset();
+        Fail(FailedWith(ErrorCategory::internal, 0, "starting a job",
+                        "the job's thread could not be started"));
+    }
+}
+
+void JobState::Fail(Error error) noexcept {
+    m_early = std::move(error);
+    m_phase.store(JobPhase::finished);
+}
+
+unsigned int JobState::RunWorker(::Job& job) {
+    auto& state = *static_cast<JobState*>(job.Observer());
+    unsigned int result = 0;
+    {
+        ScopedServiceConfig config(state.m_service);
+        ScopedStatusHandler status(&state.m_options.on_status);
+        state.Report();
+        result = state.m_kind == Kind::upload ? RunUpload(job) : RunEmail(job);
+    }
+    state.m_phase.store(JobPhase::finished);
+    state.Report();
+    return result;
+}
+
+void JobState::OnProgress(const ::Job& job) noexcept {
+    JobPhase phase = m_phase.load();
+    if (phase == JobPhase::preparing && job.SendBegun()) {
+        phase = JobPhase::transferring;
+    }
+    if (phase == JobPhase::transferring && !job.InTransferPhase()) {
+        phase = JobPhase::notifying;
+    }
+    m_phase.store(phase);
+    Report();
+}
+
+void JobState::Report() noexcept {
+    if (!m_options.on_progress) {
+        return;
+    }
+    // The caller's exception must not end the worker.
+    try {
+        m_options.on_progress(Snapshot());
+    } catch (...) {
+    }
+}
+
+Progress JobState::Snapshot() const noexcept {
+    if (!m_job) {
+        return Progress{0, 0, m_phase.load()};
+    }
+    return Progress{m_job->BytesSent(), m_job->TotalBytes(), m_phase.load()};
+}
+
+void JobState::Cancel() noexcept {
+    if (m_job) {
+        m_job->RequestCancel();
+    }
+}
+
+bool JobState::WaitForEnd(std::chrono::milliseconds timeout) const noexcept {
+    return !m_job || m_job->WaitForEnd(Milliseconds(timeout));
+}
+
+unsigned int JobState::WaitForResult() const noexcept {
+    if (!m_job) {
+        return 0;
+    }
+    // Every wait of the worker is bounded, and so is this one.
+    m_job->WaitForEnd(INFINITE);
+    return m_job->Result();
+}
+
+namespace detail {
+Progress job_progress(const JobState& state) noexcept {
+    return state.Snapshot();
+}
+
+void job_cancel(JobState& state) noexcept {
+    state.Cancel();
+}
+
+bool job_wait(JobState& state, std::chrono::milliseconds timeout) noexcept {
+    return state.WaitForEnd(timeout);
+}
+
+Result<UploadOutcome> upload_outcome(JobState& state) noexcept {
+    constexpr std::string_view doing = "uploading an asset";
+    return Guarded<UploadOutcome>(doing, [&]() -> Result<UploadOutcome> {
+        const unsigned int code = state.WaitForResult();
+        if (state.EarlyError()) {
+            return *state.EarlyError();
+        }
+        if (code != kSuccess) {
+            return JobError(code, doing);
+        }
+        const ::Job& job = *state.LibraryJob();
+        return UploadOutcome{ToString(job.m_strAssetNum), ToString(job.m_strPassword),
+                             ToString(job.m_strStatus)};
+    });
+}
+
+Result<ShareOutcome> share_outcome(JobState& state) noexcept {
+    constexpr std::string_view doing = "sharing files by mail";
+    return Guarded<ShareOutcome>(doing, [&]() -> Result<ShareOutcome> {
+        const unsigned int code = state.WaitForResult();
+        if (state.EarlyError()) {
+            return *state.EarlyError();
+        }
+        if (code != kSuccess) {
+            return JobError(code, doing);
+        }
+        return ShareOutcome{};
+    });
+}
+
+void job_release(JobState& state) noexcept {
+    // The cancel aborts a transfer in flight within a quarter second; a request the worker is
+    // in ends within its own limits. The library's job then waits for its worker.
+    state.Cancel();
+    state.WaitForResult();
+}
+} // namespace detail
+
+} // namespace vanta

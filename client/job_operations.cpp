@@ -1,0 +1,123 @@
+// Starting the background jobs of a Client.
+#include "client/job_state.h"
+
+#include "email/email_preparation.h"
+#include "email/info_file.h"
+#include "platform/temp_path.h"
+#include "vanta/result_codes.h"
+
+#include <cstdlib>
+
+namespace vanta {
+using namespace vanta::result;
+
+namespace {
+// A new directory of our own (mode 0700) in the library's temporary directory, or "".
+std::string MakePrivateDirectory() {
+    char base[4096];
+    const DWORD length = GetTempPathA(sizeof(base), base);
+    if (length == 0 || length >= sizeof(base)) {
+        return {};
+    }
+    std::string pattern = std::string(base, length) + "share-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        return {};
+    }
+    return pattern;
+}
+
+Error PreparationError(unsigned int code, std::string_view doing) {
+    switch (code) {
+    case kChannelFailure:
+        return FailedWith(ErrorCategory::network, code, doing, "the session request failed");
+    case kLocalFileError:
+        return FailedWith(ErrorCategory::local_file, code, doing,
+                          "a file could not be opened, or the request file not written");
+    default:
+        return FailedWith(ErrorCategory::refused, code, doing,
+                          "the service gave no sharing session");
+    }
+}
+} // namespace
+
+UploadJob Client::upload(UploadRequest request, JobOptions options) const {
+    std::shared_ptr<JobState> state;
+    try {
+        state = std::make_shared<JobState>(JobState::Kind::upload, *m_impl, std::move(options));
+        JobArguments arguments;
+        arguments.userId = ToCString(request.user_id);
+        arguments.productNum = request.product;
+        arguments.assetType = request.asset_type;
+        arguments.assetName = ToCString(request.name);
+        arguments.description = ToCString(request.description);
+        for (const std::filesystem::path& file : request.files) {
+            arguments.files.Add(ToCString(file.native()));
+        }
+        for (const Recipient& recipient : request.recipients) {
+            arguments.recipients.push_back({ToCString(recipient.email),
+                                            recipient.may_download ? 1 : 0,
+                                            ToCString(recipient.name)});
+        }
+        state->Start(std::move(arguments));
+    } catch (...) {
+        if (state) {
+            state->Fail(
+                FailedWith(ErrorCategory::internal, 0, "starting an upload", "out of memory"));
+        }
+    }
+    return UploadJob(std::move(state));
+}
+
+ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const {
+    constexpr std::string_view doing = "sharing files by mail";
+    std::shared_ptr<JobState> state;
+    try {
+        state = std::make_shared<JobState>(JobState::Kind::share, *m_impl, std::move(options));
+        if (request.sender.empty()) {
+            state->Fail(
+                FailedWith(ErrorCategory::invalid_argument, kZero, doing, "no sender address"));
+            return ShareJob(std::move(state));
+        }
+        // Each job writes its request file into a directory of its own, so that jobs running
+        // at once never share one.
+        const std::string directory = MakePrivateDirectory();
+        if (directory.empty()) {
+            state->Fail(FailedWith(ErrorCategory::local_file, kLocalFileError, doing,
+                                   "no private temporary directory"));
+            return ShareJob(std::move(state));
+        }
+        state->OwnDirectory(directory);
+
+        CStringArray addresses;
+        addresses.Add(ToCString(request.sender));
+        for (const std::string& recipient : request.recipients) {
+            addresses.Add(ToCString(recipient));
+        }
+        CStringArray files;
+        for (const std::filesystem::path& file : request.files) {
+            files.Add(ToCString(file.native()));
+        }
+        JobArguments arguments;
+        unsigned int prepared = 0;
+        {
+            // The session request runs now, on the calling thread.
+            OperationScope scope(*m_impl);
+            prepared = PrepareEmailJob(
+                addresses, ToCString(request.subject), ToCString(request.message), files,
+                ToCString(request.sender_name), scope.Callback(),
+                [&] { return ToCString(directory + "/" + kEmailInfoName); }, arguments);
+        }
+        if (prepared != kSuccess) {
+            state->Fail(PreparationError(prepared, doing));
+            return ShareJob(std::move(state));
+        }
+        state->Start(std::move(arguments));
+    } catch (...) {
+        if (state) {
+            state->Fail(FailedWith(ErrorCategory::internal, 0, doing, "out of memory"));
+        }
+    }
+    return ShareJob(std::move(state));
+}
+
+} // namespace vanta

@@ -1,0 +1,55 @@
+// The state behind a vanta::Job handle: the library's Job, run with the client's
+// configuration and the handle's callbacks, and the phase the handle reports.
+#pragma once
+
+#include "client/client_impl.h"
+#include "upload/job.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+class vanta::JobState final : public JobObserver {
+public:
+    enum class Kind { upload, share };
+
+    JobState(Kind kind, const detail::ClientState& client, JobOptions options);
+    JobState(const JobState&) = delete;
+    JobState& operator=(const JobState&) = delete;
+    // Waits for a worker that still runs (the library's job does), then removes the job's
+    // private directory, if it has one.
+    ~JobState() override;
+
+    // Makes the library's job from `arguments` and starts its worker; on failure the state
+    // holds the error.
+    void Start(JobArguments arguments);
+    // The job ends before it started, with `error`.
+    void Fail(Error error) noexcept;
+    // A directory of the job's own, removed with the state.
+    void OwnDirectory(std::string path) { m_privateDir = std::move(path); }
+
+    Progress Snapshot() const noexcept;
+    void Cancel() noexcept;
+    bool WaitForEnd(std::chrono::milliseconds timeout) const noexcept;
+    // Waits for the end and gives the job's result code (0 when it never ran) or its early
+    // error.
+    unsigned int WaitForResult() const noexcept;
+    const std::optional<Error>& EarlyError() const { return m_early; }
+    const ::Job* LibraryJob() const { return m_job.get(); }
+    const StatusHandler& StatusHandlerOfJob() const { return m_options.on_status; }
+
+    // JobObserver, on the worker's thread.
+    void OnProgress(const ::Job& job) noexcept override;
+
+private:
+    static unsigned int RunWorker(::Job& job);
+    void Report() noexcept;
+
+    const Kind m_kind;
+    const ServiceConfig m_service;
+    JobOptions m_options;
+    std::atomic<JobPhase> m_phase{JobPhase::preparing};
+    std::optional<Error> m_early;
+    std::string m_privateDir;
+    std::unique_ptr<::Job> m_job;
+};

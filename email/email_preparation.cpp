@@ -1,0 +1,63 @@
+#include "email/email_preparation.h"
+
+#include "email/info_file.h"
+#include "platform/cfile.h"
+#include "transport/endpoints.h"
+#include "transport/reply_readers.h"
+#include "transport/reply_values.h"
+#include "vanta/transport.h"
+
+#include <cstring>
+
+namespace {
+// The final path component of every entry, each file opened to prove it is there and
+// readable. Throws CFileException.
+CStringArray FileNames(const CStringArray& files) {
+    CStringArray names;
+    for (INT_PTR i = 0; i < files.GetSize(); ++i) {
+        const CString& path = files.GetAt(i);
+        // A NUL would cut the path short and name another file than the one listed.
+        if (std::strlen(path.GetString()) != static_cast<size_t>(path.GetLength())) {
+            throw CFileException(CFileException::badPath, 0, path);
+        }
+        CFile file(path, CFile::modeRead);
+        names.Add(file.GetFileName());
+        file.Close();
+    }
+    return names;
+}
+} // namespace
+
+unsigned int PrepareEmailJob(const CStringArray& addresses, const CString& subject,
+                             const CString& message, CStringArray& files, const CString& snText,
+                             StatusCallback callback, const std::function<CString()>& infoPath,
+                             JobArguments& arguments) {
+    CString answer;
+    if (QDX_SendHTTPRequest(CString(), endpoint::kGetUnique, answer, callback) != 1) {
+        return 32;
+    }
+    CString session;
+    NextReplyField(answer, session);
+    // An empty name would make the job store into, and clean up, "/assets/" itself.
+    if (session == reply::kFail || session.IsEmpty()) {
+        return 0;
+    }
+
+    const CString path = infoPath();
+    if (path.IsEmpty()) {
+        return 8;
+    }
+    try {
+        const CStringArray names = FileNames(files);
+        WriteEmailInfo(path, BuildEmailInfo(addresses, subject, message, names, snText));
+    } catch (const CFileException&) {
+        return 8;
+    }
+    files.Add(path);
+
+    // The job sends copies of the list's paths, the info file last.
+    arguments.userId = session;
+    arguments.files = files;
+    arguments.callback = callback;
+    return 1;
+}
