@@ -8,7 +8,9 @@ namespace vanta {
 
 namespace {
 ServiceConfig ToServiceConfig(const Config& config) {
-    ServiceConfig service;
+    // What Config does not name (transport security, the login pair) follows the process's
+    // settings.
+    ServiceConfig service = *ProcessConfig();
     service.host = config.host;
     service.httpPort = config.http_port;
     service.ftpPort = config.ftp_port;
