@@ -1,32 +1,34 @@
-// What every command of the vanta tool shares: global flags, the status printer behind
-// --verbose, result names, and output in text or JSON.
+// What every command of the vanta tool shares: the global flags, the name of the command being
+// run, and the status printer behind --verbose.
 #pragma once
 
 #include "vantaapi.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
+#include <functional>
 #include <string>
 
 struct CliOptions {
-    bool verbose = false; // print every status notification as it happens
+    bool verbose = false; // name each status notification and show what goes over the wire
     bool json = false;    // print results as one JSON object
+    bool quiet = false;   // print nothing but failure lines and --json output
 };
 
 CliOptions& Options();
 
-// The StatusCallback to hand to exports: prints notifications on stderr with --verbose,
-// null otherwise (so the library enables nothing).
+// The command being run as the user typed it ("user get"), for failure lines and JSON.
+std::string& CurrentCommand();
+
+// What the chosen command does once the whole command line has been read; returns the exit
+// status. Each command's parse callback sets it.
+std::function<int()>& SelectedAction();
+
+// Makes `command` run `action` when it is the one chosen on the command line.
+void OnSelected(CLI::App& command, std::function<int()> action);
+
+// The StatusCallback to hand to exports: with --verbose it names each notification on stderr;
+// null otherwise, so the library enables nothing.
 StatusCallback CliStatusCallback();
-
-// "SUCCESS (1)", "NOROWS (2048)", ...: a result code by name and number, as `export` reports
-// it. Several exports give one number different meanings, so the name depends on the export.
-std::string ResultName(const std::string& exportName, unsigned int code);
-
-// Prints `fields` (text: one "name: value" line each; JSON: one object) and returns the exit
-// status: 0 when `code` is the export's success code `success`, 1 otherwise.
-int Report(const std::string& exportName, unsigned int code, unsigned int success,
-           const nlohmann::ordered_json& fields);
 
 // A CObList that owns its entries, as the callers of the library own what they put in a
 // list or what the list exports append to one.

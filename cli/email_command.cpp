@@ -1,7 +1,9 @@
 // vanta email: share local files by mail through the service, in the background, with the
 // upload's progress bar and Ctrl-C cancel.
 #include "cli/cli_common.h"
+#include "cli/exit_status.h"
 #include "cli/job_progress.h"
+#include "cli/output.h"
 
 #include <fstream>
 #include <sstream>
@@ -15,7 +17,7 @@ struct EmailArgs {
     std::string subject;
     std::string message;
     std::string messageFile;
-    std::string sn;
+    std::string senderName;
     std::vector<std::string> files;
 };
 
@@ -24,25 +26,23 @@ EmailArgs& Args() {
     return args;
 }
 
-std::string ReadMessageFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw CLI::ValidationError("--message-file", "cannot read " + path);
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 int RunEmail() {
     const EmailArgs& args = Args();
+    std::string message = args.message;
+    if (!args.messageFile.empty()) {
+        std::ifstream in(args.messageFile, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (!in) {
+            return Fail(kExitFailed, "cannot read the message file " + args.messageFile);
+        }
+        message = text.str();
+    }
     CStringArray addresses;
     addresses.Add(CString(args.from));
     for (const std::string& to : args.to) {
         addresses.Add(CString(to));
     }
-    const std::string message =
-        args.messageFile.empty() ? args.message : ReadMessageFile(args.messageFile);
     // The job reads this array until its thread ends; it lives until this function returns.
     CStringArray files;
     for (const std::string& file : args.files) {
@@ -50,32 +50,25 @@ int RunEmail() {
     }
     const unsigned int started =
         QDX_Email(addresses, CString(args.subject), CString(message), files, CStringArray(),
-                  CString(args.sn), CliStatusCallback());
+                  CString(args.senderName), JobStatusCallback());
+    Fields fields = {{"from", args.from}, {"to", args.to}, {"files", args.files}};
     if (started != 1) {
-        return Report("QDX_Email", started, 1, {});
+        return Finish("QDX_Email", started, fields);
     }
-
     // The list now ends with the info file, which travels with the shared files.
     std::vector<std::string> sent;
     for (INT_PTR i = 0; i < files.GetSize(); ++i) {
         sent.push_back(files.GetAt(i).str());
     }
-    const JobOutcome outcome = FollowJob(TotalSize(sent), "requesting the mails", "email");
-    nlohmann::ordered_json fields;
-    if (outcome.cancelled) {
-        // The worker removed from the service what it had sent.
-        fields["rollback"] = "the files sent so far were removed from the service";
-    }
-    fields["recipients"] = args.to.size();
-    fields["files"] = args.files.size();
-    return Report("QDX_Email", outcome.code, 1, fields);
+    const JobOutcome outcome = FollowJob(JobKind::kEmail, TotalSize(sent));
+    return Finish("email job", outcome.code, fields);
 }
 } // namespace
 
 void AddEmailCommand(CLI::App& app) {
     auto* email = app.add_subcommand("email", "Share FILEs by mail through the service");
     email->add_option("--from", Args().from, "Sender's address")->required();
-    email->add_option("--to", Args().to, "Recipient's address (repeatable)")
+    email->add_option("--to", Args().to, "Recipient's address; repeatable")
         ->required()
         ->expected(1)
         ->allow_extra_args(false)
@@ -85,7 +78,12 @@ void AddEmailCommand(CLI::App& app) {
     email->add_option("--message-file", Args().messageFile, "File holding the message text")
         ->check(CLI::ExistingFile)
         ->excludes(text);
-    email->add_option("--sn", Args().sn, "Text of the info file's SN line");
+    email->add_option("--sender-name", Args().senderName,
+                      "Sender's display name in the mails' From line");
     email->add_option("FILE", Args().files, "Local files to share")->required();
-    email->callback([] { throw CLI::RuntimeError(RunEmail()); });
+    email->footer("Example:\n  vanta email --from ann@example.com --to bob@example.com "
+                  "--subject Pictures --message-file note.txt --sender-name 'Ann Lee' a.jpg "
+                  "b.jpg\nCtrl-C cancels and removes what was sent; a second Ctrl-C quits at "
+                  "once.");
+    OnSelected(*email, RunEmail);
 }

@@ -1,5 +1,6 @@
 // vanta ftp put|check|rm|rmdir: the FTP file operations on the service host.
 #include "cli/cli_common.h"
+#include "cli/output.h"
 
 namespace {
 struct FtpArgs {
@@ -19,65 +20,64 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void AddPut(CLI::App& ftp) {
-    auto* put = ftp.add_subcommand("put", "Store LOCAL as NAME in the remote directory DIR");
-    put->add_option("DIR", Args().dir, "Remote directory (\"\" for the login directory)")
-        ->required();
-    put->add_option("LOCAL", Args().local, "Local file")->required();
-    put->add_option("NAME", Args().name, "Remote name (default: LOCAL's file name)");
-    put->callback([] {
-        const std::string name = Args().name.empty() ? BaseName(Args().local) : Args().name;
-        const bool stored = QDX_FTPFile(CString(Args().dir), CString(Args().local), CString(name),
-                                        CliStatusCallback());
-        throw CLI::RuntimeError(
-            Report("QDX_FTPFile", stored ? 1 : 0, 1, {{"directory", Args().dir}, {"name", name}}));
-    });
+int RunPut() {
+    const std::string name = Args().name.empty() ? BaseName(Args().local) : Args().name;
+    const bool stored =
+        QDX_FTPFile(CString(Args().dir), CString(Args().local), CString(name), CliStatusCallback());
+    return Finish("QDX_FTPFile", stored ? 1 : 0, {{"directory", Args().dir}, {"name", name}});
 }
 
-void AddCheck(CLI::App& ftp) {
-    auto* check = ftp.add_subcommand("check", "Tell whether NAME exists in /assets/SUBDIR");
-    check->add_option("SUBDIR", Args().dir, "Directory below /assets/")->required();
-    check->add_option("NAME", Args().name, "File or directory name")->required();
-    check->callback([] {
-        int found = 0;
-        const unsigned int code =
-            QDX_CheckFile(CString(Args().dir), CString(Args().name), found, CliStatusCallback());
-        nlohmann::ordered_json fields = nlohmann::ordered_json::object();
-        if (code == 1) {
-            fields["found"] = found;
-        }
-        throw CLI::RuntimeError(Report("QDX_CheckFile", code, 1, fields));
-    });
+int RunCheck() {
+    int found = 0;
+    const unsigned int code =
+        QDX_CheckFile(CString(Args().dir), CString(Args().name), found, CliStatusCallback());
+    Fields fields = {{"directory", "/assets/" + Args().dir}, {"name", Args().name}};
+    if (code == 1) {
+        fields["found"] = found == 1;
+    }
+    return Finish("QDX_CheckFile", code, fields);
 }
 
-void AddRemove(CLI::App& ftp) {
-    auto* rm = ftp.add_subcommand("rm", "Delete the file NAME in /assets/SUBDIR");
-    rm->add_option("SUBDIR", Args().dir, "Directory below /assets/")->required();
-    rm->add_option("NAME", Args().name, "File name")->required();
-    rm->callback([] {
-        const unsigned int code =
-            QDX_FTPDeleteFile(CString(Args().dir), CString(Args().name), CliStatusCallback());
-        throw CLI::RuntimeError(
-            Report("QDX_FTPDeleteFile", code, 1, nlohmann::ordered_json::object()));
-    });
+int RunRemove() {
+    const unsigned int code =
+        QDX_FTPDeleteFile(CString(Args().dir), CString(Args().name), CliStatusCallback());
+    return Finish("QDX_FTPDeleteFile", code,
+                  {{"directory", "/assets/" + Args().dir}, {"name", Args().name}});
 }
 
-void AddRemoveDir(CLI::App& ftp) {
-    auto* rmdir = ftp.add_subcommand("rmdir", "Remove the empty remote directory PATH");
-    rmdir->add_option("PATH", Args().dir, "Whole FTP path of the directory")->required();
-    rmdir->callback([] {
-        const unsigned int code = QDX_FTPRemoveDir(CString(Args().dir), CliStatusCallback());
-        throw CLI::RuntimeError(
-            Report("QDX_FTPRemoveDir", code, 1, nlohmann::ordered_json::object()));
-    });
+int RunRemoveDir() {
+    const unsigned int code = QDX_FTPRemoveDir(CString(Args().dir), CliStatusCallback());
+    return Finish("QDX_FTPRemoveDir", code, {{"directory", Args().dir}});
 }
 } // namespace
 
 void AddFtpCommands(CLI::App& app) {
     auto* ftp = app.add_subcommand("ftp", "File operations on the service's FTP tree");
-    ftp->require_subcommand(1);
-    AddPut(*ftp);
-    AddCheck(*ftp);
-    AddRemove(*ftp);
-    AddRemoveDir(*ftp);
+
+    auto* put = ftp->add_subcommand("put", "Store the local file LOCAL in a remote directory");
+    put->add_option("--dir", Args().dir,
+                    "Remote directory, a whole FTP path (\"\" for the login directory)")
+        ->required();
+    put->add_option("--name", Args().name, "Remote file name (default: LOCAL's file name)");
+    put->add_option("LOCAL", Args().local, "Local file to send")->required();
+    put->footer("Example:\n  vanta ftp put --dir /assets/ann photo.jpg");
+    OnSelected(*put, RunPut);
+
+    auto* check = ftp->add_subcommand(
+        "check", "Tell whether a file or directory exists below /assets/ (exit 0 either way)");
+    check->add_option("--dir", Args().dir, "Directory below /assets/, e.g. ann/3/1")->required();
+    check->add_option("--name", Args().name, "File or directory name")->required();
+    check->footer("Example:\n  vanta ftp check --dir ann/3/1 --name photo.jpg");
+    OnSelected(*check, RunCheck);
+
+    auto* rm = ftp->add_subcommand("rm", "Delete a file below /assets/");
+    rm->add_option("--dir", Args().dir, "Directory below /assets/, e.g. ann/3/1")->required();
+    rm->add_option("--name", Args().name, "File name")->required();
+    rm->footer("Example:\n  vanta ftp rm --dir ann/3/1 --name photo.jpg");
+    OnSelected(*rm, RunRemove);
+
+    auto* rmdir = ftp->add_subcommand("rmdir", "Remove an empty remote directory");
+    rmdir->add_option("--dir", Args().dir, "Whole FTP path of the directory")->required();
+    rmdir->footer("Example:\n  vanta ftp rmdir --dir /assets/ann/3/1");
+    OnSelected(*rmdir, RunRemoveDir);
 }

@@ -1,32 +1,83 @@
 #include "cli/job_progress.h"
 
-#include "vantaapi.h"
+#include "cli/cli_common.h"
+#include "cli/exit_status.h"
+#include "cli/progress_bar.h"
 
+#include <atomic>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <thread>
 #include <unistd.h>
-#include <utility>
 
 namespace {
-volatile std::sig_atomic_t g_interrupted = 0;
+// A cancel aborts the transfer in flight within a quarter second; the worker then withdraws
+// what it registered, one short request.
+constexpr unsigned long kCancelWaitMs = 15000;
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+
+volatile std::sig_atomic_t g_interrupts = 0;
+std::atomic<bool> g_jobTalked{false};
 
 extern "C" void OnInterrupt(int) {
-    g_interrupted = 1;
+    if (g_interrupts > 0) {
+        // The second Ctrl-C: the user does not want to wait for the cancel.
+        const char text[] = "\nvanta: interrupted\n";
+        (void)!write(STDERR_FILENO, text, sizeof(text) - 1);
+        _exit(kExitInterrupted);
+    }
+    g_interrupts = 1;
 }
 
-std::string Bytes(double bytes) {
-    const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
-    int unit = 0;
-    while (bytes >= 1024.0 && unit < 4) {
-        bytes /= 1024.0;
-        ++unit;
+unsigned long WINAPI NoteJobStatus(unsigned long status, void* info, unsigned long length) {
+    g_jobTalked = true;
+    if (const StatusCallback print = CliStatusCallback(); print != nullptr) {
+        print(status, info, length);
     }
-    char text[32];
-    std::snprintf(text, sizeof(text), unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
-    return text;
+    return 0;
 }
+
+// The phase as far as the outside can tell: the job's first notification ends measuring; a
+// moving figure is sending; the figure back at 0 after it moved is the final request.
+class PhaseTracker {
+public:
+    explicit PhaseTracker(JobKind kind) : m_kind(kind) {}
+
+    JobPhase Update(unsigned int percent) {
+        if (percent > 0) {
+            m_sawBytes = true;
+            return JobPhase::kSending;
+        }
+        if (m_sawBytes) {
+            return JobPhase::kNotifying;
+        }
+        if (!g_jobTalked) {
+            return JobPhase::kMeasuring;
+        }
+        return m_kind == JobKind::kUpload ? JobPhase::kRegistering : JobPhase::kSending;
+    }
+
+private:
+    JobKind m_kind;
+    bool m_sawBytes = false;
+};
+
+class InterruptScope {
+public:
+    InterruptScope() {
+        g_interrupts = 0;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_previous);
+    }
+    ~InterruptScope() { sigaction(SIGINT, &m_previous, nullptr); }
+    InterruptScope(const InterruptScope&) = delete;
+    InterruptScope& operator=(const InterruptScope&) = delete;
+
+private:
+    struct sigaction m_previous {};
+};
 } // namespace
 
 std::uint64_t TotalSize(const std::vector<std::string>& files) {
@@ -41,68 +92,41 @@ std::uint64_t TotalSize(const std::vector<std::string>& files) {
     return total;
 }
 
-ProgressBar::ProgressBar(std::uint64_t total, std::string finishing)
-    : m_total(total), m_finishing(std::move(finishing)), m_tty(isatty(STDERR_FILENO)) {}
-
-void ProgressBar::Show(unsigned int percent, bool finishing) {
-    const auto now = std::chrono::steady_clock::now();
-    const unsigned int shown = percent > 100 ? 100 : percent;
-    const double sent = static_cast<double>(m_total) * shown / 100.0;
-    const double seconds = std::chrono::duration<double>(now - m_start).count();
-    const double rate = seconds > 0 ? sent / seconds : 0;
-    // Without a terminal a new line is written only when the figure moves by a tenth.
-    if (!m_tty && shown / 10 == m_lastTenth && !finishing) {
-        return;
-    }
-    m_lastTenth = shown / 10;
-    constexpr unsigned int width = 30;
-    const unsigned int filled = shown * width / 100;
-    std::string bar(filled, '#');
-    bar.append(width - filled, '.');
-    std::fprintf(stderr, "%s[%s] %3u%%  %s / %s  %s/s%s%s%s", m_tty ? "\r" : "", bar.c_str(), shown,
-                 Bytes(sent).c_str(), Bytes(static_cast<double>(m_total)).c_str(),
-                 Bytes(rate).c_str(), finishing ? "  " : "", finishing ? m_finishing.c_str() : "",
-                 m_tty ? "\033[K" : "\n");
-    std::fflush(stderr);
+StatusCallback JobStatusCallback() {
+    g_jobTalked = false;
+    return &NoteJobStatus;
 }
 
-void ProgressBar::End() {
-    if (m_tty) {
-        std::fputc('\n', stderr);
-    }
-}
-
-bool WatchJob(ProgressBar& bar, const char* what) {
-    auto* previous = std::signal(SIGINT, OnInterrupt);
-    bool cancelled = false;
-    bool sawTransfer = false;
+JobOutcome FollowJob(JobKind kind, std::uint64_t total) {
+    InterruptScope interrupts;
+    ProgressBar bar(total);
+    PhaseTracker phases(kind);
+    JobOutcome outcome;
+    bool cancelAsked = false;
+    const char* what = kind == JobKind::kUpload ? "upload" : "email job";
     while (QDX_IsUploading()) {
         const unsigned int percent = QDX_GetUploadProgress();
-        sawTransfer = sawTransfer || percent > 0;
-        // Progress falls back to 0 once the transfer phase is over.
-        bar.Show(percent, sawTransfer && percent == 0);
-        if (g_interrupted && !cancelled) {
-            std::fprintf(stderr, "\ninterrupted: cancelling the %s...\n", what);
-            // Waits for the worker; 0 means the job is past its transfer phase and finishes.
-            cancelled = QDX_CancelUpload(0xFFFFFFFF) == 1;
-            g_interrupted = 0;
+        const JobPhase phase = phases.Update(percent);
+        bar.Show(phase, phase == JobPhase::kNotifying ? 100 : percent);
+        if (g_interrupts > 0 && !cancelAsked) {
+            cancelAsked = true;
+            bar.Note(std::string("vanta: interrupted: cancelling the ") + what +
+                     " (Ctrl-C again to quit at once)");
+            if (QDX_CancelUpload(kCancelWaitMs) == 1) {
+                outcome.cancelled = true;
+                break;
+            }
+            if (QDX_IsUploading() && QDX_GetUploadProgress() == 0 &&
+                phase == JobPhase::kNotifying) {
+                bar.Note(std::string("vanta: too late to cancel: the ") + what +
+                         " is past its transfer");
+            }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(kPollInterval);
     }
-    std::signal(SIGINT, previous);
-    return cancelled;
-}
-
-JobOutcome FollowJob(std::uint64_t total, std::string finishing, const char* what) {
-    ProgressBar bar(total, std::move(finishing));
-    JobOutcome outcome;
-    outcome.cancelled = WatchJob(bar, what);
     CString status;
     unsigned long code = 0;
     QDX_GetAssetUploadStatus(status, code);
-    if (code == 1) {
-        bar.Show(100, false);
-    }
     bar.End();
     outcome.code = outcome.cancelled ? 16384u : static_cast<unsigned int>(code);
     outcome.status = status.str();

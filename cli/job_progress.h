@@ -1,8 +1,10 @@
-// What the commands that start a background job share: the progress bar on stderr and the
-// loop that follows the job to its end, cancelling it on Ctrl-C.
+// What the commands that start a background job share: the status callback that tells the
+// job's phase, and the loop that follows the job to its end on a progress bar, cancelling it
+// on Ctrl-C.
 #pragma once
 
-#include <chrono>
+#include "vantaapi.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,36 +12,23 @@
 // The summed sizes of `files`; a file that cannot be measured counts 0.
 std::uint64_t TotalSize(const std::vector<std::string>& files);
 
-// One line on stderr, redrawn in place: the bar, the percentage, the bytes and the rate.
-class ProgressBar {
-public:
-    // `finishing` names what the job does once its transfer is over ("notifying recipients").
-    ProgressBar(std::uint64_t total, std::string finishing);
+// The callback to start a job with: it notes the job's first request (the end of measuring)
+// and, with --verbose, names each notification like CliStatusCallback.
+StatusCallback JobStatusCallback();
 
-    void Show(unsigned int percent, bool finishing);
-    void End();
-
-private:
-    std::uint64_t m_total;
-    std::string m_finishing;
-    bool m_tty;
-    unsigned int m_lastTenth = 11;
-    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+enum class JobKind {
+    kUpload, // measures, registers the asset, sends, notifies the recipients
+    kEmail   // measures, sends, has the service send the mails (the session came before)
 };
-
-// Polls the current job until its thread ends, showing its progress on `bar`. The first
-// Ctrl-C asks the job to stop (`what` names it in the message) and waits for it. True when
-// the cancel was taken and the job discarded, so its own result code is gone; false when the
-// job ran to its end (a Ctrl-C after the transfer phase cannot stop it).
-bool WatchJob(ProgressBar& bar, const char* what);
 
 // How a job that a command followed to its end came out.
 struct JobOutcome {
-    bool cancelled = false; // Ctrl-C stopped it; the job was discarded with its own code
+    bool cancelled = false; // Ctrl-C stopped it and the job was discarded with its own code
     unsigned int code = 0;  // the worker's result; 16384 after a cancel
     std::string status;     // the job's status text
 };
 
-// Follows the current job on a progress bar over `total` bytes until its thread ends, then
-// reads its result.
-JobOutcome FollowJob(std::uint64_t total, std::string finishing, const char* what);
+// Follows the current job until its thread ends, showing its phase and progress over `total`
+// bytes. The first Ctrl-C asks the job to stop and waits a bounded time for it; a second
+// Ctrl-C ends the tool at once with 130. Then reads the job's result.
+JobOutcome FollowJob(JobKind kind, std::uint64_t total);

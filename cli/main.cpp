@@ -1,5 +1,9 @@
 // vanta: the command-line tool over the library's exports.
 #include "cli/cli_common.h"
+#include "cli/exit_status.h"
+#include "cli/output.h"
+#include "cli/service_address.h"
+#include "cli/usage_errors.h"
 #include "vanta/version.h"
 
 #include <iostream>
@@ -10,33 +14,114 @@ std::string VersionText() {
     return std::string(record.ProductName) + " " + record.ProductVersion + " (" +
            record.InternalName + ", file version " + record.FileVersion + ")";
 }
+
+constexpr const char* kFooter =
+    R"(Run 'vanta COMMAND --help' for a command's options and an example,
+'vanta --help-all' for every command at once.
+
+Exit status:
+  0    success (an empty list included)
+  1    the service refused, or the operation failed
+  2    the command line was wrong; nothing was sent
+  3    network failure: the service could not be reached or the connection broke
+  130  interrupted (Ctrl-C)
+Every failure prints one line on stderr: vanta: COMMAND: REASON
+
+Where the service is (the first that is set wins):
+  host       --server, VANTA_SERVER, the registry file, localhost
+  HTTP port  --server HOST:PORT, VANTA_HTTP_PORT, 80
+  FTP port   --ftp-port, VANTA_FTP_PORT, 21
+The registry file is VANTA_REGISTRY, default /etc/vanta/registry.reg.
+
+Environment:
+  VANTA_PASSWORD        password for the commands that need one, when
+                        --password-stdin is not given (else a prompt at a terminal)
+  VANTA_FTP_TIMEOUT_MS  how long an FTP connection may make no progress (30000))";
+
+struct GlobalArgs {
+    std::string server;
+    unsigned int ftpPort = 0;
+};
+
+int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
+    if (app.count("--server") == 0 && app.count("--ftp-port") == 0) {
+        if (const std::string problem = ConfigurationProblem(); !problem.empty()) {
+            return Fail(kExitFailed, problem);
+        }
+        return kExitSuccess;
+    }
+    ServiceAddress address;
+    std::string why;
+    if (app.count("--server") > 0) {
+        const std::optional<ServiceAddress> parsed = ParseServerOption(args.server, why);
+        if (!parsed) {
+            return Fail(kExitUsage, why);
+        }
+        address = *parsed;
+    }
+    address.ftpPort = args.ftpPort;
+    if (!ApplyServiceAddress(address, why)) {
+        return Fail(kExitFailed, why);
+    }
+    return kExitSuccess;
+}
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"vanta: work with the publishing service from the command line"};
-    app.require_subcommand(0, 1);
-    app.set_version_flag("--version", VersionText());
-    app.add_flag("--verbose,-v", Options().verbose, "Print each status notification");
-    app.add_flag("--json", Options().json, "Print results as JSON");
+    CLI::App app{"vanta: work with the publishing service from the command line", "vanta"};
+    app.footer(kFooter);
+    app.set_version_flag("--version", VersionText(), "Print the tool's and library's version");
+    app.set_help_all_flag("--help-all", "Print the help of every command");
+    app.get_formatter()->column_width(34);
+
+    GlobalArgs global;
+    app.add_flag("--verbose,-v", Options().verbose,
+                 "Name each status notification and each export's result on stderr");
+    app.add_flag("--quiet,-q", Options().quiet,
+                 "Print no progress bar and no results, only failure lines (and --json)");
+    app.add_flag("--json", Options().json, "Print the result as one JSON object");
+    app.add_option("--server", global.server,
+                   "Service host, HOST[:HTTP-PORT] or [IPv6]:PORT (over VANTA_SERVER and the "
+                   "registry file)")
+        ->type_name("HOST[:PORT]");
+    app.add_option("--ftp-port", global.ftpPort, "Service FTP port (over VANTA_FTP_PORT)")
+        ->check(CLI::Range(1, 65535))
+        ->type_name("PORT");
     app.fallthrough();
 
-    AddRequestCommand(app);
     AddUserCommands(app);
     AddAssetCommands(app);
-    AddHomepageCommands(app);
-    AddVersionCommand(app);
-    AddFtpCommands(app);
-    AddUpdateCommands(app);
     AddUploadCommands(app);
     AddEmailCommand(app);
+    AddHomepageCommands(app);
+    AddFtpCommands(app);
+    AddVersionCommand(app);
+    AddUpdateCommands(app);
+    AddRequestCommand(app);
+    PrepareUsageChecks(app);
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::Success& done) {
+        return app.exit(done); // --help, --help-all, --version
     } catch (const CLI::ParseError& error) {
-        return app.exit(error);
+        CurrentCommand() = CommandPath(app);
+        return Fail(kExitUsage, UsageReason(app, error));
     }
-    if (app.get_subcommands().empty()) {
-        std::cout << app.help();
+    CurrentCommand() = CommandPath(app);
+    if (!SelectedAction()) {
+        if (app.get_subcommands().empty()) {
+            std::cout << app.help();
+            return kExitSuccess;
+        }
+        return Fail(kExitUsage, MissingCommandReason(app));
     }
-    return 0;
+    if (const int status = ApplyGlobalOptions(global, app); status != kExitSuccess) {
+        return status;
+    }
+    try {
+        return SelectedAction()();
+    } catch (const CLI::ValidationError& error) {
+        return Fail(kExitUsage, std::string(error.what()) + UsageHint(CurrentCommand()));
+    }
 }

@@ -1,28 +1,33 @@
-// vanta request PROGRAM [BODY]: the raw request channel.
+// vanta request --program PATH [--body BODY]: the raw request channel.
 #include "cli/cli_common.h"
+#include "cli/output.h"
+#include "cli/terminal_text.h"
 
 #include <iostream>
 
 void AddRequestCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("request", "Post BODY to a CGI program and print the reply");
+    auto* command = app.add_subcommand("request", "Post a form body to a CGI program and print "
+                                                  "the reply");
     static std::string program;
     static std::string body;
-    command->add_option("PROGRAM", program, "Path of the program, e.g. /cgiscripts/get_version.exe")
-        ->required();
-    command->add_option("BODY", body, "Form body, sent as given (one line feed is added)");
-    command->callback([] {
+    command->add_option("--program", program, "Path of the program on the service")->required();
+    command->add_option("--body", body, "Form body, sent as given (one line feed is added)");
+    command->footer("Example:\n  vanta request --program /cgiscripts/get_version.exe");
+    OnSelected(*command, [] {
         CString reply;
         const unsigned int code =
             QDX_SendHTTPRequest(CString(body), CString(program), reply, CliStatusCallback());
         if (Options().json) {
-            throw CLI::RuntimeError(
-                Report("QDX_SendHTTPRequest", code, 1, {{"reply", reply.str()}}));
+            return Finish("QDX_SendHTTPRequest", code,
+                          {{"program", program}, {"reply", reply.str()}});
         }
-        std::cout.write(reply.GetString(), reply.GetLength());
-        if (!reply.IsEmpty() && reply.str().back() != '\n') {
-            std::cout << '\n';
+        // The reply as it came, control characters escaped; then the result, as for any command.
+        if (!Options().quiet && !reply.IsEmpty()) {
+            std::cout << EscapeForTerminal(reply.str());
+            if (reply.str().back() != '\n') {
+                std::cout << '\n';
+            }
         }
-        std::cerr << "QDX_SendHTTPRequest: " << ResultName("QDX_SendHTTPRequest", code) << '\n';
-        throw CLI::RuntimeError(code == 1 ? 0 : 1);
+        return Finish("QDX_SendHTTPRequest", code, Fields::object());
     });
 }

@@ -1,15 +1,20 @@
 // vanta update download DIR: fetch the library file that the service offers.
 #include "cli/cli_common.h"
+#include "cli/output.h"
 
 void AddUpdateCommands(CLI::App& app) {
     auto* update = app.add_subcommand("update", "Self-update");
-    update->require_subcommand(1);
-    auto* download = update->add_subcommand("download", "Fetch VantaAPI.dll into DIR");
+    auto* download =
+        update->add_subcommand("download", "Fetch the service's VantaAPI.dll into DIR");
     static std::string dir;
-    download->add_option("DIR", dir, "Local directory")->required();
-    download->callback([] {
+    download
+        ->add_option("DIR", dir,
+                     "Local directory (an existing file there is replaced "
+                     "only once the new one has arrived whole)")
+        ->required();
+    download->footer("Example:\n  vanta update download ~/Downloads");
+    OnSelected(*download, [] {
         const unsigned int code = QDX_DownloadDll(CString(dir), CliStatusCallback());
-        throw CLI::RuntimeError(
-            Report("QDX_DownloadDll", code, 1, {{"file", dir + "/VantaAPI.dll"}}));
+        return Finish("QDX_DownloadDll", code, {{"file", dir + "/VantaAPI.dll"}});
     });
 }

@@ -1,18 +1,23 @@
 // vanta version: the library's version, the service's, and whether they match.
 #include "cli/cli_common.h"
+#include "cli/output.h"
 
 void AddVersionCommand(CLI::App& app) {
     auto* version = app.add_subcommand(
         "version", "Compare the library's version with the service's (exit 0 when they match)");
-    version->callback([] {
+    version->footer("Example:\n  vanta version");
+    OnSelected(*version, [] {
         const CString library = QDX_GetDllVersion();
         CString service;
         const unsigned int code = QDX_GetServerVersion(service, CliStatusCallback());
-        nlohmann::ordered_json fields = {{"library", library.str()}};
-        if (code != 32) {
+        Fields fields = {{"library", library.str()}};
+        std::string reason;
+        if (code == 1 || code == 0) {
             fields["service"] = service.str();
             fields["match"] = code == 1;
+            reason = "the service offers version " + service.str() + ", this library is " +
+                     library.str();
         }
-        throw CLI::RuntimeError(Report("QDX_GetServerVersion", code, 1, fields));
+        return Finish("QDX_GetServerVersion", code, fields, reason);
     });
 }

@@ -46,26 +46,6 @@ private:
     std::array<int, 2> fds_{-1, -1};
 };
 
-std::vector<std::string> ChildEnvironment(const ChildOptions& options) {
-    std::vector<std::string> env;
-    auto overridden = [&](const std::string& entry) {
-        const std::string name = entry.substr(0, entry.find('='));
-        if (std::find(options.unsetEnv.begin(), options.unsetEnv.end(), name) !=
-            options.unsetEnv.end())
-            return true;
-        return std::any_of(options.env.begin(), options.env.end(),
-                           [&](const auto& kv) { return kv.first == name; });
-    };
-    for (char** e = environ; e && *e; ++e) {
-        std::string entry(*e);
-        if (!overridden(entry))
-            env.push_back(std::move(entry));
-    }
-    for (const auto& [name, value] : options.env)
-        env.push_back(name + "=" + value);
-    return env;
-}
-
 std::vector<char*> CPointers(std::vector<std::string>& strings) {
     std::vector<char*> pointers;
     pointers.reserve(strings.size() + 1);
@@ -103,6 +83,26 @@ private:
 };
 
 } // namespace
+
+std::vector<std::string> ChildEnvironment(const ChildOptions& options) {
+    std::vector<std::string> env;
+    auto overridden = [&](const std::string& entry) {
+        const std::string name = entry.substr(0, entry.find('='));
+        if (std::find(options.unsetEnv.begin(), options.unsetEnv.end(), name) !=
+            options.unsetEnv.end())
+            return true;
+        return std::any_of(options.env.begin(), options.env.end(),
+                           [&](const auto& kv) { return kv.first == name; });
+    };
+    for (char** e = environ; e && *e; ++e) {
+        std::string entry(*e);
+        if (!overridden(entry))
+            env.push_back(std::move(entry));
+    }
+    for (const auto& [name, value] : options.env)
+        env.push_back(name + "=" + value);
+    return env;
+}
 
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options) {
     if (argv.empty())

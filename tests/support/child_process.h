@@ -42,6 +42,10 @@ struct ChildOptions {
 // cannot be started at all.
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
 
+// This process's environment with `options.env` set and `options.unsetEnv` removed, as
+// "NAME=value" entries.
+std::vector<std::string> ChildEnvironment(const ChildOptions& options);
+
 // Paths of the programs the build produces: a helper from tests/helpers/ by its name, and the
 // vanta command.
 std::string HelperPath(const std::string& name);

@@ -1,0 +1,83 @@
+#include "cli/service_address.h"
+
+#include "vantaapi.h"
+
+#include <charconv>
+
+namespace {
+std::optional<unsigned int> ParsePort(const std::string& text) {
+    unsigned int port = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, port);
+    if (text.empty() || error != std::errc() || stop != end || port == 0 || port > 65535) {
+        return std::nullopt;
+    }
+    return port;
+}
+} // namespace
+
+std::optional<ServiceAddress> ParseServerOption(const std::string& text, std::string& why) {
+    ServiceAddress address;
+    std::string port;
+    if (!text.empty() && text.front() == '[') {
+        const size_t close = text.find(']');
+        if (close == std::string::npos || close == 1) {
+            why = "--server: an IPv6 address needs its closing ]: " + text;
+            return std::nullopt;
+        }
+        address.host = text.substr(1, close - 1);
+        if (close + 1 < text.size()) {
+            if (text[close + 1] != ':') {
+                why = "--server: expected :PORT after ]: " + text;
+                return std::nullopt;
+            }
+            port = text.substr(close + 2);
+            if (port.empty()) {
+                why = "--server: the port is missing: " + text;
+                return std::nullopt;
+            }
+        }
+    } else {
+        const size_t colon = text.find(':');
+        if (colon != std::string::npos && text.find(':', colon + 1) != std::string::npos) {
+            why = "--server: write an IPv6 address in brackets, [ADDRESS]:PORT: " + text;
+            return std::nullopt;
+        }
+        address.host = text.substr(0, colon);
+        if (colon != std::string::npos) {
+            port = text.substr(colon + 1);
+            if (port.empty()) {
+                why = "--server: the port is missing: " + text;
+                return std::nullopt;
+            }
+        }
+    }
+    if (address.host.empty()) {
+        why = "--server: the host is missing: " + text;
+        return std::nullopt;
+    }
+    for (const char c : address.host) {
+        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F || c == '/' || c == '@') {
+            why = "--server: not a host name or address: " + text;
+            return std::nullopt;
+        }
+    }
+    if (!port.empty()) {
+        const std::optional<unsigned int> number = ParsePort(port);
+        if (!number) {
+            why = "--server: the port must be a number from 1 to 65535: " + text;
+            return std::nullopt;
+        }
+        address.httpPort = *number;
+    }
+    return address;
+}
+
+bool ApplyServiceAddress(const ServiceAddress& /*address*/, std::string& why) {
+    why = "this library cannot be pointed at another host after it has started";
+    return false;
+}
+
+std::string ConfigurationProblem() {
+    return {};
+}
