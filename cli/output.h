@@ -7,9 +7,10 @@
 
 using Fields = nlohmann::ordered_json;
 
-// Ends a command on `code` from `exportName` (see outcome.h): prints `fields` (text: one
-// "name: value" line each, control characters escaped; JSON: one object with the result),
-// prints the failure line when it failed, and returns the exit status. `reason` replaces the
+// Ends a command on `code` from `exportName` (see outcome.h): prints `fields` (text, on
+// success only: one "name: value" line each, control characters escaped; JSON, always: one
+// object with the result), prints the failure line when it failed, and returns the exit
+// status. `reason` replaces the
 // reason that the result code gives when the command knows better.
 int Finish(const std::string& exportName, unsigned int code, const Fields& fields,
            const std::string& reason = {});

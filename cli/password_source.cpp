@@ -14,7 +14,7 @@ termios g_savedTerminal{};
 
 // Ctrl-C at the prompt must not leave the terminal without echo.
 extern "C" void RestoreTerminalAndExit(int) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
+    tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
     const char newline = '\n';
     (void)!write(STDERR_FILENO, &newline, 1);
     _exit(kExitInterrupted);
@@ -40,10 +40,11 @@ std::optional<std::string> Prompt(const std::string& prompt) {
     silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     silent.c_lflag |= ECHONL;
     auto* previous = std::signal(SIGINT, RestoreTerminalAndExit);
+    // Echo goes off before the prompt shows, so that nothing typed after it is echoed or lost.
+    tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     std::cerr << prompt << std::flush;
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
     std::optional<std::string> line = ReadLine();
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
+    tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
     std::signal(SIGINT, previous);
     return line;
 }

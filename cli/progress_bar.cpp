@@ -74,7 +74,8 @@ std::string RenderProgressLine(unsigned int columns, JobPhase phase, unsigned in
 }
 
 ProgressBar::ProgressBar(std::uint64_t total)
-    : m_total(total), m_enabled(!Options().quiet), m_tty(isatty(STDERR_FILENO) == 1) {}
+    // Like other tools, a bar only for a person at a terminal: a log gets no redraws.
+    : m_total(total), m_enabled(!Options().quiet && isatty(STDERR_FILENO) == 1) {}
 
 unsigned int ProgressBar::Columns() const {
     winsize size{};
@@ -101,28 +102,21 @@ void ProgressBar::Show(JobPhase phase, unsigned int percent) {
     const double seconds = std::chrono::duration<double>(now - m_sendingSince).count();
     const double sent = static_cast<double>(m_total) * std::min(percent, 100u) / 100.0;
     const double rate = seconds > 0.05 ? sent / seconds : 0.0;
-    if (!m_tty) {
-        // A log gets a line per phase and per tenth of the way, not a redraw every 100 ms.
-        if (m_drawn && phase == m_lastPhase && percent / 10 == m_lastTenth) {
-            return;
-        }
-        std::fprintf(stderr, "%s\n", RenderProgressLine(80, phase, percent, m_total, rate).c_str());
-    } else {
-        std::fprintf(stderr, "\r%s\033[K",
-                     RenderProgressLine(Columns(), phase, percent, m_total, rate).c_str());
-    }
+    std::fprintf(stderr, "\r%s\033[K",
+                 RenderProgressLine(Columns(), phase, percent, m_total, rate).c_str());
     std::fflush(stderr);
     m_drawn = true;
-    m_lastPhase = phase;
-    m_lastTenth = percent / 10;
 }
 
 void ProgressBar::Note(const std::string& text) {
-    if (m_tty && m_drawn && m_enabled) {
+    if (!m_enabled) {
+        return; // the failure line will say what happened
+    }
+    if (m_drawn) {
         std::fputs("\r\033[K", stderr);
     }
     std::fprintf(stderr, "%s\n", text.c_str());
-    if (m_drawn && m_enabled && m_tty) {
+    if (m_drawn) {
         std::fprintf(stderr, "%s\033[K",
                      RenderProgressLine(Columns(), m_phase, m_percent, m_total, 0.0).c_str());
     }
@@ -130,7 +124,7 @@ void ProgressBar::Note(const std::string& text) {
 }
 
 void ProgressBar::End() {
-    if (m_enabled && m_tty && m_drawn) {
+    if (m_drawn) {
         std::fputc('\n', stderr);
         std::fflush(stderr);
     }

@@ -21,13 +21,13 @@ std::string RenderProgressLine(unsigned int columns, JobPhase phase, unsigned in
 
 class ProgressBar {
 public:
-    // `total`: the job's bytes. Draws nothing with --quiet.
+    // `total`: the job's bytes. Draws nothing with --quiet or when stderr is no terminal.
     explicit ProgressBar(std::uint64_t total);
 
     void Show(JobPhase phase, unsigned int percent);
     // Ends the line, so that what follows starts on a fresh one.
     void End();
-    // A message on a line of its own, the bar redrawn below it.
+    // A message on a line of its own, the bar redrawn below it; only where the bar is drawn.
     void Note(const std::string& text);
 
 private:
@@ -35,10 +35,7 @@ private:
 
     std::uint64_t m_total;
     bool m_enabled;
-    bool m_tty;
     bool m_drawn = false;
-    JobPhase m_lastPhase = JobPhase::kMeasuring;
-    unsigned int m_lastTenth = 11;
     JobPhase m_phase = JobPhase::kMeasuring;
     unsigned int m_percent = 0;
     std::chrono::steady_clock::time_point m_sendingSince{};

@@ -1,6 +1,5 @@
 // The email worker: a FIFO given as a file, cancels during the transfer and what they leave on the
 // host, a transfer that fails, and the mail request's reply deciding the job's result.
-#include "child_process.h"
 #include "email_checks.h"
 
 #include <gmock/gmock.h>
@@ -133,37 +132,4 @@ TEST_F(EmailWorker, TheMailRequestsReplyDecidesTheResult) {
     }
 }
 
-TEST_F(EmailWorker, TheVantaCommandSharesFilesAndReportsTheResult) {
-    const std::string message = files_.Write("message.txt", "See you\nsoon\n");
-    const ChildResult run =
-        RunChild({CliPath(), "email", "--from", "ann@example.com", "--to", "bob@example.com",
-                  "--to", "cy@example.com", "--subject", "Trip", "--message-file", message, "--sn",
-                  "Ann", files_.Write("a.txt", "alpha"), files_.Write("b.txt", "beta")},
-                 {.env = {{"VANTA_REGISTRY", RegistryPath()}, {"TMPDIR", TempDir()}}});
-    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-    EXPECT_TRUE(Contains(run.out, "QDX_Email: SUCCESS (1)")) << run.out;
-    const std::vector<std::string> mails = OutboxMessages();
-    ASSERT_EQ(mails.size(), 2U);
-    EXPECT_TRUE(Contains(mails[0], "Subject: Trip"));
-    EXPECT_TRUE(Contains(mails[0], "See you\r\nsoon\r\n"));
-    EXPECT_TRUE(Contains(mails[0], "filename=\"a.txt\""));
-    EXPECT_TRUE(Contains(mails[0], "filename=\"b.txt\""));
-}
-
-TEST_F(EmailWorker, TheVantaCommandCancelsOnCtrlCAndLeavesNothingOnTheHost) {
-    // Slow FTP replies hold the job in its transfer when the interrupt comes.
-    control::FtpFaults({{"delay_ms", 150}});
-    const ChildResult run = RunChild(
-        {CliPath(), "email", "--from", "ann@example.com", "--to", "bob@example.com", "--subject",
-         "Trip", "--message", "hello", files_.Write("a.txt", std::string(200000, 'a'))},
-        {.env = {{"VANTA_REGISTRY", RegistryPath()}, {"TMPDIR", TempDir()}},
-         .timeout = std::chrono::milliseconds(60000),
-         .interruptOnStderr = "0%"});
-    control::FtpFaults(nlohmann::json::object());
-    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
-    EXPECT_TRUE(Contains(run.out, "CANCELLED (16384)")) << run.out;
-    EXPECT_THAT(SessionsOnHost(), IsEmpty());
-    EXPECT_THAT(Bodies(kFireEmailsPath), IsEmpty());
-    EXPECT_TRUE(OutboxMessages().empty());
-}
 } // namespace

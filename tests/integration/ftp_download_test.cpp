@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <string>
 
-#include "child_process.h"
 #include "ftp_checks.h"
 #include "vantaapi.h"
 
@@ -75,12 +74,6 @@ TEST_F(FtpDownload, RefusedLoginWritesNothing) {
     EXPECT_EQ(QDX_DownloadDll(target_.c_str(), nullptr), 16u);
     EXPECT_TRUE(TargetEntries().empty());
     EXPECT_EQ(OpenFtpSessionsAfterSettling(), 0);
-}
-
-TEST_F(FtpDownload, VantaUpdateDownloadFetchesTheFile) {
-    const ChildResult result = RunChild({CliPath(), "update", "download", target_.string()});
-    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
-    EXPECT_EQ(ReadBytes(target_ / "VantaAPI.dll"), served_);
 }
 
 } // namespace

@@ -1,12 +1,11 @@
 // Looking names up, deleting files and removing directories on the reference service's FTP
-// server, and the vanta commands over them.
+// server.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "child_process.h"
 #include "ftp_checks.h"
 #include "vantaapi.h"
 
@@ -113,28 +112,6 @@ TEST_F(FtpRemoteFiles, RemoveDirRemovesAnEmptyDirectoryAndReportsARefusal) {
     EXPECT_TRUE(std::filesystem::exists(FtpPath("assets/u1/photo.jpg")));
     EXPECT_EQ(QDX_FTPRemoveDir("/assets/nobody", nullptr), 16u);
     EXPECT_EQ(OpenFtpSessionsAfterSettling(), 0);
-}
-
-// --- the vanta command ----------------------------------------------------------------------
-
-TEST_F(FtpRemoteFiles, VantaCommandsReportResultsAndExitStatus) {
-    const std::string local = ServiceEnvironment::Instance().WorkDir() + "/cli-put.txt";
-    WriteBytes(local, "from the command line");
-    ChildResult put = RunChild({CliPath(), "ftp", "put", "/assets/u1", local, "cli.txt"});
-    EXPECT_EQ(put.exitCode, 0) << put.err;
-    EXPECT_EQ(ReadBytes(FtpPath("assets/u1/cli.txt")), "from the command line");
-
-    ChildResult check = RunChild({CliPath(), "--json", "ftp", "check", "u1", "cli.txt"});
-    EXPECT_EQ(check.exitCode, 0) << check.err;
-    EXPECT_THAT(check.out, HasSubstr("\"found\": 1"));
-
-    ChildResult rm = RunChild({CliPath(), "ftp", "rm", "u1", "nothing.txt"});
-    EXPECT_EQ(rm.exitCode, 1);
-    EXPECT_THAT(rm.out, HasSubstr("NOT_FOUND (1024)"));
-
-    ChildResult rmdir = RunChild({CliPath(), "ftp", "rmdir", "/assets/u1/album"});
-    EXPECT_EQ(rmdir.exitCode, 0) << rmdir.err;
-    EXPECT_FALSE(std::filesystem::exists(FtpPath("assets/u1/album")));
 }
 
 } // namespace

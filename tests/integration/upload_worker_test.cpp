@@ -1,11 +1,10 @@
 // The upload worker's requests and results: the exact bodies of the creation and the
 // notification, the quota check, local file failures, network failures at each step, and the
 // disk-space and deletion exports on their own.
+#include "pty_process.h"
 #include "upload_checks.h"
 
 #include <gmock/gmock.h>
-
-#include "child_process.h"
 
 using namespace vanta::test;
 using ::testing::ElementsAre;
@@ -251,20 +250,6 @@ TEST_F(UploadWorker, DeleteAssetSendsAssetBeforeProductAndReadsOnlyAnExactFail) 
     EXPECT_EQ(QDX_DeleteAsset("U", "3", "9", nullptr), 32U);
 }
 
-TEST_F(UploadWorker, CommandLineUploadPrintsTheOutcome) {
-    const std::string path = files_.Write("photo.jpg", Pattern(5000));
-    const ChildResult result =
-        RunChild({CliPath(), "upload", "--user", "alice", "--product", "3", "--name", "Trip",
-                  "--to", "bob@example.com:1:Bob", "--to", "carol@example.com", path});
-    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
-    EXPECT_THAT(result.out, HasSubstr("SUCCESS (1)"));
-    EXPECT_THAT(result.out, HasSubstr("/QDXAssets/alice/3/1/index.asp"));
-    EXPECT_THAT(Bodies(kSmtpMailPath),
-                ElementsAre(HasSubstr("&Emails=2&Email0=bob@example.com&ViewType0=1&RecipName0=Bob"
-                                      "&Email1=carol@example.com&ViewType1=0&RecipName1=\n")));
-    EXPECT_THAT(Bodies(kCreateAssetPath), ElementsAre(HasSubstr("&FileCnt=1&File=photo.jpg\n")));
-}
-
 // Ctrl-C while slow FTP replies hold the job before or in its transfer, and while the server
 // has stopped reading just where the interrupt comes (the cancel must abort the transfer).
 TEST_F(UploadWorker, CommandLineCtrlCCancelsTheUploadAndWithdrawsTheAsset) {
@@ -288,14 +273,13 @@ TEST_F(UploadWorker, CommandLineCtrlCCancelsTheUploadAndWithdrawsTheAsset) {
         RegisterUser("alice");
         control::FtpFaults(c.faults);
         const auto start = std::chrono::steady_clock::now();
-        const ChildResult result = RunChild(
+        const PtyResult result = RunInPty(
             {CliPath(), "upload", "--user", "alice", "--product", "3", "--name", "Trip", c.file},
-            {.timeout = std::chrono::milliseconds(60000), .interruptOnStderr = c.interruptAt});
+            {.timeout = std::chrono::milliseconds(60000), .typeWhen = {{c.interruptAt, "\x03"}}});
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
         control::FtpFaults(nlohmann::json::object());
-        EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
-        EXPECT_THAT(result.out, HasSubstr("CANCELLED (16384)"));
-        EXPECT_THAT(result.out, HasSubstr("rollback"));
+        EXPECT_EQ(result.exitCode, 130) << result.output;
+        EXPECT_THAT(result.output, HasSubstr("vanta: upload: interrupted: "));
         // Cancelled before or after registration, no asset stays on record and nobody is told.
         CObList assets;
         EXPECT_EQ(QDX_GetAssetList("alice", "3", assets, nullptr), 2048U);
