@@ -11,7 +11,8 @@
 ///          failure; CancelUpload: nothing active or the worker did not end in time; workers:
 ///          no job, or their last request was answered FAIL
 ///   1      success (GetServerVersion: versions equal; CancelUpload: the job was discarded)
-///   2/4/6  ValidateUser: third flag / second flag / both flags are "1"
+///   2/4/6  ValidateUser: valid, and the account has a homepage / has published under the
+///          product / both
 ///   8      Email: info file not written; workers: a local file could not be opened or measured
 ///   16     UploadAsset, Email: a job is still running; FTP exports: network failure; upload
 ///          worker: the transfer failed
@@ -38,11 +39,11 @@ inline constexpr unsigned int kZero = 0;
 /// 1: success
 inline constexpr unsigned int kSuccess = 1;
 /// 2: QDX_ValidateUser: valid login, the account has a homepage
-inline constexpr unsigned int kValidateThirdFlag = 2;
+inline constexpr unsigned int kValidHasHomepage = 2;
 /// 4: QDX_ValidateUser: valid login, the account has published under the product
-inline constexpr unsigned int kValidateSecondFlag = 4;
+inline constexpr unsigned int kValidPublished = 4;
 /// 6: QDX_ValidateUser: valid login, both of the above
-inline constexpr unsigned int kValidateBothFlags = 6;
+inline constexpr unsigned int kValidPublishedAndHomepage = 6;
 /// 8: a local file could not be opened, measured or written
 inline constexpr unsigned int kLocalFileError = 8;
 /// 16: a job is still running; FTP exports: network failure
