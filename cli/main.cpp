@@ -43,25 +43,26 @@ struct GlobalArgs {
     unsigned int ftpPort = 0;
 };
 
+// The command line's service address goes over the environment's and the registry file's;
+// a source that could not be read is reported rather than silently replaced by a default.
 int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
-    if (app.count("--server") == 0 && app.count("--ftp-port") == 0) {
-        if (const std::string problem = ConfigurationProblem(); !problem.empty()) {
-            return Fail(kExitFailed, problem);
+    if (app.count("--server") > 0 || app.count("--ftp-port") > 0) {
+        ServiceAddress address;
+        std::string why;
+        if (app.count("--server") > 0) {
+            const std::optional<ServiceAddress> parsed = ParseServerOption(args.server, why);
+            if (!parsed) {
+                return Fail(kExitUsage, why);
+            }
+            address = *parsed;
         }
-        return kExitSuccess;
-    }
-    ServiceAddress address;
-    std::string why;
-    if (app.count("--server") > 0) {
-        const std::optional<ServiceAddress> parsed = ParseServerOption(args.server, why);
-        if (!parsed) {
-            return Fail(kExitUsage, why);
+        address.ftpPort = args.ftpPort;
+        if (!ApplyServiceAddress(address, why)) {
+            return Fail(kExitFailed, why);
         }
-        address = *parsed;
     }
-    address.ftpPort = args.ftpPort;
-    if (!ApplyServiceAddress(address, why)) {
-        return Fail(kExitFailed, why);
+    if (const std::string problem = ConfigurationProblem(); !problem.empty()) {
+        return Fail(kExitFailed, problem);
     }
     return kExitSuccess;
 }
