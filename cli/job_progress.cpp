@@ -18,6 +18,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
 volatile std::sig_atomic_t g_interrupts = 0;
 std::atomic<bool> g_jobTalked{false};
+std::atomic<int> g_handlesClosed{0};
 
 extern "C" void OnInterrupt(int) {
     if (g_interrupts > 0) {
@@ -31,6 +32,9 @@ extern "C" void OnInterrupt(int) {
 
 unsigned long WINAPI NoteJobStatus(unsigned long status, void* info, unsigned long length) {
     g_jobTalked = true;
+    if (status == 70) { // HANDLE_CLOSING: one request or FTP session of the job is over
+        ++g_handlesClosed;
+    }
     if (const StatusCallback print = CliStatusCallback(); print != nullptr) {
         print(status, info, length);
     }
@@ -38,12 +42,20 @@ unsigned long WINAPI NoteJobStatus(unsigned long status, void* info, unsigned lo
 }
 
 // The phase as far as the outside can tell: the job's first notification ends measuring; a
-// moving figure is sending; the figure back at 0 after it moved is the final request.
+// moving figure is sending; the figure back at 0 after it moved is the final request. The
+// workers' steps come in a fixed order (upload: quota, registration, FTP, notification;
+// email: FTP, mail request), so the count of finished requests tells the phase too, also
+// when a fast transfer starts and ends between two polls.
 class PhaseTracker {
 public:
     explicit PhaseTracker(JobKind kind) : m_kind(kind) {}
 
     JobPhase Update(unsigned int percent) {
+        const int finished = g_handlesClosed;
+        if (finished >= (m_kind == JobKind::kUpload ? 3 : 1)) {
+            m_sawBytes = true;
+            return percent > 0 ? JobPhase::kSending : JobPhase::kNotifying;
+        }
         if (percent > 0) {
             m_sawBytes = true;
             return JobPhase::kSending;
@@ -94,6 +106,7 @@ std::uint64_t TotalSize(const std::vector<std::string>& files) {
 
 StatusCallback JobStatusCallback() {
     g_jobTalked = false;
+    g_handlesClosed = 0;
     return &NoteJobStatus;
 }
 
