@@ -36,6 +36,10 @@ const char* StatusName(unsigned long status) {
     }
 }
 
+void WINAPI PrintTraceLine(const char* line) {
+    std::fprintf(stderr, "%s\n", EscapeForTerminal(line != nullptr ? line : "").c_str());
+}
+
 unsigned long WINAPI PrintStatus(unsigned long status, void* /*info*/, unsigned long /*length*/) {
     std::fprintf(stderr, "* %s (%lu)\n", StatusName(status), status);
     return 0;
@@ -59,6 +63,10 @@ std::function<int()>& SelectedAction() {
 
 void OnSelected(CLI::App& command, std::function<int()> action) {
     command.callback([action = std::move(action)] { SelectedAction() = action; });
+}
+
+void EnableWireTrace() {
+    QDX_SetTraceCallback(&PrintTraceLine);
 }
 
 StatusCallback CliStatusCallback() {

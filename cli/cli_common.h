@@ -30,6 +30,10 @@ void OnSelected(CLI::App& command, std::function<int()> action);
 // null otherwise, so the library enables nothing.
 StatusCallback CliStatusCallback();
 
+// With --verbose: every request line, FTP command and reply line on stderr, as the library
+// traces them (credentials masked by the library), control characters escaped.
+void EnableWireTrace();
+
 // A CObList that owns its entries, as the callers of the library own what they put in a
 // list or what the list exports append to one.
 class OwnedList {

@@ -120,6 +120,9 @@ int main(int argc, char** argv) {
     if (const int status = ApplyGlobalOptions(global, app); status != kExitSuccess) {
         return status;
     }
+    if (Options().verbose) {
+        EnableWireTrace();
+    }
     try {
         return SelectedAction()();
     } catch (const CLI::ValidationError& error) {

@@ -73,11 +73,16 @@ std::optional<ServiceAddress> ParseServerOption(const std::string& text, std::st
     return address;
 }
 
-bool ApplyServiceAddress(const ServiceAddress& /*address*/, std::string& why) {
-    why = "this library cannot be pointed at another host after it has started";
-    return false;
+bool ApplyServiceAddress(const ServiceAddress& address, std::string& why) {
+    if (QDX_SetServiceAddress(address.host.empty() ? nullptr : address.host.c_str(),
+                              address.httpPort, address.ftpPort) != 1) {
+        why = "the library refused the service address " + address.host;
+        return false;
+    }
+    return true;
 }
 
 std::string ConfigurationProblem() {
-    return {};
+    const char* problem = QDX_GetConfigurationProblem();
+    return problem != nullptr ? problem : "";
 }

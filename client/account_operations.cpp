@@ -25,10 +25,10 @@ Result<Login> Client::validate_user(std::string_view user_id, std::string_view p
                                                    ToCString(product_id), scope.Callback());
         switch (code) {
         case kSuccess:
-        case kValidateThirdFlag:
-        case kValidateSecondFlag:
-        case kValidateBothFlags:
-            return Login{(code & kValidateSecondFlag) != 0, (code & kValidateThirdFlag) != 0};
+        case kValidHasHomepage:
+        case kValidPublished:
+        case kValidPublishedAndHomepage:
+            return Login{(code & kValidPublished) != 0, (code & kValidHasHomepage) != 0};
         case kStatus1OrWrongPassword:
             return FailedWith(ErrorCategory::wrong_password, code, doing, "wrong password");
         case kNotFound:

@@ -376,13 +376,18 @@ TEST_F(CliCommands, EachFailureClassSaysWhy) {
          {},
          1,
          "vanta: user get: the service could not read the user's record"},
-        {"unreachable", [] {}, {"user", "get", "--user", "ann"}, elsewhere, 3, "vanta: user get: "},
+        {"unreachable",
+         [] {},
+         {"user", "get", "--user", "ann"},
+         elsewhere,
+         3,
+         "vanta: user get: cannot connect to 127.0.0.2 port 80"},
         {"unreachable by FTP",
          [] {},
          {"ftp", "check", "--dir", "u1", "--name", "x"},
          elsewhere,
          3,
-         "vanta: ftp check: "},
+         "vanta: ftp check: cannot connect to 127.0.0.2 port 21"},
         {"time-out",
          [] {
              ReplyScript slow;
@@ -393,7 +398,15 @@ TEST_F(CliCommands, EachFailureClassSaysWhy) {
          {"user", "get", "--user", "ann"},
          {},
          3,
-         "vanta: user get: "},
+         "vanta: user get: timed out"},
+        {"refused login",
+         [] {
+             control::FtpFaults({{"refuse_login", true}});
+         },
+         {"ftp", "check", "--dir", "u1", "--name", "x"},
+         {},
+         1,
+         "vanta: ftp check: "},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -204,7 +204,8 @@ TEST_F(Tls, LoginPairFromTheEnvironmentReachesBothChannels) {
 
     // The service knows only the documented pair, so the FTP login is refused; the name sent
     // is the configured one.
-    const ChildResult ftp = RunChild({CliPath(), "ftp", "check", "x", "y"}, options);
+    const ChildResult ftp =
+        RunChild({CliPath(), "ftp", "check", "--dir", "x", "--name", "y"}, options);
     EXPECT_NE(ftp.exitCode, 0);
     EXPECT_THAT(FtpCommands("USER"), ElementsAre("USER ann"));
 }
