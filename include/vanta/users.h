@@ -12,9 +12,10 @@
 #include "vanta/status_callback.h"
 
 /// Checks a login for a product. 1: valid; 2, 4, 6: valid, and the account has a homepage (2),
-/// has published an asset under the product (4), or both (the service's two flags); 8192, 1024, 9216: the service's status 1, 2 or
-/// 3 (wrong password, product not registered, both); 256: the service refused; 32: channel,
-/// or a reply without any field (no "=": an empty reply, a plain-text page).
+/// has published an asset under the product (4), or both (the service's two flags); 8192, 1024,
+/// 9216: the service's status 1, 2 or 3 (wrong password, product not registered, both); 256: the
+/// service refused; 32: channel, or a reply without any field (no "=": an empty reply, a plain-text
+/// page).
 VANTA_API unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& password,
                                                const CString& productId, StatusCallback callback);
 
