@@ -5,6 +5,7 @@
 #include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "users/contact_fields.h"
 #include "users/user_replies.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
@@ -62,19 +63,9 @@ unsigned int WINAPI QDX_RegisterNewUser(
     return GuardExport(
         "registering an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
             FormBody body;
-            body.Add("Cust=", cust)
-                .Add("&First=", first)
-                .Add("&Last=", last)
-                .Add("&Addr=", addr)
-                .Add("&City=", city)
-                .Add("&St=", st)
-                .Add("&Zip=", zip)
-                .Add("&EMail=", email)
-                .Add("&Day=", day)
-                .Add("&Ex=", ex)
-                .Add("&Fax=", fax)
-                .Add("&Night=", night)
-                .Add("&Mid=", mid)
+            body.Add("Cust=", cust);
+            AddContactFields(body, first, last, addr, city, st, zip, email, day, ex, fax, night,
+                             mid)
                 .Add("&Code=", code)
                 .Add("&PostPW=", postPassword)
                 .Add("&ProductId=", productId);

@@ -5,6 +5,7 @@
 #include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "users/contact_fields.h"
 #include "users/user_replies.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
@@ -75,20 +76,9 @@ unsigned int WINAPI QDX_UpdateUser(const CString& userId, const CString& passwor
     return GuardExport(
         "updating an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
             FormBody body;
-            body.Add("UserId=", userId)
-                .Add("&PW=", password)
-                .Add("&First=", first)
-                .Add("&Last=", last)
-                .Add("&Addr=", addr)
-                .Add("&City=", city)
-                .Add("&St=", st)
-                .Add("&Zip=", zip)
-                .Add("&EMail=", email)
-                .Add("&Day=", day)
-                .Add("&Ex=", ex)
-                .Add("&Fax=", fax)
-                .Add("&Night=", night)
-                .Add("&Mid=", mid)
+            body.Add("UserId=", userId).Add("&PW=", password);
+            AddContactFields(body, first, last, addr, city, st, zip, email, day, ex, fax, night,
+                             mid)
                 .Add("&CC=", cc);
             CString answer;
             if (PostRequest(body, endpoint::kUpdateUser, answer, callback, kFixedReplyLimit) != 1) {
