@@ -8,13 +8,21 @@ namespace vanta {
 
 namespace {
 ServiceConfig ToServiceConfig(const Config& config) {
-    // What Config does not name (transport security, the login pair) follows the process's
-    // settings.
-    ServiceConfig service = *ProcessConfig();
+    ServiceConfig service;
     service.host = config.host;
     service.httpPort = config.http_port;
     service.ftpPort = config.ftp_port;
     service.ftpTimeout = config.ftp_timeout;
+    service.tls = config.tls;
+    service.caFile = config.ca_file.native();
+    service.httpsPort = config.https_port;
+    // An empty login keeps the documented pair that ServiceConfig starts with.
+    if (!config.login_name.empty()) {
+        service.loginName = config.login_name;
+    }
+    if (!config.login_password.empty()) {
+        service.loginPassword = config.login_password;
+    }
     return service;
 }
 } // namespace
@@ -55,12 +63,20 @@ Config Config::from_environment() {
     // defaults. A source that cannot be used leaves its setting to the next one.
     try {
         const LoadedConfig loaded = LoadServiceConfig();
-        config.host = loaded.config.host;
-        config.http_port = loaded.config.httpPort;
-        config.ftp_port = loaded.config.ftpPort;
-        config.ftp_timeout = loaded.config.ftpTimeout;
+        const ServiceConfig& service = loaded.config;
+        config.host = service.host;
+        config.http_port = service.httpPort;
+        config.ftp_port = service.ftpPort;
+        config.ftp_timeout = service.ftpTimeout;
+        config.tls = service.tls;
+        config.ca_file = service.caFile;
+        config.https_port = service.httpsPort;
+        config.login_name = service.loginName;
+        config.login_password = service.loginPassword;
+        config.problems = loaded.problems.Joined();
     } catch (...) {
-        // Out of memory copying the host: the defaults stand.
+        // Out of memory copying the texts: the defaults stand.
+        config = Config{};
     }
     return config;
 }

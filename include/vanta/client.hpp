@@ -168,17 +168,53 @@ struct Config {
     unsigned int ftp_port = 21;     ///< port of the service's FTP server
     /// No progress on an FTP control or data connection for this long ends the operation.
     std::chrono::milliseconds ftp_timeout{30000};
+    /// Transport security: the requests over HTTPS on https_port and the files over explicit
+    /// FTPS (AUTH TLS, protected data) on ftp_port. The server's certificate must be signed by
+    /// an authority of the system's store or of ca_file and name the host; a server that
+    /// offers no TLS or a certificate that fails fails the operation (network, with the
+    /// certificate's problem in the reason). Nothing is ever sent in clear instead.
+    bool tls = false;
+    /// A further trusted authority (PEM file) beside the system's store; empty: none.
+    std::filesystem::path ca_file;
+    unsigned int https_port = 443; ///< port of the service's CGI programs over HTTPS
+    /// The login both channels present: the Basic credentials of every request, USER and PASS
+    /// of every FTP connection. Empty: the library's documented login.
+    std::string login_name;
+    std::string login_password; ///< the login's password; empty: the documented one
     /// Receives the status notifications of this client's operations. It runs on the thread
     /// that called the operation, during the call; for a job without a handler of its own, on
     /// the job's worker thread. It must be safe to call from several threads when the client
     /// is. Empty: no notifications.
     StatusHandler on_status;
+    /// Why a setting is not what its source asked for: a registry file that was named but
+    /// cannot be read, an environment value that is no port number, a CA file that cannot be
+    /// read, ... ("; " between them). Empty when nothing went wrong. from_environment fills it
+    /// for the program to report; a Client does not read it.
+    std::string problems;
 
     /// The configuration the exports would use in this process now, without command-line
-    /// flags: environment (VANTA_SERVER, VANTA_HTTP_PORT, VANTA_FTP_PORT,
-    /// VANTA_FTP_TIMEOUT_MS), then the registry file, then the defaults above.
+    /// flags: the environment, then the registry file, then the defaults above. Host and ports
+    /// come from VANTA_SERVER (else the registry's "Server"), VANTA_HTTP_PORT, VANTA_FTP_PORT;
+    /// the FTP wait from VANTA_FTP_TIMEOUT_MS; transport security from VANTA_TLS (1/0, on/off,
+    /// yes/no, true/false; else the registry's "TLS"), VANTA_CA_FILE (else "CAFile") and
+    /// VANTA_HTTPS_PORT; the login from VANTA_LOGIN and VANTA_LOGIN_PASSWORD (else "Login" and
+    /// "LoginPassword"). A value that cannot be used leaves its setting to the next source and
+    /// is described in `problems`; a TLS value that is none of the above turns TLS on.
     VANTA_API static Config from_environment();
 };
+
+/// Receives one line of the conversation with the service: "> " what was sent (request line
+/// and headers, FTP commands), "< " what the server answered (status and header lines, FTP
+/// replies), "* " what the network layer did. Bodies and file contents are never traced;
+/// passwords and credentials are masked.
+using TraceHandler = std::function<void(std::string_view line)>;
+
+/// Installs `handler` for the whole process (every client, every job and the exports; an
+/// empty handler removes it), replacing what QDX_SetTraceCallback installed and the other way
+/// round. It runs on the thread that does the network work (the caller of an operation or a
+/// job's worker), possibly on several threads at once; an operation already running may
+/// still deliver a few lines to the handler it started with.
+VANTA_API void set_trace_handler(TraceHandler handler) noexcept;
 
 // ---------------------------------------------------------------------------------------
 // Records
@@ -464,6 +500,13 @@ public:
     Result<void> update_homepage(std::string_view user_id, const Homepage& page) const;
     /// Removes the user's homepage, or not_found.
     Result<void> delete_homepage(std::string_view user_id) const;
+
+    // Raw requests
+
+    /// Posts `body` plus one line feed to the CGI program `program` (a path such as
+    /// "/cgiscripts/get_version.exe") and gives the reply's body byte for byte; network for a
+    /// failed request or an error page.
+    Result<std::string> post_request(std::string_view program, std::string_view body) const;
 
     // Versions and self-update
 

@@ -2,15 +2,19 @@
 // operation becomes one value or one error category (with the export's code and a reason),
 // and reply values become typed records. The exports' own tests cover the wire format; these
 // cover what the client adds.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base64.h"
 #include "control_client.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
@@ -253,6 +257,69 @@ TEST_F(ClientOperations, FilesVersionAndUpdateOverFtp) {
     control::FtpFaults({{"refuse_login", true}});
     ExpectError(client.file_exists("box", "n.txt"), ErrorCategory::refused, 16);
     control::FtpFaults(nlohmann::json::object());
+}
+
+// Config::from_environment reads what the exports read at load, with the same parsing: each
+// row sets one variable and says what the Config must then hold and which problem it reports.
+TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
+    const struct {
+        const char* variable;
+        const char* value;
+        std::function<bool(const Config&)> holds;
+        const char* problem; // "" when the value is fine
+    } cases[] = {
+        {"VANTA_TLS", "Yes", [](const Config& c) { return c.tls; }, ""},
+        {"VANTA_TLS", "off", [](const Config& c) { return !c.tls; }, ""},
+        {"VANTA_TLS", "maybe", [](const Config& c) { return c.tls; }, "is not on or off"},
+        {"VANTA_CA_FILE", "/nonexistent/ca.pem",
+         [](const Config& c) { return c.ca_file == "/nonexistent/ca.pem"; }, "cannot be read"},
+        {"VANTA_HTTPS_PORT", "8443", [](const Config& c) { return c.https_port == 8443; }, ""},
+        {"VANTA_HTTPS_PORT", "0", [](const Config& c) { return c.https_port == 443; },
+         "VANTA_HTTPS_PORT=0 is not a port number"},
+        {"VANTA_LOGIN", "ann", [](const Config& c) { return c.login_name == "ann"; }, ""},
+        {"VANTA_LOGIN_PASSWORD", "s3cret",
+         [](const Config& c) { return c.login_password == "s3cret"; }, ""},
+        {"VANTA_FTP_PORT", "x", [](const Config& c) { return c.ftp_port == 21; },
+         "VANTA_FTP_PORT=x is not a port number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.variable) + "=" + c.value);
+        ::setenv(c.variable, c.value, 1);
+        const Config config = Config::from_environment();
+        ::unsetenv(c.variable);
+        EXPECT_TRUE(c.holds(config));
+        if (*c.problem == '\0') {
+            EXPECT_EQ(config.problems, "");
+        } else {
+            EXPECT_THAT(config.problems, ::testing::HasSubstr(c.problem));
+        }
+    }
+}
+
+// The login pair of a Config reaches the wire, and the trace handler sees the conversation
+// with the credentials masked.
+TEST(ClientConfig, LoginPairAndTraceReachTheRequest) {
+    control::Reset(true);
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    set_trace_handler([&](std::string_view line) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        lines.emplace_back(line);
+    });
+    Config config = LocalConfig();
+    config.login_name = "ann";
+    config.login_password = "s3cret";
+    const Result<VersionCheck> version = Client(config).check_version();
+    set_trace_handler({});
+    ASSERT_TRUE(version.has_value()) << version.error().reason;
+    const std::vector<LoggedRequest> logged = control::RequestLog();
+    ASSERT_EQ(logged.size(), 1U);
+    EXPECT_EQ(logged[0].Header("Authorization"), "Basic " + Base64Encode("ann:s3cret"));
+    EXPECT_THAT(lines, ::testing::Contains(::testing::StartsWith("> POST /cgiscripts/")));
+    EXPECT_THAT(lines, ::testing::Contains("> Authorization: ****"));
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+    }
 }
 
 // Two clients in one process, each on its own host: each sees its own service only, also

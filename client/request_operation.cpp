@@ -1,0 +1,22 @@
+// The raw request: any CGI program of the service, its reply as it came.
+#include "client/client_impl.h"
+#include "vanta/result_codes.h"
+#include "vanta/transport.h"
+
+namespace vanta {
+
+Result<std::string> Client::post_request(std::string_view program, std::string_view body) const {
+    constexpr std::string_view doing = "posting a request";
+    return Guarded<std::string>(doing, [&]() -> Result<std::string> {
+        OperationScope scope(*m_impl);
+        CString reply;
+        const unsigned int code =
+            QDX_SendHTTPRequest(ToCString(body), ToCString(program), reply, scope.Callback());
+        if (code == result::kSuccess) {
+            return ToString(reply);
+        }
+        return FailedWith(ErrorCategory::network, code, doing, "the request failed");
+    });
+}
+
+} // namespace vanta
