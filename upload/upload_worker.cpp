@@ -123,17 +123,22 @@ unsigned int RunUpload(Job& job) {
 
     job.EndTransferPhase();
     const CString body = NotificationBody(job);
-    // The page address is in the job whatever becomes of the notification. A service on
-    // another HTTP port than 80 serves the page there too.
+    // The page address is in the job whatever becomes of the notification. The page is
+    // served where the requests go: over HTTPS when TLS is on, on the port in use when it is
+    // not the scheme's own.
     const ServiceConfig& config = ActiveConfig();
+    const unsigned port = config.tls ? config.httpsPort : config.httpPort;
+    const unsigned schemePort =
+        config.tls ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
     CString server(config.host.c_str());
-    if (config.httpPort != INTERNET_DEFAULT_HTTP_PORT) {
-        server.Format("%s:%u", config.host.c_str(), config.httpPort);
+    if (port != schemePort) {
+        server.Format("%s:%u", config.host.c_str(), port);
     }
-    job.m_strStatus.Format("http://%s:%s@%s/QDXAssets/%s/%d/%s/index.asp",
-                           job.m_strAssetId.GetString(), job.m_strPassword.GetString(),
-                           server.GetString(), job.m_strUserId.GetString(),
-                           static_cast<int>(job.m_nProductNum), job.m_strAssetNum.GetString());
+    job.m_strStatus.Format("%s://%s:%s@%s/QDXAssets/%s/%d/%s/index.asp",
+                           config.tls ? "https" : "http", job.m_strAssetId.GetString(),
+                           job.m_strPassword.GetString(), server.GetString(),
+                           job.m_strUserId.GetString(), static_cast<int>(job.m_nProductNum),
+                           job.m_strAssetNum.GetString());
     CString answer;
     if (QDX_SendHTTPRequest(body, endpoint::kSmtpMail, answer, job.m_pfnCallback) != 1) {
         return 32;

@@ -79,6 +79,7 @@ protected:
 struct WireCase {
     const char* name;
     bool tls;
+    const char* pageAddress; // how the upload's page address starts
 };
 
 class TlsWire : public Tls, public ::testing::WithParamInterface<WireCase> {};
@@ -106,7 +107,10 @@ TEST_P(TlsWire, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
     upload.File(local).To("bob@example.com", 1, "Bob");
     ASSERT_EQ(upload.Start(), 1U);
     ASSERT_TRUE(WaitUntil([] { return !QDX_IsUploading(); }));
-    EXPECT_EQ(Status().code, 1U);
+    const JobStatus uploaded = Status();
+    EXPECT_EQ(uploaded.code, 1U);
+    EXPECT_THAT(uploaded.text, AllOf(StartsWith(GetParam().pageAddress),
+                                     HasSubstr("@localhost/QDXAssets/alice/3/")));
     EmailShare share;
     share.Address("ann@example.com").Address("carol@example.com").File(local); // from, to
     ASSERT_EQ(share.Start(), 1U);
@@ -133,7 +137,8 @@ TEST_P(TlsWire, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, TlsWire,
-                         ::testing::Values(WireCase{"tls", true}, WireCase{"clear", false}),
+                         ::testing::Values(WireCase{"tls", true, "https://"},
+                                           WireCase{"clear", false, "http://"}),
                          [](const auto& param) { return std::string(param.param.name); });
 
 // --- certificates and servers that must not be trusted -----------------------------------
