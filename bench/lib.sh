@@ -1,14 +1,29 @@
+# shellcheck shell=bash
 # Shared by the benchmark drivers in bench/run.d: a reference service of their own on
 # 127.0.0.1 ports 80 and 21 (so they must run inside a private network namespace), a registry
 # file that points the library at it, and small timing helpers. Source it after setting
 # `set -euo pipefail`; it defines $root, $python and $work and removes $work on exit.
+#
+# With BENCH_FTP_SERVER=vsftpd, a C FTP server (bench/vsftpd.sh) takes port 21 instead of the
+# service's own, serving the service's FTP tree, so that the transfer figures show the
+# client's ceiling rather than the Python server's. $ftp_login is the login both clients use
+# and $ftp_server names the server in the drivers' headlines.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 python=/usr/bin/python3
 work=$(mktemp -d)
 service_pid=""
+ftp_server_kind=${BENCH_FTP_SERVER:-reference}
+# shellcheck disable=SC2034 # both read by the drivers
+{
+    ftp_login=mossbay:mossbay
+    ftp_server="the reference service"
+}
+# shellcheck source=vsftpd.sh
+source "$root/bench/vsftpd.sh"
 
 bench_cleanup() {
+    stop_vsftpd
     if [ -n "$service_pid" ]; then
         kill -TERM "$service_pid" 2>/dev/null || true
         wait "$service_pid" 2>/dev/null || true
@@ -19,11 +34,14 @@ trap bench_cleanup EXIT
 
 # Starts the service on $work/data (with any further arguments given, e.g. a certificate),
 # waits for its ready line, creates the FTP directory "bench" for curl's copies and points the
-# library at the service.
+# library at the service. With BENCH_FTP_SERVER=vsftpd, vsftpd then takes port 21 (over TLS
+# too when the service was given a certificate).
 start_service() {
+    local ftp_port=21
+    [ "$ftp_server_kind" = vsftpd ] && ftp_port=2121
     mkdir -p "$work/data"
     (cd "$root" && exec "$python" -m service --data "$work/data" --host 127.0.0.1 \
-        --http-port 80 --ftp-port 21 "$@" >"$work/service.out" 2>"$work/service.err") &
+        --http-port 80 --ftp-port "$ftp_port" "$@" >"$work/service.out" 2>"$work/service.err") &
     service_pid=$!
     for _ in $(seq 200); do
         grep -q '^ready' "$work/service.out" 2>/dev/null && break
@@ -34,6 +52,18 @@ start_service() {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vanta Inc\\Apps]\r\n"Server"="127.0.0.1"\r\n' \
         >"$work/registry.reg"
     export VANTA_REGISTRY="$work/registry.reg"
+    if [ "$ftp_server_kind" = vsftpd ]; then
+        local cert=""
+        [ "${1:-}" = --tls-cert ] && cert=$2
+        start_vsftpd "$work/vsftpd" "$work/data/ftp" "$cert" "${4:-}"
+        # shellcheck disable=SC2034 # both read by the drivers
+        {
+            ftp_login=anonymous:bench
+            ftp_server=vsftpd
+        }
+        # The library logs in as the same anonymous user.
+        export VANTA_LOGIN=anonymous VANTA_LOGIN_PASSWORD=bench
+    fi
 }
 
 # Registers the account "bench" (password "pw", product 3) with a quota that nothing reaches.
@@ -46,3 +76,6 @@ register_bench_user() {
 post() { curl -s --noproxy '*' -X POST --data "$2" "http://127.0.0.1$1" >/dev/null; }
 now_ns() { date +%s%N; }
 median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+# The target ratio of a driver: the first argument against the reference service, the second
+# against vsftpd.
+target_ratio() { if [ "$ftp_server_kind" = vsftpd ]; then echo "$2"; else echo "$1"; fi; }
