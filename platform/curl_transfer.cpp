@@ -46,7 +46,8 @@ std::string LastLine(const char* data, size_t size) {
     return start == std::string::npos ? text : text.substr(start + 1);
 }
 
-// libcurl's results for a command the server refused, the connection staying usable.
+} // namespace
+
 bool IsServerRefusal(CURLcode code) {
     switch (code) {
     case CURLE_REMOTE_ACCESS_DENIED:
@@ -59,7 +60,6 @@ bool IsServerRefusal(CURLcode code) {
         return false;
     }
 }
-} // namespace
 
 void InitInternetLayer() {
     GlobalInitOnce();

@@ -23,6 +23,10 @@ class CInternetSession;
 // for a job's worker that is using the network.
 void InitInternetLayer();
 
+// Whether libcurl's result says that the server refused one command, the connection staying
+// usable.
+bool IsServerRefusal(CURLcode code);
+
 class CurlTransfer {
 public:
     // Notifications go to `session` with `context`; the easy handle is made here and raises

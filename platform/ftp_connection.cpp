@@ -28,21 +28,6 @@ std::string Escape(CURL* easy, const std::string& text) {
     return result;
 }
 
-// The results by which libcurl reports that the server refused one command: the connection
-// stays usable after each of them.
-bool IsRefusal(CURLcode code) {
-    switch (code) {
-    case CURLE_REMOTE_ACCESS_DENIED:
-    case CURLE_FTP_COULDNT_RETR_FILE:
-    case CURLE_REMOTE_FILE_NOT_FOUND:
-    case CURLE_QUOTE_ERROR:
-    case CURLE_UPLOAD_FAILED:
-        return true;
-    default:
-        return false;
-    }
-}
-
 size_t WriteToDescriptor(char* data, size_t size, size_t count, void* target) {
     const int fd = *static_cast<int*>(target);
     size_t left = size * count;
@@ -214,7 +199,7 @@ bool CFtpConnection::Accepted(CURLcode code) const {
     if (code == CURLE_OK) {
         return true;
     }
-    if (!IsRefusal(code)) {
+    if (!IsServerRefusal(code)) {
         m_transfer->ThrowFailure(code);
     }
     return false;
