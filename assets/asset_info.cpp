@@ -12,6 +12,8 @@
 
 #include <cstdlib>
 
+using namespace vanta::result;
+
 unsigned int ReadAssetInfoReply(const CString& answer, QDX_CAssetInfo& info) {
     ReplyCursor cursor(answer);
     // Numbers pass through one scratch string, so a number the reply lacks repeats the last
@@ -19,7 +21,7 @@ unsigned int ReadAssetInfoReply(const CString& answer, QDX_CAssetInfo& info) {
     CString scratch;
     cursor.Next(info.m_strText1);
     if (info.m_strText1 == reply::kFail) {
-        return 256;
+        return kServiceFail;
     }
     cursor.Next(info.m_strText2);
     cursor.Next(scratch);
@@ -38,16 +40,17 @@ unsigned int ReadAssetInfoReply(const CString& answer, QDX_CAssetInfo& info) {
     cursor.Next(scratch);
     info.m_nValue5 = static_cast<unsigned int>(std::atoi(scratch));
     cursor.Next(info.m_strText6);
-    return 1;
+    return kSuccess;
 }
 
 unsigned int WINAPI QDX_GetAssetInfo(QDX_CAssetInfo& info, StatusCallback callback) {
-    return GuardExport("reading an asset", vanta::result::kChannelFailure, [&]() -> unsigned int {
+    return GuardExport("reading an asset", kChannelFailure, [&]() -> unsigned int {
         FormBody body;
         body.Add("user_num=", info.m_strUserNum).Add("&asset_num=", info.m_strAssetNum);
         CString answer;
-        if (PostRequest(body, endpoint::kGetAsset, answer, callback, kFixedReplyLimit) != 1) {
-            return 32;
+        if (PostRequest(body, endpoint::kGetAsset, answer, callback, kFixedReplyLimit) !=
+            kSuccess) {
+            return kChannelFailure;
         }
         return ReadAssetInfoReply(answer, info);
     });
@@ -58,10 +61,10 @@ unsigned int WINAPI QDX_GetAssetInfo(const CString& userNum, const CString& asse
                                      CString& text5, double& dValue, CString& text3,
                                      unsigned int& value5, CString& text6, unsigned int& value1,
                                      unsigned int& value2, StatusCallback callback) {
-    return GuardExport("reading an asset", vanta::result::kChannelFailure, [&]() -> unsigned int {
+    return GuardExport("reading an asset", kChannelFailure, [&]() -> unsigned int {
         QDX_CAssetInfo info(userNum, assetNum);
         const unsigned int result = QDX_GetAssetInfo(info, callback);
-        if (result == 1) {
+        if (result == kSuccess) {
             text4 = info.m_strText4;
             value4 = info.m_nValue4;
             text2 = info.m_strText2;

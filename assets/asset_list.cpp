@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <memory>
 
+using namespace vanta::result;
+
 namespace {
 // Fields 2 to 13 of a list record; field 1 has been read and judged by the caller.
 void ReadRecordTail(ReplyCursor& cursor, CString& scratch, QDX_CAssetInfo& info) {
@@ -46,28 +48,28 @@ unsigned int ReadAssetListReply(const CString& answer, const CString& userNum, C
         entry->m_strUserNum = userNum;
         cursor.Next(entry->m_strText1);
         if (entry->m_strText1 == reply::kFail) {
-            return 256;
+            return kServiceFail;
         }
         if (entry->m_strText1 == reply::kNoRows) {
-            return 2048;
+            return kNoRows;
         }
         ReadRecordTail(cursor, scratch, *entry);
         // From here on the entry is the caller's.
         assets.AddTail(entry.get());
         entry.release();
     }
-    return 1;
+    return kSuccess;
 }
 
 unsigned int WINAPI QDX_GetAssetList(const CString& userNum, const CString& productNum,
                                      CObList& assets, StatusCallback callback) {
-    return GuardExport("listing assets", vanta::result::kChannelFailure, [&]() -> unsigned int {
+    return GuardExport("listing assets", kChannelFailure, [&]() -> unsigned int {
         FormBody body;
         // The service's field name is "prodcut_id", spelt so.
         body.Add("user_num=", userNum).AddRaw("&asset_num=0").Add("&prodcut_id=", productNum);
         CString answer;
-        if (QDX_SendHTTPRequest(body, endpoint::kGetAsset, answer, callback) != 1) {
-            return 32;
+        if (QDX_SendHTTPRequest(body, endpoint::kGetAsset, answer, callback) != kSuccess) {
+            return kChannelFailure;
         }
         return ReadAssetListReply(answer, userNum, assets);
     });

@@ -12,6 +12,8 @@
 #include "vanta/transport.h"
 #include "vanta/upload.h"
 
+using namespace vanta::result;
+
 unsigned int CreateAsset(Job& job, const CStringArray& fileNames) {
     FormBody body;
     body.Add("UserId=", job.m_strUserId)
@@ -27,31 +29,30 @@ unsigned int CreateAsset(Job& job, const CStringArray& fileNames) {
 
     CString answer;
     if (PostRequest(body, endpoint::kCreateAsset, answer, job.m_pfnCallback, kFixedReplyLimit) !=
-        1) {
-        return 32;
+        kSuccess) {
+        return kChannelFailure;
     }
     CString assetNum;
     const CString rest = NextReplyField(answer, assetNum);
     if (assetNum == reply::kFail) {
-        return 256;
+        return kServiceFail;
     }
     job.m_strAssetNum = assetNum;
     NextReplyField(NextReplyField(rest, job.m_strAssetId), job.m_strPassword);
     job.m_bRegistered = true;
-    return 1;
+    return kSuccess;
 }
 
 unsigned int WINAPI QDX_DeleteAsset(const CString& userId, const CString& productNum,
                                     const CString& assetNum, StatusCallback callback) {
-    return GuardExport("deleting an asset", vanta::result::kChannelFailure, [&]() -> unsigned int {
+    return GuardExport("deleting an asset", kChannelFailure, [&]() -> unsigned int {
         // The service expects the asset number before the product number, and both names with a
         // blank before the "=".
         FormBody body;
         body.Add("user_id=", userId).Add("&asset_num =", assetNum).Add("&product_id =", productNum);
-        CString answer;
-        if (PostRequest(body, endpoint::kDeleteAsset, answer, callback, kFixedReplyLimit) != 1) {
-            return 32;
-        }
-        return ReplyValue(answer) == reply::kFail ? 0 : 1;
+        // FAIL is this export's 0.
+        const unsigned int verdict =
+            PostForVerdict(body, endpoint::kDeleteAsset, callback, VerdictIn::kWholeValue);
+        return verdict == kServiceFail ? kZero : verdict;
     });
 }

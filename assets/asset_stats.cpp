@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <memory>
 
+using namespace vanta::result;
+
 unsigned int ReadAssetStatsReply(const CString& answer, CObList& stats) {
     // One scratch string for the whole reply: a record cut short after its first number
     // repeats that number as its second.
@@ -20,10 +22,10 @@ unsigned int ReadAssetStatsReply(const CString& answer, CObList& stats) {
     while (!cursor.AtEnd()) {
         cursor.Next(scratch);
         if (scratch == reply::kFail) {
-            return 256;
+            return kServiceFail;
         }
         if (scratch == reply::kNoRows) {
-            return 2048;
+            return kNoRows;
         }
         auto entry = std::make_unique<QDX_CAssetStat>();
         entry->m_nValue1 = std::atoi(scratch);
@@ -33,19 +35,18 @@ unsigned int ReadAssetStatsReply(const CString& answer, CObList& stats) {
         stats.AddTail(entry.get());
         entry.release();
     }
-    return 1;
+    return kSuccess;
 }
 
 unsigned int WINAPI QDX_GetAssetStats(const CString& userNum, const CString& assetNum,
                                       CObList& stats, StatusCallback callback) {
-    return GuardExport(
-        "reading asset statistics", vanta::result::kChannelFailure, [&]() -> unsigned int {
-            FormBody body;
-            body.Add("User_Id=", userNum).Add("&Asset_num=", assetNum);
-            CString answer;
-            if (QDX_SendHTTPRequest(body, endpoint::kGetStats, answer, callback) != 1) {
-                return 32;
-            }
-            return ReadAssetStatsReply(answer, stats);
-        });
+    return GuardExport("reading asset statistics", kChannelFailure, [&]() -> unsigned int {
+        FormBody body;
+        body.Add("User_Id=", userNum).Add("&Asset_num=", assetNum);
+        CString answer;
+        if (QDX_SendHTTPRequest(body, endpoint::kGetStats, answer, callback) != kSuccess) {
+            return kChannelFailure;
+        }
+        return ReadAssetStatsReply(answer, stats);
+    });
 }

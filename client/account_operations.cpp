@@ -6,16 +6,6 @@
 namespace vanta {
 using namespace vanta::result;
 
-namespace {
-Error NetworkOr(ErrorCategory category, unsigned int code, std::string_view doing,
-                std::string_view detail) {
-    if (code == kChannelFailure) {
-        return FailedWith(ErrorCategory::network, code, doing, "the request failed");
-    }
-    return FailedWith(category, code, doing, detail);
-}
-} // namespace
-
 Result<Login> Client::validate_user(std::string_view user_id, std::string_view password,
                                     std::string_view product_id) const {
     constexpr std::string_view doing = "validating a login";
@@ -41,7 +31,8 @@ Result<Login> Client::validate_user(std::string_view user_id, std::string_view p
             return FailedWith(ErrorCategory::unknown_user, code, doing,
                               "the service knows no such user");
         default:
-            return NetworkOr(ErrorCategory::unexpected_reply, code, doing, "unexpected answer");
+            return RequestFailure(ErrorCategory::unexpected_reply, code, doing,
+                                  "unexpected answer");
         }
     });
 }
@@ -80,8 +71,8 @@ Result<Registration> Client::register_user(const NewAccount& account) const {
             return FailedWith(ErrorCategory::refused, code, doing,
                               "the service refused the details");
         default:
-            return NetworkOr(ErrorCategory::unexpected_reply, code, doing,
-                             "the reply names no known kind of registration");
+            return RequestFailure(ErrorCategory::unexpected_reply, code, doing,
+                                  "the reply names no known kind of registration");
         }
     });
 }
@@ -107,7 +98,8 @@ Result<User> Client::user_info(std::string_view user_id) const {
                               "the service refused the request");
         }
         if (result != kSuccess) {
-            return NetworkOr(ErrorCategory::unexpected_reply, result, doing, "unexpected answer");
+            return RequestFailure(ErrorCategory::unexpected_reply, result, doing,
+                                  "unexpected answer");
         }
         User user;
         user.user_id = ToString(id);
@@ -138,8 +130,8 @@ Result<void> Client::update_user(std::string_view user_id, std::string_view pass
         if (code == kSuccess) {
             return {};
         }
-        return NetworkOr(ErrorCategory::refused, code, doing,
-                         "the service refused (unknown user or wrong password)");
+        return RequestFailure(ErrorCategory::refused, code, doing,
+                              "the service refused (unknown user or wrong password)");
     });
 }
 
@@ -151,8 +143,8 @@ Result<void> Client::delete_user(std::string_view user_id) const {
         if (code == kSuccess) {
             return {};
         }
-        return NetworkOr(ErrorCategory::unknown_user, code, doing,
-                         "the service knows no such user");
+        return RequestFailure(ErrorCategory::unknown_user, code, doing,
+                              "the service knows no such user");
     });
 }
 

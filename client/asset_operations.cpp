@@ -11,14 +11,6 @@ namespace vanta {
 using namespace vanta::result;
 
 namespace {
-Error ChannelOr(ErrorCategory category, unsigned int code, std::string_view doing,
-                std::string_view detail) {
-    if (code == kChannelFailure) {
-        return FailedWith(ErrorCategory::network, code, doing, "the request failed");
-    }
-    return FailedWith(category, code, doing, detail);
-}
-
 // Takes the entries out of an export's list, converting each; the list owns none of them.
 template <class Entry, class Convert>
 auto DrainList(CObList& list, Convert convert) -> std::vector<decltype(convert(Entry()))> {
@@ -54,8 +46,8 @@ Result<Asset> Client::asset_info(std::string_view user_number,
         if (code == kSuccess) {
             return ToAsset(info);
         }
-        return ChannelOr(ErrorCategory::not_found, code, doing,
-                         "the service knows no such asset of that user");
+        return RequestFailure(ErrorCategory::not_found, code, doing,
+                              "the service knows no such asset of that user");
     });
 }
 
@@ -71,8 +63,8 @@ Result<std::vector<Asset>> Client::asset_list(std::string_view user_number,
         if (code == kSuccess || code == kNoRows) {
             return DrainList<QDX_CAssetInfo>(owned.list, ToAsset);
         }
-        return ChannelOr(ErrorCategory::unknown_user, code, doing,
-                         "the service knows no such user");
+        return RequestFailure(ErrorCategory::unknown_user, code, doing,
+                              "the service knows no such user");
     });
 }
 
@@ -85,8 +77,8 @@ Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_number,
         const unsigned int code = QDX_GetAssetStats(ToCString(user_number), ToCString(asset_number),
                                                     owned.list, scope.Callback());
         if (code != kSuccess && code != kNoRows) {
-            return ChannelOr(ErrorCategory::refused, code, doing,
-                             "the service refused the request");
+            return RequestFailure(ErrorCategory::refused, code, doing,
+                                  "the service refused the request");
         }
         bool readable = true;
         auto stats = DrainList<QDX_CAssetStat>(owned.list, [&](const QDX_CAssetStat& stat) {
@@ -95,7 +87,7 @@ Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_number,
             return AssetStat{day.value_or(std::chrono::sys_days()), stat.m_nValue2};
         });
         if (!readable) {
-            return FailedWith(ErrorCategory::unexpected_reply, 0, doing,
+            return FailedWith(ErrorCategory::unexpected_reply, kZero, doing,
                               "a record names no day of the calendar");
         }
         return stats;
@@ -112,7 +104,8 @@ Result<void> Client::delete_asset(std::string_view user_id, std::string_view pro
         if (code == kSuccess) {
             return {};
         }
-        return ChannelOr(ErrorCategory::refused, code, doing, "the service refused the removal");
+        return RequestFailure(ErrorCategory::refused, code, doing,
+                              "the service refused the removal");
     });
 }
 
@@ -125,13 +118,13 @@ Result<DiskSpace> Client::disk_space(std::string_view user_id, std::string_view 
         const unsigned int code =
             QDX_GetDiskSpace(ToCString(user_id), ToCString(product), quota, used, scope.Callback());
         if (code != kSuccess) {
-            return ChannelOr(ErrorCategory::unexpected_reply, code, doing,
-                             "the reply holds no quota");
+            return RequestFailure(ErrorCategory::unexpected_reply, code, doing,
+                                  "the reply holds no quota");
         }
         const auto quotaBytes = ParseByteCount(quota.view());
         const auto usedBytes = ParseByteCount(used.view());
         if (!quotaBytes || !usedBytes) {
-            return FailedWith(ErrorCategory::unexpected_reply, 0, doing,
+            return FailedWith(ErrorCategory::unexpected_reply, kZero, doing,
                               "the quota or the space used is not a byte count");
         }
         return DiskSpace{*quotaBytes, *usedBytes};

@@ -17,6 +17,14 @@ std::string ToString(const CString& text) {
     return std::string(text.GetString(), static_cast<size_t>(text.GetLength()));
 }
 
+vanta::Error RequestFailure(vanta::ErrorCategory category, unsigned int code,
+                            std::string_view doing, std::string_view detail) {
+    if (code == vanta::result::kChannelFailure) {
+        return FailedWith(vanta::ErrorCategory::network, code, doing, "the request failed");
+    }
+    return FailedWith(category, code, doing, detail);
+}
+
 vanta::Error FailedWith(vanta::ErrorCategory category, unsigned int code, std::string_view doing,
                         std::string_view detail) {
     vanta::Error error{category, code, {}};

@@ -5,6 +5,7 @@
 #include "transport/service_config.h"
 #include "vanta/client.hpp"
 #include "vanta/cstring.h"
+#include "vanta/result_codes.h"
 
 #include <new>
 #include <string>
@@ -38,14 +39,21 @@ std::string ToString(const CString& text);
 vanta::Error FailedWith(vanta::ErrorCategory category, unsigned int code, std::string_view doing,
                         std::string_view detail);
 
+// The Error of a request export that gave `code`: the channel's failure (32) is a network
+// error; any other code is `category`, described by `detail` unless the library recorded why.
+vanta::Error RequestFailure(vanta::ErrorCategory category, unsigned int code,
+                            std::string_view doing, std::string_view detail);
+
 // Runs `body` (which gives a Result<T>) so that no exception leaves it.
 template <class T, class Body>
 vanta::Result<T> Guarded(std::string_view doing, Body&& body) noexcept {
     try {
         return body();
     } catch (const std::bad_alloc&) {
-        return FailedWith(vanta::ErrorCategory::internal, 0, doing, "out of memory");
+        return FailedWith(vanta::ErrorCategory::internal, vanta::result::kZero, doing,
+                          "out of memory");
     } catch (...) {
-        return FailedWith(vanta::ErrorCategory::internal, 0, doing, "unexpected failure");
+        return FailedWith(vanta::ErrorCategory::internal, vanta::result::kZero, doing,
+                          "unexpected failure");
     }
 }

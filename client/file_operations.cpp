@@ -70,7 +70,7 @@ Result<void> Client::send_file(const std::filesystem::path& local, std::string_v
                         scope.Callback())) {
             return {};
         }
-        return FtpFailure(0, doing);
+        return FtpFailure(kZero, doing);
     });
 }
 

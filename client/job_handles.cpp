@@ -67,7 +67,7 @@ void JobState::Start(JobArguments arguments) {
     m_job = std::make_unique<::Job>(std::move(arguments), &JobState::RunWorker);
     if (!m_job->Start()) {
         m_job.reset();
-        Fail(FailedWith(ErrorCategory::internal, 0, "starting a job",
+        Fail(FailedWith(ErrorCategory::internal, kZero, "starting a job",
                         "the job's thread could not be started"));
     }
 }
@@ -133,7 +133,7 @@ bool JobState::WaitForEnd(std::chrono::milliseconds timeout) const noexcept {
 
 unsigned int JobState::WaitForResult() const noexcept {
     if (!m_job) {
-        return 0;
+        return kZero;
     }
     // Every wait of the worker is bounded, and so is this one.
     m_job->WaitForEnd(INFINITE);

@@ -62,7 +62,7 @@ UploadJob Client::upload(UploadRequest request, JobOptions options) const {
     } catch (...) {
         if (state) {
             state->Fail(
-                FailedWith(ErrorCategory::internal, 0, "starting an upload", "out of memory"));
+                FailedWith(ErrorCategory::internal, kZero, "starting an upload", "out of memory"));
         }
     }
     return UploadJob(std::move(state));
@@ -114,7 +114,7 @@ ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const 
         state->Start(std::move(arguments));
     } catch (...) {
         if (state) {
-            state->Fail(FailedWith(ErrorCategory::internal, 0, doing, "out of memory"));
+            state->Fail(FailedWith(ErrorCategory::internal, kZero, doing, "out of memory"));
         }
     }
     return ShareJob(std::move(state));

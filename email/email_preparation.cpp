@@ -5,9 +5,12 @@
 #include "transport/endpoints.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 
 #include <cstring>
+
+using namespace vanta::result;
 
 namespace {
 // The final path component of every entry, each file opened to prove it is there and
@@ -33,25 +36,25 @@ unsigned int PrepareEmailJob(const CStringArray& addresses, const CString& subje
                              StatusCallback callback, const std::function<CString()>& infoPath,
                              JobArguments& arguments) {
     CString answer;
-    if (QDX_SendHTTPRequest(CString(), endpoint::kGetUnique, answer, callback) != 1) {
-        return 32;
+    if (QDX_SendHTTPRequest(CString(), endpoint::kGetUnique, answer, callback) != kSuccess) {
+        return kChannelFailure;
     }
     CString session;
     NextReplyField(answer, session);
     // An empty name would make the job store into, and clean up, "/assets/" itself.
     if (session == reply::kFail || session.IsEmpty()) {
-        return 0;
+        return kZero;
     }
 
     const CString path = infoPath();
     if (path.IsEmpty()) {
-        return 8;
+        return kLocalFileError;
     }
     try {
         const CStringArray names = FileNames(files);
         WriteEmailInfo(path, BuildEmailInfo(addresses, subject, message, names, snText));
     } catch (const CFileException&) {
-        return 8;
+        return kLocalFileError;
     }
     files.Add(path);
 
@@ -59,5 +62,5 @@ unsigned int PrepareEmailJob(const CStringArray& addresses, const CString& subje
     arguments.userId = session;
     arguments.files = files;
     arguments.callback = callback;
-    return 1;
+    return kSuccess;
 }

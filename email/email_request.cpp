@@ -6,9 +6,12 @@
 #include "transport/export_guard.h"
 #include "upload/job_slot.h"
 #include "vanta/email.h"
+#include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
 #include <memory>
+
+using namespace vanta::result;
 
 namespace {
 // An info file of an earlier call is sent again by the job only if the caller's list still
@@ -28,23 +31,23 @@ unsigned int WINAPI QDX_Email(const CStringArray& addresses, const CString& subj
                               const CString& message, CStringArray& files,
                               const CStringArray& /*reservedList*/, const CString& snText,
                               StatusCallback callback) {
-    return GuardExport("sharing files by email", 0U, [&]() -> unsigned int {
+    return GuardExport("sharing files by email", kZero, [&]() -> unsigned int {
         // The sender is entry 0; without it there is nothing to write.
         if (addresses.GetSize() == 0) {
-            return 0;
+            return kZero;
         }
         // A running job may still send the info file: nothing is requested or written while it
         // runs, and no other job may start until this one has.
         JobSlot::Claim claim = ExportJobSlot().ClaimStart();
         if (!claim) {
-            return 16;
+            return kBusyOrFtpError;
         }
         RemoveStaleInfoEntry(files);
 
         JobArguments arguments;
         const unsigned int prepared = PrepareEmailJob(addresses, subject, message, files, snText,
                                                       callback, &EmailInfoPath, arguments);
-        if (prepared != 1) {
+        if (prepared != kSuccess) {
             return prepared;
         }
         return claim.Start(std::make_unique<Job>(std::move(arguments), &RunEmail));

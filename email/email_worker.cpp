@@ -8,16 +8,15 @@
 #include "platform/temp_path.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
-#include "transport/reply_readers.h"
-#include "transport/reply_values.h"
+#include "transport/post_request.h"
 #include "upload/job.h"
 #include "vanta/ftp.h"
-#include "vanta/transport.h"
+#include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
-namespace {
-constexpr unsigned int kCancelled = 16384;
+using namespace vanta::result;
 
+namespace {
 bool MeasureFiles(Job& job) {
     try {
         for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
@@ -49,10 +48,10 @@ void RemoveSentFiles(const Job& job, const CString& sessionDir) {
 
 unsigned int RunEmail(Job& job) {
     if (!MeasureFiles(job)) {
-        return 8;
+        return kLocalFileError;
     }
 
-    const CString sessionDir = CString("/assets/") + job.m_strUserId;
+    const CString sessionDir = CString(endpoint::kAssetsRoot) + job.m_strUserId;
     if (job.CancelRequested()) {
         // Nothing was sent: the directory that the session request made is all there is.
         QDX_FTPRemoveDir(sessionDir, nullptr);
@@ -67,7 +66,7 @@ unsigned int RunEmail(Job& job) {
     }
     // The mails would announce files that never arrived: report the failed transfer instead.
     // The local info file stays, as after a cancel.
-    if (sent != 1) {
+    if (sent != kSuccess) {
         return sent;
     }
 
@@ -80,11 +79,8 @@ unsigned int RunEmail(Job& job) {
 
     FormBody body;
     body.Add("SessionName=", job.m_strUserId);
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kFireEmails, answer, job.m_pfnCallback) != 1) {
-        return 32;
-    }
-    CString first;
-    NextReplyField(answer, first);
-    return first == reply::kFail ? 0 : 1;
+    const unsigned int verdict = PostForVerdict(body, endpoint::kFireEmails, job.m_pfnCallback,
+                                                VerdictIn::kFirstField, kWholeReply);
+    // FAIL is the worker's 0.
+    return verdict == kServiceFail ? kZero : verdict;
 }

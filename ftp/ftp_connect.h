@@ -14,8 +14,6 @@
 
 class TransferControl;
 
-// The service's FTP tree: asset and sharing directories lie below this root.
-inline constexpr const char* kAssetsRoot = "/assets/";
 // Files are copied in blocks of this size (the multi-file send tests its cancel flag per
 // block).
 inline constexpr unsigned int kFtpCopyBlockBytes = 1024;

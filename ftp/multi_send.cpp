@@ -7,13 +7,14 @@
 #include "platform/internet_file.h"
 #include "platform/transfer_control.h"
 #include "transport/export_guard.h"
+#include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
 #include <cstring>
 
-namespace {
-constexpr unsigned int kCancelled = 16384;
+using namespace vanta::result;
 
+namespace {
 bool CancelRequested(const TransferControl* control) {
     return control != nullptr && control->CancelRequested();
 }
@@ -32,9 +33,6 @@ bool SendOne(CFtpConnection& connection, const CString& localPath, TransferContr
         throw CFileException(CFileException::badPath, 0, localPath);
     }
     CFile local(localPath, CFile::modeRead);
-    if (control != nullptr) {
-        control->BeginFile(local.GetLength());
-    }
     std::unique_ptr<CInternetFile> remote = connection.OpenFile(
         WholeText(local.GetFileName()), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
     bool completed = true;
@@ -67,7 +65,7 @@ unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
         // An empty directory means the login directory. A directory the server refuses ends
         // the send: the files would otherwise land where the caller did not name.
         if (!remoteDir.IsEmpty() && !connection.SetCurrentDirectory(WholeText(remoteDir))) {
-            return 16;
+            return kBusyOrFtpError;
         }
         if (control != nullptr) {
             control->BeginSend();
@@ -87,13 +85,13 @@ unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
     } catch (const CInternetException&) {
         // A transfer that failed once the cancel was asked for was most likely aborted for
         // it; either way the owner stops and rolls back as after a cancel.
-        return CancelRequested(control) ? kCancelled : 16;
+        return CancelRequested(control) ? kCancelled : kBusyOrFtpError;
     }
-    return 1;
+    return kSuccess;
 }
 
 unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& localFiles,
                                 StatusCallback callback) {
-    return GuardExport("sending files", 16U,
+    return GuardExport("sending files", kBusyOrFtpError,
                        [&] { return SendFiles(remoteDir, localFiles, callback, nullptr); });
 }

@@ -5,6 +5,7 @@
 #include "ftp/ftp_connect.h"
 #include "platform/ftp_file_find.h"
 #include "platform/internet_exception.h"
+#include "transport/endpoints.h"
 #include "transport/export_guard.h"
 #include "vanta/ftp.h"
 #include "vanta/result_codes.h"
@@ -13,50 +14,48 @@ using namespace vanta::result;
 
 unsigned int WINAPI QDX_CheckFile(const CString& subDir, const CString& fileName, int& found,
                                   StatusCallback callback) {
-    return GuardExport(
-        "looking for a remote file", vanta::result::kBusyOrFtpError, [&]() -> unsigned int {
-            FtpCall call(callback);
-            try {
-                CFtpConnection& connection = call.Connect();
-                // A directory that cannot be entered holds nothing: searching the login directory
-                // instead could report a file of the same name elsewhere.
-                if (!connection.SetCurrentDirectory(WholeText(kAssetsRoot + subDir))) {
-                    found = 0;
-                    return kSuccess;
-                }
-                CFtpFileFind finder(&connection, 1);
-                found = finder.FindFile(WholeText(fileName), INTERNET_FLAG_RELOAD) ? 1 : 0;
-                finder.Close();
+    return GuardExport("looking for a remote file", kBusyOrFtpError, [&]() -> unsigned int {
+        FtpCall call(callback);
+        try {
+            CFtpConnection& connection = call.Connect();
+            // A directory that cannot be entered holds nothing: searching the login directory
+            // instead could report a file of the same name elsewhere.
+            if (!connection.SetCurrentDirectory(WholeText(endpoint::kAssetsRoot + subDir))) {
+                found = 0;
                 return kSuccess;
-            } catch (const CInternetException&) {
-                return kBusyOrFtpError;
             }
-        });
+            CFtpFileFind finder(&connection, 1);
+            found = finder.FindFile(WholeText(fileName), INTERNET_FLAG_RELOAD) ? 1 : 0;
+            finder.Close();
+            return kSuccess;
+        } catch (const CInternetException&) {
+            return kBusyOrFtpError;
+        }
+    });
 }
 
 unsigned int WINAPI QDX_FTPDeleteFile(const CString& subDir, const CString& fileName,
                                       StatusCallback callback) {
-    return GuardExport(
-        "deleting a remote file", vanta::result::kBusyOrFtpError, [&]() -> unsigned int {
-            FtpCall call(callback);
-            try {
-                CFtpConnection& connection = call.Connect();
-                if (!connection.SetCurrentDirectory(WholeText(kAssetsRoot + subDir))) {
-                    return kNotFound;
-                }
-                CFtpFileFind finder(&connection, 1);
-                unsigned int result = kNotFound;
-                if (finder.FindFile(WholeText(fileName), INTERNET_FLAG_RELOAD)) {
-                    // Removed while the search is still open. A refusal (a directory of that name,
-                    // say) removed nothing, and says so.
-                    result = connection.Remove(WholeText(fileName)) ? kSuccess : kNotFound;
-                }
-                finder.Close();
-                return result;
-            } catch (const CInternetException&) {
-                return kBusyOrFtpError;
+    return GuardExport("deleting a remote file", kBusyOrFtpError, [&]() -> unsigned int {
+        FtpCall call(callback);
+        try {
+            CFtpConnection& connection = call.Connect();
+            if (!connection.SetCurrentDirectory(WholeText(endpoint::kAssetsRoot + subDir))) {
+                return kNotFound;
             }
-        });
+            CFtpFileFind finder(&connection, 1);
+            unsigned int result = kNotFound;
+            if (finder.FindFile(WholeText(fileName), INTERNET_FLAG_RELOAD)) {
+                // Removed while the search is still open. A refusal (a directory of that name,
+                // say) removed nothing, and says so.
+                result = connection.Remove(WholeText(fileName)) ? kSuccess : kNotFound;
+            }
+            finder.Close();
+            return result;
+        } catch (const CInternetException&) {
+            return kBusyOrFtpError;
+        }
+    });
 }
 
 unsigned int RemoveRemoteDirectory(const CString& dirPath, StatusCallback callback) {

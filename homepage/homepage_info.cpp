@@ -15,15 +15,6 @@
 using namespace vanta::result;
 
 namespace {
-// 1, or 256 when the reply's value is FAIL, or 32 when the request failed.
-unsigned int PostForVerdict(const FormBody& body, const char* program, StatusCallback callback) {
-    CString answer;
-    if (PostRequest(body, program, answer, callback, kFixedReplyLimit) != 1) {
-        return kChannelFailure;
-    }
-    return ReplyValue(answer) == reply::kFail ? kServiceFail : kSuccess;
-}
-
 unsigned int OneOrZero(unsigned int result) {
     return result == kSuccess ? kSuccess : kZero;
 }
@@ -35,13 +26,13 @@ unsigned int ReadHomepageReply(const CString& answer, CString& title, CString& h
     cursor.Next(title);
     // The marker stays in the title, the caller's only way to tell a refusal from a failure.
     if (title == reply::kFail || title == reply::kNoRows) {
-        return 0;
+        return kZero;
     }
     cursor.Next(heading);
     cursor.Next(body);
     cursor.Next(theme);
     cursor.Next(replyText);
-    return 1;
+    return kSuccess;
 }
 
 unsigned int ReadHomepage(const CString& userId, CString& title, CString& heading, CString& body,
@@ -49,7 +40,7 @@ unsigned int ReadHomepage(const CString& userId, CString& title, CString& headin
     FormBody form;
     form.Add("user=", userId);
     CString answer;
-    if (PostRequest(form, endpoint::kGetHomepage, answer, callback, kFixedReplyLimit) != 1) {
+    if (PostRequest(form, endpoint::kGetHomepage, answer, callback, kFixedReplyLimit) != kSuccess) {
         return kChannelFailure;
     }
     if (ReadHomepageReply(answer, title, heading, body, theme, replyText) == kSuccess) {
@@ -69,13 +60,13 @@ unsigned int WriteHomepage(const CString& userId, const CString& title, const CS
         .Add("&Body=", body)
         .Add("&Theme=", theme)
         .Add("&Reply=", replyText);
-    return PostForVerdict(form, endpoint::kUpdateHomepage, callback);
+    return PostForVerdict(form, endpoint::kUpdateHomepage, callback, VerdictIn::kWholeValue);
 }
 
 unsigned int RemoveHomepage(const CString& userId, StatusCallback callback) {
     FormBody form;
     form.Add("user=", userId);
-    return PostForVerdict(form, endpoint::kDeleteHomepage, callback);
+    return PostForVerdict(form, endpoint::kDeleteHomepage, callback, VerdictIn::kWholeValue);
 }
 
 unsigned int WINAPI QDX_GetHomepageInfo(const CString& userId, CString& title, CString& heading,

@@ -11,8 +11,6 @@ public:
 
     // A send starts: its byte count begins again at 0.
     virtual void BeginSend() = 0;
-    // The next file of the send is `length` bytes long.
-    virtual void BeginFile(std::uint64_t length) = 0;
     // `bytes` more have been handed to the connection.
     virtual void AddBytesSent(std::uint64_t bytes) = 0;
     // True once the owner wants the transfer to stop. The sender asks between blocks; the

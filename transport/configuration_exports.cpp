@@ -2,9 +2,12 @@
 #include "platform/internet_exception.h"
 #include "platform/service_url.h"
 #include "transport/service_config.h"
+#include "vanta/result_codes.h"
 #include "vanta/transport.h"
 
 #include <string>
+
+using namespace vanta::result;
 
 namespace {
 constexpr unsigned int kMaxPort = 65535;
@@ -26,12 +29,12 @@ unsigned int WINAPI QDX_SetServiceAddress(const char* host, unsigned int httpPor
     try {
         if ((host != nullptr && (*host == '\0' || !UsableHost(host))) || httpPort > kMaxPort ||
             ftpPort > kMaxPort) {
-            return 0;
+            return kZero;
         }
         ChangeProcessConfig(host, httpPort, ftpPort);
-        return 1;
+        return kSuccess;
     } catch (...) {
-        return 0; // out of memory: the configuration is as it was
+        return kZero; // out of memory: the configuration is as it was
     }
 }
 

@@ -1,4 +1,5 @@
-// The CGI programs of the service host, by path. Each operation names its program here.
+// The CGI programs of the service host, by path, and the service's FTP tree. Each operation
+// names its program or directory here.
 #pragma once
 
 namespace endpoint {
@@ -19,4 +20,9 @@ inline constexpr const char* kGetHomepage = "/cgiscripts/get_homepage.exe";
 inline constexpr const char* kUpdateHomepage = "/cgiscripts/update_homepage.exe";
 inline constexpr const char* kDeleteHomepage = "/cgiscripts/delete_homepage.exe";
 inline constexpr const char* kGetVersion = "/cgiscripts/get_version.exe";
+
+// FTP: asset and sharing directories lie below this root; the library file offered for
+// self-update lies in the downloads directory.
+inline constexpr const char* kAssetsRoot = "/assets/";
+inline constexpr const char* kDownloadsDir = "/downloads";
 } // namespace endpoint

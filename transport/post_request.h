@@ -20,3 +20,15 @@ inline constexpr size_t kWholeReply = SIZE_MAX;
 // (reading stops there). Throws std::bad_alloc when the reply does not fit in memory.
 unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
                          StatusCallback callback, size_t replyLimit);
+
+// Where a reply carries the service's verdict.
+enum class VerdictIn {
+    kFirstField, // the first field's value (the field reader's rules)
+    kWholeValue, // everything after the reply's first "=", compared whole
+};
+
+// Posts `body` to `program` and reads the service's verdict from the reply, which is not kept.
+// 1 (kSuccess): anything but FAIL, an empty reply included; 256 (kServiceFail): the verdict is
+// FAIL; 32 (kChannelFailure): as PostRequest.
+unsigned int PostForVerdict(const CString& body, const char* program, StatusCallback callback,
+                            VerdictIn where, size_t replyLimit = kFixedReplyLimit);

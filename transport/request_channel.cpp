@@ -16,6 +16,8 @@
 #include <climits>
 #include <new>
 
+using namespace vanta::result;
+
 namespace {
 constexpr DWORD kTimeoutMs = 2000;
 // Never write the reply to a cache, and read a redirect as the reply instead of following it.
@@ -51,7 +53,7 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
                          StatusCallback callback, size_t replyLimit) {
     CString request = body;
     request += '\n';
-    unsigned int result = 1;
+    unsigned int result = kSuccess;
 
     // One configuration for the whole request, even when the address changes meanwhile.
     const ServiceConfig& config = ActiveConfig();
@@ -92,7 +94,7 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
                                  "the reply of " + config.host + " port " + std::to_string(port) +
                                      " to " + scriptPath.GetString() + " is longer than " +
                                      std::to_string(replyLimit) + " bytes");
-                result = 32;
+                result = kChannelFailure;
                 break;
             }
             MakeRoom(reply, length);
@@ -105,11 +107,11 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
                                                        std::to_string(port) + " answered HTTP " +
                                                        std::to_string(status) + " to " +
                                                        scriptPath.GetString());
-            result = 32;
+            result = kChannelFailure;
         }
     } catch (const CInternetException&) {
         // What was appended before the failure stays in `reply`.
-        result = 32;
+        result = kChannelFailure;
     }
 
     if (file) {
@@ -126,6 +128,6 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
 
 unsigned int WINAPI QDX_SendHTTPRequest(const CString& body, const CString& scriptPath,
                                         CString& reply, StatusCallback callback) {
-    return GuardExport("posting a request", vanta::result::kChannelFailure,
+    return GuardExport("posting a request", kChannelFailure,
                        [&] { return PostRequest(body, scriptPath, reply, callback, kWholeReply); });
 }

@@ -1,16 +1,13 @@
 #include "transport/service_session.h"
 
 ServiceSession::ServiceSession(StatusCallback callback)
-    : CInternetSession(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0) {
-    m_lastStatus = 0;
-    m_callback = callback;
-}
+    : CInternetSession(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
+      m_callback(callback) {}
 
 void ServiceSession::OnStatusCallback(DWORD_PTR /*context*/, DWORD status, LPVOID info,
                                       DWORD infoLength) {
     // The original framework switches module state around this call; this platform has no
     // module state to switch.
-    m_lastStatus = status;
     if (m_callback != nullptr) {
         m_callback(status, info, infoLength);
     }

@@ -6,8 +6,6 @@
 #include "platform/internet_session.h"
 #include "vanta/status_callback.h"
 
-#include <cstdint>
-
 class ServiceSession : public CInternetSession {
 public:
     // Opens the base session with the layer's default user-agent, context 1, the
@@ -18,5 +16,4 @@ public:
     void OnStatusCallback(DWORD_PTR context, DWORD status, LPVOID info, DWORD infoLength) override;
 
     StatusCallback m_callback;
-    std::uint32_t m_lastStatus;
 };

@@ -7,6 +7,8 @@
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
 
+using namespace vanta::result;
+
 namespace {
 // The version the service is asked to match; not the shared library's file version.
 constexpr const char* kLibraryVersion = "3.3";
@@ -18,16 +20,16 @@ CString WINAPI QDX_GetDllVersion() {
 }
 
 unsigned int WINAPI QDX_GetServerVersion(CString& version, StatusCallback callback) {
-    return GuardExport("comparing versions with the service", vanta::result::kChannelFailure,
+    return GuardExport("comparing versions with the service", kChannelFailure,
                        [&]() -> unsigned int {
                            CString answer;
                            if (PostRequest(CString(), endpoint::kGetVersion, answer, callback,
-                                           kFixedReplyLimit) != 1) {
-                               return 32;
+                                           kFixedReplyLimit) != kSuccess) {
+                               return kChannelFailure;
                            }
                            // Taken whole: a line end or blank after the number makes it another
                            // version.
                            version = ReplyValue(answer);
-                           return version == kLibraryVersion ? 1 : 0;
+                           return version == kLibraryVersion ? kSuccess : kZero;
                        });
 }

@@ -8,21 +8,22 @@
 #include "vanta/transport.h"
 #include "vanta/upload.h"
 
+using namespace vanta::result;
+
 unsigned int WINAPI QDX_GetDiskSpace(const CString& userId, const CString& productId,
                                      CString& quota, CString& used, StatusCallback callback) {
-    return GuardExport("reading the disk space", vanta::result::kChannelFailure,
-                       [&]() -> unsigned int {
-                           FormBody body;
-                           body.Add("user_num=", userId).Add("&product_id=", productId);
-                           CString answer;
-                           if (PostRequest(body, endpoint::kGetDiskSpace, answer, callback,
-                                           kFixedReplyLimit) != 1) {
-                               return 32;
-                           }
-                           if (answer.Find('=') < 0 || answer.Find('&') < 0) {
-                               return 0;
-                           }
-                           NextReplyField(NextReplyField(answer, quota), used);
-                           return 1;
-                       });
+    return GuardExport("reading the disk space", kChannelFailure, [&]() -> unsigned int {
+        FormBody body;
+        body.Add("user_num=", userId).Add("&product_id=", productId);
+        CString answer;
+        if (PostRequest(body, endpoint::kGetDiskSpace, answer, callback, kFixedReplyLimit) !=
+            kSuccess) {
+            return kChannelFailure;
+        }
+        if (answer.Find('=') < 0 || answer.Find('&') < 0) {
+            return kZero;
+        }
+        NextReplyField(NextReplyField(answer, quota), used);
+        return kSuccess;
+    });
 }

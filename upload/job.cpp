@@ -1,9 +1,12 @@
 #include "upload/job.h"
 
+#include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
 #include <new>
 #include <utility>
+
+using namespace vanta::result;
 
 std::vector<JobRecipient> CopyRecipients(const CObList& list) {
     std::vector<JobRecipient> copies;
@@ -60,7 +63,7 @@ bool Job::WaitForEnd(DWORD milliseconds) const {
 unsigned int Job::Result() const {
     DWORD code = 0;
     if (!m_thread || !GetExitCodeThread(m_thread->m_hThread, &code) || code == STILL_ACTIVE) {
-        return 0;
+        return kZero;
     }
     return code;
 }
@@ -87,10 +90,6 @@ void Job::BeginSend() {
     m_nBytesSent.store(0, std::memory_order_relaxed);
     m_bSendBegun.store(true);
     Notify();
-}
-
-void Job::BeginFile(std::uint64_t length) {
-    m_nFileLength.store(length, std::memory_order_relaxed);
 }
 
 void Job::AddBytesSent(std::uint64_t bytes) {

@@ -19,6 +19,7 @@
 #include "platform/transfer_control.h"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
+#include "vanta/result_codes.h"
 #include "vanta/status_callback.h"
 
 #include <atomic>
@@ -70,7 +71,7 @@ public:
     // The worker: runs on the job's own thread and returns the job's result code.
     using Worker = unsigned int (*)(Job&);
     // The result of a job whose worker let an exception out: the job failed.
-    static constexpr unsigned int kWorkerFailure = 16;
+    static constexpr unsigned int kWorkerFailure = vanta::result::kBusyOrFtpError;
 
     Job(JobArguments arguments, Worker worker);
     Job(const Job&) = delete;
@@ -111,7 +112,6 @@ public:
 
     // TransferControl: what the job's sends report and ask.
     void BeginSend() override;
-    void BeginFile(std::uint64_t length) override;
     void AddBytesSent(std::uint64_t bytes) override;
     bool CancelRequested() const override { return m_bCancel.load(std::memory_order_relaxed); }
 
@@ -148,7 +148,6 @@ private:
     std::unique_ptr<CWinThread> m_thread;
     std::atomic<bool> m_bCancel{false};
     std::atomic<bool> m_bActive{true};
-    std::atomic<std::uint64_t> m_nFileLength{0};
     std::atomic<std::uint64_t> m_nBytesSent{0};
     std::atomic<std::uint64_t> m_nTotalBytes{0};
 };

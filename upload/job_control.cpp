@@ -2,9 +2,12 @@
 #include "transport/export_guard.h"
 #include "upload/job_slot.h"
 #include "upload/upload_worker.h"
+#include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
 #include <memory>
+
+using namespace vanta::result;
 
 QDX_CRecipient::QDX_CRecipient() : m_nViewType(0) {}
 
@@ -19,10 +22,10 @@ unsigned int WINAPI QDX_UploadAsset(const CString& userId, const unsigned int& p
                                     const CObList& recipients, CString& assetNum,
                                     const unsigned int& assetType, const CString& /*reservedText*/,
                                     StatusCallback callback) {
-    return GuardExport("starting an upload", 0U, [&]() -> unsigned int {
+    return GuardExport("starting an upload", kZero, [&]() -> unsigned int {
         JobSlot::Claim claim = ExportJobSlot().ClaimStart();
         if (!claim) {
-            return 16;
+            return kBusyOrFtpError;
         }
         // The worker works on copies: the caller's objects are not read after this returns.
         JobArguments arguments;
@@ -50,7 +53,7 @@ unsigned int WINAPI QDX_GetUploadProgress() {
 }
 
 unsigned int WINAPI QDX_CancelUpload(unsigned long timeout) {
-    return GuardExport("cancelling a job", 0U, [&] { return ExportJobSlot().Cancel(timeout); });
+    return GuardExport("cancelling a job", kZero, [&] { return ExportJobSlot().Cancel(timeout); });
 }
 
 void WINAPI QDX_GetAssetUploadStatus(CString& status, unsigned long& code) {
@@ -60,6 +63,6 @@ void WINAPI QDX_GetAssetUploadStatus(CString& status, unsigned long& code) {
         return true;
     });
     if (!read) {
-        code = 16;
+        code = kBusyOrFtpError;
     }
 }

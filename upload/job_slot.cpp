@@ -1,10 +1,10 @@
 #include "upload/job_slot.h"
 
+#include "vanta/result_codes.h"
+
 #include <utility>
 
-namespace {
-constexpr unsigned long kNoJob = 16384;
-} // namespace
+using namespace vanta::result;
 
 JobSlot::Claim::Claim(Claim&& other) noexcept : m_slot(std::exchange(other.m_slot, nullptr)) {}
 
@@ -26,7 +26,7 @@ unsigned int JobSlot::Claim::Start(std::unique_ptr<Job> job, JobOutStrings out) 
     }
     // The previous job's worker has ended (the claim was granted only then); it is destroyed
     // here, outside the lock, unless another caller still holds it.
-    return started ? 1 : 0;
+    return started ? kSuccess : kZero;
 }
 
 JobSlot::Claim JobSlot::ClaimStart() {
@@ -82,13 +82,13 @@ unsigned int JobSlot::Cancel(unsigned long timeout) {
         job = m_current.job;
     }
     if (!job || !job->HasThread() || !job->InTransferPhase()) {
-        return 0;
+        return kZero;
     }
     job->RequestCancel();
     // Longer than the platform's 32-bit wait can express is as good as no limit.
     const DWORD wait = timeout >= INFINITE ? INFINITE : static_cast<DWORD>(timeout);
     if (!job->WaitForEnd(wait)) {
-        return 0;
+        return kZero;
     }
     Current discarded;
     {
@@ -98,7 +98,7 @@ unsigned int JobSlot::Cancel(unsigned long timeout) {
             discarded = std::exchange(m_current, Current{});
         }
     }
-    return 1;
+    return kSuccess;
 }
 
 void JobSlot::Status(CString& status, unsigned long& code) {

@@ -8,18 +8,17 @@
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
 #include "transport/globals.h"
-#include "transport/reply_readers.h"
-#include "transport/reply_values.h"
+#include "transport/post_request.h"
 #include "transport/service_config.h"
 #include "upload/job.h"
-#include "vanta/transport.h"
+#include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
 #include <cstdlib>
 
-namespace {
-constexpr unsigned int kCancelled = 16384;
+using namespace vanta::result;
 
+namespace {
 // Sums the local files' lengths into the job and collects their bare names. False when a
 // file cannot be opened or measured.
 bool MeasureFiles(Job& job, CStringArray& names) {
@@ -80,7 +79,7 @@ CString NotificationBody(const Job& job) {
 unsigned int RunUpload(Job& job) {
     CStringArray names;
     if (!MeasureFiles(job, names)) {
-        return 8;
+        return kLocalFileError;
     }
     if (job.CancelRequested()) {
         return kCancelled;
@@ -90,19 +89,19 @@ unsigned int RunUpload(Job& job) {
     CString used;
     const unsigned int space =
         QDX_GetDiskSpace(job.m_strUserId, ProductText(job), quota, used, job.m_pfnCallback);
-    if (space != 1) {
+    if (space != kSuccess) {
         return space;
     }
     // Equality passes: the asset exactly fills what is left.
     if (std::atof(quota) < std::atof(used) + static_cast<double>(job.TotalBytes())) {
-        return 128;
+        return kNoSpace;
     }
     if (job.CancelRequested()) {
         return kCancelled;
     }
 
     const unsigned int created = CreateAsset(job, names);
-    if (created != 1) {
+    if (created != kSuccess) {
         return created;
     }
     if (job.CancelRequested()) {
@@ -110,14 +109,14 @@ unsigned int RunUpload(Job& job) {
     }
 
     CString remoteDir;
-    remoteDir.Format("%s%s/%d/%s", "/assets/", job.m_strUserId.GetString(),
+    remoteDir.Format("%s%s/%d/%s", endpoint::kAssetsRoot, job.m_strUserId.GetString(),
                      static_cast<int>(job.m_nProductNum), job.m_strAssetNum.GetString());
     const unsigned int sent = SendFiles(remoteDir, job.m_files, job.m_pfnCallback, &job);
     if (sent == kCancelled) {
         // Files already stored stay on the host; only the record goes.
         return Withdraw(job);
     }
-    if (sent != 1) {
+    if (sent != kSuccess) {
         return sent;
     }
 
@@ -139,11 +138,8 @@ unsigned int RunUpload(Job& job) {
                            job.m_strPassword.GetString(), server.GetString(),
                            job.m_strUserId.GetString(), static_cast<int>(job.m_nProductNum),
                            job.m_strAssetNum.GetString());
-    CString answer;
-    if (QDX_SendHTTPRequest(body, endpoint::kSmtpMail, answer, job.m_pfnCallback) != 1) {
-        return 32;
-    }
-    CString first;
-    NextReplyField(answer, first);
-    return first == reply::kFail ? 0 : 1;
+    const unsigned int verdict = PostForVerdict(body, endpoint::kSmtpMail, job.m_pfnCallback,
+                                                VerdictIn::kFirstField, kWholeReply);
+    // FAIL is the worker's 0.
+    return verdict == kServiceFail ? kZero : verdict;
 }

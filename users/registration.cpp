@@ -11,28 +11,30 @@
 #include "vanta/transport.h"
 #include "vanta/users.h"
 
+using namespace vanta::result;
+
 namespace {
 unsigned int Classify(const CString& status, const CString& kind) {
     if (status.IsEmpty()) {
-        return 0;
+        return kZero;
     }
     // The service's refusals win over whatever kind it also named.
     if (status == reply::kError) {
-        return 256;
+        return kServiceFail;
     }
     if (status == reply::kWrongPassword) {
-        return 8192;
+        return kStatus1OrWrongPassword;
     }
     if (kind == reply::kNewApp) {
-        return 32769;
+        return kRegisteredNewApp;
     }
     if (kind == reply::kNew) {
-        return 65;
+        return kRegisteredNew;
     }
     if (kind == reply::kOld) {
-        return 4097;
+        return kRegisteredOld;
     }
-    return 0;
+    return kZero;
 }
 } // namespace
 
@@ -60,19 +62,18 @@ unsigned int WINAPI QDX_RegisterNewUser(
     const CString& email, const CString& day, CString& replyValue1, CString& postPassword,
     CString& productId, CString& replyValue4, const CString& ex, const CString& fax,
     const CString& night, const CString& mid, const CString& code, StatusCallback callback) {
-    return GuardExport(
-        "registering an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
-            FormBody body;
-            body.Add("Cust=", cust);
-            AddContactFields(body, first, last, addr, city, st, zip, email, day, ex, fax, night,
-                             mid)
-                .Add("&Code=", code)
-                .Add("&PostPW=", postPassword)
-                .Add("&ProductId=", productId);
-            CString answer;
-            if (PostRequest(body, endpoint::kCreateUser, answer, callback, kFixedReplyLimit) != 1) {
-                return 32;
-            }
-            return ReadRegistrationReply(answer, replyValue1, replyValue3, replyValue4);
-        });
+    return GuardExport("registering an account", kChannelFailure, [&]() -> unsigned int {
+        FormBody body;
+        body.Add("Cust=", cust);
+        AddContactFields(body, first, last, addr, city, st, zip, email, day, ex, fax, night, mid)
+            .Add("&Code=", code)
+            .Add("&PostPW=", postPassword)
+            .Add("&ProductId=", productId);
+        CString answer;
+        if (PostRequest(body, endpoint::kCreateUser, answer, callback, kFixedReplyLimit) !=
+            kSuccess) {
+            return kChannelFailure;
+        }
+        return ReadRegistrationReply(answer, replyValue1, replyValue3, replyValue4);
+    });
 }

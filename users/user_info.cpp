@@ -13,6 +13,8 @@
 
 #include <cstdlib>
 
+using namespace vanta::result;
+
 unsigned int ReadUserInfoReply(const CString& answer, CString& text1, CString& text2,
                                CString& text3, CString& text4, CString& text5, CString& text6,
                                CString& text7, CString& text8, long& number9, CString& text10,
@@ -25,10 +27,10 @@ unsigned int ReadUserInfoReply(const CString& answer, CString& text1, CString& t
     CString scratch;
     cursor.Next(text1);
     if (text1 == reply::kQdxFail) {
-        return 256;
+        return kServiceFail;
     }
     if (text1 == reply::kNoRows) {
-        return 2048;
+        return kNoRows;
     }
     for (CString* text : {&text2, &text3, &text4, &text5, &text6, &text7, &text8}) {
         cursor.Next(*text);
@@ -45,7 +47,7 @@ unsigned int ReadUserInfoReply(const CString& answer, CString& text1, CString& t
     number15 = static_cast<unsigned int>(std::atoi(scratch));
     cursor.Next(text16);
     cursor.Next(text17);
-    return 1;
+    return kSuccess;
 }
 
 unsigned int WINAPI QDX_GetUserInfo(const CString& userId, CString& text1, CString& text2,
@@ -54,12 +56,13 @@ unsigned int WINAPI QDX_GetUserInfo(const CString& userId, CString& text1, CStri
                                     unsigned int& number11, CString& text12, CString& text13,
                                     CString& text14, unsigned int& number15, CString& text16,
                                     CString& text17, StatusCallback callback) {
-    return GuardExport("reading an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
+    return GuardExport("reading an account", kChannelFailure, [&]() -> unsigned int {
         FormBody body;
         body.Add("UserId=", userId);
         CString answer;
-        if (PostRequest(body, endpoint::kGetUserInfo, answer, callback, kFixedReplyLimit) != 1) {
-            return 32;
+        if (PostRequest(body, endpoint::kGetUserInfo, answer, callback, kFixedReplyLimit) !=
+            kSuccess) {
+            return kChannelFailure;
         }
         return ReadUserInfoReply(answer, text1, text2, text3, text4, text5, text6, text7, text8,
                                  number9, text10, number11, text12, text13, text14, number15,
@@ -73,17 +76,11 @@ unsigned int WINAPI QDX_UpdateUser(const CString& userId, const CString& passwor
                                    const CString& email, const CString& day, const CString& ex,
                                    const CString& fax, const CString& night, const CString& mid,
                                    const CString& cc, StatusCallback callback) {
-    return GuardExport(
-        "updating an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
-            FormBody body;
-            body.Add("UserId=", userId).Add("&PW=", password);
-            AddContactFields(body, first, last, addr, city, st, zip, email, day, ex, fax, night,
-                             mid)
-                .Add("&CC=", cc);
-            CString answer;
-            if (PostRequest(body, endpoint::kUpdateUser, answer, callback, kFixedReplyLimit) != 1) {
-                return 32;
-            }
-            return ReplyValue(answer) == reply::kFail ? 256 : 1;
-        });
+    return GuardExport("updating an account", kChannelFailure, [&]() -> unsigned int {
+        FormBody body;
+        body.Add("UserId=", userId).Add("&PW=", password);
+        AddContactFields(body, first, last, addr, city, st, zip, email, day, ex, fax, night, mid)
+            .Add("&CC=", cc);
+        return PostForVerdict(body, endpoint::kUpdateUser, callback, VerdictIn::kWholeValue);
+    });
 }

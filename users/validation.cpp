@@ -12,18 +12,20 @@
 
 #include <cstdlib>
 
+using namespace vanta::result;
+
 namespace {
 // The service's status values that refuse the login, and the codes the caller knows them by.
 unsigned int StatusCode(long status) {
     switch (status) {
     case 1:
-        return 8192;
+        return kStatus1OrWrongPassword;
     case 2:
-        return 1024;
+        return kNotFound;
     case 3:
-        return 9216;
+        return kStatus3;
     default:
-        return 0;
+        return kZero;
     }
 }
 } // namespace
@@ -32,49 +34,45 @@ unsigned int ReadValidationReply(const CString& answer) {
     // A reply without a single field (empty, a plain-text page) is no verdict: read by
     // position it would pass for a valid login.
     if (answer.Find('=') < 0) {
-        return 32;
+        return kChannelFailure;
     }
     // One string serves all three fields, so a field the reply lacks repeats the one before.
     ReplyCursor cursor(answer);
     CString field;
     cursor.Next(field);
-    if (const unsigned int refused = StatusCode(std::atol(field)); refused != 0) {
+    if (const unsigned int refused = StatusCode(std::atol(field)); refused != kZero) {
         return refused;
     }
     cursor.Next(field);
     if (field == reply::kFail) {
-        return 256;
+        return kServiceFail;
     }
-    unsigned int flags = field == reply::kYes ? 4 : 0;
+    unsigned int flags = field == reply::kYes ? kValidPublished : kZero;
     cursor.Next(field);
     if (field == reply::kYes) {
-        flags += 2;
+        flags |= kValidHasHomepage;
     }
-    return flags != 0 ? flags : 1;
+    return flags != kZero ? flags : kSuccess;
 }
 
 unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& password,
                                      const CString& productId, StatusCallback callback) {
-    return GuardExport("validating a login", vanta::result::kChannelFailure, [&]() -> unsigned int {
+    return GuardExport("validating a login", kChannelFailure, [&]() -> unsigned int {
         FormBody body;
         body.Add("user_id=", userId).Add("&PW=", password).Add("&product_id=", productId);
         CString answer;
-        if (PostRequest(body, endpoint::kValidateUser, answer, callback, kFixedReplyLimit) != 1) {
-            return 32;
+        if (PostRequest(body, endpoint::kValidateUser, answer, callback, kFixedReplyLimit) !=
+            kSuccess) {
+            return kChannelFailure;
         }
         return ReadValidationReply(answer);
     });
 }
 
 unsigned int WINAPI QDX_DeleteUser(const CString& userId, StatusCallback callback) {
-    return GuardExport(
-        "deleting an account", vanta::result::kChannelFailure, [&]() -> unsigned int {
-            FormBody body;
-            body.Add("user=", userId);
-            CString answer;
-            if (PostRequest(body, endpoint::kDeleteUser, answer, callback, kFixedReplyLimit) != 1) {
-                return 32;
-            }
-            return ReplyValue(answer) == reply::kFail ? 256 : 1;
-        });
+    return GuardExport("deleting an account", kChannelFailure, [&]() -> unsigned int {
+        FormBody body;
+        body.Add("user=", userId);
+        return PostForVerdict(body, endpoint::kDeleteUser, callback, VerdictIn::kWholeValue);
+    });
 }

@@ -68,6 +68,8 @@ inline constexpr unsigned int kStatus1OrWrongPassword = 8192;
 inline constexpr unsigned int kStatus3 = 9216;
 /// 16384: cancelled; QDX_GetAssetUploadStatus: no job
 inline constexpr unsigned int kCancelled = 16384;
+/// 16384: QDX_GetAssetUploadStatus without a job (the same number as kCancelled)
+inline constexpr unsigned int kNoJob = kCancelled;
 /// 32769: QDX_RegisterNewUser: known account, a further product
 inline constexpr unsigned int kRegisteredNewApp = 32769;
 } // namespace vanta::result
