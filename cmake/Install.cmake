@@ -2,9 +2,9 @@
 # VantaAPI::vantaapi) and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
+# The include directory comes from the target's own INSTALL_INTERFACE.
 install(TARGETS vantaapi EXPORT VantaAPITargets
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT VantaAPITargets NAMESPACE VantaAPI::
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/VantaAPI)
