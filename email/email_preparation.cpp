@@ -2,13 +2,12 @@
 
 #include "email/info_file.h"
 #include "platform/cfile.h"
+#include "platform/local_files.h"
 #include "transport/endpoints.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
-
-#include <cstring>
 
 using namespace vanta::result;
 
@@ -18,14 +17,9 @@ namespace {
 CStringArray FileNames(const CStringArray& files) {
     CStringArray names;
     for (INT_PTR i = 0; i < files.GetSize(); ++i) {
-        const CString& path = files.GetAt(i);
-        // A NUL would cut the path short and name another file than the one listed.
-        if (std::strlen(path.GetString()) != static_cast<size_t>(path.GetLength())) {
-            throw CFileException(CFileException::badPath, 0, path);
-        }
-        CFile file(path, CFile::modeRead);
-        names.Add(file.GetFileName());
-        file.Close();
+        CString name;
+        MeasureLocalFile(files.GetAt(i), &name);
+        names.Add(name);
     }
     return names;
 }

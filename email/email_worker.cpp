@@ -5,6 +5,7 @@
 #include "email/info_file.h"
 #include "ftp/multi_send.h"
 #include "platform/cfile.h"
+#include "platform/local_files.h"
 #include "platform/temp_path.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
@@ -17,27 +18,14 @@
 using namespace vanta::result;
 
 namespace {
-bool MeasureFiles(Job& job) {
-    try {
-        for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
-            CFile file(job.m_files.GetAt(i), CFile::modeRead);
-            job.AddToTotal(file.GetLength());
-            file.Close();
-        }
-    } catch (const CFileException&) {
-        return false;
-    }
-    return true;
-}
-
 // Takes every file of the job off the host by name, the info file (the last entry) too, and
 // then the session directory. A file that was never sent is simply not found there.
 void RemoveSentFiles(const Job& job, const CString& sessionDir) {
     for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
         try {
-            CFile file(job.m_files.GetAt(i), CFile::modeRead);
-            QDX_FTPDeleteFile(job.m_strUserId, file.GetFileName(), nullptr);
-            file.Close();
+            CString name;
+            MeasureLocalFile(job.m_files.GetAt(i), &name);
+            QDX_FTPDeleteFile(job.m_strUserId, name, nullptr);
         } catch (const CFileException&) {
             // Its name cannot be learnt any more; the others still go.
         }
@@ -47,7 +35,7 @@ void RemoveSentFiles(const Job& job, const CString& sessionDir) {
 } // namespace
 
 unsigned int RunEmail(Job& job) {
-    if (!MeasureFiles(job)) {
+    if (!MeasureJobFiles(job)) {
         return kLocalFileError;
     }
 

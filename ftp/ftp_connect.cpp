@@ -2,11 +2,10 @@
 
 #include "platform/failure_reason.h"
 #include "platform/internet_exception.h"
+#include "platform/local_files.h"
 #include "transport/globals.h"
 #include "transport/security_settings.h"
 #include "transport/service_config.h"
-
-#include <cstring>
 
 FtpCall::FtpCall(StatusCallback callback, const TransferControl* control)
     : m_session(callback), m_config(ActiveConfig()) {
@@ -36,7 +35,7 @@ CFtpConnection& FtpCall::Connect() {
 }
 
 const char* WholeText(const CString& text) {
-    if (std::strlen(text.GetString()) != static_cast<size_t>(text.GetLength())) {
+    if (HoldsNul(text)) {
         SetFailureReason("refused a name or path holding a NUL byte");
         throw CInternetException(ERROR_INVALID_PARAMETER);
     }

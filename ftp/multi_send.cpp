@@ -5,12 +5,11 @@
 #include "platform/cfile.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_file.h"
+#include "platform/local_files.h"
 #include "platform/transfer_control.h"
 #include "transport/export_guard.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
-
-#include <cstring>
 
 using namespace vanta::result;
 
@@ -19,20 +18,12 @@ bool CancelRequested(const TransferControl* control) {
     return control != nullptr && control->CancelRequested();
 }
 
-// A local path that a NUL byte would cut short names another file: treat it as unreadable.
-bool IsWholePath(const CString& path) {
-    return std::strlen(path.GetString()) == static_cast<size_t>(path.GetLength());
-}
-
 // Sends one local file into the connection's current directory. Returns false when the
 // cancel request was seen between blocks; the remote file is closed either way, so what was
 // sent stays. Throws CFileException for the local file and CInternetException for the
 // connection (a transfer aborted for the cancel included).
 bool SendOne(CFtpConnection& connection, const CString& localPath, TransferControl* control) {
-    if (!IsWholePath(localPath)) {
-        throw CFileException(CFileException::badPath, 0, localPath);
-    }
-    CFile local(localPath, CFile::modeRead);
+    CFile local(WholePath(localPath), CFile::modeRead);
     std::unique_ptr<CInternetFile> remote = connection.OpenFile(
         WholeText(local.GetFileName()), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
     bool completed = true;

@@ -16,7 +16,3 @@ struct LoadedConfig {
 // blocks: a source that cannot be used leaves its setting at the next source and says why in
 // `problems`.
 LoadedConfig LoadServiceConfig() noexcept;
-
-// Publishes LoadServiceConfig() as the process-wide configuration; run once while the library
-// loads.
-bool PublishConfigAtLoad() noexcept;

@@ -1,6 +1,7 @@
 // The exports that read and change the process-wide service configuration.
 #include "platform/internet_exception.h"
 #include "platform/service_url.h"
+#include "transport/config_sources.h"
 #include "transport/service_config.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
@@ -10,7 +11,6 @@
 using namespace vanta::result;
 
 namespace {
-constexpr unsigned int kMaxPort = 65535;
 
 // Whether libcurl can make a URL with `host` as its host part: a name, an IPv4 address or a
 // bracketed IPv6 address, nothing that could add a path, a port or a line of its own.

@@ -1,6 +1,6 @@
 #include "transport/security_settings.h"
 
-#include "platform/registry.h"
+#include "transport/config_sources.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,43 +9,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr const char* kAppsKey = "SOFTWARE\\Vanta Inc\\Apps";
-constexpr DWORD kValueBufferSize = 1024;
-constexpr unsigned long kMaxPort = 65535;
-
-const char* Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : nullptr;
-}
-
-// One value of the Apps key: a string as its text, a DWORD in decimal. False when there is no
-// such value (or no file, or no key).
-bool RegistryValue(const char* name, std::string& text) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    unsigned char buffer[kValueBufferSize] = {};
-    DWORD size = kValueBufferSize;
-    DWORD type = 0;
-    const bool found = RegQueryValueExA(key, name, nullptr, &type, buffer, &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    if (!found) {
-        return false;
-    }
-    if (type == REG_DWORD && size == sizeof(DWORD)) {
-        DWORD number = 0;
-        std::memcpy(&number, buffer, sizeof(number));
-        text = std::to_string(number);
-    } else {
-        const void* nul = std::memchr(buffer, '\0', size);
-        text.assign(reinterpret_cast<const char*>(buffer),
-                    nul ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - buffer)
-                        : static_cast<size_t>(size));
-    }
-    return true;
-}
-
 // The setting from $`variable`, else the registry value `value`; false when neither has it.
 bool Source(const char* variable, const char* value, std::string& text, std::string& origin) {
     if (const char* set = Environment(variable)) {
@@ -100,19 +63,11 @@ void ReadCaFile(ServiceConfig& config, std::string& problems) {
 }
 
 void ReadHttpsPort(ServiceConfig& config, std::string& problems) {
-    const char* text = Environment("VANTA_HTTPS_PORT");
-    if (text == nullptr) {
-        return;
+    std::string problem;
+    ReadNumber("VANTA_HTTPS_PORT", kMaxPort, "a port number", config.httpsPort, problem);
+    if (!problem.empty()) {
+        Note(problems, problem);
     }
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long port = std::strtoul(text, &end, 10);
-    if (*text >= '0' && *text <= '9' && errno == 0 && *end == '\0' && port >= 1 &&
-        port <= kMaxPort) {
-        config.httpsPort = static_cast<unsigned>(port);
-        return;
-    }
-    Note(problems, std::string("VANTA_HTTPS_PORT=") + text + " is not a port number (1 to 65535)");
 }
 } // namespace
 

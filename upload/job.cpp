@@ -1,5 +1,7 @@
 #include "upload/job.h"
 
+#include "platform/cfile.h"
+#include "platform/local_files.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
@@ -16,6 +18,21 @@ std::vector<JobRecipient> CopyRecipients(const CObList& list) {
         }
     }
     return copies;
+}
+
+bool MeasureJobFiles(Job& job, CStringArray* names) {
+    try {
+        for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
+            CString name;
+            job.AddToTotal(MeasureLocalFile(job.m_files.GetAt(i), &name));
+            if (names != nullptr) {
+                names->Add(name);
+            }
+        }
+    } catch (const CFileException&) {
+        return false;
+    }
+    return true;
 }
 
 Job::Job(JobArguments arguments, Worker worker)

@@ -62,6 +62,10 @@ struct JobArguments {
     JobObserver* observer = nullptr;
 };
 
+// Sums the lengths of the job's local files into its total (MeasureLocalFile) and, with
+// `names`, collects their bare names in order. False when a file cannot be opened or measured.
+bool MeasureJobFiles(Job& job, CStringArray* names = nullptr);
+
 // The QDX_CRecipient entries of `list`, in order; other entries are left out, so the count
 // that the notification announces always matches the fields that follow it.
 std::vector<JobRecipient> CopyRecipients(const CObList& list);

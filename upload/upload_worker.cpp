@@ -3,7 +3,6 @@
 
 #include "assets/asset_requests.h"
 #include "ftp/multi_send.h"
-#include "platform/cfile.h"
 #include "platform/internet_constants.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
@@ -19,22 +18,6 @@
 using namespace vanta::result;
 
 namespace {
-// Sums the local files' lengths into the job and collects their bare names. False when a
-// file cannot be opened or measured.
-bool MeasureFiles(Job& job, CStringArray& names) {
-    try {
-        for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
-            CFile file(job.m_files.GetAt(i), CFile::modeRead);
-            job.AddToTotal(file.GetLength());
-            names.Add(file.GetFileName());
-            file.Close();
-        }
-    } catch (const CFileException&) {
-        return false;
-    }
-    return true;
-}
-
 CString ProductText(const Job& job) {
     CString text;
     text.Format("%d", static_cast<int>(job.m_nProductNum));
@@ -78,7 +61,7 @@ CString NotificationBody(const Job& job) {
 
 unsigned int RunUpload(Job& job) {
     CStringArray names;
-    if (!MeasureFiles(job, names)) {
+    if (!MeasureJobFiles(job, &names)) {
         return kLocalFileError;
     }
     if (job.CancelRequested()) {

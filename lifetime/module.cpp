@@ -3,8 +3,8 @@
 // Everything that runs at load lives in this one translation unit, so that the order of its
 // definitions is the order of start-up: FormHeaders, then the service configuration (from the
 // environment and the registry file), then the module's entry into the framework's module
-// chain. Unload runs in reverse: the module leaves the chain, then the configuration and
-// FormHeaders are destroyed.
+// chain. Unload runs in reverse: the module leaves the chain after the job of the exports has
+// ended, then the configuration and FormHeaders are destroyed.
 #include "platform/curl_transfer.h"
 #include "platform/extension_module.h"
 #include "transport/config_loader.h"
@@ -15,6 +15,20 @@
 extern "C++" const VantaVersionRecord vantaModuleVersion = {
     {1, 1, 0, 0}, {1, 1, 0, 0}, 0x0409,         0x04b0,         "1.1",
     "1.1",        "vantaAPI",   "vantaAPI DLL", "vantaAPI.DLL", "vantaAPI Dynamic Link Library"};
+
+namespace {
+// Publishes the configuration read from its sources as the process-wide one. Never throws:
+// when even that fails, the defaults stay in place.
+bool PublishConfigAtLoad() noexcept {
+    try {
+        LoadedConfig loaded = LoadServiceConfig();
+        PublishProcessConfig(std::move(loaded.config), std::move(loaded.problems));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+} // namespace
 
 CString FormHeaders("Content-Type: application/x-www-form-urlencoded");
 const bool g_configPublished = PublishConfigAtLoad();
