@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 unsigned int ReadAssetInfoReply(const CString& answer, QDX_CAssetInfo& info) {
     ReplyCursor cursor(answer);

@@ -13,6 +13,7 @@
 #include <memory>
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 // Fields 2 to 13 of a list record; field 1 has been read and judged by the caller.

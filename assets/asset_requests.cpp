@@ -13,6 +13,7 @@
 #include "vanta/upload.h"
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 unsigned int CreateAsset(Job& job, const CStringArray& fileNames) {
     FormBody body;

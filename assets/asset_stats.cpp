@@ -13,6 +13,7 @@
 #include <memory>
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 unsigned int ReadAssetStatsReply(const CString& answer, CObList& stats) {
     // One scratch string for the whole reply: a record cut short after its first number

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+using namespace vanta::internal;
+
 namespace {
 
 CString MakeReply(int records) {

@@ -61,10 +61,10 @@ JobState::~JobState() {
     }
 }
 
-void JobState::Start(JobArguments arguments) {
+void JobState::Start(internal::JobArguments arguments) {
     arguments.callback = ScopedStatusHandler::CallbackFor(m_options.on_status);
     arguments.observer = this;
-    m_job = std::make_unique<::Job>(std::move(arguments), &JobState::RunWorker);
+    m_job = std::make_unique<internal::Job>(std::move(arguments), &JobState::RunWorker);
     if (!m_job->Start()) {
         m_job.reset();
         Fail(FailedWith(ErrorCategory::internal, kZero, "starting a job",
@@ -77,7 +77,7 @@ void JobState::Fail(Error error) noexcept {
     m_phase.store(JobPhase::finished);
 }
 
-unsigned int JobState::RunWorker(::Job& job) {
+unsigned int JobState::RunWorker(internal::Job& job) {
     auto& state = *static_cast<JobState*>(job.Observer());
     unsigned int result = 0;
     {
@@ -91,7 +91,7 @@ unsigned int JobState::RunWorker(::Job& job) {
     return result;
 }
 
-void JobState::OnProgress(const ::Job& job) noexcept {
+void JobState::OnProgress(const internal::Job& job) noexcept {
     JobPhase phase = m_phase.load();
     if (phase == JobPhase::preparing && job.SendBegun()) {
         phase = JobPhase::transferring;
@@ -163,7 +163,7 @@ Result<UploadOutcome> upload_outcome(JobState& state) noexcept {
         if (code != kSuccess) {
             return JobError(code, doing);
         }
-        const ::Job& job = *state.LibraryJob();
+        const internal::Job& job = *state.LibraryJob();
         return UploadOutcome{ToString(job.m_strAssetNum), ToString(job.m_strPassword),
                              ToString(job.m_strStatus)};
     });

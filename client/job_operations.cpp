@@ -44,7 +44,7 @@ UploadJob Client::upload(UploadRequest request, JobOptions options) const {
     std::shared_ptr<JobState> state;
     try {
         state = std::make_shared<JobState>(JobState::Kind::upload, *m_impl, std::move(options));
-        JobArguments arguments;
+        internal::JobArguments arguments;
         arguments.userId = ToCString(request.user_id);
         arguments.productNum = request.product;
         arguments.assetType = request.asset_type;
@@ -97,7 +97,7 @@ ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const 
         for (const std::filesystem::path& file : request.files) {
             files.Add(ToCString(file.native()));
         }
-        JobArguments arguments;
+        internal::JobArguments arguments;
         unsigned int prepared = 0;
         {
             // The session request runs now, on the calling thread.

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-class vanta::JobState final : public JobObserver {
+class vanta::JobState final : public vanta::internal::JobObserver {
 public:
     enum class Kind { upload, share };
 
@@ -22,7 +22,7 @@ public:
 
     // Makes the library's job from `arguments` and starts its worker; on failure the state
     // holds the error.
-    void Start(JobArguments arguments);
+    void Start(internal::JobArguments arguments);
     // The job ends before it started, with `error`.
     void Fail(Error error) noexcept;
     // A directory of the job's own, removed with the state.
@@ -35,14 +35,14 @@ public:
     // error.
     unsigned int WaitForResult() const noexcept;
     const std::optional<Error>& EarlyError() const { return m_early; }
-    const ::Job* LibraryJob() const { return m_job.get(); }
+    const internal::Job* LibraryJob() const { return m_job.get(); }
     const StatusHandler& StatusHandlerOfJob() const { return m_options.on_status; }
 
     // JobObserver, on the worker's thread.
-    void OnProgress(const ::Job& job) noexcept override;
+    void OnProgress(const internal::Job& job) noexcept override;
 
 private:
-    static unsigned int RunWorker(::Job& job);
+    static unsigned int RunWorker(internal::Job& job);
     void Report() noexcept;
 
     const Kind m_kind;
@@ -51,5 +51,5 @@ private:
     std::atomic<JobPhase> m_phase{JobPhase::preparing};
     std::optional<Error> m_early;
     std::string m_privateDir;
-    std::unique_ptr<::Job> m_job;
+    std::unique_ptr<internal::Job> m_job;
 };

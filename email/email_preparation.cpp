@@ -10,6 +10,7 @@
 #include "vanta/transport.h"
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 // The final path component of every entry, each file opened to prove it is there and

@@ -17,4 +17,4 @@
 unsigned int PrepareEmailJob(const CStringArray& addresses, const CString& subject,
                              const CString& message, CStringArray& files, const CString& snText,
                              StatusCallback callback, const std::function<CString()>& infoPath,
-                             JobArguments& arguments);
+                             vanta::internal::JobArguments& arguments);

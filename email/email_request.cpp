@@ -12,6 +12,7 @@
 #include <memory>
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 // An info file of an earlier call is sent again by the job only if the caller's list still

@@ -16,6 +16,7 @@
 #include "vanta/upload.h"
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 // Takes every file of the job off the host by name, the info file (the last entry) too, and

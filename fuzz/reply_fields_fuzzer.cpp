@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+using namespace vanta::internal;
+
 namespace {
 // The documented rules for one field of `rest`: "=" and "&" are looked for independently.
 // Returns false when there is no "=" (the value stays as it was).

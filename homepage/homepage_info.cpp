@@ -13,6 +13,7 @@
 #include "vanta/transport.h"
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 unsigned int OneOrZero(unsigned int result) {

@@ -12,6 +12,8 @@
 #include "upload/job_slot.h"
 #include "vanta/version.h"
 
+using namespace vanta::internal;
+
 extern "C++" const VantaVersionRecord vantaModuleVersion = {
     {1, 1, 0, 0}, {1, 1, 0, 0}, 0x0409,         0x04b0,         "1.1",
     "1.1",        "vantaAPI",   "vantaAPI DLL", "vantaAPI.DLL", "vantaAPI Dynamic Link Library"};

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace vanta::internal {
+
 namespace {
 bool NeedsEncoding(unsigned char byte) {
     return byte == '%' || byte == '&' || byte == '=' || byte == '+' || byte < 0x20 || byte == 0x7F;
@@ -59,3 +61,5 @@ FormBody& FormBody::AddRaw(const char* text) {
     m_text += text;
     return *this;
 }
+
+} // namespace vanta::internal

@@ -10,6 +10,8 @@
 
 #include "vanta/cstring.h"
 
+namespace vanta::internal {
+
 class FormBody {
 public:
     // Appends `prefix` (e.g. "user_id=" or "&PW=") and the encoded `value`.
@@ -33,3 +35,5 @@ private:
 
 // The encoding applied to values, on its own.
 CString EncodeFormValue(const CString& value);
+
+} // namespace vanta::internal

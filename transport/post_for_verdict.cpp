@@ -5,6 +5,7 @@
 #include "vanta/result_codes.h"
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 unsigned int PostForVerdict(const CString& body, const char* program, StatusCallback callback,
                             VerdictIn where, size_t replyLimit) {

@@ -1,5 +1,7 @@
 #include "transport/reply_readers.h"
 
+namespace vanta::internal {
+
 CString ReplyValue(const CString& text) {
     const int equals = text.Find('=');
     if (equals < 0) {
@@ -42,3 +44,5 @@ void ReplyCursor::Next(CString& value) {
         ampersand > equals ? CString(m_text.substr(equals + 1, ampersand - equals - 1)) : CString();
     m_pos = ampersand + 1;
 }
+
+} // namespace vanta::internal

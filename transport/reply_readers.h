@@ -6,6 +6,8 @@
 
 #include <string_view>
 
+namespace vanta::internal {
+
 // Everything after the first "=" of `text` (later "&" and "=" included), or empty when there
 // is no "=".
 CString ReplyValue(const CString& text);
@@ -41,3 +43,5 @@ private:
     bool m_equalsKnown = false;
     bool m_ampersandKnown = false;
 };
+
+} // namespace vanta::internal

@@ -8,6 +8,7 @@
 #include "vanta/transport.h"
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 // The version the service is asked to match; not the shared library's file version.

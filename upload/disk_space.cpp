@@ -9,6 +9,7 @@
 #include "vanta/upload.h"
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 unsigned int WINAPI QDX_GetDiskSpace(const CString& userId, const CString& productId,
                                      CString& quota, CString& used, StatusCallback callback) {

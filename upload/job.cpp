@@ -10,6 +10,8 @@
 
 using namespace vanta::result;
 
+namespace vanta::internal {
+
 std::vector<JobRecipient> CopyRecipients(const CObList& list) {
     std::vector<JobRecipient> copies;
     for (POSITION pos = list.GetHeadPosition(); pos;) {
@@ -123,3 +125,5 @@ UINT Job::ThreadMain(LPVOID self) {
         return kWorkerFailure;
     }
 }
+
+} // namespace vanta::internal

@@ -29,6 +29,8 @@
 
 class CObList;
 
+namespace vanta::internal {
+
 // One entry of an upload's recipient list, copied from the caller's QDX_CRecipient.
 struct JobRecipient {
     CString email;
@@ -155,3 +157,5 @@ private:
     std::atomic<std::uint64_t> m_nBytesSent{0};
     std::atomic<std::uint64_t> m_nTotalBytes{0};
 };
+
+} // namespace vanta::internal

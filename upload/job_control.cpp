@@ -8,6 +8,7 @@
 #include <memory>
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 QDX_CRecipient::QDX_CRecipient() : m_nViewType(0) {}
 

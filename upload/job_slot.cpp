@@ -6,6 +6,8 @@
 
 using namespace vanta::result;
 
+namespace vanta::internal {
+
 JobSlot::Claim::Claim(Claim&& other) noexcept : m_slot(std::exchange(other.m_slot, nullptr)) {}
 
 JobSlot::Claim::~Claim() {
@@ -150,3 +152,5 @@ JobSlot& ExportJobSlot() {
     static JobSlot* const slot = new JobSlot();
     return *slot;
 }
+
+} // namespace vanta::internal

@@ -11,6 +11,8 @@
 #include <memory>
 #include <mutex>
 
+namespace vanta::internal {
+
 // Where the starting call wants an upload's registration results: the caller's out-strings.
 // They are written once, on an application thread, by the first call that sees the worker
 // ended (QDX_IsUploading reporting false, QDX_CancelUpload reporting 1,
@@ -82,3 +84,5 @@ private:
 
 // The slot of the exports, for the life of the process.
 JobSlot& ExportJobSlot();
+
+} // namespace vanta::internal

@@ -16,6 +16,7 @@
 #include <cstdlib>
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 CString ProductText(const Job& job) {

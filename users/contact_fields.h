@@ -5,11 +5,11 @@
 #include "transport/form_body.h"
 #include "vanta/cstring.h"
 
-inline FormBody& AddContactFields(FormBody& body, const CString& first, const CString& last,
-                                  const CString& addr, const CString& city, const CString& st,
-                                  const CString& zip, const CString& email, const CString& day,
-                                  const CString& ex, const CString& fax, const CString& night,
-                                  const CString& mid) {
+inline vanta::internal::FormBody&
+AddContactFields(vanta::internal::FormBody& body, const CString& first, const CString& last,
+                 const CString& addr, const CString& city, const CString& st, const CString& zip,
+                 const CString& email, const CString& day, const CString& ex, const CString& fax,
+                 const CString& night, const CString& mid) {
     return body.Add("&First=", first)
         .Add("&Last=", last)
         .Add("&Addr=", addr)

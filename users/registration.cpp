@@ -12,6 +12,7 @@
 #include "vanta/users.h"
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 unsigned int Classify(const CString& status, const CString& kind) {

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 unsigned int ReadUserInfoReply(const CString& answer, CString& text1, CString& text2,
                                CString& text3, CString& text4, CString& text5, CString& text6,

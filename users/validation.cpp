@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 using namespace vanta::result;
+using namespace vanta::internal;
 
 namespace {
 // The service's status values that refuse the login, and the codes the caller knows them by.

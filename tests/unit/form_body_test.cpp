@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vanta::internal;
+
 namespace {
 
 TEST(FormBody, FieldNamesGoOutByteForByte) {
