@@ -37,6 +37,21 @@ Error JobError(unsigned int code, std::string_view doing) {
     }
 }
 
+// Waits for the job's end: its early error, its worker's failure, or `outcome()` on success.
+template <class T, class Outcome>
+Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) noexcept {
+    return Guarded<T>(doing, [&]() -> Result<T> {
+        const unsigned int code = state.WaitForResult();
+        if (state.EarlyError()) {
+            return *state.EarlyError();
+        }
+        if (code != kSuccess) {
+            return JobError(code, doing);
+        }
+        return outcome();
+    });
+}
+
 DWORD Milliseconds(std::chrono::milliseconds timeout) {
     // INFINITE itself would mean "no limit": the longest finite wait is one below it.
     return static_cast<DWORD>(
@@ -154,15 +169,7 @@ bool job_wait(JobState& state, std::chrono::milliseconds timeout) noexcept {
 }
 
 Result<UploadOutcome> upload_outcome(JobState& state) noexcept {
-    constexpr std::string_view doing = "uploading an asset";
-    return Guarded<UploadOutcome>(doing, [&]() -> Result<UploadOutcome> {
-        const unsigned int code = state.WaitForResult();
-        if (state.EarlyError()) {
-            return *state.EarlyError();
-        }
-        if (code != kSuccess) {
-            return JobError(code, doing);
-        }
+    return FinishedJob<UploadOutcome>(state, "uploading an asset", [&] {
         const internal::Job& job = *state.LibraryJob();
         return UploadOutcome{ToString(job.m_strAssetNum), ToString(job.m_strPassword),
                              ToString(job.m_strStatus)};
@@ -170,17 +177,7 @@ Result<UploadOutcome> upload_outcome(JobState& state) noexcept {
 }
 
 Result<ShareOutcome> share_outcome(JobState& state) noexcept {
-    constexpr std::string_view doing = "sharing files by mail";
-    return Guarded<ShareOutcome>(doing, [&]() -> Result<ShareOutcome> {
-        const unsigned int code = state.WaitForResult();
-        if (state.EarlyError()) {
-            return *state.EarlyError();
-        }
-        if (code != kSuccess) {
-            return JobError(code, doing);
-        }
-        return ShareOutcome{};
-    });
+    return FinishedJob<ShareOutcome>(state, "sharing files by mail", [] { return ShareOutcome{}; });
 }
 
 void job_release(JobState& state) noexcept {
