@@ -66,7 +66,6 @@ public:
 
     // The text after the last '/' of the path the file was opened with.
     CString GetFileName() const;
-    const CString& GetFilePath() const { return m_path; }
 
     static constexpr size_t kReadAheadBytes = 64 * 1024;
 
