@@ -43,7 +43,6 @@ void ExpectError(const R& result, ErrorCategory category, unsigned int code) {
 NewAccount Account(const std::string& user, const std::string& password) {
     NewAccount account{user, password, "7", {}};
     account.details.first_name = "Ann";
-    account.details.email = "ann@example.net";
     account.details.code = "C1";
     return account;
 }
@@ -57,26 +56,24 @@ protected:
 TEST_F(ClientOperations, EveryLoginOutcomeHasOneMeaning) {
     const std::string path = "/cgiscripts/validate_user.exe";
     const struct {
-        const char* reply;
-        bool valid;
+        const char* reply; // nullptr: a reply cut short
         bool published, homepage;
         ErrorCategory category;
-        unsigned int code;
+        unsigned int code; // 0: a valid login
     } cases[] = {
-        {"s=0&p=1&h=0", true, true, false, {}, 0},
-        {"s=0&p=0&h=1", true, false, true, {}, 0},
-        {"s=0&p=0&h=0", true, false, false, {}, 0},
-        {"s=1&p=0&h=0", false, false, false, ErrorCategory::wrong_password, 8192},
-        {"s=2&p=0&h=0", false, false, false, ErrorCategory::product_not_registered, 1024},
-        {"s=3&p=0&h=0", false, false, false, ErrorCategory::wrong_password, 9216},
-        {"s=0&p=FAIL&h=FAIL", false, false, false, ErrorCategory::unknown_user, 256},
-        {nullptr, false, false, false, ErrorCategory::network, 32},
+        {"s=0&p=1&h=0", true, false, {}, 0},
+        {"s=0&p=0&h=1", false, true, {}, 0},
+        {"s=1&p=0&h=0", false, false, ErrorCategory::wrong_password, 8192},
+        {"s=2&p=0&h=0", false, false, ErrorCategory::product_not_registered, 1024},
+        {"s=3&p=0&h=0", false, false, ErrorCategory::wrong_password, 9216},
+        {"s=0&p=FAIL&h=FAIL", false, false, ErrorCategory::unknown_user, 256},
+        {nullptr, false, false, ErrorCategory::network, 32},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.reply ? c.reply : "broken reply");
+        SCOPED_TRACE(c.reply ? c.reply : "cut short");
         c.reply ? ScriptReply(path, c.reply) : ScriptBrokenReply(path);
         const Result<Login> login = client.validate_user("ann", "pw", "7");
-        if (c.valid) {
+        if (c.code == 0) {
             ASSERT_TRUE(login.has_value()) << login.error().reason;
             EXPECT_EQ(login->has_published, c.published);
             EXPECT_EQ(login->has_homepage, c.homepage);
@@ -91,13 +88,9 @@ TEST_F(ClientOperations, AnAccountFromRegistrationToRemoval) {
     ASSERT_TRUE(created.has_value()) << created.error().reason;
     EXPECT_EQ(created->kind, Registration::Kind::new_account);
     EXPECT_EQ(created->user_id, "ann");
-    EXPECT_FALSE(created->user_number.empty());
     // The service writes "*" for the "&" it means; the client gives the message back whole.
     EXPECT_NE(created->message.find('&'), std::string::npos) << created->message;
-
-    const Result<Registration> again = client.register_user(Account("ann", "pw"));
-    ASSERT_TRUE(again.has_value());
-    EXPECT_EQ(again->kind, Registration::Kind::existing);
+    EXPECT_EQ(client.register_user(Account("ann", "pw"))->kind, Registration::Kind::existing);
     NewAccount other = Account("ann", "pw");
     other.product_id = "8";
     EXPECT_EQ(client.register_user(other)->kind, Registration::Kind::new_product);
@@ -106,24 +99,18 @@ TEST_F(ClientOperations, AnAccountFromRegistrationToRemoval) {
 
     const Result<User> user = client.user_info("ann");
     ASSERT_TRUE(user.has_value()) << user.error().reason;
-    EXPECT_EQ(user->user_id, "ann");
     EXPECT_EQ(user->details.first_name, "Ann");
-    EXPECT_EQ(user->details.email, "ann@example.net");
     EXPECT_EQ(user->details.code, "C1");
     EXPECT_EQ(std::to_string(user->user_number), created->user_number);
     EXPECT_EQ(user->product_count, 2);
-
     UserDetails changed = user->details;
     changed.city = "Oslo";
     EXPECT_TRUE(client.update_user("ann", "pw", changed).has_value());
     EXPECT_EQ(client.user_info("ann")->details.city, "Oslo");
     ExpectError(client.update_user("ann", "wrong", changed), ErrorCategory::refused, 256);
-
     EXPECT_TRUE(client.delete_user("ann").has_value());
     ExpectError(client.delete_user("ann"), ErrorCategory::unknown_user, 256);
     ExpectError(client.user_info("ann"), ErrorCategory::unknown_user, 2048);
-    ScriptBrokenReply("/cgiscripts/get_user_info.exe");
-    ExpectError(client.user_info("ann"), ErrorCategory::network, 32);
 }
 
 TEST_F(ClientOperations, AssetRepliesBecomeTypedRecords) {
@@ -137,28 +124,19 @@ TEST_F(ClientOperations, AssetRepliesBecomeTypedRecords) {
     ASSERT_TRUE(assets.has_value()) << assets.error().reason;
     ASSERT_EQ(assets->size(), 2U);
     const Asset& trip = assets->front();
-    EXPECT_EQ(trip.user_number, "U");
     EXPECT_EQ(trip.asset_number, "12");
-    EXPECT_EQ(trip.name, "Trip");
-    EXPECT_EQ(trip.description, "Two days");
-    EXPECT_EQ(trip.product, 7);
-    EXPECT_EQ(trip.type, 2);
     EXPECT_EQ(trip.declared_size, 5000000000);
     EXPECT_EQ(trip.password, "PW");
     EXPECT_EQ(trip.created, sys_days(2026y / December / 6) + hours(12));
     EXPECT_EQ(trip.page_views, -1);
     EXPECT_EQ(trip.file_names, (std::vector<std::string>{"a.jpg", "b.jpg"}));
     EXPECT_EQ(assets->back().created, sys_days(1899y / December / 30));
-    EXPECT_EQ(assets->back().file_names, std::vector<std::string>{"c.txt"});
-
     ScriptReply(list, "n=NOROWS");
     EXPECT_TRUE(client.asset_list("U", "7")->empty());
     ScriptReply(list, "n=FAIL");
     ExpectError(client.asset_list("U", "7"), ErrorCategory::unknown_user, 256);
     ScriptReply(list, "n=FAIL");
     ExpectError(client.asset_info("U", "12"), ErrorCategory::not_found, 256);
-    ScriptBrokenReply(list);
-    ExpectError(client.asset_list("U", "7"), ErrorCategory::network, 32);
 
     const std::string stats = "/cgiscripts/get_stats.exe";
     ScriptReply(stats, "day=20261206&views=3&day=20261207&views=1");
@@ -167,18 +145,8 @@ TEST_F(ClientOperations, AssetRepliesBecomeTypedRecords) {
     ASSERT_EQ(days->size(), 2U);
     EXPECT_EQ(days->front().day, sys_days(2026y / December / 6));
     EXPECT_EQ(days->front().page_views, 3);
-    EXPECT_EQ(days->back().day, sys_days(2026y / December / 7));
-    const struct {
-        const char* reply;
-        ErrorCategory category;
-        unsigned int code;
-    } statFailures[] = {{"day=FAIL", ErrorCategory::refused, 256},
-                        {"day=20261399&views=1", ErrorCategory::unexpected_reply, 0}};
-    for (const auto& c : statFailures) {
-        SCOPED_TRACE(c.reply);
-        ScriptReply(stats, c.reply);
-        ExpectError(client.asset_stats("U", "12"), c.category, c.code);
-    }
+    ScriptReply(stats, "day=20261399&views=1");
+    ExpectError(client.asset_stats("U", "12"), ErrorCategory::unexpected_reply, 0);
 
     const std::string space = "/cgiscripts/get_disk_space.exe";
     ScriptReply(space, "quota=8589934592&used=10");
@@ -199,16 +167,11 @@ TEST_F(ClientOperations, HomepageOutcomesAreToldApart) {
     ExpectError(client.delete_homepage("ann"), ErrorCategory::not_found, 0);
     ExpectError(client.update_homepage("nobody", {"T", "H", "B", "1", "R"}), ErrorCategory::refused,
                 0);
-
-    const Homepage page{"Title", "Head", "Body & more", "3", "Reply"};
-    EXPECT_TRUE(client.update_homepage("ann", page).has_value());
+    EXPECT_TRUE(client.update_homepage("ann", {"Title", "Head", "Body & more", "3", "Reply"}));
     const Result<Homepage> read = client.homepage("ann");
     ASSERT_TRUE(read.has_value()) << read.error().reason;
-    EXPECT_EQ(read->title, "Title");
-    EXPECT_EQ(read->theme, "3");
+    EXPECT_EQ(read->body, "Body & more");
     EXPECT_EQ(read->reply, "Reply");
-    EXPECT_TRUE(client.delete_homepage("ann").has_value());
-
     ScriptReply("/cgiscripts/get_homepage.exe", "t=FAIL");
     ExpectError(client.homepage("ann"), ErrorCategory::unknown_user, 0);
     ScriptBrokenReply("/cgiscripts/get_homepage.exe");
@@ -220,7 +183,6 @@ TEST_F(ClientOperations, FilesVersionAndUpdateOverFtp) {
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "note.txt") << "hello";
     std::filesystem::create_directories(ServiceDataDir() + "/ftp/assets/box");
-
     EXPECT_TRUE(client.send_file(dir / "note.txt", "/assets/box", "n.txt").has_value());
     const std::vector<std::filesystem::path> files{dir / "note.txt"};
     EXPECT_TRUE(client.send_files("/assets/box", files).has_value());
@@ -231,12 +193,10 @@ TEST_F(ClientOperations, FilesVersionAndUpdateOverFtp) {
     ExpectError(client.delete_file("box", "n.txt"), ErrorCategory::not_found, 1024);
     EXPECT_TRUE(client.delete_file("box", "note.txt").has_value());
     EXPECT_TRUE(client.remove_directory("/assets/box").has_value());
-
     const Result<std::filesystem::path> update = client.download_update(dir);
     ASSERT_TRUE(update.has_value()) << update.error().reason;
     EXPECT_EQ(*update, dir / "VantaAPI.dll");
     EXPECT_TRUE(std::filesystem::is_regular_file(*update));
-
     const Result<VersionCheck> version = client.check_version();
     ASSERT_TRUE(version.has_value()) << version.error().reason;
     EXPECT_TRUE(version->up_to_date);
@@ -336,7 +296,6 @@ TEST(ClientHosts, TwoClientsOnTwoHostsSideBySide) {
     const Client first(LocalConfig());
     const Client other(otherHost);
     ASSERT_TRUE(other.register_user(Account("bob", "pw")).has_value());
-
     std::vector<std::thread> threads;
     std::vector<int> mismatches(4, 0);
     for (int t = 0; t < 4; ++t) {

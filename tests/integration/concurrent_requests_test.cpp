@@ -1,27 +1,26 @@
-// The request channel called from several threads at once: every call has its own session,
-// connection and request, and nothing is shared between them. Runs under ThreadSanitizer too.
-#include "control_client.h"
-#include "status_recorder.h"
-
-#include <vantaapi.h>
-
+// The exports called from several threads at once, also under ThreadSanitizer: every call has
+// its own session, connection and request, and a change of the service address or the trace
+// while calls run leaves each call whole against one of the addresses.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
-namespace {
+#include "control_client.h"
+#include "status_recorder.h"
+#include <vantaapi.h>
 
-using namespace vanta::test;
+namespace vanta::test {
+namespace {
 
 constexpr const char* kVersion = "/cgiscripts/get_version.exe";
 
-class ConcurrentRequests : public ::testing::Test {
-protected:
-    void SetUp() override { control::Reset(); }
-};
-
-TEST_F(ConcurrentRequests, CallsFromEightThreadsAtOnceAreIndependent) {
+TEST(ConcurrentRequests, CallsFromEightThreadsAtOnceAreIndependent) {
+    control::Reset();
     CString expected;
     ASSERT_EQ(QDX_SendHTTPRequest("", kVersion, expected, nullptr), 1u);
     constexpr int kThreads = 8;
@@ -48,4 +47,64 @@ TEST_F(ConcurrentRequests, CallsFromEightThreadsAtOnceAreIndependent) {
     EXPECT_EQ(control::RequestsTo(kVersion).size(), 1u + kThreads * kCalls);
 }
 
+thread_local std::string t_resolved;
+
+unsigned long WINAPI NoteHost(unsigned long status, void* info, unsigned long length) {
+    if (status == 10 && info != nullptr && length > 0) {
+        t_resolved.assign(static_cast<const char*>(info), length - 1);
+    }
+    return 0;
+}
+
+void WINAPI IgnoreLine(const char*) {}
+
+TEST(ConcurrentRequests, CallsRunWholeAgainstOneAddressWhileItChanges) {
+    control::Reset();
+    // Both names reach the service: any mix of old and new would still connect, so what is
+    // checked is that each call saw one whole address and that nothing races (ThreadSanitizer).
+    const char* const hosts[] = {"127.0.0.1", "localhost"};
+    std::atomic<bool> stop{false};
+    std::atomic<int> calls{0};
+    std::mutex failuresMutex;
+    std::vector<std::string> failures;
+    std::vector<std::thread> callers;
+    for (int i = 0; i < 3; ++i) {
+        callers.emplace_back([&, i] {
+            while (!stop.load()) {
+                CString reply;
+                int found = 0;
+                const unsigned int result =
+                    i == 0 ? QDX_CheckFile("nobody", "f.bin", found, &NoteHost)
+                           : QDX_SendHTTPRequest("", kVersion, reply, &NoteHost);
+                calls.fetch_add(1);
+                if (result != 1 || (t_resolved != hosts[0] && t_resolved != hosts[1])) {
+                    const std::lock_guard lock(failuresMutex);
+                    failures.push_back(std::to_string(result) + " via " + t_resolved + ": " +
+                                       QDX_GetLastFailureReason());
+                }
+            }
+        });
+    }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    for (int flip = 0; std::chrono::steady_clock::now() < end; ++flip) {
+        ASSERT_EQ(QDX_SetServiceAddress(hosts[flip % 2], 80, 21), 1u);
+        QDX_SetTraceCallback(flip % 3 == 0 ? &IgnoreLine : nullptr);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    stop.store(true);
+    for (std::thread& caller : callers) {
+        caller.join();
+    }
+    QDX_SetTraceCallback(nullptr);
+    EXPECT_TRUE(failures.empty()) << failures.size() << " failed, first: " << failures.front();
+    EXPECT_GT(calls.load(), 10);
+    // The next call after a change uses the new address.
+    ASSERT_EQ(QDX_SetServiceAddress("127.0.0.1", 0, 0), 1u);
+    CString reply;
+    EXPECT_EQ(QDX_SendHTTPRequest("", kVersion, reply, &NoteHost), 1u);
+    EXPECT_EQ(t_resolved, "127.0.0.1");
+    QDX_SetServiceAddress("localhost", 0, 0);
+}
+
 } // namespace
+} // namespace vanta::test

@@ -1,7 +1,7 @@
 // The programs in examples/, run as a user runs them against the reference service: a login
 // checked, an upload followed to its end and then listed (also by the README's quick start),
 // an upload cancelled with Ctrl-C.
-#include "upload_checks.h"
+#include "job_checks.h"
 
 #include <gmock/gmock.h>
 
@@ -71,7 +71,7 @@ TEST_F(Examples, UploadFollowedToItsEndThenListed) {
     EXPECT_THAT(upload.out, StartsWith("asset 1 uploaded, password "));
     EXPECT_THAT(upload.out, HasSubstr("/QDXAssets/alice/3/1/index.asp\n"));
     EXPECT_THAT(upload.err, HasSubstr("sending"));
-    EXPECT_EQ(ReadFile(AssetDir("alice", 3, "1") / "photo.jpg"), photo);
+    EXPECT_EQ(ReadBytes(AssetDir("alice", 3, "1") / "photo.jpg"), photo);
 
     const ChildResult list = RunExample("list_assets", {"alice", "3"});
     EXPECT_EQ(list.exitCode, 0) << list.err;

@@ -1,20 +1,26 @@
-// What the FTP tests share: the service's FTP tree on disk, its command log, the count of
-// open FTP sessions, and a watch that tells whether the library opened a local file.
+// What the FTP and job tests share: the service's FTP tree on disk, its command log, the
+// count of open FTP sessions, private local files, bounded waits, and a watch that tells
+// whether the library opened a local file.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
-#include <sys/inotify.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include "control_client.h"
+#include "scripted_replies.h"
 #include "service_fixture.h"
 
 namespace vanta::test {
@@ -39,19 +45,18 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 
 // `size` bytes that differ from block to block, so that a lost, doubled or reordered block
 // shows.
-inline std::string Pattern(size_t size) {
+inline std::string Pattern(size_t size, unsigned int seed = 2463534242u) {
     std::string bytes(size, '\0');
-    unsigned int state = 2463534242u;
     for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state & 0xFF);
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        byte = static_cast<char>(seed & 0xFF);
     }
     return bytes;
 }
 
-// The commands of the FTP log whose verb is `verb` ("STOR", "DELE", ...).
+// The commands of the FTP log whose verb is `verb` ("STOR", "DELE", ...), in order.
 inline std::vector<std::string> FtpCommands(const std::string& verb) {
     std::vector<std::string> found;
     for (const auto& [session, line] : control::FtpLog().commands) {
@@ -63,17 +68,60 @@ inline std::vector<std::string> FtpCommands(const std::string& verb) {
     return found;
 }
 
-// Whether the service still has an FTP session open after the server has had up to two
-// seconds to notice a closed connection.
-inline int OpenFtpSessionsAfterSettling() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    int open = control::FtpLog().sessions_open;
-    while (open != 0 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        open = control::FtpLog().sessions_open;
+// Polls `done` every 5 ms for up to `timeout`; true when it held.
+inline bool WaitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    return true;
+}
+
+// The FTP sessions still open once the server has had up to two seconds to notice a closed
+// connection.
+inline int OpenFtpSessionsAfterSettling() {
+    int open = 0;
+    WaitUntil([&] { return (open = control::FtpLog().sessions_open) == 0; },
+              std::chrono::seconds(2));
     return open;
 }
+
+// A private directory of local files, removed with the object.
+class LocalFiles {
+public:
+    LocalFiles() {
+        char name[] = "/tmp/vanta-test-files.XXXXXX";
+        dir_ = mkdtemp(name) ? name : "";
+    }
+    ~LocalFiles() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    LocalFiles(const LocalFiles&) = delete;
+    LocalFiles& operator=(const LocalFiles&) = delete;
+
+    std::string Write(const std::string& name, const std::string& bytes) {
+        WriteBytes(Path(name), bytes);
+        return Path(name);
+    }
+    // A sparse file of `size` bytes: large sizes cost no disk space.
+    std::string Sparse(const std::string& name, std::uint64_t size) {
+        const int fd = open(Path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
+        close(fd);
+        return Path(name);
+    }
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    const std::string& Dir() const { return dir_; }
+
+private:
+    std::string dir_;
+};
 
 // Tells whether anybody opened `path` between construction and Opened().
 class OpenWatch {
@@ -91,7 +139,6 @@ public:
             close(fd_);
         }
     }
-
     bool Opened() const {
         alignas(inotify_event) char events[4096];
         return read(fd_, events, sizeof(events)) > 0;

@@ -1,31 +1,27 @@
 // A job under faults: a server that stops reading in the middle of a file or before its final
 // reply, the application's own sends while a job runs, the caller's objects going away, and
 // application threads calling the exports while jobs start, are cancelled and end.
-#include "email_checks.h"
+#include "job_checks.h"
 
 #include <gmock/gmock.h>
 
 #include <atomic>
 
 using namespace vanta::test;
-using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 
 namespace {
-using Clock = std::chrono::steady_clock;
-constexpr unsigned long kWaitForever = 0xFFFFFFFF;
 
-class JobFaults : public EmailJobTest {
+using Clock = std::chrono::steady_clock;
+
+class JobFaults : public JobTest {
 protected:
     void SetUp() override {
-        EmailJobTest::SetUp();
-        RegisterUser("alice");
-        drop_ = std::filesystem::path(ServiceDataDir()) / "ftp" / "assets" / "drop";
+        JobTest::SetUp();
         std::filesystem::create_directories(drop_);
     }
-    std::filesystem::path drop_;
+    const std::filesystem::path drop_ = FtpPath("assets/drop");
 };
 
 // The server stops reading the data connection past `stallAfter` bytes (mid-file), or once the
@@ -67,11 +63,11 @@ TEST_P(StalledServer, CancelEndsTheWorkerWithinItsWaitAndRollsBack) {
     control::FtpFaults(nlohmann::json::object());
 
     if (c.share) {
-        EXPECT_FALSE(std::filesystem::exists(SessionDir(SessionFromFtpLog())));
+        EXPECT_FALSE(std::filesystem::exists(FtpPath("assets/" + SessionFromFtpLog())));
         EXPECT_FALSE(Requested(kFireEmailsPath));
     } else {
         EXPECT_THAT(
-            Bodies(kDeleteAssetPath),
+            BodiesPostedTo(kDeleteAssetPath),
             ElementsAre("user_id=alice&asset_num =" + upload.assetNum.str() + "&product_id =3\n"));
         EXPECT_FALSE(Requested(kSmtpMailPath));
     }
@@ -107,7 +103,7 @@ TEST_F(JobFaults, TheApplicationsOwnSendNeverTouchesTheJob) {
     // ...and on the ended job, which stays current with it.
     std::filesystem::remove(drop_ / "mine.bin");
     EXPECT_EQ(QDX_FTPFile("/assets/drop", mine, nullptr), 1U);
-    EXPECT_EQ(ReadFile(drop_ / "mine.bin"), Pattern(70000, 7));
+    EXPECT_EQ(ReadBytes(drop_ / "mine.bin"), Pattern(70000, 7));
 }
 
 // The worker reads its own copies: the caller may change and free its arguments as soon as the
@@ -133,10 +129,10 @@ TEST_F(JobFaults, TheJobWorksOnCopiesAndWritesTheOutStringsOnceItsEndIsSeen) {
     EXPECT_EQ(assetNum, "1");
     EXPECT_NE(password, "before");
     EXPECT_EQ(Status().code, 1U);
-    EXPECT_EQ(ReadFile(AssetDir("alice", 3, "1") / "a.bin"), Pattern(3000, 5));
-    EXPECT_THAT(Bodies(kSmtpMailPath),
+    EXPECT_EQ(ReadBytes(AssetDir("alice", 3, "1") / "a.bin"), Pattern(3000, 5));
+    EXPECT_THAT(BodiesPostedTo(kSmtpMailPath),
                 ElementsAre(HasSubstr("&pword=" + password.str() + "&UserId=alice&")));
-    EXPECT_THAT(Bodies(kSmtpMailPath),
+    EXPECT_THAT(BodiesPostedTo(kSmtpMailPath),
                 ElementsAre(HasSubstr("&Emails=1&Email0=bob@example.com&ViewType0=1")));
 }
 
@@ -210,6 +206,6 @@ TEST_F(JobFaults, ApplicationThreadsUseTheExportsWhileJobsStartCancelAndEnd) {
     EXPECT_EQ(unexpected.load(), 0);
     EXPECT_GT(starts.load(), 0);
     EXPECT_GT(ownSends.load(), 0);
-    EXPECT_EQ(ReadFile(drop_ / "small.bin"), Pattern(30000, 9));
+    EXPECT_EQ(ReadBytes(drop_ / "small.bin"), Pattern(30000, 9));
 }
 } // namespace

@@ -4,7 +4,7 @@
 // ends the call with its reason and nothing is sent after it; the login pair is configurable.
 #include "base64.h"
 #include "child_process.h"
-#include "email_checks.h"
+#include "job_checks.h"
 #include "loopback_capture.h"
 #include "status_recorder.h"
 
@@ -121,8 +121,8 @@ TEST_P(TlsWire, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
 
     // The same notifications, in the same order, as over plain HTTP.
     EXPECT_THAT(requestStatuses, ElementsAre(60, 10, 11, 20, 21, 30, 31, 40, 41, 50, 51, 70));
-    EXPECT_EQ(ReadFile(std::filesystem::path(ServiceDataDir()) / "ftp/single.jpg"), content);
-    EXPECT_THAT(ReadFile(downloads / "VantaAPI.dll"), HasSubstr(kDllMarker));
+    EXPECT_EQ(ReadBytes(std::filesystem::path(ServiceDataDir()) / "ftp/single.jpg"), content);
+    EXPECT_THAT(ReadBytes(downloads / "VantaAPI.dll"), HasSubstr(kDllMarker));
     std::vector<std::string> mails;
     for (const auto& entry : std::filesystem::directory_iterator(ServiceDataDir() + "/outbox")) {
         mails.push_back(entry.path().filename().string());

@@ -1,0 +1,215 @@
+// What the upload, email and job tests share: a registered user, one upload's or one share's
+// argument objects, the job's status, the private temporary directory the library writes its
+// info file into, and reading what reached the service (asset and session directories, the
+// outbox).
+#pragma once
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <vantaapi.h>
+
+#include "ftp_checks.h"
+
+namespace vanta::test {
+
+inline constexpr const char* kCreateAssetPath = "/cgiscripts/create_asset.exe";
+inline constexpr const char* kDeleteAssetPath = "/cgiscripts/delete_asset.exe";
+inline constexpr const char* kDiskSpacePath = "/cgiscripts/get_disk_space.exe";
+inline constexpr const char* kSmtpMailPath = "/cgiscripts/smtp_mail.exe";
+inline constexpr const char* kGetUniquePath = "/cgiscripts/get_unique.exe";
+inline constexpr const char* kFireEmailsPath = "/cgiscripts/fire_emails.exe";
+inline constexpr const char* kInfoName = "~emailinfo.qorl";
+inline constexpr unsigned long kWaitForever = 0xFFFFFFFF;
+
+// Registers `user` (password "pw") with product 3 through the library's request channel.
+inline void RegisterUser(const std::string& user) {
+    CString reply;
+    const CString body(("Cust=" + user +
+                        "&First=F&Last=L&Addr=A&City=C&St=S&Zip=1&EMail=u@example.com&Day=1"
+                        "&Ex=1&Fax=1&Night=1&Mid=M&Code=1&PostPW=pw&ProductId=3")
+                           .c_str());
+    ASSERT_EQ(QDX_SendHTTPRequest(body, "/cgiscripts/create_user.exe", reply, nullptr), 1U);
+    ASSERT_NE(reply.Find("kind=NEW"), -1) << reply.GetString();
+}
+
+// The argument objects of one QDX_UploadAsset call.
+struct Upload {
+    CString user = "alice";
+    unsigned int product = 3;
+    CString description = "D";
+    CString name = "N";
+    CString password = "keep-password";
+    CStringArray files;
+    CObList recipients;
+    CString assetNum;
+    unsigned int type = 2;
+
+    Upload() = default;
+    Upload(const Upload&) = delete;
+    Upload& operator=(const Upload&) = delete;
+    ~Upload() {
+        for (POSITION pos = recipients.GetHeadPosition(); pos;) {
+            delete recipients.GetNext(pos);
+        }
+    }
+    Upload& File(const std::string& path) {
+        files.Add(CString(path.c_str()));
+        return *this;
+    }
+    Upload& To(const char* email, int viewType, const char* recipient) {
+        recipients.AddTail(new QDX_CRecipient(email, viewType, recipient));
+        return *this;
+    }
+    unsigned int Start(StatusCallback callback = nullptr) {
+        return QDX_UploadAsset(user, product, description, name, password, files, recipients,
+                               assetNum, type, CString("reserved"), callback);
+    }
+};
+
+// The argument objects of one QDX_Email call.
+struct EmailShare {
+    CStringArray addresses;
+    CString subject = "Pictures";
+    CString message = "Hello";
+    CStringArray files;
+    CStringArray reserved;
+    CString sn = "Ann Lee";
+
+    EmailShare& Address(const std::string& address) {
+        addresses.Add(CString(address));
+        return *this;
+    }
+    EmailShare& File(const std::string& path) {
+        files.Add(CString(path));
+        return *this;
+    }
+    unsigned int Start(StatusCallback callback = nullptr) {
+        return QDX_Email(addresses, subject, message, files, reserved, sn, callback);
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> out;
+        for (INT_PTR i = 0; i < files.GetSize(); ++i) {
+            out.push_back(files.GetAt(i).str());
+        }
+        return out;
+    }
+};
+
+struct JobStatus {
+    std::string text;
+    unsigned long code = 0;
+};
+
+// QDX_GetAssetUploadStatus with `text` as the caller's status text on entry.
+inline JobStatus Status(const std::string& text = "unchanged") {
+    CString status(text.c_str());
+    unsigned long code = 0;
+    QDX_GetAssetUploadStatus(status, code);
+    return {status.str(), code};
+}
+
+// Leaves no job running and no job current: a job that still runs is cancelled and waited
+// for; a finished job is replaced by one that fails at once and is then discarded.
+inline void DiscardJob() {
+    if (QDX_IsUploading()) {
+        QDX_CancelUpload(kWaitForever);
+        Status();
+    }
+    Upload failing;
+    failing.File("/nonexistent/vanta-test-file");
+    ASSERT_EQ(failing.Start(), 1U);
+    ASSERT_EQ(Status().code, 8U);
+    ASSERT_EQ(QDX_CancelUpload(0), 1U);
+}
+
+inline std::filesystem::path AssetDir(const std::string& user, unsigned int product,
+                                      const std::string& number) {
+    return FtpPath("assets/" + user + "/" + std::to_string(product) + "/" + number);
+}
+
+// The library's temporary directory for this executable ($TMPDIR, set once, without a
+// trailing slash so that the library has to add its own).
+inline const std::string& TempDir() {
+    static const std::string dir = [] {
+        char name[] = "/tmp/vanta-email-tmp.XXXXXX";
+        const std::string made = mkdtemp(name) ? name : "";
+        setenv("TMPDIR", made.c_str(), 1);
+        return made;
+    }();
+    return dir;
+}
+
+inline std::string LocalInfoPath() {
+    return TempDir() + "/" + kInfoName;
+}
+
+// The session directory that a share worked in, from its directory change on the FTP log
+// ("CWD /assets/<name>"); empty when it made none.
+inline std::string SessionFromFtpLog() {
+    for (const std::string& command : FtpCommands("CWD")) {
+        if (command.rfind("CWD /assets/", 0) == 0) {
+            return command.substr(12);
+        }
+    }
+    return "";
+}
+
+// The names in a directory of the service's FTP root, sorted.
+inline std::vector<std::string> HostFiles(const std::string& relative) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(FtpPath(relative), error)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every message in the service's outbox, in the order sent.
+inline std::vector<std::string> OutboxMessages() {
+    std::vector<std::filesystem::path> paths;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(ServiceDataDir()) / "outbox", error)) {
+        if (entry.path().extension() == ".eml") {
+            paths.push_back(entry.path());
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    std::vector<std::string> messages;
+    for (const auto& path : paths) {
+        messages.push_back(ReadBytes(path));
+    }
+    return messages;
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// What every job test starts from and leaves behind: no job, the stored data of one user
+// "alice", no local info file; no FTP fault and no job still running afterwards.
+class JobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(TempDir().empty());
+        DiscardJob();
+        control::Reset(true);
+        std::filesystem::remove(LocalInfoPath());
+        RegisterUser("alice");
+    }
+    void TearDown() override {
+        control::FtpFaults(nlohmann::json::object());
+        if (QDX_IsUploading()) {
+            QDX_CancelUpload(kWaitForever);
+            Status();
+        }
+    }
+    LocalFiles files_;
+};
+
+} // namespace vanta::test
