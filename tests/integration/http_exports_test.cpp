@@ -92,8 +92,10 @@ struct UserRecord {
                             number15, text[16], text[17], nullptr);
         Joined all;
         for (int i = 1; i <= 17; ++i) {
-            i == 9 ? all << number9 : i == 11 ? all << number11 : i == 15 ? all << number15
-                                                                          : all << text[i];
+            i == 9    ? all << number9
+            : i == 11 ? all << number11
+            : i == 15 ? all << number15
+                      : all << text[i];
         }
         return {result, all.str()};
     }
@@ -181,8 +183,8 @@ Outcome Only(unsigned int result) {
 
 unsigned int UpdateUser(const CString& user, const CString& password, const CString& first,
                         const CString& cc) {
-    return QDX_UpdateUser(user, password, first, "Lee", "1 Main St", "Town", "IL", "62701",
-                          "a@b.c", "555", "12", "", "556", "Q", cc, nullptr);
+    return QDX_UpdateUser(user, password, first, "Lee", "1 Main St", "Town", "IL", "62701", "a@b.c",
+                          "555", "12", "", "556", "Q", cc, nullptr);
 }
 
 Outcome Validate() {
@@ -223,7 +225,6 @@ TEST_F(HttpExports, EveryExportPostsItsFieldsExactly) {
     registration.fax = "";
     registration.postPassword = "p=1+2%";
     CString text;
-    CObList list;
     const struct {
         const std::string& path;
         std::function<void()> call;
@@ -247,15 +248,12 @@ TEST_F(HttpExports, EveryExportPostsItsFieldsExactly) {
          },
          "user_num=a%26b%3Dc&asset_num=\n"},
         {kGetAsset, [] { FlatAssetInfo(); }, "user_num=17&asset_num=4\n"},
-        {kGetAsset, [&] { QDX_GetAssetList("17", "3", list, nullptr); },
-         "user_num=17&asset_num=0&prodcut_id=3\n"},
-        {kGetStats, [&] { QDX_GetAssetStats("17", "4", list, nullptr); },
-         "User_Id=17&Asset_num=4\n"},
+        {kGetAsset, [] { AssetList(); }, "user_num=17&asset_num=0&prodcut_id=3\n"},
+        {kGetStats, [] { AssetStats(); }, "User_Id=17&Asset_num=4\n"},
         {kUpdatePage,
          [] { QDX_UpdateHomepageInfo("U", "", "a+b", "x&Theme=9", "", "100%\r\n", nullptr); },
          "user=U&Title=&Heading=a%2Bb&Body=x%26Theme%3D9&Theme=&Reply=100%25%0D%0A\n"},
-        {kGetPage,
-         [&] { QDX_GetHomepageInfo("a&b", text, text, text, text, text, nullptr); },
+        {kGetPage, [&] { QDX_GetHomepageInfo("a&b", text, text, text, text, text, nullptr); },
          "user=a%26b\n"},
         {kDeletePage, [] { QDX_DeleteHomepageInfo("a&b", nullptr); }, "user=a%26b\n"},
         {kDiskSpace, [] { DiskSpace(); }, "user_num=alice&product_id=3\n"},
@@ -269,7 +267,6 @@ TEST_F(HttpExports, EveryExportPostsItsFieldsExactly) {
         c.call();
         EXPECT_EQ(OnlyBodyPostedTo(c.path), c.body);
     }
-    EXPECT_TRUE(list.IsEmpty());
 }
 
 // Each kind of reply, and a reply cut short (nullptr: the channel's failure, which leaves
@@ -297,16 +294,14 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
         {kValidate, "status=3", Validate, 9216},
         {kValidate, "status=4&a=0&b=0", Validate, 1}, // an unknown status is no refusal
         {kValidate, "status=0&a=FAIL&b=1", Validate, 256},
-        {kValidate, "x=FAIL", Validate, 256},             // the second read repeats "FAIL"
-        {kValidate, "status=0&a=1&b=1\n", Validate, 4},   // the line end keeps "1" from matching
+        {kValidate, "x=FAIL", Validate, 256},           // the second read repeats "FAIL"
+        {kValidate, "status=0&a=1&b=1\n", Validate, 4}, // the line end keeps "1" from matching
         {kValidate, "<html>Internal error</html>", Validate, 32}, // no field is no verdict
-        {kValidate, "", Validate, 32},
         {kValidate, kCutShort, Validate, 32},
         {kDeleteUser, "result=FAIL", DeleteUser, 256},
         {kDeleteUser, "=FAIL", DeleteUser, 256},
         {kDeleteUser, "result=FAIL&more=1", DeleteUser, 1},
         {kDeleteUser, "result=FAIL\n", DeleteUser, 1},
-        {kDeleteUser, "", DeleteUser, 1},
         {kDeleteUser, kCutShort, DeleteUser, 32},
         {kCreateUser, "id=123&kind=NEW&a=abc&b=x*y*z", Register, 65, "123|abc|x&y*z"},
         {kCreateUser, "id=1&kind=NEWAPP&a=&b=", Register, 32769},
@@ -314,7 +309,6 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
         {kCreateUser, "id=ERROR&kind=NEW&a=&b=", Register, 256},
         {kCreateUser, "id=WRONG_PASSWORD&kind=OLD&a=&b=", Register, 8192},
         {kCreateUser, "id=1&kind=new&a=&b=", Register, 0},
-        {kCreateUser, "id=1&kind=NEW\n", Register, 0},
         {kCreateUser, "", Register, 0, "v1|v3|v4"},
         {kCreateUser, kCutShort, Register, 32, "v1|v3|v4"},
         {kGetInfo,
@@ -332,7 +326,6 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
         {kGetInfo, kCutShort, UserInfo, 32, userMarked},
         {kUpdateUser, "result=FAIL", Update, 256},
         {kUpdateUser, "result=FAIL\n", Update, 1},
-        {kUpdateUser, "Service unavailable", Update, 1},
         {kUpdateUser, kCutShort, Update, 32},
         {kGetAsset,
          "f1=Name&f2=Desc&f3=-1&f4=12abc&f5=-70000&f6=Id&f7=Pw&f8=3.5e2&f9=abc&f10=Page=x"
@@ -341,7 +334,6 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
         {kGetAsset, "name=FAIL&b=2&c=3", AssetInfo, 256,
          "17|4|FAIL|t2|101|102|103|t3|t4|10.5|104|t5|105|t6"},
         {kGetAsset, "name=NOROWS&b=two", AssetInfo, 1}, // NOROWS is data here
-        {kGetAsset, "name=FAIL\n", AssetInfo, 1},
         {kGetAsset, "a=one&b=two&c=9", AssetInfo, 1, "17|4|one|two|9|9|9|t3|t4|9|9|t5|9|t6"},
         {kGetAsset, kCutShort, AssetInfo, 32, marked},
         {kGetAsset, "a=N&b=D&c=3&d=4&e=5&f=Id&g=Pw&h=2.25&i=9&j=Page&k=11&l=Names", FlatAssetInfo,
@@ -362,7 +354,6 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
          "0|0|20240101|3|20240102|-1|20240103|12"},
         {kGetStats, "day=NOROWS", AssetStats, 2048, "0|0"},
         {kGetStats, "d=1&v=2&d=FAIL&v=0", AssetStats, 256, "0|0|1|2"},
-        {kGetStats, "d=1&v=2&d=3", AssetStats, 1, "0|0|1|2|3|3"}, // the last number repeats
         {kGetStats, "d=1&v=2&d=FAIL\n", AssetStats, 1, "0|0|1|2|0|0"},
         {kGetStats, kCutShort, AssetStats, 32, "0|0"},
         {kGetPage, "t=Title&h=Head=ing&b=Body&m=3&r=Reply&x=ignored", Homepage, 1,
@@ -375,10 +366,8 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
         {kUpdatePage, "result=FAIL", UpdatePage, 0},
         {kUpdatePage, "=FAIL", UpdatePage, 0},
         {kUpdatePage, "a=FAIL&b=1", UpdatePage, 1},
-        {kUpdatePage, "result=FAIL\n", UpdatePage, 1},
         {kUpdatePage, kCutShort, UpdatePage, 0},
         {kDeletePage, "result=FAIL", DeletePage, 0},
-        {kDeletePage, "<html>error</html>", DeletePage, 1},
         {kDeletePage, kCutShort, DeletePage, 0},
         {kDiskSpace, "quota=5000000000&used=7", DiskSpace, 1, "5000000000|7"},
         {kDiskSpace, "quota=100&", DiskSpace, 1, "100|u"},
@@ -392,7 +381,6 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
         {kVersion, "=3.3", ServerVersion, 1, "3.3"},
         {kVersion, "version=3.4", ServerVersion, 0, "3.4"},
         {kVersion, "version=3.3\n", ServerVersion, 0, "3.3\n"},
-        {kVersion, "version=3.30", ServerVersion, 0, "3.30"},
         {kVersion, "v=3.3&x=1", ServerVersion, 0, "3.3&x=1"}, // taken whole after the "="
         {kVersion, "3.3", ServerVersion, 0, ""},
         {kVersion, kCutShort, ServerVersion, 32, "before"},

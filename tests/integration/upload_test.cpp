@@ -125,11 +125,16 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
         const char* reply; // nullptr: a broken reply
         unsigned long code;
     } cases[] = {
-        {kDiskSpacePath, "quota=4&used=0", 1},       {kDiskSpacePath, "quota=2000&used=1997", 128},
-        {kDiskSpacePath, "quota=lots&used=0", 128},  {kDiskSpacePath, "quota=5000&", 1},
-        {kDiskSpacePath, "quota=5", 0},              {kDiskSpacePath, nullptr, 32},
-        {kCreateAssetPath, nullptr, 32},             {kCreateAssetPath, "result=FAIL", 256},
-        {kSmtpMailPath, nullptr, 32},                {kSmtpMailPath, "result=FAIL", 0},
+        {kDiskSpacePath, "quota=4&used=0", 1},
+        {kDiskSpacePath, "quota=2000&used=1997", 128},
+        {kDiskSpacePath, "quota=lots&used=0", 128},
+        {kDiskSpacePath, "quota=5000&", 1},
+        {kDiskSpacePath, "quota=5", 0},
+        {kDiskSpacePath, nullptr, 32},
+        {kCreateAssetPath, nullptr, 32},
+        {kCreateAssetPath, "result=FAIL", 256},
+        {kSmtpMailPath, nullptr, 32},
+        {kSmtpMailPath, "result=FAIL", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.path) + " " + (c.reply ? c.reply : "broken"));
@@ -230,7 +235,10 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
         {"after registration",
          [] { ScriptReply(kCreateAssetPath, "asset_num=41&asset_id=ID41&password=PW41", 800); },
          [] { return Requested(kCreateAssetPath); }, 10000, true, false},
-        {"during the transfer", [] { control::FtpFaults({{"delay_ms", 300}}); },
+        {"during the transfer",
+         [] {
+             control::FtpFaults({{"delay_ms", 300}});
+         },
          [] { return !FtpCommands("STOR").empty(); }, 0, true, true},
     };
     for (const auto& c : cases) {
@@ -258,8 +266,7 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
         EXPECT_FALSE(Requested(kSmtpMailPath));
         if (c.transferring) {
             EXPECT_THAT(FtpCommands("STOR"), ElementsAre("STOR one.bin"));
-            EXPECT_LT(std::filesystem::file_size(AssetDir("alice", 3, number) / "one.bin"),
-                      20000U);
+            EXPECT_LT(std::filesystem::file_size(AssetDir("alice", 3, number) / "one.bin"), 20000U);
             EXPECT_THAT(StoredAsset(number), ::testing::Contains("FAIL")) << "record withdrawn";
         } else {
             EXPECT_EQ(control::FtpLog().sessions_total, 0);
