@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <unistd.h>
 
 #include "ftp_checks.h"
 #include "vantaapi.h"
@@ -105,99 +103,59 @@ TEST_F(HostileServer, TrickledReplyEndsAtTheLowSpeedLimit) {
 
 // --- FTP ------------------------------------------------------------------------------------
 
-class HostileFtp : public HostileServer {
-protected:
-    void SetUp() override {
-        HostileServer::SetUp();
-        WriteBytes(FtpPath("assets/u1/photo.jpg"), "jpeg");
-        // Larger than what the socket buffers of both ends take in before a STOR must be read.
-        big_ = std::filesystem::path(ServiceEnvironment::Instance().WorkDir()) / "big.bin";
-        const int fd = ::open(big_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, 64 << 20), 0);
-        ::close(fd);
-        small_ = std::filesystem::path(ServiceEnvironment::Instance().WorkDir()) / "small.bin";
-        WriteBytes(small_, "small");
-        target_ = std::filesystem::path(ServiceEnvironment::Instance().WorkDir()) / "update";
-        std::filesystem::remove_all(target_);
-        std::filesystem::create_directories(target_);
-    }
-
-    // Runs `call` under `faults` and checks its result and that it ended within the bound.
-    void ExpectBounded(const nlohmann::json& faults, const std::function<unsigned int()>& call,
-                       unsigned int expected) {
-        control::FtpFaults(faults);
-        const auto start = Clock::now();
-        EXPECT_EQ(call(), expected);
-        EXPECT_LT(MillisSince(start), kFtpBoundMs);
-        control::FtpFaults(nlohmann::json::object());
-    }
-
-    std::filesystem::path big_;
-    std::filesystem::path small_;
-    std::filesystem::path target_;
-};
-
-TEST_F(HostileFtp, StalledDataConnectionsEndAtTheFtpLimit) {
+// A data connection stalled by the server (a STOR no longer read, RETR or NLST data no
+// longer sent), a DELE answered only with 1xx before the connection drops, and an active-mode
+// data connection from another address: each call ends within the FTP limit with its failure,
+// and nothing is written or removed.
+TEST_F(HostileServer, FtpCallsEndAtTheLimitWithTheirFailureAndChangeNothing) {
+    WriteBytes(FtpPath("assets/u1/photo.jpg"), "jpeg");
+    LocalFiles files;
+    // Larger than what the socket buffers of both ends take in before a STOR must be read.
+    const std::string big = files.Sparse("big.bin", 64 << 20);
+    const std::string small = files.Write("small.bin", "small");
+    const std::string target = files.Path("update");
+    std::filesystem::create_directories(target);
     int found = 7;
+    const auto send = [](const std::string& path) {
+        return [path] { return QDX_FTPFile("/assets/u1", path.c_str(), "s", nullptr) ? 1u : 0u; };
+    };
+    const auto download = [&] { return QDX_DownloadDll(target.c_str(), nullptr); };
+    const auto search = [&] { return QDX_CheckFile("u1", "photo.jpg", found, nullptr); };
+    const auto remove = [] { return QDX_FTPDeleteFile("u1", "photo.jpg", nullptr); };
+    const nlohmann::json stalled = {{"stall_send_after", 0}};
+    const nlohmann::json stranger = {{"active_from", "127.0.0.2"}};
     const struct {
         const char* what;
         nlohmann::json faults;
         std::function<unsigned int()> call;
         unsigned int expected;
     } cases[] = {
-        {"STOR not read",
-         {{"stall_stor_after", 0}},
-         [&] { return QDX_FTPFile("/assets/u1", big_.c_str(), "big.bin", nullptr) ? 1u : 0u; },
-         0},
-        {"RETR not sent",
-         {{"stall_send_after", 0}},
-         [&] { return QDX_DownloadDll(target_.c_str(), nullptr); },
-         16},
-        {"NLST not sent",
-         {{"stall_send_after", 0}},
-         [&] { return QDX_CheckFile("u1", "photo.jpg", found, nullptr); },
-         16},
-        {"NLST before DELE not sent",
-         {{"stall_send_after", 0}},
-         [] { return QDX_FTPDeleteFile("u1", "photo.jpg", nullptr); },
-         16},
+        {"STOR not read", {{"stall_stor_after", 0}}, send(big), 0},
+        {"RETR not sent", stalled, download, 16},
+        {"NLST not sent", stalled, search, 16},
+        {"NLST before DELE not sent", stalled, remove, 16},
+        {"download from a stranger", stranger, download, 16},
+        {"send to a stranger", stranger, send(small), 0},
+        {"search from a stranger", stranger, search, 16},
+        {"DELE answered 1xx, then dropped", {{"dele_1xx_drop", true}}, remove, 16},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ExpectBounded(c.faults, c.call, c.expected);
+        control::FtpFaults(c.faults);
+        const auto start = Clock::now();
+        EXPECT_EQ(c.call(), c.expected);
+        EXPECT_LT(MillisSince(start), kFtpBoundMs);
+        control::FtpFaults(nlohmann::json::object());
+        if (!c.faults.contains("dele_1xx_drop")) {
+            EXPECT_EQ(ReadBytes(FtpPath("assets/u1/photo.jpg")), "jpeg");
+        }
     }
     EXPECT_EQ(found, 7);
-    EXPECT_TRUE(std::filesystem::is_empty(target_)) << "no file, partial or temporary, stays";
-    EXPECT_EQ(ReadBytes(FtpPath("assets/u1/photo.jpg")), "jpeg");
-}
-
-TEST_F(HostileFtp, DeleAnsweredOnlyPreliminarilyHasNoKnownOutcome) {
-    ExpectBounded(
-        {{"dele_1xx_drop", true}}, [] { return QDX_FTPDeleteFile("u1", "photo.jpg", nullptr); },
-        16);
-}
-
-TEST_F(HostileFtp, ActiveDataConnectionFromAnotherAddressIsRefused) {
-    int found = 7;
-    const struct {
-        const char* what;
-        std::function<unsigned int()> call;
-        unsigned int expected;
-    } cases[] = {
-        {"download", [&] { return QDX_DownloadDll(target_.c_str(), nullptr); }, 16},
-        {"send", [&] { return QDX_FTPFile("/assets/u1", small_.c_str(), "s", nullptr) ? 1u : 0u; },
-         0},
-        {"search", [&] { return QDX_CheckFile("u1", "photo.jpg", found, nullptr); }, 16},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ExpectBounded({{"active_from", "127.0.0.2"}}, c.call, c.expected);
-    }
-    EXPECT_TRUE(std::filesystem::is_empty(target_));
+    EXPECT_TRUE(std::filesystem::is_empty(target)) << "no file, partial or temporary, stays";
+    WriteBytes(FtpPath("assets/u1/photo.jpg"), "jpeg");
     // The same calls from the server's own address work.
-    EXPECT_EQ(QDX_DownloadDll(target_.c_str(), nullptr), 1u);
-    EXPECT_EQ(QDX_CheckFile("u1", "photo.jpg", found, nullptr), 1u);
+    EXPECT_EQ(download(), 1u);
+    EXPECT_EQ(search(), 1u);
     EXPECT_EQ(found, 1);
 }
 

@@ -414,39 +414,23 @@ long VisitPage(const std::string& address) {
     return status;
 }
 
-// An account, its homepage and an asset through their whole life on the service.
+// An account, its homepage and an asset through their life on the service: what the service
+// stores comes back through the readers (the client's tests go through the account's other
+// outcomes against the service).
 TEST_F(HttpExports, RecordsRoundTripThroughTheService) {
     Registration ann;
     ASSERT_EQ(ann.Register().code, 65U);
-    EXPECT_EQ(ann.value1, "ann");
     EXPECT_EQ(ann.value4, "Welcome Ann Lee & thank you for registering product 3");
-    EXPECT_EQ(QDX_ValidateUser("ann", "secret", "3", nullptr), 1U);
-    EXPECT_EQ(QDX_ValidateUser("ann", "wrong", "3", nullptr), 8192U);
-    EXPECT_EQ(QDX_ValidateUser("ann", "secret", "4", nullptr), 1024U);
-    EXPECT_EQ(QDX_ValidateUser("ann", "wrong", "4", nullptr), 9216U);
-    EXPECT_EQ(QDX_ValidateUser("bob", "secret", "3", nullptr), 256U);
-    // The same account again: the product it has, one it has not, a wrong password.
-    Registration again;
-    EXPECT_EQ(again.Register().code, 4097U);
-    again.productId = "4";
-    EXPECT_EQ(again.Register().code, 32769U);
-    again.postPassword = "other";
-    EXPECT_EQ(again.Register().code, 8192U);
-
     EXPECT_EQ(UpdateUser("ann", "secret", "Anne", "C2"), 1U);
-    EXPECT_EQ(UpdateUser("ann", "wrong", "Eve", "C3"), 256U);
     UserRecord record;
-    EXPECT_EQ(record.Get("ann").outputs.substr(0, 9), "ann|Anne|");
-    EXPECT_EQ(record.text[8], "a@b.c");
-    EXPECT_EQ(record.text[17], "C2");
-
-    CString title, heading, body, theme, reply;
-    EXPECT_EQ(QDX_GetHomepageInfo("ann", title, heading, body, theme, reply, nullptr), 0U);
-    EXPECT_EQ(title, "NOROWS");
-    EXPECT_EQ(QDX_UpdateHomepageInfo("nobody", "T", "H", "B", "1", "R", nullptr), 0U);
+    EXPECT_EQ(record.Get("ann").code, 1U);
+    EXPECT_EQ(
+        (Joined() << record.text[1] << record.text[2] << record.text[8] << record.text[17]).str(),
+        "ann|Anne|a@b.c|C2");
     ASSERT_EQ(QDX_UpdateHomepageInfo("ann", "My page", "Hello = hi", "Fish + chips, 100%", "2",
                                      "Write to me", nullptr),
               1U);
+    CString title, heading, body, theme, reply;
     ASSERT_EQ(QDX_GetHomepageInfo("ann", title, heading, body, theme, reply, nullptr), 1U);
     EXPECT_EQ((Joined() << title << heading << body << theme << reply).str(),
               "My page|Hello = hi|Fish + chips, 100%|2|Write to me");
@@ -473,26 +457,15 @@ TEST_F(HttpExports, RecordsRoundTripThroughTheService) {
     ASSERT_EQ(list.GetCount(), 1);
     EXPECT_EQ(Describe(*dynamic_cast<QDX_CAssetInfo*>(list.GetHead())), Describe(info));
     delete list.RemoveHead();
-    EXPECT_EQ(QDX_GetAssetList("ann", "4", list, nullptr), 2048U);
-    EXPECT_EQ(QDX_GetAssetStats("ann", number, list, nullptr), 2048U);
     ASSERT_EQ(VisitPage(info.m_strText5.str()), 200);
     ASSERT_EQ(VisitPage(info.m_strText5.str()), 200);
     ASSERT_EQ(QDX_GetAssetStats("ann", number, list, nullptr), 1U);
     ASSERT_EQ(list.GetCount(), 1);
     EXPECT_EQ(dynamic_cast<QDX_CAssetStat*>(list.GetHead())->m_nValue2, 2);
     delete list.RemoveHead();
-    QDX_CAssetInfo missing("ann", "999");
-    EXPECT_EQ(QDX_GetAssetInfo(missing, nullptr), 256U);
-
-    EXPECT_EQ(QDX_DeleteHomepageInfo("ann", nullptr), 1U);
-    EXPECT_EQ(QDX_DeleteHomepageInfo("ann", nullptr), 0U);
-    EXPECT_EQ(QDX_DeleteUser("ann", nullptr), 1U);
-    EXPECT_EQ(QDX_DeleteUser("ann", nullptr), 256U);
-    EXPECT_EQ(UserRecord().Get("ann").outputs.substr(0, 7), "NOROWS|");
     CString version;
     EXPECT_EQ(QDX_GetServerVersion(version, nullptr), 1U);
     EXPECT_EQ(version, QDX_GetDllVersion());
-    EXPECT_EQ(QDX_GetDllVersion(), "3.3");
 }
 
 } // namespace
