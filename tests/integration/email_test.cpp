@@ -61,18 +61,6 @@ TEST_F(Email, EveryRecipientGetsTheMessageAndABrokenSubjectAddsNoOne) {
     }
 }
 
-TEST_F(Email, OnlyTheLastStaleInfoEntryIsReplacedByTheNewPath) {
-    // The earlier entry is a real file whose name merely holds the marker: it stays and is sent.
-    const std::string keep = files_.Write("old~emailinfo.qorl.txt", "kept");
-    EmailShare share;
-    share.Address("ann@example.com").File(keep).File(files_.Path("gone/~emailinfo.qorl"));
-    ASSERT_EQ(share.Start(), 1U);
-    EXPECT_THAT(share.Files(), ElementsAre(keep, LocalInfoPath()));
-    EXPECT_EQ(Status().code, 1U);
-    EXPECT_TRUE(Contains(ReadBytes(FtpPath("assets/" + SessionFromFtpLog() + "/" + kInfoName)),
-                         "FL: old~emailinfo.qorl.txt\r\nSN: "));
-}
-
 // Nothing starts, nothing is asked for and the list keeps its entries when a file is
 // missing or no regular file (a FIFO would block for ever), or when there is no address.
 TEST_F(Email, BadArgumentsEndTheCallBeforeAnything) {

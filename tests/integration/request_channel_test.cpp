@@ -318,8 +318,12 @@ TEST(ConfigurationAtLoad, FlagBeatsEnvironmentBeatsRegistryAndAnUnreadableRegist
             WriteRegistryFile(dir + "/load.reg", {.server = row.registry});
             env = {{"VANTA_REGISTRY", dir + "/load.reg"}};
         }
-        row.server ? env.emplace_back("VANTA_SERVER", row.server) : void();
-        row.port ? env.emplace_back("VANTA_HTTP_PORT", row.port) : void();
+        if (row.server) {
+            env.emplace_back("VANTA_SERVER", row.server);
+        }
+        if (row.port) {
+            env.emplace_back("VANTA_HTTP_PORT", row.port);
+        }
         std::vector<std::string> argv = {HelperPath("channel_probe"), kVersion};
         if (row.flag) {
             argv.insert(argv.begin() + 1, {"--server", row.flag});
