@@ -95,6 +95,8 @@ TEST_F(Ftp, SendFailuresStoreNothingElsewhereAndLeaveNothingOpen) {
         {"refused directory", nullptr, "/assets/missing", local, false, false},
         {"missing local file", nullptr, "/assets/u1", files_.Path("absent.bin"), false, false},
         {"local directory", nullptr, "/assets/u1", files_.Dir(), false, false},
+        {"NUL in the local path", nullptr, "/assets/u1", local + std::string("\0.x", 3), true,
+         false},
         {"full disk",
          {{"fail_stor_after", 100000}},
          "/assets/u1",
@@ -112,7 +114,7 @@ TEST_F(Ftp, SendFailuresStoreNothingElsewhereAndLeaveNothingOpen) {
             control::FtpFaults(c.faults);
         }
         OpenWatch watch(local);
-        EXPECT_FALSE(QDX_FTPFile(c.dir, c.path.c_str(), "d.bin", nullptr));
+        EXPECT_FALSE(QDX_FTPFile(c.dir, CString(c.path), "d.bin", nullptr));
         if (!c.opensLocalFile) {
             EXPECT_FALSE(watch.Opened());
         }
@@ -266,7 +268,12 @@ TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
          target},
         {"missing remote file", [] { std::filesystem::remove(FtpPath("downloads/VantaAPI.dll")); },
          target},
-        {"missing remote directory", [] { std::filesystem::remove_all(FtpPath("downloads")); },
+        // A copy in the login directory must not be fetched instead.
+        {"missing remote directory",
+         [] {
+             std::filesystem::remove_all(FtpPath("downloads"));
+             WriteBytes(FtpPath("VantaAPI.dll"), "not from /downloads");
+         },
          target},
     };
     for (const auto& c : cases) {
