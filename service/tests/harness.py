@@ -2,24 +2,21 @@
 with a fresh data directory; each test starts from a data reset."""
 import atexit
 import base64
-import ftplib
 import http.client
 import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 import unittest
 
-PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+PYTHON = "/usr/bin/python3"
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 HOST = "127.0.0.1"
 
 
-def start_service(data_dir, extra_args=(), ports=None):
-    """Start a service process; returns (process, http_port, ftp_port).
-    With `ports`, a dict, every port of the ready line is put there too."""
+def start_service(data_dir, *extra_args):
+    """Start a service process; returns (process, http_port, ftp_port)."""
     proc = subprocess.Popen(
         [PYTHON, "-m", "service", "--data", data_dir, "--host", HOST,
          "--http-port", "0", "--ftp-port", "0", "--parent", str(os.getpid())]
@@ -29,15 +26,13 @@ def start_service(data_dir, extra_args=(), ports=None):
     if not line or line[0] != "ready":
         proc.kill()
         raise RuntimeError("service did not start: %s" % proc.stderr.read())
-    chosen = {k: int(v) for k, v in (word.split("=") for word in line[1:])}
-    if ports is not None:
-        ports.update(chosen)
-    return proc, chosen["http"], chosen["ftp"]
+    ports = dict(word.split("=") for word in line[1:])
+    return proc, int(ports["http"]), int(ports["ftp"])
 
 
-def stop_service(proc, sig=None):
+def stop_service(proc):
     """Stop a service process; returns its exit status."""
-    proc.send_signal(sig) if sig else proc.terminate()
+    proc.terminate()
     try:
         return proc.wait(10)
     finally:
@@ -54,11 +49,7 @@ def service():
         tmp = tempfile.mkdtemp(prefix="vanta-service-test-")
         _Shared.data = os.path.join(tmp, "data")
         _Shared.proc, _Shared.http, _Shared.ftp = start_service(_Shared.data)
-
-        def stop():
-            stop_service(_Shared.proc)
-            shutil.rmtree(tmp, ignore_errors=True)
-        atexit.register(stop)
+        atexit.register(lambda: (stop_service(_Shared.proc), shutil.rmtree(tmp, True)))
     return _Shared
 
 
@@ -76,9 +67,7 @@ def request(method, path, body=b"", headers=None):
 def post(program, body):
     """Post a form as the library does (with its trailing line feed) and
     return the reply as text."""
-    if isinstance(body, str):
-        body = body.encode("latin-1")
-    status, _, data = request("POST", "/cgiscripts/" + program, body + b"\n", {
+    status, _, data = request("POST", "/cgiscripts/" + program, body.encode("latin-1") + b"\n", {
         "Content-Type": "application/x-www-form-urlencoded",
         "Authorization": "Basic " + base64.b64encode(b"mossbay:mossbay").decode()})
     assert status == 200, (program, status, data)
@@ -86,11 +75,9 @@ def post(program, body):
 
 
 def control(path, obj=None):
-    if obj is None:
-        status, _, data = request("GET", "/_control/" + path)
-    else:
-        status, _, data = request("POST", "/_control/" + path,
-                                  json.dumps(obj).encode())
+    """(status, parsed reply) of a control request: GET without `obj`."""
+    status, _, data = request("GET" if obj is None else "POST", "/_control/" + path,
+                              b"" if obj is None else json.dumps(obj).encode())
     return status, json.loads(data)
 
 
@@ -99,34 +86,22 @@ def values(reply):
     return [field.partition("=")[2] for field in reply.split("&")]
 
 
-def ftp_login(passive=True):
-    ftp = ftplib.FTP()
-    ftp.connect(HOST, service().ftp, timeout=10)
-    ftp.login("mossbay", "mossbay")
-    ftp.set_pasv(passive)
-    return ftp
-
-
 class ServiceTest(unittest.TestCase):
     def setUp(self):
         self.svc = service()
-        status, answer = control("reset", {"data": True})
-        self.assertEqual((status, answer), (200, {"ok": True}))
+        self.assertEqual(control("reset", {"data": True}), (200, {"ok": True}))
 
     def path(self, *parts):
         return os.path.join(self.svc.data, *parts)
 
-    def register(self, user="alice", password="pw", product="3", first="Ann",
-                 last="Lee"):
+    def register(self, user="alice", password="pw", product="3"):
         return post("create_user.exe",
-                    "Cust=%s&First=%s&Last=%s&Addr=1 Main St&City=Springfield"
+                    "Cust=%s&First=Ann&Last=Lee&Addr=1 Main St&City=Springfield"
                     "&St=IL&Zip=62701&EMail=%s@example.com&Day=555-1000&Ex=12"
                     "&Fax=555-1001&Night=555-1002&Mid=Q&Code=US&PostPW=%s"
-                    "&ProductId=%s" % (user, first, last, user, password, product))
+                    "&ProductId=%s" % (user, user, password, product))
 
-    def create_asset(self, user="alice", product="3", files=("a.jpg", "b.jpg"),
-                     name="Holiday", size=500):
-        body = ("UserId=%s&Name=%s&Size=%d&ProdId=%s&AssetType=2&AssetDesc=Beach "
-                "pictures&FileCnt=%d" % (user, name, size, product, len(files)))
-        body += "".join("&File=" + f for f in files)
-        return values(post("create_asset.exe", body))
+    def create_asset(self, user="alice", product="3", files=("a.jpg", "b.jpg"), name="Holiday"):
+        body = ("UserId=%s&Name=%s&Size=500&ProdId=%s&AssetType=2&AssetDesc=Beach "
+                "pictures&FileCnt=%d" % (user, name, product, len(files)))
+        return values(post("create_asset.exe", body + "".join("&File=" + f for f in files)))

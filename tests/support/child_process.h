@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -27,10 +28,8 @@ struct ChildOptions {
     std::vector<std::pair<std::string, std::string>> env;
     // Removed from the child's environment.
     std::vector<std::string> unsetEnv;
-    // Written to the child's stdin, which is then closed. Default: empty stdin.
+    // The child's stdin, from a file that holds it. Default: empty stdin.
     std::string input;
-    // Working directory of the child; empty means this process's.
-    std::string cwd;
     std::chrono::milliseconds timeout{60000};
     // When the child's stderr first holds this text, the child gets `interruptSignal` (SIGINT:
     // as from Ctrl-C at a terminal). Empty: never.
@@ -45,6 +44,12 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
 // This process's environment with `options.env` set and `options.unsetEnv` removed, as
 // "NAME=value" entries.
 std::vector<std::string> ChildEnvironment(const ChildOptions& options);
+
+// Starts argv[0] with `env`, stdin, stdout and stderr on the given descriptors, in `cwd` (null:
+// this process's), with default signal handling and no signal blocked, whatever this process
+// has set up. Throws std::runtime_error.
+pid_t SpawnChild(std::vector<std::string> argv, std::vector<std::string> env, int in, int out,
+                 int err, const char* cwd = nullptr);
 
 // Paths of the programs the build produces: a helper from tests/helpers/ by its name, and the
 // vanta command.

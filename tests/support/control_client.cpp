@@ -174,12 +174,6 @@ FtpSessionLog FtpLog() {
     return result;
 }
 
-ServiceState State() {
-    const nlohmann::json state = Call("GET", "state");
-    return {state.at("data_dir").get<std::string>(), state.at("http_port").get<int>(),
-            state.at("ftp_port").get<int>()};
-}
-
 } // namespace control
 
 } // namespace vanta::test

@@ -49,12 +49,6 @@ struct FtpSessionLog {
     int sessions_total = 0;
 };
 
-struct ServiceState {
-    std::string data_dir;
-    int http_port = 0;
-    int ftp_port = 0;
-};
-
 namespace control {
 
 // Forgets scripts, the request log, FTP faults and the FTP log; with data=true also the
@@ -80,8 +74,6 @@ void SetQuota(const std::string& user, uint64_t quota);
 void FtpFaults(const nlohmann::json& faults);
 
 FtpSessionLog FtpLog();
-
-ServiceState State();
 
 // A raw call, for what the functions above do not cover. Returns the parsed reply (null
 // for an empty reply).

@@ -12,18 +12,15 @@ enum class RegistryEncoding {
 };
 
 struct RegistryFileOptions {
-    // The text between the quotes of "Server"="...", written as given (no escaping; UTF-8
-    // input is converted to UTF-16 for Utf16LeBom). May be empty or arbitrarily long.
+    // The text between the quotes of "Server"="...", written as given (no escaping; for
+    // Utf16LeBom every byte becomes one UTF-16 unit, which is right for ASCII).
     std::string server = "127.0.0.1";
     RegistryEncoding encoding = RegistryEncoding::Ascii;
     bool withKey = true;   // false: no [HKEY_LOCAL_MACHINE\...\Apps] line (nor the value)
     bool withValue = true; // false: the key without its "Server" value
 };
 
-// The exact bytes of the file.
-std::string RegistryFileBytes(const RegistryFileOptions& options);
-
-// Writes RegistryFileBytes(options) to `path`, replacing the file. Throws std::runtime_error.
+// Writes the file to `path`, replacing it. Throws std::runtime_error.
 void WriteRegistryFile(const std::string& path, const RegistryFileOptions& options = {});
 
 } // namespace vanta::test

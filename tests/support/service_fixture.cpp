@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <signal.h>
-#include <spawn.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -16,9 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "child_process.h"
 #include "registry_file.h"
-
-extern char** environ;
 
 namespace vanta::test {
 
@@ -99,26 +97,7 @@ void ServiceEnvironment::SetUp() {
 void ServiceEnvironment::StartService() {
     if (pid_ > 0)
         return;
-    // A fresh output file, so that only this start's "ready" counts.
-    std::filesystem::remove(outPath_);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath_.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logPath_.c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, VANTA_SOURCE_DIR);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
+    // A fresh output file (O_TRUNC), so that only this start's "ready" counts.
     std::vector<std::string> args = {kPython,  "-m",         "service", "--data",
                                      dataDir_, "--host",     host_,     "--http-port",
                                      "80",     "--ftp-port", "21"};
@@ -126,30 +105,23 @@ void ServiceEnvironment::StartService() {
     // The service stops by itself when this process ends without stopping it (a crash, a
     // kill, a time-out).
     args.insert(args.end(), {"--parent", std::to_string(getpid())});
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
     // This process's environment (VANTA_REGISTRY included), with unbuffered Python output so
     // that "ready" arrives when it is printed.
-    std::vector<std::string> envStrings;
-    for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "PYTHONUNBUFFERED=", 17) != 0)
-            envStrings.emplace_back(*e);
+    const std::vector<std::string> env = ChildEnvironment({.env = {{"PYTHONUNBUFFERED", "1"}}});
+    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int out = open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int log = open(logPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    try {
+        pid_ = SpawnChild(args, env, in, out, log, VANTA_SOURCE_DIR);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what();
     }
-    envStrings.emplace_back("PYTHONUNBUFFERED=1");
-    std::vector<char*> envp;
-    for (auto& e : envStrings)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, kPython, &actions, &attr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0)
-        FAIL() << "cannot start " << kPython << ": " << std::strerror(rc);
-    pid_ = pid;
+    close(in);
+    close(out);
+    close(log);
+    if (pid_ <= 0) {
+        return;
+    }
 
     const auto deadline = std::chrono::steady_clock::now() + kReadyTimeout;
     while (!HasReadyLine(ReadFile(outPath_))) {

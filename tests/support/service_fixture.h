@@ -44,7 +44,6 @@ public:
     const std::string& DataDir() const { return dataDir_; }           // the service's --data
     const std::string& RegistryPath() const { return registryPath_; } // $VANTA_REGISTRY
     const std::string& WorkDir() const { return workDir_; }           // holds both, and service.log
-    pid_t ServicePid() const { return pid_; }
 
     // The environment registered by integration_main.cpp.
     static ServiceEnvironment& Instance();

@@ -5,13 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
+#include <optional>
 #include <sched.h>
 #include <sstream>
 #include <string>
@@ -29,75 +27,65 @@ CStringArray Array(std::initializer_list<const char*> items) {
     return array;
 }
 
-std::string Build(std::initializer_list<const char*> addresses, const char* subject,
-                  const char* message, std::initializer_list<const char*> names, const char* sn) {
-    return BuildEmailInfo(Array(addresses), CString(subject), CString(message), Array(names),
-                          CString(sn))
-        .str();
-}
-
-TEST(EmailInfoText, DocumentedExampleByteForByte) {
-    EXPECT_EQ(Build({"S", "A", "B"}, "Hello", "First line\nSecond line", {"a.jpg"}, "N"),
-              "TO: A\r\nTO: B\r\nFR: S\r\nSU: Hello\r\nMS: First line\r\nMS: Second line\r\n"
-              "FL: a.jpg\r\nSN: N\r\n");
-}
-
-TEST(EmailInfoText, OneAddressIsTheSenderAndNothingElse) {
-    EXPECT_EQ(Build({"me@example.com"}, "", "", {}, ""), "FR: me@example.com\r\nSU: \r\nSN: \r\n");
-}
-
-TEST(EmailInfoText, MessageIsCutAtEveryLineFeedAndEmptyPiecesAreDropped) {
-    EXPECT_EQ(Build({"S"}, "s", "a\n\nb\n", {}, "N"),
-              "FR: S\r\nSU: s\r\nMS: a\r\nMS: b\r\nSN: N\r\n");
-    EXPECT_EQ(Build({"S"}, "s", "\n\nx", {}, "N"), "FR: S\r\nSU: s\r\nMS: x\r\nSN: N\r\n");
-    EXPECT_EQ(Build({"S"}, "s", "\n", {}, "N"), "FR: S\r\nSU: s\r\nSN: N\r\n");
-    // A CR before the LF stays with its piece, as does one inside a piece.
-    EXPECT_EQ(Build({"S"}, "s", "one\r\ntw\ro\r\n", {}, "N"),
-              "FR: S\r\nSU: s\r\nMS: one\r\r\nMS: tw\ro\r\r\nSN: N\r\n");
-}
-
-TEST(EmailInfoText, LineBreaksInSingleLineValuesAddNoLine) {
-    const std::string text = Build({"me@example.com\r\nTO: thief@example.com", "you@example.com\n"},
-                                   "Hi\r\nTO: x@y", "m", {"a\nb.jpg"}, "N\rTO: z@y");
-    EXPECT_EQ(text, "TO: you@example.com \r\nFR: me@example.com  TO: thief@example.com\r\n"
-                    "SU: Hi  TO: x@y\r\nMS: m\r\nFL: a b.jpg\r\nSN: N TO: z@y\r\n");
+TEST(EmailInfoText, DocumentedLinesAndNoValueAddsALine) {
+    const struct {
+        std::initializer_list<const char*> addresses;
+        const char* subject;
+        const char* message;
+        std::initializer_list<const char*> names;
+        const char* sn;
+        const char* text;
+    } rows[] = {
+        {{"S", "A", "B"},
+         "Hello",
+         "First line\nSecond line",
+         {"a.jpg"},
+         "N",
+         "TO: A\r\nTO: B\r\nFR: S\r\nSU: Hello\r\nMS: First line\r\nMS: Second line\r\n"
+         "FL: a.jpg\r\nSN: N\r\n"},
+        // Empty pieces are dropped; a CR before the LF stays with its piece.
+        {{"S"},
+         "s",
+         "\n\na\n\none\r\ntw\ro\r\n",
+         {},
+         "",
+         "FR: S\r\nSU: s\r\nMS: a\r\nMS: one\r\r\nMS: tw\ro\r\r\nSN: \r\n"},
+        {{"me@x\r\nTO: thief@x", "you@x\n"},
+         "Hi\r\nTO: x@y",
+         "m",
+         {"a\nb.jpg"},
+         "N\rTO: z@y",
+         "TO: you@x \r\nFR: me@x  TO: thief@x\r\nSU: Hi  TO: x@y\r\nMS: m\r\nFL: a b.jpg\r\n"
+         "SN: N TO: z@y\r\n"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(
+            BuildEmailInfo(Array(row.addresses), row.subject, row.message, Array(row.names), row.sn)
+                .str(),
+            row.text);
+    }
 }
 
 // Runs with TMPDIR set to a fresh directory and puts the old value back afterwards.
 class TempDirectory : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (const char* old = std::getenv("TMPDIR")) {
-            saved_ = old;
-            hadSaved_ = true;
-        }
+        const char* old = std::getenv("TMPDIR");
+        saved_ = old ? std::optional<std::string>(old) : std::nullopt;
         char name[] = "/tmp/vanta-unit-tmp.XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
         dir_ = name;
         setenv("TMPDIR", dir_.c_str(), 1);
     }
     void TearDown() override {
-        if (hadSaved_) {
-            setenv("TMPDIR", saved_.c_str(), 1);
-        } else {
-            unsetenv("TMPDIR");
-        }
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        saved_ ? setenv("TMPDIR", saved_->c_str(), 1) : unsetenv("TMPDIR");
+        std::filesystem::remove_all(dir_);
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
     std::string dir_;
-    std::string saved_;
-    bool hadSaved_ = false;
+    std::optional<std::string> saved_;
 };
 
-TEST_F(TempDirectory, FromTmpdirWithTheSeparatorAddedAndTheBufferContract) {
+TEST_F(TempDirectory, FromTmpdirOrThePrivateDirectoryWithTheBufferContract) {
     char buffer[260];
     const DWORD length = GetTempPathA(sizeof(buffer), buffer);
     EXPECT_EQ(std::string(buffer), dir_ + "/");
@@ -108,74 +96,56 @@ TEST_F(TempDirectory, FromTmpdirWithTheSeparatorAddedAndTheBufferContract) {
     EXPECT_STREQ(small, "untouched");
     EXPECT_EQ(EmailInfoPath().str(), dir_ + "/~emailinfo.qorl");
 
-    setenv("TMPDIR", (dir_ + "/").c_str(), 1);
-    ASSERT_EQ(GetTempPathA(sizeof(buffer), buffer), length);
-    EXPECT_EQ(std::string(buffer), dir_ + "/");
-}
-
-TEST_F(TempDirectory, WithoutTmpdirAPrivateDirectoryOfTheUser) {
-    unsetenv("TMPDIR");
-    char buffer[260];
+    setenv("TMPDIR", (dir_ + "/").c_str(), 1); // no second separator
+    EXPECT_EQ(GetTempPathA(sizeof(buffer), buffer), length);
+    setenv("TMPDIR", "", 1); // empty counts as unset
     ASSERT_GT(GetTempPathA(sizeof(buffer), buffer), 0U);
     const std::string expected = "/tmp/vanta-" + std::to_string(geteuid()) + "/";
     EXPECT_EQ(std::string(buffer), expected);
     struct stat info {};
     ASSERT_EQ(lstat(expected.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-    EXPECT_EQ(info.st_uid, geteuid());
-    // An empty TMPDIR counts as unset.
-    setenv("TMPDIR", "", 1);
-    ASSERT_GT(GetTempPathA(sizeof(buffer), buffer), 0U);
-    EXPECT_EQ(std::string(buffer), expected);
+    EXPECT_TRUE(S_ISDIR(info.st_mode) && info.st_uid == geteuid());
 }
 
-TEST_F(TempDirectory, InfoFileReplacesAnOlderOneAndIsTheOwnersOnly) {
+TEST_F(TempDirectory, InfoFileIsReplacedOwnerOnlyAndNeverWrittenThroughALink) {
     const std::string path = dir_ + "/~emailinfo.qorl";
     std::ofstream(path) << "an older and much longer text";
     WriteEmailInfo(CString(path), CString("FR: a\r\n"));
-    EXPECT_EQ(Read(path), "FR: a\r\n");
-    std::filesystem::remove(path);
-    WriteEmailInfo(CString(path), CString("FR: b\r\n"));
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    EXPECT_EQ(text.str(), "FR: a\r\n");
     struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600U);
-    EXPECT_EQ(Read(path), "FR: b\r\n");
-}
 
-TEST_F(TempDirectory, APlantedDanglingLinkDoesNotCreateItsTarget) {
-    const std::string path = dir_ + "/~emailinfo.qorl";
+    std::filesystem::remove(path);
     const std::string dangling = dir_ + "/made-by-link";
     ASSERT_EQ(symlink(dangling.c_str(), path.c_str()), 0);
     EXPECT_THROW(WriteEmailInfo(CString(path), CString("FR: a\r\n")), CFileException);
     EXPECT_FALSE(std::filesystem::exists(dangling));
 }
-// GetTempPathA's answer when /tmp/vanta-<uid> exists with `mode`, or -1 when the check could
-// not be set up. Runs in a child with a /tmp of its own (user and mount namespace), so that the
-// real private directory, which other programs of the user may be using, is never touched.
+
+// GetTempPathA's answer (1 usable, 0 not) when /tmp/vanta-<uid> exists with `mode`, or -1 when
+// the check could not be set up. Runs in a child with a /tmp of its own (user and mount
+// namespace), so that the real private directory is never touched.
 int TempPathWithPrivateDirectoryMode(mode_t mode) {
-    const uid_t uid = geteuid();
-    const gid_t gid = getegid();
+    const std::string uid = std::to_string(geteuid());
+    const std::string gid = std::to_string(getegid());
     const pid_t child = fork();
     if (child == 0) {
-        char map[64];
-        char groupMap[64];
-        const auto write = [](const char* path, const char* text) {
-            const int fd = open(path, O_WRONLY);
-            const bool ok = fd >= 0 && ::write(fd, text, strlen(text)) > 0;
-            close(fd);
-            return ok;
+        const auto put = [](const char* path, const std::string& text) {
+            std::ofstream file(path);
+            return static_cast<bool>(file << text << std::flush);
         };
-        snprintf(map, sizeof(map), "%u %u 1", static_cast<unsigned>(uid),
-                 static_cast<unsigned>(uid));
-        snprintf(groupMap, sizeof(groupMap), "%u %u 1", static_cast<unsigned>(gid),
-                 static_cast<unsigned>(gid));
         // Both the user and the group must be mapped for anything to be created.
-        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !write("/proc/self/uid_map", map) ||
-            !write("/proc/self/setgroups", "deny") || !write("/proc/self/gid_map", groupMap) ||
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            !put("/proc/self/uid_map", uid + " " + uid + " 1") ||
+            !put("/proc/self/setgroups", "deny") ||
+            !put("/proc/self/gid_map", gid + " " + gid + " 1") ||
             mount("none", "/tmp", "tmpfs", 0, nullptr) != 0) {
             _exit(2);
         }
-        const std::string dir = "/tmp/vanta-" + std::to_string(uid);
+        const std::string dir = "/tmp/vanta-" + uid;
         if (mkdir(dir.c_str(), 0700) != 0 || chmod(dir.c_str(), mode) != 0) {
             _exit(2);
         }
@@ -192,17 +162,12 @@ int TempPathWithPrivateDirectoryMode(mode_t mode) {
 }
 
 TEST(PrivateTempDirectory, IsUsedOnlyWithModeOwnerOnly) {
-    const struct {
-        mode_t mode;
-        int usable;
-    } cases[] = {{0700, 1}, {0755, 0}, {0701, 0}, {01700, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        const int usable = TempPathWithPrivateDirectoryMode(c.mode);
-        if (usable < 0) {
+    for (const auto& [mode, usable] : {std::pair{0700, 1}, {0755, 0}, {0701, 0}, {01700, 0}}) {
+        const int answer = TempPathWithPrivateDirectoryMode(static_cast<mode_t>(mode));
+        if (answer < 0) {
             GTEST_SKIP() << "no user and mount namespace for a /tmp of the test's own";
         }
-        EXPECT_EQ(usable, c.usable);
+        EXPECT_EQ(answer, usable) << std::oct << mode;
     }
 }
 
