@@ -114,6 +114,8 @@ TEST_F(TempDirectory, InfoFileIsReplacedOwnerOnlyAndNeverWrittenThroughALink) {
     std::ostringstream text;
     text << std::ifstream(path).rdbuf();
     EXPECT_EQ(text.str(), "FR: a\r\n");
+    std::filesystem::remove(path);
+    WriteEmailInfo(CString(path), CString("FR: b\r\n"));
     struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600U);
