@@ -2,11 +2,10 @@
 
 #include <curl/curl.h>
 
-#include <algorithm>
-#include <cctype>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <strings.h>
 
 #include "base64.h"
 
@@ -33,19 +32,13 @@ std::string ValueText(const nlohmann::json& value) {
     return value.is_string() ? value.get<std::string>() : value.dump();
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 } // namespace
 
 std::optional<std::string> LoggedRequest::Header(const std::string& name) const {
     for (const auto& [key, value] : headers) {
-        if (SameName(key, name))
+        if (strcasecmp(key.c_str(), name.c_str()) == 0) {
             return value;
+        }
     }
     return std::nullopt;
 }
@@ -63,7 +56,6 @@ nlohmann::json Call(const std::string& method, const std::string& path,
     const std::string url = kControlBase + path;
     const std::string payload = body.is_null() ? std::string() : body.dump();
     std::string reply;
-    char error[CURL_ERROR_SIZE] = "";
 
     std::unique_ptr<curl_slist, SlistDeleter> headers(
         curl_slist_append(nullptr, "Content-Type: application/json"));
@@ -72,7 +64,6 @@ nlohmann::json Call(const std::string& method, const std::string& path,
     curl_easy_setopt(curl.get(), CURLOPT_NOPROXY, "*");
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, kTimeoutMs);
     curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, AppendBody);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &reply);
     if (method == "POST") {
@@ -80,14 +71,11 @@ nlohmann::json Call(const std::string& method, const std::string& path,
         curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, payload.c_str());
         curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE,
                          static_cast<curl_off_t>(payload.size()));
-    } else if (method != "GET") {
-        curl_easy_setopt(curl.get(), CURLOPT_CUSTOMREQUEST, method.c_str());
     }
 
     const CURLcode rc = curl_easy_perform(curl.get());
     if (rc != CURLE_OK) {
-        throw std::runtime_error("control: " + method + " " + url + ": " +
-                                 (error[0] ? error : curl_easy_strerror(rc)));
+        throw std::runtime_error("control: " + method + " " + url + ": " + curl_easy_strerror(rc));
     }
     long status = 0;
     curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
@@ -95,14 +83,7 @@ nlohmann::json Call(const std::string& method, const std::string& path,
         throw std::runtime_error("control: " + method + " " + url + " answered " +
                                  std::to_string(status) + ": " + reply);
     }
-    if (reply.empty())
-        return nullptr;
-    try {
-        return nlohmann::json::parse(reply);
-    } catch (const nlohmann::json::exception& e) {
-        throw std::runtime_error("control: " + method + " " + url +
-                                 ": reply is not JSON: " + e.what());
-    }
+    return reply.empty() ? nlohmann::json() : nlohmann::json::parse(reply);
 }
 
 void Reset(bool data) {

@@ -75,7 +75,7 @@ void FtpFaults(const nlohmann::json& faults);
 
 FtpSessionLog FtpLog();
 
-// A raw call, for what the functions above do not cover. Returns the parsed reply (null
+// A raw GET or POST, for what the functions above do not cover. Returns the parsed reply (null
 // for an empty reply).
 nlohmann::json Call(const std::string& method, const std::string& path,
                     const nlohmann::json& body = nullptr);
