@@ -1,8 +1,6 @@
 """The CGI programs' semantics as the library and the demo rely on them:
 one table per program group, replies read by position as the library does."""
 import base64
-import email
-import email.policy
 import os
 
 from .harness import ServiceTest, post, request, values
@@ -45,35 +43,6 @@ class AccountTest(ServiceTest):
         post("update_homepage.exe", "user=alice&Title=T&Heading=H&Body=B&Theme=1&Reply=R")
         self.assertEqual(values(post("validate_user.exe", "user_id=alice&PW=pw&product_id=3")),
                          ["0", "1", "1"])
-
-    def test_update_delete_and_escaped_bytes(self):
-        self.register()
-        update = ("UserId=alice&PW=%s&First=A%%26B%%3DC%%2BD%%25 \xe9\x01&Last=L&Addr=A"
-                  "&City=C&St=S&Zip=Z&EMail=e@x&Day=1&Ex=2&Fax=3&Night=4&Mid=R&CC=CA")
-        self.assertEqual(post("update_user.exe", update % "bad"), "result=FAIL")
-        self.assertEqual(post("update_user.exe", "UserId=alice&PW=pw"), "result=FAIL")
-        self.assertEqual(post("update_user.exe", update % "pw"), "result=OK")
-        info = values(post("get_user_info.exe", "UserId=alice"))
-        self.assertEqual((info[1], info[16]), ("A*B=C+D% \xe9\x01", "CA"))
-        self.assertEqual([post("delete_user.exe", "user=alice") for _ in "12"],
-                         ["result=OK", "result=FAIL"])
-        self.assertEqual(post("get_user_info.exe", "UserId=alice"), "user=NOROWS")
-        self.assertEqual(post("get_user_info.exe", ""), "user=QDX_FAIL")
-
-    def test_homepage_round_trip_and_version(self):
-        self.register()
-        steps = [("get_homepage.exe", "user=alice", "title=NOROWS"),
-                 ("update_homepage.exe", "user=alice&Title=T", "result=FAIL"),
-                 ("update_homepage.exe", "user=alice&Title=My page&Heading=Hi"
-                  "&Body=a=b %26 c&Theme=2&Reply=R", "result=OK"),
-                 ("get_homepage.exe", "user=alice", "title=My page&heading=Hi&body=a=b * c"
-                  "&theme=2&reply=R"),
-                 ("delete_homepage.exe", "user=alice", "result=OK"),
-                 ("delete_homepage.exe", "user=alice", "result=FAIL"),
-                 ("get_homepage.exe", "", "title=FAIL"),
-                 ("get_version.exe", "", "version=3.3")]
-        for program, body, reply in steps:
-            self.assertEqual(values(post(program, body)), values(reply), (program, body))
 
 
 class AssetTest(ServiceTest):
@@ -131,56 +100,18 @@ class AssetTest(ServiceTest):
 
 
 class MailTest(ServiceTest):
-    def outbox(self):
-        messages = []
-        for name in sorted(os.listdir(self.path("outbox"))):
-            with open(self.path("outbox", name), "rb") as f:
-                raw = f.read()
-            self.assertNotIn(b"\n", raw.replace(b"\r\n", b""))  # CR LF line ends only
-            messages.append(email.message_from_bytes(raw, policy=email.policy.default))
-        return messages
-
-    def test_notification_one_message_per_recipient_naming_the_page(self):
-        self.register()
-        number, asset_id, password = self.create_asset()
-        body = ("AssetName=Holiday&pword=%s&UserId=alice&ProdNum=3&AssetID=%s&AssetNum=%s"
-                "&AssetType=2&AssetDesc=Beach&Emails=%%d" % (password, asset_id, number))
-        bob = "&Email0=bob@example.com&ViewType0=0&RecipName0=Bob"
-        for fields, reply in [(body.replace("pword=", "pword=x") % 1 + bob, "result=FAIL"),
-                              (body % 2 + bob, "result=FAIL"),
-                              (body % 1 + bob.replace("bob@", "bob "), "result=FAIL"),
-                              (body % 0, "result=OK&sent=0"), (body % 1 + bob, "result=OK&sent=1")]:
-            self.assertEqual(post("smtp_mail.exe", fields), reply, fields)
-        [message] = self.outbox()
-        self.assertEqual(message["To"], "Bob <bob@example.com>")
-        self.assertIn("Ann Lee", message["Subject"])
-        self.assertIn("http://%s:%s@127.0.0.1:%d/QDXAssets/alice/3/%s/index.asp"
-                      % (asset_id, password, self.svc.http, number), message.get_content())
-
-    def session(self, info, files):
+    def session(self, info, files=(("a.jpg", b"x"),)):
         name = values(post("get_unique.exe", ""))[0]
         for file_name, data in files + (("~emailinfo.qorl", info),) * (info is not None):
             with open(self.path("ftp", "assets", name, file_name), "wb") as f:
                 f.write(data)
         return "SessionName=" + name
 
-    def test_fire_mails_each_recipient_with_the_files_attached(self):
-        info = (b"TO: bob@example.com\r\nTO: cy@example.com\r\nFR: ann@example.com\r\n"
-                b"SU: Pictures\r\nMS: First line\r\nMS: Second line\r\r\n"
-                b"FL: a.jpg\r\nFL: notes.txt\r\nSN: Ann Lee\r\n")
-        files = (("a.jpg", b"\xff\xd8jpeg"), ("notes.txt", b"hi"))
-        for body in (self.session(None, files), self.session(info, files[:1]),
-                     self.session(b"TO: bob@example.com\r\n", ()), "SessionName=nosuch",
-                     "SessionName=..", "SessionName="):
+    def test_fire_refuses_what_it_cannot_send_whole_and_sends_nothing(self):
+        info = b"TO: bob@example.com\r\nFR: ann@example.com\r\nSU: s\r\nFL: a.jpg\r\nSN: A\r\n"
+        for body in (self.session(None), self.session(info, ()),
+                     self.session(b"TO: bob@example.com\r\nFL: a.jpg\r\n"),
+                     "SessionName=nosuch", "SessionName=..", "SessionName="):
             self.assertEqual(post("fire_emails.exe", body), "result=FAIL", body)
-        self.assertEqual(self.outbox(), [])
-        self.assertEqual(post("fire_emails.exe", self.session(info, files)), "result=OK&sent=2")
-        bob, cy = self.outbox()
-        self.assertEqual((bob["To"], cy["To"]), ("bob@example.com", "cy@example.com"))
-        self.assertEqual((bob["From"], bob["Subject"]), ("Ann Lee <ann@example.com>", "Pictures"))
-        # The CR a message line kept before its line end is not message text.
-        self.assertEqual(bob.get_body(("plain",)).get_content(), "First line\r\nSecond line\r\n")
-        self.assertEqual([(p.get_filename(), p.get_content_type(), p.get_content())
-                          for p in bob.iter_attachments()],
-                         [("a.jpg", "image/jpeg", b"\xff\xd8jpeg"),
-                          ("notes.txt", "text/plain", "hi")])
+        self.assertEqual(os.listdir(self.path("outbox")), [])
+        self.assertEqual(post("fire_emails.exe", self.session(info)), "result=OK&sent=1")
