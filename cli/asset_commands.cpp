@@ -1,7 +1,7 @@
 // vanta asset info|list|stats: reading the asset catalogue.
-#include "cli/asset_fields.h"
 #include "cli/cli_common.h"
 #include "cli/field_values.h"
+#include "cli/output.h"
 #include "cli/service_dates.h"
 
 #include <string>
@@ -18,41 +18,52 @@ AssetArgs& Args() {
     return args;
 }
 
+// Every field of the record, typed: the creation time in ISO 8601 (null when the reply
+// carried none), the file names as a list.
+Fields AssetFields(const vanta::Asset& asset) {
+    const std::optional<std::string> created = ToIso8601(asset.created);
+    return {{"user", asset.user_number},
+            {"asset_number", IntegerOrNull(asset.asset_number)},
+            {"name", asset.name},
+            {"description", asset.description},
+            {"product", asset.product},
+            {"type", asset.type},
+            {"declared_size", asset.declared_size},
+            {"asset_id", asset.asset_id},
+            {"password", asset.password},
+            {"created", created ? Fields(*created) : Fields()},
+            {"file_count", asset.file_count},
+            {"page_address", asset.page_address},
+            {"page_views", asset.page_views},
+            {"files", asset.file_names}};
+}
+
 int RunInfo() {
-    QDX_CAssetInfo record{CString(Args().user), CString(Args().asset)};
-    const unsigned int code = QDX_GetAssetInfo(record, CliStatusCallback());
+    const auto asset = Service().asset_info(Args().user, Args().asset);
     return Finish(
-        "QDX_GetAssetInfo", code,
-        code == 1 ? AssetFields(record)
-                  : Fields{{"user", Args().user}, {"asset_number", IntegerOrNull(Args().asset)}});
+        "QDX_GetAssetInfo", asset,
+        asset ? AssetFields(*asset)
+              : Fields{{"user", Args().user}, {"asset_number", IntegerOrNull(Args().asset)}});
 }
 
 int RunList() {
-    OwnedList assets;
-    const unsigned int code =
-        QDX_GetAssetList(CString(Args().user), CString(std::to_string(Args().product)), assets.list,
-                         CliStatusCallback());
-    // Entries before a refusing record are shown too: the export keeps them.
+    const auto assets = Service().asset_list(Args().user, std::to_string(Args().product));
     Fields entries = Fields::array();
-    for (POSITION pos = assets.list.GetHeadPosition(); pos != nullptr;) {
-        entries.push_back(AssetFields(static_cast<QDX_CAssetInfo&>(*assets.list.GetNext(pos))));
+    for (const vanta::Asset& asset : assets ? *assets : std::vector<vanta::Asset>()) {
+        entries.push_back(AssetFields(asset));
     }
-    return Finish("QDX_GetAssetList", code,
+    return Finish("QDX_GetAssetList", assets,
                   {{"user", Args().user}, {"product", Args().product}, {"assets", entries}});
 }
 
 int RunStats() {
-    OwnedList records;
-    const unsigned int code = QDX_GetAssetStats(CString(Args().user), CString(Args().asset),
-                                                records.list, CliStatusCallback());
+    const auto stats = Service().asset_stats(Args().user, Args().asset);
     Fields days = Fields::array();
-    for (POSITION pos = records.list.GetHeadPosition(); pos != nullptr;) {
-        const auto& stat = static_cast<QDX_CAssetStat&>(*records.list.GetNext(pos));
-        const std::optional<std::string> date = CompactDateToIso8601(stat.m_nValue1);
-        days.push_back({{"date", date ? Fields(*date) : Fields()}, {"page_views", stat.m_nValue2}});
+    for (const vanta::AssetStat& stat : stats ? *stats : std::vector<vanta::AssetStat>()) {
+        days.push_back({{"date", ToIsoDate(stat.day)}, {"page_views", stat.page_views}});
     }
     return Finish(
-        "QDX_GetAssetStats", code,
+        "QDX_GetAssetStats", stats,
         {{"user", Args().user}, {"asset_number", IntegerOrNull(Args().asset)}, {"days", days}});
 }
 } // namespace

@@ -1,10 +1,9 @@
 // vanta asset delete [--purge]: withdraw an asset's record and, with --purge, remove its files
 // from the service's FTP tree too (/assets/USER/PRODUCT/ASSET/).
-#include "cli/asset_fields.h"
 #include "cli/cli_common.h"
 #include "cli/exit_status.h"
 #include "cli/field_values.h"
-#include "cli/outcome.h"
+#include "cli/output.h"
 
 #include <string>
 #include <vector>
@@ -33,8 +32,14 @@ Fields Identity() {
             {"asset_number", IntegerOrNull(Args().asset)}};
 }
 
-// Removes the files the record named, then the asset's directory. The record is gone by now,
-// so a failure here says so: the files that stay are no longer reachable through the service.
+// The error of a purge step after the record is gone: the files that stay are no longer
+// reachable through the service, so the reason says so.
+vanta::Error AfterWithdrawal(vanta::Error error, const std::string& what) {
+    error.reason = "record withdrawn, but " + what + " was not removed: " + error.reason;
+    return error;
+}
+
+// Removes the files the record named, then the asset's directory.
 int PurgeFiles(const std::vector<std::string>& names) {
     const std::string subDir =
         Args().user + "/" + std::to_string(Args().product) + "/" + Args().asset;
@@ -49,25 +54,24 @@ int PurgeFiles(const std::vector<std::string>& names) {
         }
     }
     for (const std::string& name : names) {
-        const unsigned int code =
-            QDX_FTPDeleteFile(CString(subDir), CString(name), CliStatusCallback());
-        if (code == 1) {
+        const auto removed = Service().delete_file(subDir, name);
+        if (removed) {
             fields["removed_files"].push_back(name);
-        } else if (code == 1024) {
+        } else if (removed.error().category == vanta::ErrorCategory::not_found) {
             fields["absent_files"].push_back(name); // never arrived, or removed before
         } else {
-            const Outcome outcome = ClassifyResult("QDX_FTPDeleteFile", code);
-            return Finish("QDX_FTPDeleteFile", code, fields,
-                          "record withdrawn, but " + name + " was not removed: " + outcome.reason);
+            const vanta::Error error = AfterWithdrawal(removed.error(), name);
+            return Finish("QDX_FTPDeleteFile", &error, fields);
         }
     }
-    const unsigned int code = QDX_FTPRemoveDir(CString("/assets/" + subDir), CliStatusCallback());
-    fields["purged"] = code == 1;
-    const std::string reason =
-        code == 1 ? ""
-                  : "record withdrawn, but /assets/" + subDir +
-                        " was not removed: " + ClassifyResult("QDX_FTPRemoveDir", code).reason;
-    return Finish("QDX_FTPRemoveDir", code, fields, reason);
+    const std::string directory = "/assets/" + subDir;
+    const auto removed = Service().remove_directory(directory);
+    fields["purged"] = removed.has_value();
+    if (!removed) {
+        const vanta::Error error = AfterWithdrawal(removed.error(), directory);
+        return Finish("QDX_FTPRemoveDir", &error, fields);
+    }
+    return Finish("QDX_FTPRemoveDir", nullptr, fields);
 }
 
 int RunDelete() {
@@ -78,18 +82,16 @@ int RunDelete() {
     }
     if (Args().purge) {
         // The record names the files; once it is withdrawn nothing does.
-        QDX_CAssetInfo record{CString(Args().user), CString(Args().asset)};
-        const unsigned int read = QDX_GetAssetInfo(record, CliStatusCallback());
-        if (read != 1) {
-            return Finish("QDX_GetAssetInfo", read, Identity());
+        const auto record = Service().asset_info(Args().user, Args().asset);
+        if (!record) {
+            return Finish("QDX_GetAssetInfo", record, Identity());
         }
-        names = AssetFileNames(record);
+        names = record->file_names;
     }
-    const unsigned int code =
-        QDX_DeleteAsset(CString(Args().user), CString(std::to_string(Args().product)),
-                        CString(Args().asset), CliStatusCallback());
-    if (code != 1 || !Args().purge) {
-        return Finish("QDX_DeleteAsset", code, Identity());
+    const auto deleted =
+        Service().delete_asset(Args().user, std::to_string(Args().product), Args().asset);
+    if (!deleted || !Args().purge) {
+        return Finish("QDX_DeleteAsset", deleted, Identity());
     }
     return PurgeFiles(names);
 }

@@ -3,6 +3,7 @@
 #include "cli/terminal_text.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 const char* StatusName(unsigned long status) {
@@ -36,13 +37,9 @@ const char* StatusName(unsigned long status) {
     }
 }
 
-void WINAPI PrintTraceLine(const char* line) {
-    std::fprintf(stderr, "%s\n", EscapeForTerminal(line != nullptr ? line : "").c_str());
-}
-
-unsigned long WINAPI PrintStatus(unsigned long status, void* /*info*/, unsigned long /*length*/) {
-    std::fprintf(stderr, "* %s (%lu)\n", StatusName(status), status);
-    return 0;
+std::optional<vanta::Client>& Client() {
+    static std::optional<vanta::Client> client;
+    return client;
 }
 } // namespace
 
@@ -65,10 +62,23 @@ void OnSelected(CLI::App& command, std::function<int()> action) {
     command.callback([action = std::move(action)] { SelectedAction() = action; });
 }
 
-void EnableWireTrace() {
-    QDX_SetTraceCallback(&PrintTraceLine);
+const vanta::Client& Service() {
+    if (!Client()) {
+        Client().emplace(vanta::Config::from_environment());
+    }
+    return *Client();
 }
 
-StatusCallback CliStatusCallback() {
-    return Options().verbose ? &PrintStatus : nullptr;
+void UseConfig(vanta::Config config) {
+    if (Options().verbose) {
+        // Both run on the thread doing the network work, a job's worker too: one fprintf per
+        // line keeps lines whole.
+        config.on_status = [](const vanta::StatusNotification& status) {
+            std::fprintf(stderr, "* %s (%lu)\n", StatusName(status.code), status.code);
+        };
+        vanta::set_trace_handler([](std::string_view line) {
+            std::fprintf(stderr, "%s\n", EscapeForTerminal(line).c_str());
+        });
+    }
+    Client().emplace(std::move(config));
 }

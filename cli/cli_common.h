@@ -1,8 +1,8 @@
 // What every command of the vanta tool shares: the global flags, the name of the command being
-// run, and the status printer behind --verbose.
+// run, and the client that reaches the service.
 #pragma once
 
-#include "vantaapi.h"
+#include "vanta/client.hpp"
 
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -26,28 +26,12 @@ std::function<int()>& SelectedAction();
 // Makes `command` run `action` when it is the one chosen on the command line.
 void OnSelected(CLI::App& command, std::function<int()> action);
 
-// The StatusCallback to hand to exports: with --verbose it names each notification on stderr;
-// null otherwise, so the library enables nothing.
-StatusCallback CliStatusCallback();
-
-// With --verbose: every request line, FTP command and reply line on stderr, as the library
-// traces them (credentials masked by the library), control characters escaped.
-void EnableWireTrace();
-
-// A CObList that owns its entries, as the callers of the library own what they put in a
-// list or what the list exports append to one.
-class OwnedList {
-public:
-    OwnedList() = default;
-    OwnedList(const OwnedList&) = delete;
-    OwnedList& operator=(const OwnedList&) = delete;
-    ~OwnedList() {
-        while (!list.IsEmpty()) {
-            delete list.RemoveHead();
-        }
-    }
-    CObList list;
-};
+// The client of this run, made by UseConfig before any command runs.
+const vanta::Client& Service();
+// Makes the client from `config`; with --verbose, the status notifications and every request
+// line, FTP command and reply line go to stderr (credentials masked by the library, control
+// characters escaped).
+void UseConfig(vanta::Config config);
 
 // Each command group adds its subcommands to the application.
 void AddRequestCommand(CLI::App& app);

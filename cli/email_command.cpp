@@ -38,30 +38,12 @@ int RunEmail() {
         }
         message = text.str();
     }
-    CStringArray addresses;
-    addresses.Add(CString(args.from));
-    for (const std::string& to : args.to) {
-        addresses.Add(CString(to));
-    }
-    // The job reads this array until its thread ends; it lives until this function returns.
-    CStringArray files;
-    for (const std::string& file : args.files) {
-        files.Add(CString(file));
-    }
-    const unsigned int started =
-        QDX_Email(addresses, CString(args.subject), CString(message), files, CStringArray(),
-                  CString(args.senderName), JobStatusCallback());
-    Fields fields = {{"from", args.from}, {"to", args.to}, {"files", args.files}};
-    if (started != 1) {
-        return Finish("QDX_Email", started, fields);
-    }
-    // The list now ends with the info file, which travels with the shared files.
-    std::vector<std::string> sent;
-    for (INT_PTR i = 0; i < files.GetSize(); ++i) {
-        sent.push_back(files.GetAt(i).str());
-    }
-    const JobOutcome outcome = FollowJob(JobKind::kEmail, TotalSize(sent));
-    return Finish("email job", outcome.code, fields);
+    vanta::ShareRequest request{args.from, args.to, args.subject, message, args.senderName, {}};
+    request.files.assign(args.files.begin(), args.files.end());
+    vanta::ShareJob job = Service().share_by_email(std::move(request));
+    const auto outcome = FollowToEnd(JobKind::kEmail, job);
+    return Finish("email job", outcome,
+                  {{"from", args.from}, {"to", args.to}, {"files", args.files}});
 }
 } // namespace
 

@@ -22,32 +22,27 @@ std::string BaseName(const std::string& path) {
 
 int RunPut() {
     const std::string name = Args().name.empty() ? BaseName(Args().local) : Args().name;
-    const bool stored =
-        QDX_FTPFile(CString(Args().dir), CString(Args().local), CString(name), CliStatusCallback());
-    return Finish("QDX_FTPFile", stored ? 1 : 0, {{"directory", Args().dir}, {"name", name}});
+    return Finish("QDX_FTPFile", Service().send_file(Args().local, Args().dir, name),
+                  {{"directory", Args().dir}, {"name", name}});
 }
 
 int RunCheck() {
-    int found = 0;
-    const unsigned int code =
-        QDX_CheckFile(CString(Args().dir), CString(Args().name), found, CliStatusCallback());
+    const auto found = Service().file_exists(Args().dir, Args().name);
     Fields fields = {{"directory", "/assets/" + Args().dir}, {"name", Args().name}};
-    if (code == 1) {
-        fields["found"] = found == 1;
+    if (found) {
+        fields["found"] = *found;
     }
-    return Finish("QDX_CheckFile", code, fields);
+    return Finish("QDX_CheckFile", found, fields);
 }
 
 int RunRemove() {
-    const unsigned int code =
-        QDX_FTPDeleteFile(CString(Args().dir), CString(Args().name), CliStatusCallback());
-    return Finish("QDX_FTPDeleteFile", code,
+    return Finish("QDX_FTPDeleteFile", Service().delete_file(Args().dir, Args().name),
                   {{"directory", "/assets/" + Args().dir}, {"name", Args().name}});
 }
 
 int RunRemoveDir() {
-    const unsigned int code = QDX_FTPRemoveDir(CString(Args().dir), CliStatusCallback());
-    return Finish("QDX_FTPRemoveDir", code, {{"directory", Args().dir}});
+    return Finish("QDX_FTPRemoveDir", Service().remove_directory(Args().dir),
+                  {{"directory", Args().dir}});
 }
 } // namespace
 

@@ -7,19 +7,23 @@
 #include <string>
 
 namespace {
+using vanta::Homepage;
+
 struct Text {
     const char* name; // JSON name; the option is the same with "-" for "_"
     const char* help;
+    std::string Homepage::*field;
 };
-constexpr std::array<Text, 5> kTexts = {{{"title", "Page title"},
-                                         {"heading", "Heading above the body"},
-                                         {"body", "Body text"},
-                                         {"theme", "Theme (the service's number of a design)"},
-                                         {"reply_to", "Address that visitors' replies go to"}}};
+const std::array<Text, 5> kTexts = {
+    {{"title", "Page title", &Homepage::title},
+     {"heading", "Heading above the body", &Homepage::heading},
+     {"body", "Body text", &Homepage::body},
+     {"theme", "Theme (the service's number of a design)", &Homepage::theme},
+     {"reply_to", "Address that visitors' replies go to", &Homepage::reply}}};
 
 struct HomepageArgs {
     std::string user;
-    std::array<std::string, kTexts.size()> texts;
+    Homepage texts;
     std::array<CLI::Option*, kTexts.size()> textOptions{};
 };
 
@@ -28,58 +32,38 @@ HomepageArgs& Args() {
     return args;
 }
 
-struct Page {
-    std::array<CString, kTexts.size()> texts;
-
-    unsigned int Read(const std::string& user) {
-        return QDX_GetHomepageInfo(CString(user), texts[0], texts[1], texts[2], texts[3], texts[4],
-                                   CliStatusCallback());
-    }
-};
-
 int RunGet() {
-    Page page;
-    const unsigned int code = page.Read(Args().user);
+    const auto page = Service().homepage(Args().user);
     Fields fields = {{"user", Args().user}};
-    std::string reason;
-    if (code == 1) {
-        for (size_t i = 0; i < kTexts.size(); ++i) {
-            fields[kTexts[i].name] = page.texts[i].str();
+    for (const Text& text : kTexts) {
+        if (page) {
+            fields[text.name] = (*page).*text.field;
         }
-    } else if (page.texts[0] == "NOROWS") {
-        reason = "the user has no homepage record";
-    } else if (page.texts[0] == "FAIL") {
-        reason = "the service refused (unknown user?)";
     }
-    return Finish("QDX_GetHomepageInfo", code, fields, reason);
+    return Finish("QDX_GetHomepageInfo", page, fields);
 }
 
 int RunSet() {
-    // The service replaces the whole record: start from the stored texts, if any.
-    // Only a missing record starts from empty texts: after any other failure the stored
-    // texts are unknown, and writing would lose them.
-    Page page;
-    if (const unsigned int read = page.Read(Args().user); read != 1) {
-        if (page.texts[0] != "NOROWS") {
-            return Finish("QDX_GetHomepageInfo", read, {{"user", Args().user}},
-                          page.texts[0] == "FAIL" ? "the service refused (unknown user?)" : "");
-        }
-        page = Page();
+    // The service replaces the whole record: start from the stored texts, if any. Only a
+    // missing record starts from empty texts: after any other failure the stored texts are
+    // unknown, and writing would lose them.
+    auto stored = Service().homepage(Args().user);
+    if (!stored && stored.error().category != vanta::ErrorCategory::not_found) {
+        return Finish("QDX_GetHomepageInfo", stored, {{"user", Args().user}});
     }
+    Homepage page = stored ? *stored : Homepage();
     for (size_t i = 0; i < kTexts.size(); ++i) {
         if (Args().textOptions[i]->count() > 0) {
-            page.texts[i] = CString(Args().texts[i]);
+            page.*kTexts[i].field = Args().texts.*kTexts[i].field;
         }
     }
-    const auto& t = page.texts;
-    const unsigned int code = QDX_UpdateHomepageInfo(CString(Args().user), t[0], t[1], t[2], t[3],
-                                                     t[4], CliStatusCallback());
-    return Finish("QDX_UpdateHomepageInfo", code, {{"user", Args().user}});
+    return Finish("QDX_UpdateHomepageInfo", Service().update_homepage(Args().user, page),
+                  {{"user", Args().user}});
 }
 
 int RunDelete() {
-    const unsigned int code = QDX_DeleteHomepageInfo(CString(Args().user), CliStatusCallback());
-    return Finish("QDX_DeleteHomepageInfo", code, {{"user", Args().user}});
+    return Finish("QDX_DeleteHomepageInfo", Service().delete_homepage(Args().user),
+                  {{"user", Args().user}});
 }
 } // namespace
 
@@ -97,7 +81,8 @@ void AddHomepageCommands(CLI::App& app) {
     for (size_t i = 0; i < kTexts.size(); ++i) {
         std::string option = std::string("--") + kTexts[i].name;
         std::replace(option.begin(), option.end(), '_', '-');
-        Args().textOptions[i] = set->add_option(option, Args().texts[i], kTexts[i].help);
+        Args().textOptions[i] =
+            set->add_option(option, Args().texts.*kTexts[i].field, kTexts[i].help);
     }
     set->footer("Example:\n  vanta homepage set --user ann --title \"Ann's pictures\" --theme 2");
     OnSelected(*set, RunSet);

@@ -1,24 +1,16 @@
 #include "cli/job_progress.h"
 
-#include "cli/cli_common.h"
 #include "cli/exit_status.h"
 #include "cli/progress_bar.h"
 
-#include <atomic>
 #include <csignal>
-#include <filesystem>
-#include <thread>
+#include <string>
 #include <unistd.h>
 
 namespace {
-// A cancel aborts the transfer in flight within a quarter second; the worker then withdraws
-// what it registered, one short request.
-constexpr unsigned long kCancelWaitMs = 15000;
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
 volatile std::sig_atomic_t g_interrupts = 0;
-std::atomic<bool> g_jobTalked{false};
-std::atomic<int> g_handlesClosed{0};
 
 extern "C" void OnInterrupt(int) {
     if (g_interrupts > 0) {
@@ -29,50 +21,6 @@ extern "C" void OnInterrupt(int) {
     }
     g_interrupts = 1;
 }
-
-unsigned long WINAPI NoteJobStatus(unsigned long status, void* info, unsigned long length) {
-    g_jobTalked = true;
-    if (status == 70) { // HANDLE_CLOSING: one request or FTP session of the job is over
-        ++g_handlesClosed;
-    }
-    if (const StatusCallback print = CliStatusCallback(); print != nullptr) {
-        print(status, info, length);
-    }
-    return 0;
-}
-
-// The phase as far as the outside can tell: the job's first notification ends measuring; a
-// moving figure is sending; the figure back at 0 after it moved is the final request. The
-// workers' steps come in a fixed order (upload: quota, registration, FTP, notification;
-// email: FTP, mail request), so the count of finished requests tells the phase too, also
-// when a fast transfer starts and ends between two polls.
-class PhaseTracker {
-public:
-    explicit PhaseTracker(JobKind kind) : m_kind(kind) {}
-
-    JobPhase Update(unsigned int percent) {
-        const int finished = g_handlesClosed;
-        if (finished >= (m_kind == JobKind::kUpload ? 3 : 1)) {
-            m_sawBytes = true;
-            return percent > 0 ? JobPhase::kSending : JobPhase::kNotifying;
-        }
-        if (percent > 0) {
-            m_sawBytes = true;
-            return JobPhase::kSending;
-        }
-        if (m_sawBytes) {
-            return JobPhase::kNotifying;
-        }
-        if (!g_jobTalked) {
-            return JobPhase::kMeasuring;
-        }
-        return m_kind == JobKind::kUpload ? JobPhase::kRegistering : JobPhase::kSending;
-    }
-
-private:
-    JobKind m_kind;
-    bool m_sawBytes = false;
-};
 
 class InterruptScope {
 public:
@@ -90,58 +38,51 @@ public:
 private:
     struct sigaction m_previous {};
 };
+
+// The bar's finer phases: the job's preparation is measuring until the total is known, and
+// for an upload the quota check and the registration after that.
+JobPhase BarPhase(JobKind kind, const vanta::Progress& progress) {
+    switch (progress.phase) {
+    case vanta::JobPhase::preparing:
+        return kind == JobKind::kUpload && progress.total > 0 ? JobPhase::kRegistering
+                                                              : JobPhase::kMeasuring;
+    case vanta::JobPhase::transferring:
+        return JobPhase::kSending;
+    default:
+        return JobPhase::kNotifying;
+    }
+}
+
+unsigned int Percent(const vanta::Progress& progress) {
+    if (progress.phase >= vanta::JobPhase::notifying) {
+        return 100; // the bytes are out, also when a fast transfer ended between two polls
+    }
+    return progress.total == 0 ? 0
+                               : static_cast<unsigned int>(progress.bytes * 100 / progress.total);
+}
 } // namespace
 
-std::uint64_t TotalSize(const std::vector<std::string>& files) {
-    std::uint64_t total = 0;
-    for (const std::string& file : files) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(file, error);
-        if (!error) {
-            total += size;
-        }
-    }
-    return total;
-}
-
-StatusCallback JobStatusCallback() {
-    g_jobTalked = false;
-    g_handlesClosed = 0;
-    return &NoteJobStatus;
-}
-
-JobOutcome FollowJob(JobKind kind, std::uint64_t total) {
+void FollowJob(JobKind kind, const JobControls& job) {
     InterruptScope interrupts;
-    ProgressBar bar(total);
-    PhaseTracker phases(kind);
-    JobOutcome outcome;
-    bool cancelAsked = false;
     const char* what = kind == JobKind::kUpload ? "upload" : "email job";
-    while (QDX_IsUploading()) {
-        const unsigned int percent = QDX_GetUploadProgress();
-        const JobPhase phase = phases.Update(percent);
-        bar.Show(phase, phase == JobPhase::kNotifying ? 100 : percent);
-        if (g_interrupts > 0 && !cancelAsked) {
+    ProgressBar bar;
+    bool cancelAsked = false;
+    while (!job.wait(kPollInterval)) {
+        if (cancelAsked) {
+            continue; // the bar stays where the cancel found it while the job takes back its work
+        }
+        const vanta::Progress progress = job.progress();
+        bar.Show(BarPhase(kind, progress), Percent(progress), progress.total);
+        if (g_interrupts > 0) {
             cancelAsked = true;
             bar.Note(std::string("vanta: interrupted: cancelling the ") + what +
                      " (Ctrl-C again to quit at once)");
-            if (QDX_CancelUpload(kCancelWaitMs) == 1) {
-                outcome.cancelled = true;
-                break;
-            }
-            if (QDX_IsUploading() && QDX_GetUploadProgress() == 0 &&
-                phase == JobPhase::kNotifying) {
+            job.cancel();
+            if (progress.phase >= vanta::JobPhase::notifying) {
                 bar.Note(std::string("vanta: too late to cancel: the ") + what +
                          " is past its transfer");
             }
         }
-        std::this_thread::sleep_for(kPollInterval);
     }
-    CString status;
-    unsigned long code = 0;
-    QDX_GetAssetUploadStatus(status, code);
     bar.End();
-    outcome.code = outcome.cancelled ? 16384u : static_cast<unsigned int>(code);
-    outcome.status = status.str();
-    return outcome;
 }

@@ -1,4 +1,4 @@
-// vanta: the command-line tool over the library's exports.
+// vanta: the command-line tool over the library's C++ interface.
 #include "cli/cli_common.h"
 #include "cli/exit_status.h"
 #include "cli/output.h"
@@ -27,43 +27,59 @@ Exit status:
   130  interrupted (Ctrl-C)
 Every failure prints one line on stderr: vanta: COMMAND: REASON
 
-Where the service is (the first that is set wins):
-  host       --server, VANTA_SERVER, the registry file, localhost
+Where the service is and how it is reached (the first that is set wins):
+  host       --server, VANTA_SERVER, the registry file's "Server", localhost
   HTTP port  --server HOST:PORT, VANTA_HTTP_PORT, 80
   FTP port   --ftp-port, VANTA_FTP_PORT, 21
+  TLS        --tls or --no-tls, VANTA_TLS, the registry file's "TLS", off
+  CA file    --ca-file, VANTA_CA_FILE, the registry file's "CAFile", none
+  login      --login, VANTA_LOGIN, the registry file's "Login", the documented one
 The registry file is VANTA_REGISTRY, default /etc/vanta/registry.reg.
 
 Environment:
   VANTA_PASSWORD        password for the commands that need one, when
                         --password-stdin is not given (else a prompt at a terminal)
+  VANTA_LOGIN_PASSWORD  password of the login (else the registry file's
+                        "LoginPassword"); never taken from the command line
+  VANTA_HTTPS_PORT      the service's HTTPS port when TLS is on (443)
   VANTA_FTP_TIMEOUT_MS  how long an FTP connection may make no progress (30000))";
 
 struct GlobalArgs {
     std::string server;
     unsigned int ftpPort = 0;
+    bool tls = false;
+    bool noTls = false;
+    std::string caFile;
+    std::string login;
 };
 
-// The command line's service address goes over the environment's and the registry file's;
-// a source that could not be read is reported rather than silently replaced by a default.
+// The command line's settings go over the environment's and the registry file's; a source
+// that could not be read is reported rather than silently replaced by a default.
 int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
-    if (app.count("--server") > 0 || app.count("--ftp-port") > 0) {
-        ServiceAddress address;
+    ServiceFlags flags;
+    if (app.count("--server") > 0) {
         std::string why;
-        if (app.count("--server") > 0) {
-            const std::optional<ServiceAddress> parsed = ParseServerOption(args.server, why);
-            if (!parsed) {
-                return Fail(kExitUsage, why);
-            }
-            address = *parsed;
-        }
-        address.ftpPort = args.ftpPort;
-        if (!ApplyServiceAddress(address, why)) {
-            return Fail(kExitFailed, why);
+        flags.address = ParseServerOption(args.server, why);
+        if (!flags.address) {
+            return Fail(kExitUsage, why);
         }
     }
-    if (const std::string problem = ConfigurationProblem(); !problem.empty()) {
-        return Fail(kExitFailed, problem);
+    flags.ftpPort = args.ftpPort;
+    if (args.tls || args.noTls) {
+        flags.tls = args.tls;
     }
+    if (app.count("--ca-file") > 0) {
+        flags.caFile = args.caFile;
+    }
+    if (app.count("--login") > 0) {
+        flags.login = args.login;
+    }
+    PutInPlaceOfEnvironment(flags);
+    vanta::Config config = vanta::Config::from_environment();
+    if (!config.problems.empty()) {
+        return Fail(kExitFailed, config.problems);
+    }
+    UseConfig(std::move(config));
     return kExitSuccess;
 }
 } // namespace
@@ -77,7 +93,7 @@ int main(int argc, char** argv) {
 
     GlobalArgs global;
     app.add_flag("--verbose,-v", Options().verbose,
-                 "Name each status notification and each export's result on stderr");
+                 "Name each status notification and each operation's result on stderr");
     app.add_flag("--quiet,-q", Options().quiet,
                  "Print no progress bar and no results, only failure lines (and --json)");
     app.add_flag("--json", Options().json, "Print the result as one JSON object");
@@ -88,6 +104,19 @@ int main(int argc, char** argv) {
     app.add_option("--ftp-port", global.ftpPort, "Service FTP port (over VANTA_FTP_PORT)")
         ->check(CLI::Range(1, 65535))
         ->type_name("PORT");
+    auto* tls = app.add_flag("--tls", global.tls,
+                             "Reach the service over HTTPS and explicit FTPS, certificates "
+                             "checked (over VANTA_TLS and the registry file)");
+    app.add_flag("--no-tls", global.noTls, "Reach the service in clear (over VANTA_TLS)")
+        ->excludes(tls);
+    app.add_option("--ca-file", global.caFile,
+                   "Trust this CA (PEM) beside the system's (over VANTA_CA_FILE)")
+        ->check(CLI::ExistingFile)
+        ->type_name("FILE");
+    app.add_option("--login", global.login,
+                   "Login name for both channels (over VANTA_LOGIN); its password only "
+                   "from VANTA_LOGIN_PASSWORD or the registry file")
+        ->type_name("NAME");
     app.fallthrough();
 
     AddUserCommands(app);
@@ -119,9 +148,6 @@ int main(int argc, char** argv) {
     }
     if (const int status = ApplyGlobalOptions(global, app); status != kExitSuccess) {
         return status;
-    }
-    if (Options().verbose) {
-        EnableWireTrace();
     }
     try {
         return SelectedAction()();

@@ -2,12 +2,35 @@
 
 #include "cli/cli_common.h"
 #include "cli/exit_status.h"
-#include "cli/outcome.h"
 #include "cli/terminal_text.h"
 
+#include <cctype>
 #include <iostream>
 
 namespace {
+// What a script may rely on: the exit status of each kind of failure.
+int ExitStatusOf(vanta::ErrorCategory category) {
+    switch (category) {
+    case vanta::ErrorCategory::network:
+        return kExitNetwork;
+    case vanta::ErrorCategory::cancelled:
+        return kExitInterrupted;
+    case vanta::ErrorCategory::invalid_argument:
+        return kExitUsage; // refused before anything was sent
+    default:
+        return kExitFailed;
+    }
+}
+
+// The category's name in the capitals of the result names: "WRONG_PASSWORD".
+std::string ResultName(vanta::ErrorCategory category) {
+    std::string name(vanta::to_string(category));
+    for (char& c : name) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return name;
+}
+
 std::string TextValue(const Fields& value) {
     if (value.is_string()) {
         return EscapeForTerminal(value.get<std::string>());
@@ -40,16 +63,24 @@ void PrintText(const Fields& fields, const std::string& indent) {
     }
 }
 
-void PrintJson(const Outcome& outcome, const std::string& exportName, const unsigned int* code,
-               const Fields& fields) {
+struct Envelope {
+    int exitStatus = kExitSuccess;
+    std::string reason; // "" on success
+    Fields exportName;  // null when no operation ran
+    Fields code;        // the export's code, null when no operation ran
+    std::string resultName;
+};
+
+void PrintJson(const Envelope& envelope, const Fields& fields) {
+    const bool ok = envelope.exitStatus == kExitSuccess;
     Fields out;
     out["command"] = CurrentCommand();
-    out["ok"] = outcome.ok();
-    out["exit_status"] = outcome.exitStatus;
-    out["reason"] = outcome.ok() ? Fields() : Fields(outcome.reason);
-    out["export"] = exportName.empty() ? Fields() : Fields(exportName);
-    out["result"] = code != nullptr ? Fields(*code) : Fields();
-    out["result_name"] = outcome.name;
+    out["ok"] = ok;
+    out["exit_status"] = envelope.exitStatus;
+    out["reason"] = ok ? Fields() : Fields(envelope.reason);
+    out["export"] = envelope.exportName;
+    out["result"] = envelope.code;
+    out["result_name"] = envelope.resultName;
     for (const auto& [key, value] : fields.items()) {
         out[key] = value;
     }
@@ -65,25 +96,29 @@ void PrintFailureLine(const std::string& reason) {
               << '\n';
 }
 
-int Finish(const std::string& exportName, unsigned int code, const Fields& fields,
-           const std::string& reason) {
-    Outcome outcome = ClassifyResult(exportName, code);
-    if (!outcome.ok() && !reason.empty()) {
-        outcome.reason = reason;
+int Finish(const std::string& exportName, const vanta::Error* error, const Fields& fields,
+           unsigned int successCode) {
+    Envelope envelope{kExitSuccess, "", exportName, successCode, "SUCCESS"};
+    if (error != nullptr) {
+        const bool cancelled = error->category == vanta::ErrorCategory::cancelled;
+        envelope = {ExitStatusOf(error->category),
+                    (cancelled ? "interrupted: " : "") + error->reason, exportName, error->code,
+                    ResultName(error->category)};
     }
     if (Options().verbose) {
-        std::cerr << "* " << exportName << ": " << outcome.name << " (" << code << ")\n";
+        std::cerr << "* " << exportName << ": " << envelope.resultName << " ("
+                  << envelope.code.dump() << ")\n";
     }
     if (Options().json) {
-        PrintJson(outcome, exportName, &code, fields);
-    } else if (!Options().quiet && outcome.ok()) {
+        PrintJson(envelope, fields);
+    } else if (!Options().quiet && error == nullptr) {
         PrintText(fields, "");
     }
     std::cout.flush();
-    if (!outcome.ok()) {
-        PrintFailureLine(outcome.reason);
+    if (error != nullptr) {
+        PrintFailureLine(envelope.reason);
     }
-    return outcome.exitStatus;
+    return envelope.exitStatus;
 }
 
 int Fail(int exitStatus, const std::string& reason) {
@@ -92,7 +127,7 @@ int Fail(int exitStatus, const std::string& reason) {
                            : exitStatus == kExitNetwork     ? "NETWORK_FAILURE"
                            : exitStatus == kExitInterrupted ? "INTERRUPTED"
                                                             : "FAILED";
-        PrintJson({name, exitStatus, reason}, "", nullptr, Fields::object());
+        PrintJson({exitStatus, reason, Fields(), Fields(), name}, Fields::object());
         std::cout.flush();
     }
     PrintFailureLine(reason);

@@ -2,20 +2,28 @@
 // `vanta: <command>: <reason>` on stderr.
 #pragma once
 
+#include "vanta/client.hpp"
+#include "vanta/result_codes.h"
+
 #include <nlohmann/json.hpp>
 #include <string>
 
 using Fields = nlohmann::ordered_json;
 
-// Ends a command on `code` from `exportName` (see outcome.h): prints `fields` (text, on
-// success only: one "name: value" line each, control characters escaped; JSON, always: one
-// object with the result), prints the failure line when it failed, and returns the exit
-// status. `reason` replaces the
-// reason that the result code gives when the command knows better.
-int Finish(const std::string& exportName, unsigned int code, const Fields& fields,
-           const std::string& reason = {});
+// Ends a command whose operation stands for the export `exportName` (named in --json for
+// scripts): a success when `error` is null, giving `successCode` as the export would. Prints
+// `fields` (text, on success only: one "name: value" line each, control characters escaped;
+// JSON, always: one object with the result), prints the failure line when it failed, and
+// returns the exit status that the error's category gives.
+int Finish(const std::string& exportName, const vanta::Error* error, const Fields& fields,
+           unsigned int successCode = vanta::result::kSuccess);
 
-// Prints the failure line for a failure that no export reported (a local file, a missing
+template <class T>
+int Finish(const std::string& exportName, const vanta::Result<T>& result, const Fields& fields) {
+    return Finish(exportName, result ? nullptr : &result.error(), fields);
+}
+
+// Prints the failure line for a failure that no operation reported (a local file, a missing
 // password, ...) and returns `exitStatus`. With --json the object carries the reason too.
 int Fail(int exitStatus, const std::string& reason);
 

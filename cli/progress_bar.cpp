@@ -73,9 +73,9 @@ std::string RenderProgressLine(unsigned int columns, JobPhase phase, unsigned in
     return line;
 }
 
-ProgressBar::ProgressBar(std::uint64_t total)
+ProgressBar::ProgressBar()
     // Like other tools, a bar only for a person at a terminal: a log gets no redraws.
-    : m_total(total), m_enabled(!Options().quiet && isatty(STDERR_FILENO) == 1) {}
+    : m_enabled(!Options().quiet && isatty(STDERR_FILENO) == 1) {}
 
 unsigned int ProgressBar::Columns() const {
     winsize size{};
@@ -89,10 +89,11 @@ unsigned int ProgressBar::Columns() const {
     return 80;
 }
 
-void ProgressBar::Show(JobPhase phase, unsigned int percent) {
+void ProgressBar::Show(JobPhase phase, unsigned int percent, std::uint64_t total) {
     if (!m_enabled) {
         return;
     }
+    m_total = total;
     const auto now = std::chrono::steady_clock::now();
     if (phase == JobPhase::kSending && m_phase != JobPhase::kSending) {
         m_sendingSince = now;

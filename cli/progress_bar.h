@@ -21,10 +21,11 @@ std::string RenderProgressLine(unsigned int columns, JobPhase phase, unsigned in
 
 class ProgressBar {
 public:
-    // `total`: the job's bytes. Draws nothing with --quiet or when stderr is no terminal.
-    explicit ProgressBar(std::uint64_t total);
+    // Draws nothing with --quiet or when stderr is no terminal.
+    ProgressBar();
 
-    void Show(JobPhase phase, unsigned int percent);
+    // `total`: the job's bytes, as far as they are measured.
+    void Show(JobPhase phase, unsigned int percent, std::uint64_t total);
     // Ends the line, so that what follows starts on a fresh one.
     void End();
     // A message on a line of its own, the bar redrawn below it; only where the bar is drawn.
@@ -33,7 +34,7 @@ public:
 private:
     unsigned int Columns() const;
 
-    std::uint64_t m_total;
+    std::uint64_t m_total = 0;
     bool m_enabled;
     bool m_drawn = false;
     JobPhase m_phase = JobPhase::kMeasuring;

@@ -14,20 +14,18 @@ void AddRequestCommand(CLI::App& app) {
     command->add_option("--body", body, "Form body, sent as given (one line feed is added)");
     command->footer("Example:\n  vanta request --program /cgiscripts/get_version.exe");
     OnSelected(*command, [] {
-        CString reply;
-        const unsigned int code =
-            QDX_SendHTTPRequest(CString(body), CString(program), reply, CliStatusCallback());
+        const auto reply = Service().post_request(program, body);
         if (Options().json) {
-            return Finish("QDX_SendHTTPRequest", code,
-                          {{"program", program}, {"reply", reply.str()}});
+            return Finish("QDX_SendHTTPRequest", reply,
+                          {{"program", program}, {"reply", reply ? *reply : ""}});
         }
         // The reply as it came, control characters escaped; then the result, as for any command.
-        if (!Options().quiet && !reply.IsEmpty()) {
-            std::cout << EscapeForTerminal(reply.str());
-            if (reply.str().back() != '\n') {
+        if (!Options().quiet && reply && !reply->empty()) {
+            std::cout << EscapeForTerminal(*reply);
+            if (reply->back() != '\n') {
                 std::cout << '\n';
             }
         }
-        return Finish("QDX_SendHTTPRequest", code, Fields::object());
+        return Finish("QDX_SendHTTPRequest", reply, Fields::object());
     });
 }

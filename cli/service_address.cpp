@@ -1,8 +1,7 @@
 #include "cli/service_address.h"
 
-#include "vantaapi.h"
-
 #include <charconv>
+#include <cstdlib>
 
 namespace {
 std::optional<unsigned int> ParsePort(const std::string& text) {
@@ -73,16 +72,26 @@ std::optional<ServiceAddress> ParseServerOption(const std::string& text, std::st
     return address;
 }
 
-bool ApplyServiceAddress(const ServiceAddress& address, std::string& why) {
-    if (QDX_SetServiceAddress(address.host.empty() ? nullptr : address.host.c_str(),
-                              address.httpPort, address.ftpPort) != 1) {
-        why = "the library refused the service address " + address.host;
-        return false;
+void PutInPlaceOfEnvironment(const ServiceFlags& flags) {
+    const auto put = [](const char* variable, const std::string& value) {
+        ::setenv(variable, value.c_str(), 1);
+    };
+    if (flags.address) {
+        put("VANTA_SERVER", flags.address->host);
+        if (flags.address->httpPort != 0) {
+            put("VANTA_HTTP_PORT", std::to_string(flags.address->httpPort));
+        }
     }
-    return true;
-}
-
-std::string ConfigurationProblem() {
-    const char* problem = QDX_GetConfigurationProblem();
-    return problem != nullptr ? problem : "";
+    if (flags.ftpPort != 0) {
+        put("VANTA_FTP_PORT", std::to_string(flags.ftpPort));
+    }
+    if (flags.tls) {
+        put("VANTA_TLS", *flags.tls ? "1" : "0");
+    }
+    if (flags.caFile) {
+        put("VANTA_CA_FILE", *flags.caFile);
+    }
+    if (flags.login) {
+        put("VANTA_LOGIN", *flags.login);
+    }
 }

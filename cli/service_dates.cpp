@@ -1,51 +1,34 @@
 #include "cli/service_dates.h"
 
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 
 namespace {
 using namespace std::chrono;
 
-// 1899-12-30 is 25569 days before the Unix epoch.
-constexpr double kDaysBeforeUnixEpoch = 25569.0;
-constexpr double kLastDayNumber = 2958466.0; // 10000-01-01
-
-std::string FormatDay(const year_month_day& day) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%04d-%02u-%02u", static_cast<int>(day.year()),
-                  static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()));
-    return text;
-}
+// The service counts days from here; its 0 means "no date".
+constexpr sys_days kServiceEpoch = year(1899) / December / 30;
 } // namespace
 
-std::optional<std::string> DayNumberToIso8601(double dayNumber) {
-    if (!(dayNumber > 0.0) || dayNumber >= kLastDayNumber) {
-        return std::nullopt;
-    }
-    const auto seconds =
-        static_cast<long long>(std::llround((dayNumber - kDaysBeforeUnixEpoch) * 86400.0));
-    const sys_seconds stamp{std::chrono::seconds(seconds)};
-    const sys_days day = floor<days>(stamp);
-    const hh_mm_ss<std::chrono::seconds> time{stamp - day};
-    char text[48];
-    std::snprintf(text, sizeof(text), "%sT%02lld:%02lld:%02lldZ",
-                  FormatDay(year_month_day{day}).c_str(),
-                  static_cast<long long>(time.hours().count()),
-                  static_cast<long long>(time.minutes().count()),
-                  static_cast<long long>(time.seconds().count()));
+std::string ToIsoDate(sys_days day) {
+    const year_month_day date{day};
+    char text[16];
+    std::snprintf(text, sizeof(text), "%04d-%02u-%02u", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
     return text;
 }
 
-std::optional<std::string> CompactDateToIso8601(long long yyyymmdd) {
-    if (yyyymmdd < 101 || yyyymmdd > 99991231) {
+std::optional<std::string> ToIso8601(vanta::TimePoint time) {
+    // In seconds: the clock's own unit spans only a few centuries.
+    const sys_seconds stamp = round<seconds>(time);
+    if (stamp <= kServiceEpoch) {
         return std::nullopt;
     }
-    const year_month_day day{year{static_cast<int>(yyyymmdd / 10000)},
-                             month{static_cast<unsigned>(yyyymmdd / 100 % 100)},
-                             std::chrono::day{static_cast<unsigned>(yyyymmdd % 100)}};
-    if (!day.ok()) {
-        return std::nullopt;
-    }
-    return FormatDay(day);
+    const sys_days day = floor<days>(stamp);
+    const hh_mm_ss<seconds> clock{stamp - day};
+    char text[48];
+    std::snprintf(text, sizeof(text), "%sT%02lld:%02lld:%02lldZ", ToIsoDate(day).c_str(),
+                  static_cast<long long>(clock.hours().count()),
+                  static_cast<long long>(clock.minutes().count()),
+                  static_cast<long long>(clock.seconds().count()));
+    return text;
 }

@@ -14,7 +14,8 @@ void AddUpdateCommands(CLI::App& app) {
         ->required();
     download->footer("Example:\n  vanta update download ~/Downloads");
     OnSelected(*download, [] {
-        const unsigned int code = QDX_DownloadDll(CString(dir), CliStatusCallback());
-        return Finish("QDX_DownloadDll", code, {{"file", dir + "/VantaAPI.dll"}});
+        const auto file = Service().download_update(dir);
+        return Finish("QDX_DownloadDll", file,
+                      {{"file", file ? file->string() : dir + "/VantaAPI.dll"}});
     });
 }

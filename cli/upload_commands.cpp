@@ -4,7 +4,6 @@
 #include "cli/job_progress.h"
 #include "cli/output.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,23 +24,21 @@ UploadArgs& Args() {
 }
 
 // ADDRESS[:VIEW[:NAME]]; the name may itself hold colons.
-std::unique_ptr<QDX_CRecipient> ParseRecipient(const std::string& text) {
-    auto recipient = std::make_unique<QDX_CRecipient>();
+vanta::Recipient ParseRecipient(const std::string& text) {
+    vanta::Recipient recipient;
     const size_t first = text.find(':');
-    recipient->m_strEmail = CString(text.substr(0, first));
+    recipient.email = text.substr(0, first);
     if (first != std::string::npos) {
         const size_t second = text.find(':', first + 1);
         const std::string view = text.substr(first + 1, second - first - 1);
         if (view == "1" || view == "download") {
-            recipient->m_nViewType = 1;
-        } else if (view.empty() || view == "0" || view == "view") {
-            recipient->m_nViewType = 0;
-        } else {
+            recipient.may_download = true;
+        } else if (!view.empty() && view != "0" && view != "view") {
             throw CLI::ValidationError("--to",
                                        "the view must be view (0) or download (1): " + text);
         }
         if (second != std::string::npos) {
-            recipient->m_strName = CString(text.substr(second + 1));
+            recipient.name = text.substr(second + 1);
         }
     }
     return recipient;
@@ -49,52 +46,31 @@ std::unique_ptr<QDX_CRecipient> ParseRecipient(const std::string& text) {
 
 int RunUpload() {
     const UploadArgs& args = Args();
-    OwnedList recipients;
+    vanta::UploadRequest request{args.user, args.product, args.name, args.description,
+                                 args.type, {},           {}};
     for (const std::string& to : args.to) {
-        recipients.list.AddTail(ParseRecipient(to).release());
+        request.recipients.push_back(ParseRecipient(to));
     }
-    CStringArray files;
-    for (const std::string& file : args.files) {
-        files.Add(CString(file));
-    }
-    CString password;
-    CString assetNum;
-    const unsigned int product = args.product;
-    const unsigned int type = args.type;
-    const unsigned int started = QDX_UploadAsset(
-        CString(args.user), product, CString(args.description), CString(args.name), password, files,
-        recipients.list, assetNum, type, CString(), JobStatusCallback());
+    request.files.assign(args.files.begin(), args.files.end());
+    vanta::UploadJob job = Service().upload(std::move(request));
+    const auto outcome = FollowToEnd(JobKind::kUpload, job);
     Fields fields = {{"user", args.user}, {"product", args.product}};
-    if (started != 1) {
-        return Finish("QDX_UploadAsset", started, fields);
+    if (outcome) {
+        fields["asset_number"] = IntegerOrNull(outcome->asset_number);
+        fields["asset_password"] = outcome->password;
+        fields["page_address"] = outcome->page_address;
     }
-
-    const JobOutcome outcome = FollowJob(JobKind::kUpload, TotalSize(args.files));
-    fields["asset_number"] = IntegerOrNull(assetNum.str());
-    fields["asset_password"] = password.str();
-    fields["page_address"] = outcome.status;
-    std::string reason;
-    if (outcome.code == 16384) {
-        // The worker withdrew what it had registered; the asset number tells how far it got.
-        reason = assetNum.IsEmpty()
-                     ? "interrupted: cancelled before the asset was registered"
-                     : "interrupted: asset " + assetNum.str() + " withdrawn from the service";
-    }
-    return Finish("upload job", outcome.code, fields, reason);
+    return Finish("upload job", outcome, fields);
 }
 
 int RunDiskSpace() {
-    CString quota;
-    CString used;
-    const unsigned int code =
-        QDX_GetDiskSpace(CString(Args().user), CString(std::to_string(Args().product)), quota, used,
-                         CliStatusCallback());
+    const auto space = Service().disk_space(Args().user, std::to_string(Args().product));
     Fields fields = {{"user", Args().user}, {"product", Args().product}};
-    if (code == 1) {
-        fields["quota_bytes"] = IntegerOrNull(quota.str());
-        fields["used_bytes"] = IntegerOrNull(used.str());
+    if (space) {
+        fields["quota_bytes"] = space->quota;
+        fields["used_bytes"] = space->used;
     }
-    return Finish("QDX_GetDiskSpace", code, fields);
+    return Finish("QDX_GetDiskSpace", space, fields);
 }
 } // namespace
 

@@ -10,33 +10,34 @@
 #include <string>
 
 namespace {
+using vanta::UserDetails;
+
 // The account details that registration, the record and the update share: option and JSON
-// name, and where the detail sits among the record's seventeen values.
+// name, and the record's field.
 struct Detail {
     const char* name;
     const char* help;
-    size_t recordValue;
+    std::string UserDetails::*field;
 };
-constexpr std::array<Detail, 12> kDetails = {{{"first_name", "First name", 2},
-                                              {"last_name", "Last name", 3},
-                                              {"address", "Street address", 4},
-                                              {"city", "City", 5},
-                                              {"state", "State", 6},
-                                              {"zip", "Postal code", 7},
-                                              {"email", "Mail address", 8},
-                                              {"day_phone", "Daytime phone", 10},
-                                              {"extension", "Phone extension", 12},
-                                              {"fax", "Fax number", 13},
-                                              {"night_phone", "Evening phone", 14},
-                                              {"middle_initial", "Middle initial", 16}}};
-constexpr size_t kCodeValue = 17;
+const std::array<Detail, 12> kDetails = {
+    {{"first_name", "First name", &UserDetails::first_name},
+     {"last_name", "Last name", &UserDetails::last_name},
+     {"address", "Street address", &UserDetails::address},
+     {"city", "City", &UserDetails::city},
+     {"state", "State", &UserDetails::state},
+     {"zip", "Postal code", &UserDetails::zip},
+     {"email", "Mail address", &UserDetails::email},
+     {"day_phone", "Daytime phone", &UserDetails::day_phone},
+     {"extension", "Phone extension", &UserDetails::extension},
+     {"fax", "Fax number", &UserDetails::fax},
+     {"night_phone", "Evening phone", &UserDetails::night_phone},
+     {"middle_initial", "Middle initial", &UserDetails::middle_initial}}};
 
 struct UserArgs {
     std::string user;
     unsigned int product = 0;
     bool passwordStdin = false;
-    std::array<std::string, kDetails.size()> details;
-    std::string code;
+    UserDetails details;
     // Options given on the command line, for the update (the others keep their values).
     std::array<CLI::Option*, kDetails.size()> detailOptions{};
     CLI::Option* codeOption = nullptr;
@@ -71,11 +72,11 @@ void AddPasswordOption(CLI::App& command) {
 
 void AddDetailOptions(CLI::App& command) {
     for (size_t i = 0; i < kDetails.size(); ++i) {
-        Args().detailOptions[i] =
-            command.add_option(OptionName(kDetails[i].name), Args().details[i], kDetails[i].help);
+        Args().detailOptions[i] = command.add_option(
+            OptionName(kDetails[i].name), Args().details.*kDetails[i].field, kDetails[i].help);
     }
     Args().codeOption =
-        command.add_option("--code", Args().code, "The account's code (a customer code)");
+        command.add_option("--code", Args().details.code, "The account's code (a customer code)");
 }
 
 // The password, or the exit status of the usage failure already reported.
@@ -89,82 +90,75 @@ std::optional<std::string> Password(int& failure) {
     return password;
 }
 
+std::string Product() {
+    return std::to_string(Args().product);
+}
+
+// The code the export gives for a valid login: its flags, or plain success without any.
+unsigned int LoginCode(const vanta::Login& login) {
+    using namespace vanta::result;
+    const unsigned int flags = (login.has_published ? kValidPublished : 0U) |
+                               (login.has_homepage ? kValidHasHomepage : 0U);
+    return flags != 0 ? flags : kSuccess;
+}
+
 int RunValidate() {
     int failure = 0;
     const std::optional<std::string> password = Password(failure);
     if (!password) {
         return failure;
     }
-    const unsigned int code =
-        QDX_ValidateUser(CString(Args().user), CString(*password),
-                         CString(std::to_string(Args().product)), CliStatusCallback());
-    const bool valid = code == 1 || code == 2 || code == 4 || code == 6;
-    Fields fields = {{"user", Args().user}, {"product", Args().product}, {"valid", valid}};
-    if (valid) {
-        fields["published"] = (code & 4) != 0;
-        fields["has_homepage"] = (code & 2) != 0;
+    const auto login = Service().validate_user(Args().user, *password, Product());
+    Fields fields = {
+        {"user", Args().user}, {"product", Args().product}, {"valid", login.has_value()}};
+    if (!login) {
+        return Finish("QDX_ValidateUser", login, fields);
     }
-    return Finish("QDX_ValidateUser", code, fields);
+    fields["published"] = login->has_published;
+    fields["has_homepage"] = login->has_homepage;
+    return Finish("QDX_ValidateUser", nullptr, fields, LoginCode(*login));
 }
 
 int RunRegister() {
     int failure = 0;
-    const std::optional<std::string> typed = Password(failure);
-    if (!typed) {
+    std::optional<std::string> password = Password(failure);
+    if (!password) {
         return failure;
     }
-    const auto& d = Args().details;
-    CString userOut, userNumber, message;
-    CString password(*typed);
-    CString product(std::to_string(Args().product));
-    const unsigned int code = QDX_RegisterNewUser(
-        CString(Args().user), userNumber, CString(d[0]), CString(d[1]), CString(d[2]),
-        CString(d[3]), CString(d[4]), CString(d[5]), CString(d[6]), CString(d[7]), userOut,
-        password, product, message, CString(d[8]), CString(d[9]), CString(d[10]), CString(d[11]),
-        CString(Args().code), CliStatusCallback());
-    const char* kind = code == 65      ? "new"
-                       : code == 4097  ? "existing"
-                       : code == 32769 ? "new_product"
-                                       : nullptr;
+    const auto registered =
+        Service().register_user({Args().user, std::move(*password), Product(), Args().details});
     Fields fields = {{"user", Args().user}, {"product", Args().product}};
-    if (kind != nullptr) {
-        fields["registration"] = kind;
-        fields["user_number"] = IntegerOrNull(userNumber.str());
-        fields["message"] = message.str();
+    if (!registered) {
+        return Finish("QDX_RegisterNewUser", registered, fields);
     }
-    return Finish("QDX_RegisterNewUser", code, fields);
+    using Kind = vanta::Registration::Kind;
+    using namespace vanta::result;
+    const Kind kind = registered->kind;
+    fields["registration"] = kind == Kind::new_account   ? "new"
+                             : kind == Kind::new_product ? "new_product"
+                                                         : "existing";
+    fields["user_number"] = IntegerOrNull(registered->user_number);
+    fields["message"] = registered->message;
+    return Finish("QDX_RegisterNewUser", nullptr, fields,
+                  kind == Kind::new_account   ? kRegisteredNew
+                  : kind == Kind::new_product ? kRegisteredNewApp
+                                              : kRegisteredOld);
 }
 
-// The user's record as QDX_GetUserInfo hands it back: values 1 to 17, 9, 11 and 15 numbers.
-struct UserRecord {
-    std::array<CString, kCodeValue + 1> text;
-    long userNumber = 0;
-    unsigned int assetCount = 0;
-    unsigned int productCount = 0;
-
-    unsigned int Read(const std::string& user) {
-        return QDX_GetUserInfo(CString(user), text[1], text[2], text[3], text[4], text[5], text[6],
-                               text[7], text[8], userNumber, text[10], assetCount, text[12],
-                               text[13], text[14], productCount, text[16], text[17],
-                               CliStatusCallback());
-    }
-};
-
 int RunGet() {
-    UserRecord record;
-    const unsigned int code = record.Read(Args().user);
+    const auto user = Service().user_info(Args().user);
     Fields fields = {{"user", Args().user}};
-    if (code == 1) {
-        fields["user"] = record.text[1].str();
+    if (user) {
+        fields["user"] = user->user_id;
         for (const Detail& detail : kDetails) {
-            fields[detail.name] = record.text[detail.recordValue].str();
+            fields[detail.name] = user->details.*detail.field;
         }
-        fields["code"] = record.text[kCodeValue].str();
-        fields["user_number"] = record.userNumber;
-        fields["asset_count"] = record.assetCount;
-        fields["product_count"] = record.productCount;
+        fields["code"] = user->details.code;
+        fields["user_number"] = user->user_number;
+        fields["asset_count"] = user->asset_count;
+        fields["product_count"] = user->product_count;
     }
-    return Finish("QDX_GetUserInfo", code, fields);
+    return Finish("QDX_GetUserInfo", user, fields);
 }
 
 int RunUpdate() {
@@ -174,26 +168,25 @@ int RunUpdate() {
         return failure;
     }
     // The service replaces every detail: start from the stored ones.
-    UserRecord record;
-    if (const unsigned int read = record.Read(Args().user); read != 1) {
-        return Finish("QDX_GetUserInfo", read, {{"user", Args().user}});
+    const auto stored = Service().user_info(Args().user);
+    if (!stored) {
+        return Finish("QDX_GetUserInfo", stored, {{"user", Args().user}});
     }
-    std::array<CString, kDetails.size()> d;
+    UserDetails details = stored->details;
     for (size_t i = 0; i < kDetails.size(); ++i) {
-        d[i] = Args().detailOptions[i]->count() > 0 ? CString(Args().details[i])
-                                                    : record.text[kDetails[i].recordValue];
+        if (Args().detailOptions[i]->count() > 0) {
+            details.*kDetails[i].field = Args().details.*kDetails[i].field;
+        }
     }
-    const CString code =
-        Args().codeOption->count() > 0 ? CString(Args().code) : record.text[kCodeValue];
-    const unsigned int result =
-        QDX_UpdateUser(CString(Args().user), CString(*password), d[0], d[1], d[2], d[3], d[4], d[5],
-                       d[6], d[7], d[8], d[9], d[10], d[11], code, CliStatusCallback());
-    return Finish("QDX_UpdateUser", result, {{"user", Args().user}});
+    if (Args().codeOption->count() > 0) {
+        details.code = Args().details.code;
+    }
+    return Finish("QDX_UpdateUser", Service().update_user(Args().user, *password, details),
+                  {{"user", Args().user}});
 }
 
 int RunDelete() {
-    const unsigned int code = QDX_DeleteUser(CString(Args().user), CliStatusCallback());
-    return Finish("QDX_DeleteUser", code, {{"user", Args().user}});
+    return Finish("QDX_DeleteUser", Service().delete_user(Args().user), {{"user", Args().user}});
 }
 } // namespace
 

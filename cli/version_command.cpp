@@ -7,17 +7,21 @@ void AddVersionCommand(CLI::App& app) {
         "version", "Compare the library's version with the service's (exit 0 when they match)");
     version->footer("Example:\n  vanta version");
     OnSelected(*version, [] {
-        const CString library = QDX_GetDllVersion();
-        CString service;
-        const unsigned int code = QDX_GetServerVersion(service, CliStatusCallback());
-        Fields fields = {{"library", library.str()}};
-        std::string reason;
-        if (code == 1 || code == 0) {
-            fields["service"] = service.str();
-            fields["match"] = code == 1;
-            reason = "the service offers version " + service.str() + ", this library is " +
-                     library.str();
+        const std::string library = vanta::Client::library_version();
+        const auto check = Service().check_version();
+        Fields fields = {{"library", library}};
+        if (!check) {
+            return Finish("QDX_GetServerVersion", check, fields);
         }
-        return Finish("QDX_GetServerVersion", code, fields, reason);
+        fields["service"] = check->service;
+        fields["match"] = check->up_to_date;
+        if (check->up_to_date) {
+            return Finish("QDX_GetServerVersion", nullptr, fields);
+        }
+        // The export's 0: the service answered, with another version.
+        const vanta::Error differs{vanta::ErrorCategory::refused, vanta::result::kZero,
+                                   "the service offers version " + check->service +
+                                       ", this library is " + library};
+        return Finish("QDX_GetServerVersion", &differs, fields);
     });
 }

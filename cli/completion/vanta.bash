@@ -12,7 +12,8 @@ _vanta() {
         cword=$COMP_CWORD
     fi
 
-    local global="--verbose -v --quiet -q --json --server --ftp-port --version --help -h --help-all"
+    local global="--verbose -v --quiet -q --json --server --ftp-port --tls --no-tls --ca-file --login
+                  --version --help -h --help-all"
     local details="--first-name --last-name --address --city --state --zip --email --day-phone
                    --extension --fax --night-phone --middle-initial --code"
 
@@ -21,7 +22,7 @@ _vanta() {
     for ((i = 1; i < cword; i++)); do
         word=${words[i]}
         case $word in
-        --server | --ftp-port) ((i++)); continue ;;
+        --server | --ftp-port | --ca-file | --login) ((i++)); continue ;;
         -*) continue ;;
         esac
         if [[ -z $command ]]; then
@@ -33,13 +34,13 @@ _vanta() {
     done
 
     case $prev in
-    --server | --ftp-port | --user | --product | --asset | --name | --type | --to | --from | \
+    --server | --ftp-port | --login | --user | --product | --asset | --name | --type | --to | --from | \
         --subject | --message | --title | --heading | --body | --theme | --reply-to | --dir | \
         --program | --body | --description | --sender-name | --first-name | --last-name | \
         --address | --city | --state | --zip | --email | --day-phone | --extension | --fax | \
         --night-phone | --middle-initial | --code)
         return ;;
-    --message-file)
+    --message-file | --ca-file)
         COMPREPLY=($(compgen -f -- "$cur"))
         return ;;
     esac

@@ -1,17 +1,17 @@
 // The vanta command at a terminal (a pseudo-terminal of a chosen width): the progress bar's
-// rendering and phases, Ctrl-C once and twice, and the password prompt without echo.
+// phases and width, Ctrl-C once (the job is cancelled and withdrawn) and twice (at once), and
+// the password prompt without echo.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "cli_checks.h"
 #include "control_client.h"
 #include "ftp_checks.h"
 #include "pty_process.h"
 #include "service_fixture.h"
-#include "vantaapi.h"
 
 namespace vanta::test {
 namespace {
@@ -19,121 +19,123 @@ namespace {
 using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-class CliTerminal : public ::testing::Test {
-protected:
-    void SetUp() override {
-        control::Reset(true);
-        ASSERT_EQ(Vanta({"user", "register", "--user", "ann", "--product", "3", "--password-stdin"},
-                        {.input = "secret\n"})
-                      .exitCode,
-                  0);
-        file_ = ServiceEnvironment::Instance().WorkDir() + "/big.jpg";
-        // Far more than the socket buffers hold, so that a STOR the service stops reading holds
-        // the transfer midway.
-        WriteBytes(file_, std::string(20000000, 'b'));
-    }
+constexpr unsigned short kColumns = 50;
+using Keys = std::vector<std::pair<std::string, std::string>>;
 
-    PtyResult Upload(unsigned short columns,
-                     std::vector<std::pair<std::string, std::string>> keys = {}) {
-        return RunInPty(
-            {CliPath(), "upload", "--user", "ann", "--product", "3", "--name", "Trip", file_},
-            {.env = {{"VANTA_FTP_TIMEOUT_MS", "1500"}},
-             .columns = columns,
-             .timeout = std::chrono::seconds(30),
-             .typeWhen = std::move(keys)});
-    }
+// The service answers `program` `ms` late: a phase held for several polls.
+void SlowReply(const std::string& program, const std::string& body, int ms) {
+    ReplyScript script;
+    script.path = "/cgiscripts/" + program;
+    script.body = body;
+    script.delay_ms = ms;
+    control::Script(script);
+}
+void SlowQuota(int ms) {
+    SlowReply("get_disk_space.exe", "q=104857600&u=0", ms);
+}
 
-    // The service answers `program` with `body`, `ms` late: a phase held for several polls.
-    static void SlowReply(const std::string& program, const std::string& body, int ms) {
-        ReplyScript script;
-        script.path = program;
-        script.body = body;
-        script.delay_ms = ms;
-        control::Script(script);
-    }
-    static void SlowQuotaCheck(int ms) {
-        SlowReply("/cgiscripts/get_disk_space.exe", "q=104857600&u=0", ms);
-    }
-
-    std::string file_;
-};
-
-// The phase each drawn progress line names, in order, repeats dropped.
+// The phase each drawn progress line names, in order, repeats dropped; every line narrower
+// than the terminal.
 std::vector<std::string> Phases(const std::vector<std::string>& lines) {
     std::vector<std::string> phases;
     for (const std::string& line : lines) {
         for (const char* phase : {"measuring", "registering", "sending", "notifying"}) {
-            if (line.rfind(phase, 0) == 0 && (phases.empty() || phases.back() != phase)) {
-                phases.push_back(phase);
+            if (line.rfind(phase, 0) == 0) {
+                // The terminal echoes a Ctrl-C as ^C after the line.
+                EXPECT_LT(line.substr(0, line.find("^C")).size(), kColumns) << line;
+                if (phases.empty() || phases.back() != phase) {
+                    phases.push_back(phase);
+                }
             }
         }
     }
     return phases;
 }
 
-TEST_F(CliTerminal, ProgressFitsTheWidthAndNamesEachPhase) {
-    for (const int width : {40, 200}) {
-        const auto columns = static_cast<unsigned short>(width);
-        SCOPED_TRACE(columns);
-        // Slow registration and notification make those phases last several polls; a STOR
-        // that stops being read holds the bar mid-transfer until the FTP limit ends the job.
-        control::Reset(false);
-        SlowQuotaCheck(600);
-        SlowReply("/cgiscripts/smtp_mail.exe", "r=OK&n=0", 600);
-        const PtyResult done = Upload(columns);
-        EXPECT_EQ(done.exitCode, 0) << done.output;
-        control::Reset(false);
-        control::FtpFaults({{"stall_stor_after", 1000000}});
-        const PtyResult stalled = Upload(columns);
-        EXPECT_EQ(stalled.exitCode, 3) << stalled.output;
-
-        const std::vector<std::string> doneLines = DrawnLines(done.output);
-        const std::vector<std::string> stalledLines = DrawnLines(stalled.output);
-        for (const auto* lines : {&doneLines, &stalledLines}) {
-            for (const std::string& line : *lines) {
-                if (!Phases({line}).empty()) {
-                    EXPECT_LT(line.size(), columns) << line;
-                }
-            }
-        }
-        const std::vector<std::string> donePhases = Phases(doneLines);
-        ASSERT_FALSE(donePhases.empty()) << done.output;
-        EXPECT_EQ(donePhases.back(), "notifying") << done.output;
-        EXPECT_THAT(donePhases, Contains("registering")) << done.output;
-        // Once the bytes are out the line says so, rather than dropping to 0 %.
-        for (const std::string& line : doneLines) {
-            if (line.rfind("notifying", 0) == 0) {
-                EXPECT_THAT(line, HasSubstr("100%"));
-            }
-        }
-        EXPECT_THAT(Phases(stalledLines), Contains("sending")) << stalled.output;
-        // Held mid-transfer, the line shows how far it got.
-        EXPECT_THAT(stalledLines, Contains(AllOf(StartsWith("sending"), Not(HasSubstr("100%")),
-                                                 Not(HasSubstr("  0%")))))
-            << stalled.output;
-        EXPECT_THAT(stalled.output, HasSubstr("vanta: upload: "));
+class CliTerminal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        control::Reset(true);
+        ASSERT_EQ(RunChild({CliPath(), "user", "register", "--user", "ann", "--product", "3",
+                            "--password-stdin"},
+                           {.input = "secret\n"})
+                      .exitCode,
+                  0);
     }
-}
+};
 
-TEST_F(CliTerminal, CtrlCCancelsAndASecondQuitsAtOnce) {
-    // Ctrl-C while the quota is being checked: the job stops before it registers anything.
-    SlowQuotaCheck(800);
-    const PtyResult once = Upload(80, {{"registering", "\x03"}});
-    EXPECT_EQ(once.exitCode, 130) << once.output;
-    EXPECT_THAT(once.output,
-                HasSubstr("vanta: upload: interrupted: cancelled before the asset was registered"));
-    EXPECT_THAT(control::RequestsTo("/cgiscripts/create_asset.exe"), IsEmpty());
-
-    // The second Ctrl-C does not wait for the job to stop.
-    control::Reset(false);
-    SlowQuotaCheck(1800);
-    const PtyResult twice = Upload(80, {{"registering", "\x03"}, {"cancelling", "\x03"}});
-    EXPECT_EQ(twice.exitCode, 130) << twice.output;
-    EXPECT_LT(twice.msAfterLastKey, 1000) << twice.output;
+// An upload to its end, and Ctrl-C once (the job is cancelled: an asset it had registered is
+// withdrawn) and twice (at once) in the phase each case holds.
+TEST_F(CliTerminal, UploadProgressAndCtrlC) {
+    const std::string file = ServiceEnvironment::Instance().WorkDir() + "/big.jpg";
+    // Far more than the socket buffers hold, so that a STOR the service stops reading holds
+    // the transfer midway.
+    WriteBytes(file, std::string(20000000, 'b'));
+    const auto stallStor = [] { control::FtpFaults({{"stall_stor_after", 1000000}}); };
+    const struct {
+        const char* name;
+        std::function<void()> hold;
+        Keys keys;
+        int exit;
+        bool registered;  // the asset had been registered (and must be withdrawn on Ctrl-C)
+        std::string last; // the phase the bar named last
+    } cases[] = {
+        {"to the end",
+         [] {
+             SlowQuota(600);
+             SlowReply("smtp_mail.exe", "r=OK&n=0", 600);
+         },
+         {},
+         0,
+         true,
+         "notifying"},
+        {"while the quota is checked",
+         [] { SlowQuota(800); },
+         {{"registering", "\x03"}},
+         130,
+         false,
+         "registering"},
+        {"while sending", stallStor, {{"sending", "\x03"}}, 130, true, "sending"},
+        {"twice",
+         [] { SlowQuota(1800); },
+         {{"registering", "\x03"}, {"cancelling", "\x03"}},
+         130,
+         false,
+         "registering"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        control::Reset(false);
+        c.hold();
+        const PtyResult r = RunInPty(
+            {CliPath(), "upload", "--user", "ann", "--product", "3", "--name", "Trip", file},
+            {.env = {{"VANTA_FTP_TIMEOUT_MS", "1500"}},
+             .columns = kColumns,
+             .timeout = std::chrono::seconds(30),
+             .typeWhen = c.keys});
+        EXPECT_EQ(r.exitCode, c.exit) << r.output;
+        const std::vector<std::string> lines = DrawnLines(r.output);
+        const std::vector<std::string> phases = Phases(lines);
+        ASSERT_FALSE(phases.empty()) << r.output;
+        EXPECT_EQ(phases.back(), c.last) << r.output;
+        if (c.keys.empty()) {
+            EXPECT_THAT(phases, Contains("registering")) << r.output; // held by the slow quota
+        }
+        // The line shows how far the bytes got; once they are out, 100 %.
+        EXPECT_THAT(lines, Not(Contains(AllOf(StartsWith("notifying"), Not(HasSubstr("100%"))))));
+        if (c.keys.size() == 1) {
+            EXPECT_THAT(r.output, HasSubstr("vanta: upload: interrupted: "));
+        } else if (c.keys.size() > 1) {
+            EXPECT_LT(r.msAfterLastKey, 1000) << r.output;
+        }
+        const bool withdrawn = c.registered && !c.keys.empty();
+        EXPECT_EQ(control::RequestsTo("/cgiscripts/create_asset.exe").size(),
+                  c.registered ? 1U : 0U);
+        EXPECT_EQ(control::RequestsTo("/cgiscripts/delete_asset.exe").size(), withdrawn ? 1U : 0U);
+    }
 }
 
 TEST_F(CliTerminal, PasswordPromptDoesNotEcho) {
