@@ -9,8 +9,7 @@ using namespace vanta::result;
 Result<Login> Client::validate_user(std::string_view user_id, std::string_view password,
                                     std::string_view product_id) const {
     constexpr std::string_view doing = "validating a login";
-    return Guarded<Login>(doing, [&]() -> Result<Login> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Login> {
         const unsigned int code = QDX_ValidateUser(ToCString(user_id), ToCString(password),
                                                    ToCString(product_id), scope.Callback());
         switch (code) {
@@ -39,8 +38,7 @@ Result<Login> Client::validate_user(std::string_view user_id, std::string_view p
 
 Result<Registration> Client::register_user(const NewAccount& account) const {
     constexpr std::string_view doing = "registering an account";
-    return Guarded<Registration>(doing, [&]() -> Result<Registration> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Registration> {
         const UserDetails& d = account.details;
         CString number;
         CString userId;
@@ -79,8 +77,7 @@ Result<Registration> Client::register_user(const NewAccount& account) const {
 
 Result<User> Client::user_info(std::string_view user_id) const {
     constexpr std::string_view doing = "reading a user's record";
-    return Guarded<User>(doing, [&]() -> Result<User> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<User> {
         CString id, first, last, address, city, state, zip, email, day, extension, fax, night,
             middle, code;
         long number = 0;
@@ -119,32 +116,24 @@ Result<User> Client::user_info(std::string_view user_id) const {
 Result<void> Client::update_user(std::string_view user_id, std::string_view password,
                                  const UserDetails& d) const {
     constexpr std::string_view doing = "updating a user's record";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = QDX_UpdateUser(
             ToCString(user_id), ToCString(password), ToCString(d.first_name),
             ToCString(d.last_name), ToCString(d.address), ToCString(d.city), ToCString(d.state),
             ToCString(d.zip), ToCString(d.email), ToCString(d.day_phone), ToCString(d.extension),
             ToCString(d.fax), ToCString(d.night_phone), ToCString(d.middle_initial),
             ToCString(d.code), scope.Callback());
-        if (code == kSuccess) {
-            return {};
-        }
-        return RequestFailure(ErrorCategory::refused, code, doing,
-                              "the service refused (unknown user or wrong password)");
+        return SucceededOr(code, ErrorCategory::refused, doing,
+                           "the service refused (unknown user or wrong password)");
     });
 }
 
 Result<void> Client::delete_user(std::string_view user_id) const {
     constexpr std::string_view doing = "removing an account";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = QDX_DeleteUser(ToCString(user_id), scope.Callback());
-        if (code == kSuccess) {
-            return {};
-        }
-        return RequestFailure(ErrorCategory::unknown_user, code, doing,
-                              "the service knows no such user");
+        return SucceededOr(code, ErrorCategory::unknown_user, doing,
+                           "the service knows no such user");
     });
 }
 

@@ -39,8 +39,7 @@ struct OwnedList {
 Result<Asset> Client::asset_info(std::string_view user_number,
                                  std::string_view asset_number) const {
     constexpr std::string_view doing = "reading an asset";
-    return Guarded<Asset>(doing, [&]() -> Result<Asset> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Asset> {
         QDX_CAssetInfo info(ToCString(user_number), ToCString(asset_number));
         const unsigned int code = QDX_GetAssetInfo(info, scope.Callback());
         if (code == kSuccess) {
@@ -54,8 +53,7 @@ Result<Asset> Client::asset_info(std::string_view user_number,
 Result<std::vector<Asset>> Client::asset_list(std::string_view user_number,
                                               std::string_view product) const {
     constexpr std::string_view doing = "listing assets";
-    return Guarded<std::vector<Asset>>(doing, [&]() -> Result<std::vector<Asset>> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::vector<Asset>> {
         OwnedList owned;
         const unsigned int code = QDX_GetAssetList(ToCString(user_number), ToCString(product),
                                                    owned.list, scope.Callback());
@@ -71,8 +69,7 @@ Result<std::vector<Asset>> Client::asset_list(std::string_view user_number,
 Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_number,
                                                    std::string_view asset_number) const {
     constexpr std::string_view doing = "reading an asset's statistics";
-    return Guarded<std::vector<AssetStat>>(doing, [&]() -> Result<std::vector<AssetStat>> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::vector<AssetStat>> {
         OwnedList owned;
         const unsigned int code = QDX_GetAssetStats(ToCString(user_number), ToCString(asset_number),
                                                     owned.list, scope.Callback());
@@ -97,22 +94,16 @@ Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_number,
 Result<void> Client::delete_asset(std::string_view user_id, std::string_view product,
                                   std::string_view asset_number) const {
     constexpr std::string_view doing = "removing an asset";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = QDX_DeleteAsset(ToCString(user_id), ToCString(product),
                                                   ToCString(asset_number), scope.Callback());
-        if (code == kSuccess) {
-            return {};
-        }
-        return RequestFailure(ErrorCategory::refused, code, doing,
-                              "the service refused the removal");
+        return SucceededOr(code, ErrorCategory::refused, doing, "the service refused the removal");
     });
 }
 
 Result<DiskSpace> Client::disk_space(std::string_view user_id, std::string_view product) const {
     constexpr std::string_view doing = "reading the disk quota";
-    return Guarded<DiskSpace>(doing, [&]() -> Result<DiskSpace> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<DiskSpace> {
         CString quota;
         CString used;
         const unsigned int code =

@@ -25,6 +25,14 @@ vanta::Error RequestFailure(vanta::ErrorCategory category, unsigned int code,
     return FailedWith(category, code, doing, detail);
 }
 
+vanta::Result<void> SucceededOr(unsigned int code, vanta::ErrorCategory category,
+                                std::string_view doing, std::string_view detail) {
+    if (code == vanta::result::kSuccess) {
+        return {};
+    }
+    return RequestFailure(category, code, doing, detail);
+}
+
 vanta::Error FailedWith(vanta::ErrorCategory category, unsigned int code, std::string_view doing,
                         std::string_view detail) {
     vanta::Error error{category, code, {}};

@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 struct vanta::detail::ClientState {
     Config config;
@@ -57,3 +58,28 @@ vanta::Result<T> Guarded(std::string_view doing, Body&& body) noexcept {
                           "unexpected failure");
     }
 }
+
+// Runs one operation of a client: for its length the library reads the client's
+// configuration and sends its notifications to the client's handler, and no exception leaves
+// it. `body` takes the OperationScope and gives the operation's Result.
+template <class T>
+struct ResultValue;
+template <class T>
+struct ResultValue<vanta::Result<T>> {
+    using type = T;
+};
+
+template <class Body>
+auto RunOperation(const vanta::detail::ClientState& state, std::string_view doing,
+                  Body&& body) noexcept {
+    using Outcome = std::invoke_result_t<Body&, const OperationScope&>;
+    return Guarded<typename ResultValue<Outcome>::type>(doing, [&]() -> Outcome {
+        const OperationScope scope(state);
+        return body(scope);
+    });
+}
+
+// The outcome of a request export that gives kSuccess or a failure code: nothing, or the
+// failure as RequestFailure describes it.
+vanta::Result<void> SucceededOr(unsigned int code, vanta::ErrorCategory category,
+                                std::string_view doing, std::string_view detail);

@@ -37,8 +37,7 @@ std::string Client::library_version() {
 
 Result<VersionCheck> Client::check_version() const {
     constexpr std::string_view doing = "asking for the service's version";
-    return Guarded<VersionCheck>(doing, [&]() -> Result<VersionCheck> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<VersionCheck> {
         CString version;
         const unsigned int code = QDX_GetServerVersion(version, scope.Callback());
         if (code != kSuccess && code != kZero) {
@@ -51,8 +50,7 @@ Result<VersionCheck> Client::check_version() const {
 Result<std::filesystem::path>
 Client::download_update(const std::filesystem::path& directory) const {
     constexpr std::string_view doing = "downloading the library update";
-    return Guarded<std::filesystem::path>(doing, [&]() -> Result<std::filesystem::path> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::filesystem::path> {
         const unsigned int code = QDX_DownloadDll(ToCString(directory.native()), scope.Callback());
         if (code != kSuccess) {
             return FtpFailure(code, doing);
@@ -64,8 +62,7 @@ Client::download_update(const std::filesystem::path& directory) const {
 Result<void> Client::send_file(const std::filesystem::path& local, std::string_view remote_dir,
                                std::string_view remote_name) const {
     constexpr std::string_view doing = "sending a file";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         if (QDX_FTPFile(ToCString(remote_dir), ToCString(local.native()), ToCString(remote_name),
                         scope.Callback())) {
             return {};
@@ -77,8 +74,7 @@ Result<void> Client::send_file(const std::filesystem::path& local, std::string_v
 Result<void> Client::send_files(std::string_view remote_dir,
                                 std::span<const std::filesystem::path> files) const {
     constexpr std::string_view doing = "sending files";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         CStringArray paths;
         for (const std::filesystem::path& file : files) {
             paths.Add(ToCString(file.native()));
@@ -93,8 +89,7 @@ Result<void> Client::send_files(std::string_view remote_dir,
 
 Result<bool> Client::file_exists(std::string_view sub_dir, std::string_view name) const {
     constexpr std::string_view doing = "looking for a file";
-    return Guarded<bool>(doing, [&]() -> Result<bool> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<bool> {
         int found = 0;
         const unsigned int code =
             QDX_CheckFile(ToCString(sub_dir), ToCString(name), found, scope.Callback());
@@ -107,8 +102,7 @@ Result<bool> Client::file_exists(std::string_view sub_dir, std::string_view name
 
 Result<void> Client::delete_file(std::string_view sub_dir, std::string_view name) const {
     constexpr std::string_view doing = "deleting a file";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code =
             QDX_FTPDeleteFile(ToCString(sub_dir), ToCString(name), scope.Callback());
         if (code == kSuccess) {
@@ -124,8 +118,7 @@ Result<void> Client::delete_file(std::string_view sub_dir, std::string_view name
 
 Result<void> Client::remove_directory(std::string_view path) const {
     constexpr std::string_view doing = "removing a directory";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = RemoveRemoteDirectory(ToCString(path), scope.Callback());
         if (code == kSuccess) {
             return {};

@@ -22,8 +22,7 @@ Error HomepageError(unsigned int code, std::string_view doing, ErrorCategory onF
 
 Result<Homepage> Client::homepage(std::string_view user_id) const {
     constexpr std::string_view doing = "reading a homepage";
-    return Guarded<Homepage>(doing, [&]() -> Result<Homepage> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Homepage> {
         CString title, heading, body, theme, reply;
         const unsigned int code =
             ReadHomepage(ToCString(user_id), title, heading, body, theme, reply, scope.Callback());
@@ -37,8 +36,7 @@ Result<Homepage> Client::homepage(std::string_view user_id) const {
 
 Result<void> Client::update_homepage(std::string_view user_id, const Homepage& page) const {
     constexpr std::string_view doing = "writing a homepage";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = WriteHomepage(
             ToCString(user_id), ToCString(page.title), ToCString(page.heading),
             ToCString(page.body), ToCString(page.theme), ToCString(page.reply), scope.Callback());
@@ -51,8 +49,7 @@ Result<void> Client::update_homepage(std::string_view user_id, const Homepage& p
 
 Result<void> Client::delete_homepage(std::string_view user_id) const {
     constexpr std::string_view doing = "removing a homepage";
-    return Guarded<void>(doing, [&]() -> Result<void> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = RemoveHomepage(ToCString(user_id), scope.Callback());
         if (code != kSuccess) {
             // The service answers FAIL when there was no homepage to remove.

@@ -15,8 +15,8 @@ namespace vanta {
 using namespace vanta::result;
 
 namespace {
-// One outcome code of a job worker as the handle's error.
-Error JobError(unsigned int code, std::string_view doing) {
+// One outcome code of a job worker as an error, described by the code alone.
+Error JobErrorByCode(unsigned int code, std::string_view doing) {
     switch (code) {
     case kLocalFileError:
         return FailedWith(ErrorCategory::local_file, code, doing,
@@ -37,6 +37,20 @@ Error JobError(unsigned int code, std::string_view doing) {
     }
 }
 
+// One outcome code of a job worker as the handle's error, with the reason the worker recorded
+// when it recorded one (a cancel keeps its own).
+Error JobError(unsigned int code, std::string_view doing, std::string_view workerReason) {
+    Error error = JobErrorByCode(code, doing);
+    if (!workerReason.empty() && code != kCancelled) {
+        try {
+            error.reason = workerReason;
+        } catch (...) {
+            // The reason by code stands.
+        }
+    }
+    return error;
+}
+
 // Waits for the job's end: its early error, its worker's failure, or `outcome()` on success.
 template <class T, class Outcome>
 Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) noexcept {
@@ -46,7 +60,8 @@ Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) 
             return *state.EarlyError();
         }
         if (code != kSuccess) {
-            return JobError(code, doing);
+            const internal::Job* job = state.LibraryJob();
+            return JobError(code, doing, job != nullptr ? job->WorkerFailureReason() : "");
         }
         return outcome();
     });

@@ -7,8 +7,7 @@ namespace vanta {
 
 Result<std::string> Client::post_request(std::string_view program, std::string_view body) const {
     constexpr std::string_view doing = "posting a request";
-    return Guarded<std::string>(doing, [&]() -> Result<std::string> {
-        OperationScope scope(*m_impl);
+    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::string> {
         CString reply;
         const unsigned int code =
             QDX_SendHTTPRequest(ToCString(body), ToCString(program), reply, scope.Callback());

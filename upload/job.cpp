@@ -1,6 +1,7 @@
 #include "upload/job.h"
 
 #include "platform/cfile.h"
+#include "platform/failure_reason.h"
 #include "platform/local_files.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
@@ -118,12 +119,21 @@ void Job::AddBytesSent(std::uint64_t bytes) {
 
 UINT Job::ThreadMain(LPVOID self) {
     auto* job = static_cast<Job*>(self);
+    ClearFailureReason();
+    unsigned int result = kWorkerFailure;
     // An exception leaving a thread function would end the whole process.
     try {
-        return job->m_worker(*job);
+        result = job->m_worker(*job);
     } catch (...) {
-        return kWorkerFailure;
     }
+    if (result != kSuccess) {
+        try {
+            job->m_workerFailureReason = FailureReason();
+        } catch (...) {
+            // No memory for the copy: the owner describes the failure by its code.
+        }
+    }
+    return result;
 }
 
 } // namespace vanta::internal

@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CObList;
@@ -99,6 +100,10 @@ public:
     bool WaitForEnd(DWORD milliseconds) const;
     // The worker's result once it has ended; 0 for a job without a thread, which never ran.
     unsigned int Result() const;
+    // Why the worker failed, as its thread recorded it (failure_reason.h), once it has ended;
+    // empty after a success or when nothing was recorded. The failure reason is kept per
+    // thread, so without this copy the worker's reason would be lost with its thread.
+    const std::string& WorkerFailureReason() const { return m_workerFailureReason; }
 
     void RequestCancel() { m_bCancel.store(true); }
     // The transfer phase: set from the start until the worker clears it. Progress reads 0 and
@@ -140,6 +145,8 @@ public:
     bool m_bRegistered = false;
 
 private:
+    std::string m_workerFailureReason;
+
     static UINT ThreadMain(LPVOID self);
 
     void Notify() const {
