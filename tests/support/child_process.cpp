@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
+#include <pty.h>
 #include <stdexcept>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -16,139 +18,159 @@ extern char** environ;
 namespace vanta::test {
 
 namespace {
-std::runtime_error SystemError(const std::string& what, int error = errno) {
-    return std::runtime_error(what + ": " + std::strerror(error));
-}
+using Clock = std::chrono::steady_clock;
 
-std::vector<char*> CPointers(std::vector<std::string>& strings) {
+// Owns the strings; the pointers, null-terminated, are what exec wants.
+struct CArray {
+    std::vector<std::string> strings;
     std::vector<char*> pointers;
-    for (auto& s : strings) {
-        pointers.push_back(s.data());
+    explicit CArray(std::vector<std::string> s) : strings(std::move(s)) {
+        for (auto& string : strings) {
+            pointers.push_back(string.data());
+        }
+        pointers.push_back(nullptr);
     }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-} // namespace
+};
 
-std::vector<std::string> ChildEnvironment(const ChildOptions& options) {
+CArray Environment(const ChildOptions& options) {
     std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e) {
-        const std::string entry(*e);
-        const std::string name = entry.substr(0, entry.find('='));
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string name = std::string(*e).substr(0, std::string(*e).find('='));
         if (std::ranges::find(options.unsetEnv, name) == options.unsetEnv.end() &&
             std::ranges::none_of(options.env, [&](const auto& kv) { return kv.first == name; })) {
-            env.push_back(entry);
+            env.emplace_back(*e);
         }
     }
     for (const auto& [name, value] : options.env) {
         env.push_back(name + "=" + value);
     }
-    return env;
+    return CArray(std::move(env));
 }
 
-pid_t SpawnChild(std::vector<std::string> argv, std::vector<std::string> env, int in, int out,
-                 int err, const char* cwd) {
-    if (argv.empty()) {
-        throw std::invalid_argument("SpawnChild: empty argv");
+// With `fds` the child's stdin, stdout and stderr; without, a new pseudo-terminal whose
+// controlling side goes to `terminal`.
+pid_t Start(const std::vector<std::string>& argv, const ChildOptions& options, const int* fds,
+            const char* cwd, int* terminal) {
+    const CArray args(argv), env = Environment(options);
+    winsize size{.ws_row = 24, .ws_col = options.terminalColumns};
+    const pid_t pid = fds ? fork() : forkpty(terminal, nullptr, nullptr, &size);
+    if (pid < 0) {
+        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
-    if (cwd != nullptr) {
-        posix_spawn_file_actions_addchdir_np(&actions, cwd);
-    }
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = -1;
-    const std::vector<char*> argp = CPointers(argv);
-    const std::vector<char*> envp = CPointers(env);
-    const int rc = posix_spawn(&pid, argp[0], &actions, &attr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        throw SystemError("cannot start " + argv[0], rc);
+    if (pid == 0) { // only async-signal-safe calls from here on
+        for (int fd = 0; fds && fd < 3; ++fd) {
+            dup2(fds[fd], fd);
+        }
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int number = 1; number < NSIG; ++number) {
+            std::signal(number, SIG_DFL);
+        }
+        if (cwd == nullptr || chdir(cwd) == 0) {
+            execve(args.pointers[0], args.pointers.data(), env.pointers.data());
+        }
+        _exit(127);
     }
     return pid;
 }
 
-ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options) {
-    // The input waits in a file, so that feeding it can neither block nor raise SIGPIPE.
-    const int in = memfd_create("child-stdin", MFD_CLOEXEC);
-    int out[2], err[2];
-    if (in < 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0 ||
-        write(in, options.input.data(), options.input.size()) !=
-            static_cast<ssize_t>(options.input.size()) ||
-        lseek(in, 0, SEEK_SET) != 0) {
-        throw SystemError("child pipes");
+// Output goes to files rather than pipes: a child can never block on a full pipe, and what it
+// wrote can be read at any time.
+int MemoryFile(const std::string& content) {
+    const int fd = memfd_create("child-io", MFD_CLOEXEC);
+    if (fd < 0 || pwrite(fd, content.data(), content.size(), 0) != ssize_t(content.size())) {
+        throw std::runtime_error(std::string("memfd: ") + std::strerror(errno));
     }
-    const pid_t pid = SpawnChild(argv, ChildEnvironment(options), in, out[1], err[1]);
-    close(in);
-    close(out[1]);
-    close(err[1]);
+    return fd;
+}
 
-    ChildResult result;
-    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
-    bool interrupted = options.interruptOnStderr.empty();
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    char buffer[65536];
-    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            result.timedOut = true;
-            kill(pid, SIGKILL);
-            break;
-        }
-        if (poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000))) < 0 &&
-            errno != EINTR) {
-            throw SystemError("poll");
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) {
-                continue;
-            }
-            const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-            if (got > 0) {
-                sinks[i]->append(buffer, static_cast<size_t>(got));
-            } else if (got == 0 || errno != EINTR) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-            }
-        }
-        if (!interrupted && result.err.find(options.interruptOnStderr) != std::string::npos) {
-            kill(pid, options.interruptSignal);
-            interrupted = true;
-        }
+std::string Contents(int fd) {
+    struct stat file {};
+    std::string text(fstat(fd, &file) == 0 ? size_t(file.st_size) : 0, '\0');
+    text.resize(size_t(std::max(pread(fd, text.data(), text.size(), 0), ssize_t(0))));
+    return text;
+}
+
+// Appends what the terminal holds; false once every writer has closed it.
+bool DrainTerminal(int terminal, std::string& into) {
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = read(terminal, buffer, sizeof buffer)) > 0) {
+        into.append(buffer, size_t(got));
     }
-    for (const pollfd& fd : fds) {
-        if (fd.fd >= 0) {
-            close(fd.fd);
-        }
-    }
-    // The output is complete; the child may still be running (it closed its output, or was
-    // killed). Wait for it within what is left of the bound.
+    return got < 0 && errno == EAGAIN;
+}
+} // namespace
+
+pid_t SpawnChild(const std::vector<std::string>& argv, const ChildOptions& options, int in, int out,
+                 int err, const char* cwd) {
+    const int fds[] = {in, out, err};
+    return Start(argv, options, fds, cwd, nullptr);
+}
+
+bool ChildRunning(pid_t pid) {
+    siginfo_t info{};
+    return waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+
+int ReapChild(pid_t pid, Clock::time_point deadline) {
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (!result.timedOut && std::chrono::steady_clock::now() >= deadline) {
-            result.timedOut = true;
+        if (Clock::now() >= deadline) {
             kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
         }
-        usleep(2000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
+    return status;
+}
+
+ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options) {
+    const bool onTerminal = options.terminalColumns > 0;
+    const int in = MemoryFile(options.input), out = MemoryFile(""), err = MemoryFile("");
+    int terminal = -1;
+    const pid_t pid = onTerminal ? Start(argv, options, nullptr, nullptr, &terminal)
+                                 : SpawnChild(argv, options, in, out, err, nullptr);
+    fcntl(terminal, F_SETFL, O_NONBLOCK);
+    ChildResult result;
+    const auto deadline = Clock::now() + options.timeout;
+    bool interrupt = !options.interruptOnStderr.empty();
+    size_t nextKey = 0, searchFrom = 0;
+    Clock::time_point lastKey;
+    for (bool running = true; running && Clock::now() < deadline;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        running = onTerminal ? DrainTerminal(terminal, result.out) : ChildRunning(pid);
+        const std::string shown = onTerminal ? result.out : interrupt ? Contents(err) : "";
+        if (interrupt && shown.find(options.interruptOnStderr) != std::string::npos) {
+            kill(pid, SIGINT);
+            interrupt = false;
+        }
+        if (nextKey < options.typeWhen.size()) {
+            const auto& [trigger, keys] = options.typeWhen[nextKey];
+            const size_t at = shown.find(trigger, searchFrom);
+            if (at != std::string::npos) {
+                searchFrom = at + trigger.size();
+                (void)!write(terminal, keys.data(), keys.size());
+                lastKey = Clock::now();
+                ++nextKey;
+            }
+        }
     }
+    const int status = ReapChild(pid, deadline);
+    if (nextKey > 0) {
+        result.msAfterLastKey =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastKey).count();
+    }
+    if (!onTerminal) {
+        result.out = Contents(out);
+        result.err = Contents(err);
+    }
+    for (const int fd : {in, out, err, terminal}) {
+        close(fd);
+    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 

@@ -1,10 +1,10 @@
-// Runs a program as a child process with extra environment variables, captures its output
-// and exit status, and kills it when it outlives a time bound. Integration tests use it for
-// the helper programs that need a registry file of their own, and for the vanta command.
+// Runs a program as a child process, as a user would: with extra environment variables, on
+// pipes or at a pseudo-terminal of a given width, captures what it wrote and its exit status,
+// and kills it when it outlives a time bound. Integration tests use it for the helper programs
+// that need a registry file of their own, for the vanta command and for the reference service.
 #pragma once
 
 #include <chrono>
-#include <csignal>
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -12,44 +12,44 @@
 
 namespace vanta::test {
 
+struct ChildOptions {
+    // Set on top of this process's environment (replacing a variable of the same name).
+    std::vector<std::pair<std::string, std::string>> env;
+    std::vector<std::string> unsetEnv;
+    std::string input;                        // stdin; ignored on a terminal
+    std::chrono::milliseconds timeout{60000}; // then SIGKILL
+    // Once what the child shows (its stderr; on a terminal everything drawn) holds this text,
+    // it gets SIGINT, as from Ctrl-C. Empty: never.
+    std::string interruptOnStderr;
+    // Non-zero: the child runs on a pseudo-terminal this many columns wide (24 rows); stdout
+    // and stderr then arrive together in `out`, as the terminal received them.
+    unsigned short terminalColumns = 0;
+    // On a terminal, in order: once the output (after the previous trigger) holds `first`,
+    // type `second` (the terminal turns \x03 into SIGINT).
+    std::vector<std::pair<std::string, std::string>> typeWhen;
+};
+
 struct ChildResult {
-    int exitCode = -1;     // the exit status when the child exited, else -1
-    int signal = 0;        // the signal that ended the child, else 0
-    bool timedOut = false; // killed (SIGKILL) because it outlived the bound
-    std::string out;       // everything it wrote to stdout
-    std::string err;       // everything it wrote to stderr
+    int exitCode = -1;             // the exit status when the child exited, else -1
+    std::string out;               // everything it wrote to stdout
+    std::string err;               // everything it wrote to stderr
+    long long msAfterLastKey = -1; // from the last key typed to the child's end
 
     bool Exited() const { return exitCode >= 0; }
 };
 
-struct ChildOptions {
-    // Set in the child's environment on top of this process's environment (replacing a
-    // variable of the same name).
-    std::vector<std::pair<std::string, std::string>> env;
-    // Removed from the child's environment.
-    std::vector<std::string> unsetEnv;
-    // The child's stdin, from a file that holds it. Default: empty stdin.
-    std::string input;
-    std::chrono::milliseconds timeout{60000};
-    // When the child's stderr first holds this text, the child gets `interruptSignal` (SIGINT:
-    // as from Ctrl-C at a terminal). Empty: never.
-    std::string interruptOnStderr;
-    int interruptSignal = SIGINT;
-};
-
-// argv[0] is the program's path (no PATH search). Throws std::runtime_error when the program
-// cannot be started at all.
+// argv[0] is the program's path (no PATH search); a program that cannot be started exits 127.
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
 
-// This process's environment with `options.env` set and `options.unsetEnv` removed, as
-// "NAME=value" entries.
-std::vector<std::string> ChildEnvironment(const ChildOptions& options);
-
-// Starts argv[0] with `env`, stdin, stdout and stderr on the given descriptors, in `cwd` (null:
-// this process's), with default signal handling and no signal blocked, whatever this process
-// has set up. Throws std::runtime_error.
-pid_t SpawnChild(std::vector<std::string> argv, std::vector<std::string> env, int in, int out,
-                 int err, const char* cwd = nullptr);
+// Starts argv[0] with the environment of `options`, stdin, stdout and stderr on the given
+// descriptors, in `cwd`, with default signal handling and no signal blocked, whatever this
+// process has set up.
+pid_t SpawnChild(const std::vector<std::string>& argv, const ChildOptions& options, int in, int out,
+                 int err, const char* cwd);
+// Whether the child is still running (it is not reaped).
+bool ChildRunning(pid_t pid);
+// Waits for the child until `deadline`, then kills it (SIGKILL); returns its wait status.
+int ReapChild(pid_t pid, std::chrono::steady_clock::time_point deadline);
 
 // Paths of the programs the build produces: a helper from tests/helpers/ by its name, and the
 // vanta command.

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,10 +16,9 @@ namespace vanta::test {
 
 // How the service answers the next `times` requests to `path`.
 struct ReplyScript {
-    std::string path;          // e.g. "/cgiscripts/get_version.exe"
-    std::string body;          // raw bytes (sent base64-encoded)
-    std::optional<int> status; // HTTP status; unset: 200, or 302 with a redirect
-    std::map<std::string, std::string> headers;
+    std::string path;                    // e.g. "/cgiscripts/get_version.exe"
+    std::string body;                    // raw bytes (sent base64-encoded)
+    std::optional<int> status;           // HTTP status; unset: 200, or 302 with a redirect
     std::optional<std::string> redirect; // Location of a redirect reply
     int delay_ms = 0;                    // wait before sending the headers
     std::optional<uint64_t> stall_after; // stop sending after this many body bytes ...
@@ -60,8 +58,7 @@ void Script(const ReplyScript& script);
 // Every request the service received since the last reset, control requests excluded.
 std::vector<LoggedRequest> RequestLog();
 
-// The logged requests to `path` (LoggedRequest::path is the request target as sent, query
-// included; the query is ignored here).
+// The logged requests to `path` (the query is ignored).
 std::vector<LoggedRequest> RequestsTo(const std::string& path);
 
 void SetQuota(const std::string& user, uint64_t quota);

@@ -1,6 +1,6 @@
 // Records the TCP payload that crosses the loopback interface while it runs: what the client
 // and the reference service really sent each other, below any TLS. Integration tests run in a
-// network namespace of their own, so everything on loopback is theirs.
+// network namespace of their own, on 127.0.0.1, so every IPv4 packet on loopback is theirs.
 #pragma once
 
 #include <atomic>
@@ -20,21 +20,20 @@ public:
     LoopbackCapture& operator=(const LoopbackCapture&) = delete;
     ~LoopbackCapture();
 
-    // Stops recording, once what the kernel has queued is read, and returns the payload of
-    // every direction of every TCP connection ("src:port>dst:port"), in the order sent.
-    const std::map<std::string, std::string>& Stop();
+    // Stops recording, once what the kernel has queued is read.
+    void Stop();
 
-    // Whether `needle` appears in any one direction's bytes (after Stop).
+    // Whether `needle` appears in the bytes of any one direction of one TCP connection, in the
+    // order sent (after Stop).
     bool Saw(std::string_view needle) const;
 
 private:
     void Run();
-    void Take(const unsigned char* packet, size_t size);
 
     int m_socket = -1;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
-    std::map<std::string, std::string> m_streams;
+    std::map<std::string, std::string> m_streams; // "source>destination" (address and port)
 };
 
 } // namespace vanta::test

@@ -11,19 +11,13 @@ void WriteRegistryFile(const std::string& path, const RegistryFileOptions& optio
     std::string text = "Windows Registry Editor Version 5.00" + eol + eol;
     if (options.withKey) {
         text += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vanta Inc\\Apps]" + eol;
-        if (options.withValue) {
-            text += "\"Server\"=\"" + options.server + "\"" + eol;
-        }
-        text += eol;
+        text += options.withValue ? "\"Server\"=\"" + options.server + "\"" + eol + eol : eol;
     }
     std::string bytes = utf16 ? std::string("\xFF\xFE", 2) : text;
     for (const char c : utf16 ? text : std::string()) {
         bytes += {c, '\0'};
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    out.close();
-    if (!out) {
+    if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes).flush()) {
         throw std::runtime_error("cannot write the registry file " + path);
     }
 }

@@ -1,6 +1,8 @@
 // The reference service for an integration test executable: started once before the first
 // test, stopped after the last. Integration executables run in their own network namespace
-// (scripts/netns-run), so the service takes 127.0.0.1 ports 80 and 21 there.
+// (scripts/netns-run), so the service takes 127.0.0.1 ports 80 and 21 there. The service is
+// told this process's id and stops by itself when this process ends without stopping it (a
+// crash, a kill, a time-out).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,11 +41,9 @@ public:
     void SetExtraArguments(std::vector<std::string> arguments) {
         extraArguments_ = std::move(arguments);
     }
-    bool Running() const { return pid_ > 0; }
 
-    const std::string& DataDir() const { return dataDir_; }           // the service's --data
-    const std::string& RegistryPath() const { return registryPath_; } // $VANTA_REGISTRY
-    const std::string& WorkDir() const { return workDir_; }           // holds both, and service.log
+    const std::string& DataDir() const { return dataDir_; } // the service's --data
+    const std::string& WorkDir() const { return workDir_; } // holds it, service.log, registry
 
     // The environment registered by integration_main.cpp.
     static ServiceEnvironment& Instance();
@@ -53,19 +53,12 @@ private:
     bool primary_ = true;
     std::string workDir_;
     std::string dataDir_;
-    std::string registryPath_;
-    std::string outPath_;
-    std::string logPath_;
     std::vector<std::string> extraArguments_;
     pid_t pid_ = -1;
 };
 
-// Shorthands for ServiceEnvironment::Instance().
 inline const std::string& ServiceDataDir() {
     return ServiceEnvironment::Instance().DataDir();
-}
-inline const std::string& RegistryPath() {
-    return ServiceEnvironment::Instance().RegistryPath();
 }
 
 } // namespace vanta::test

@@ -6,51 +6,36 @@
 namespace vanta::test {
 
 namespace {
-
-constexpr unsigned long kMaxInfoCopy = 4096;
-
-std::mutex& RecordMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::vector<StatusEvent>& Recording() {
-    static std::vector<StatusEvent> events;
-    return events;
-}
-
+std::mutex g_mutex;
+std::vector<StatusEvent> g_events;
 } // namespace
 
 unsigned long WINAPI RecordStatus(unsigned long status, void* info, unsigned long infoLength) {
-    StatusEvent event;
-    event.status = status;
-    event.thread = std::this_thread::get_id();
-    event.hadInfo = info != nullptr;
-    event.infoLength = infoLength;
+    StatusEvent event{status, std::this_thread::get_id(), infoLength, {}};
     // Copying the block checks, under the sanitizers, that it really is infoLength bytes long.
-    if (info != nullptr)
-        event.info.assign(static_cast<const char*>(info), std::min(infoLength, kMaxInfoCopy));
-    std::lock_guard lock(RecordMutex());
-    Recording().push_back(std::move(event));
+    if (info != nullptr) {
+        event.info.assign(static_cast<const char*>(info), std::min(infoLength, 4096UL));
+    }
+    std::lock_guard lock(g_mutex);
+    g_events.push_back(std::move(event));
     return 0;
 }
 
 void ClearStatuses() {
-    std::lock_guard lock(RecordMutex());
-    Recording().clear();
+    std::lock_guard lock(g_mutex);
+    g_events.clear();
 }
 
 std::vector<StatusEvent> RecordedStatusEvents() {
-    std::lock_guard lock(RecordMutex());
-    return Recording();
+    std::lock_guard lock(g_mutex);
+    return g_events;
 }
 
 std::vector<unsigned long> RecordedStatuses() {
-    std::lock_guard lock(RecordMutex());
     std::vector<unsigned long> statuses;
-    statuses.reserve(Recording().size());
-    for (const auto& event : Recording())
+    for (const StatusEvent& event : RecordedStatusEvents()) {
         statuses.push_back(event.status);
+    }
     return statuses;
 }
 

@@ -14,7 +14,6 @@ namespace vanta::test {
 struct StatusEvent {
     unsigned long status = 0;
     std::thread::id thread; // the thread the callback ran on
-    bool hadInfo = false;   // info pointer was not null
     unsigned long infoLength = 0;
     std::string info; // a copy of the first min(infoLength, 4096) bytes of info
 };
@@ -25,10 +24,8 @@ unsigned long WINAPI RecordStatus(unsigned long status, void* info, unsigned lon
 // Forgets everything recorded so far.
 void ClearStatuses();
 
-// Everything recorded since the last ClearStatuses, in arrival order.
+// Everything recorded since the last ClearStatuses, in arrival order; or just the numbers.
 std::vector<StatusEvent> RecordedStatusEvents();
-
-// Just the status numbers, in arrival order.
 std::vector<unsigned long> RecordedStatuses();
 
 } // namespace vanta::test
