@@ -8,44 +8,37 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "control_client.h"
 #include "ftp_checks.h"
-#include "pty_process.h"
+#include "scripted_replies.h"
 #include "service_fixture.h"
 
 namespace vanta::test {
 namespace {
 
-using ::testing::AllOf;
-using ::testing::Contains;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using ::testing::StartsWith;
 
 constexpr unsigned short kColumns = 50;
-using Keys = std::vector<std::pair<std::string, std::string>>;
 
-// The service answers `program` `ms` late: a phase held for several polls.
-void SlowReply(const std::string& program, const std::string& body, int ms) {
-    ReplyScript script;
-    script.path = "/cgiscripts/" + program;
-    script.body = body;
-    script.delay_ms = ms;
-    control::Script(script);
-}
-void SlowQuota(int ms) {
-    SlowReply("get_disk_space.exe", "q=104857600&u=0", ms);
-}
-
-// The phase each drawn progress line names, in order, repeats dropped; every line narrower
-// than the terminal.
-std::vector<std::string> Phases(const std::vector<std::string>& lines) {
+// The phases the progress lines name, in order, repeats dropped. Each \r or \n starts a line
+// anew; every progress line fits the terminal and, once the bytes are out, shows 100 %.
+std::vector<std::string> Phases(std::string drawn) {
+    for (size_t at; (at = drawn.find("\033[K")) != drawn.npos;) {
+        drawn.erase(at, 3); // erase to the end of the line
+    }
     std::vector<std::string> phases;
-    for (const std::string& line : lines) {
-        for (const char* phase : {"measuring", "registering", "sending", "notifying"}) {
-            if (line.rfind(phase, 0) == 0) {
-                // The terminal echoes a Ctrl-C as ^C after the line.
-                EXPECT_LT(line.substr(0, line.find("^C")).size(), kColumns) << line;
+    size_t start = 0;
+    for (size_t end; start < drawn.size(); start = end + 1) {
+        end = std::min(drawn.find_first_of("\r\n", start), drawn.size());
+        // Less the ^C a terminal echoes after the line.
+        const std::string line =
+            drawn.substr(start, std::min(end, drawn.find("^C", start)) - start);
+        for (const std::string phase : {"measuring", "registering", "sending", "notifying"}) {
+            if (line.starts_with(phase)) {
+                EXPECT_LT(line.size(), kColumns) << line;
+                EXPECT_TRUE(phase != "notifying" || line.find("100%") != line.npos) << line;
                 if (phases.empty() || phases.back() != phase) {
                     phases.push_back(phase);
                 }
@@ -68,83 +61,70 @@ protected:
 };
 
 // An upload to its end, and Ctrl-C once (the job is cancelled: an asset it had registered is
-// withdrawn) and twice (at once) in the phase each case holds.
+// withdrawn) and twice (at once) in the phase each case holds: a slow quota reply holds
+// "registering", a STOR the service stops reading holds "sending".
 TEST_F(CliTerminal, UploadProgressAndCtrlC) {
     const std::string file = ServiceEnvironment::Instance().WorkDir() + "/big.jpg";
-    // Far more than the socket buffers hold, so that a STOR the service stops reading holds
-    // the transfer midway.
+    // Far more than the socket buffers hold, so that the stalled STOR holds the transfer.
     WriteBytes(file, std::string(20000000, 'b'));
+    const auto slowQuota = [](int ms) {
+        return [=] { ScriptReply("/cgiscripts/get_disk_space.exe", "q=104857600&u=0", ms); };
+    };
+    const auto toTheEnd = [&] {
+        slowQuota(600)();
+        ScriptReply("/cgiscripts/smtp_mail.exe", "r=OK&n=0", 600);
+    };
     const auto stallStor = [] { control::FtpFaults({{"stall_stor_after", 1000000}}); };
+    const std::pair<std::string, std::string> ctrlC[] = {
+        {"registering", "\x03"}, {"sending", "\x03"}, {"cancelling", "\x03"}};
     const struct {
         const char* name;
         std::function<void()> hold;
-        Keys keys;
+        std::vector<std::pair<std::string, std::string>> keys;
         int exit;
         bool registered;  // the asset had been registered (and must be withdrawn on Ctrl-C)
         std::string last; // the phase the bar named last
     } cases[] = {
-        {"to the end",
-         [] {
-             SlowQuota(600);
-             SlowReply("smtp_mail.exe", "r=OK&n=0", 600);
-         },
-         {},
-         0,
-         true,
-         "notifying"},
-        {"while the quota is checked",
-         [] { SlowQuota(800); },
-         {{"registering", "\x03"}},
-         130,
-         false,
-         "registering"},
-        {"while sending", stallStor, {{"sending", "\x03"}}, 130, true, "sending"},
-        {"twice",
-         [] { SlowQuota(1800); },
-         {{"registering", "\x03"}, {"cancelling", "\x03"}},
-         130,
-         false,
-         "registering"},
+        {"to the end", toTheEnd, {}, 0, true, "notifying"},
+        {"quota check", slowQuota(800), {ctrlC[0]}, 130, false, "registering"},
+        {"sending", stallStor, {ctrlC[1]}, 130, true, "sending"},
+        {"twice", slowQuota(1800), {ctrlC[0], ctrlC[2]}, 130, false, "registering"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         control::Reset(false);
         c.hold();
-        const PtyResult r = RunInPty(
+        const ChildResult r = RunChild(
             {CliPath(), "upload", "--user", "ann", "--product", "3", "--name", "Trip", file},
             {.env = {{"VANTA_FTP_TIMEOUT_MS", "1500"}},
-             .columns = kColumns,
              .timeout = std::chrono::seconds(30),
+             .terminalColumns = kColumns,
              .typeWhen = c.keys});
-        EXPECT_EQ(r.exitCode, c.exit) << r.output;
-        const std::vector<std::string> lines = DrawnLines(r.output);
-        const std::vector<std::string> phases = Phases(lines);
-        ASSERT_FALSE(phases.empty()) << r.output;
-        EXPECT_EQ(phases.back(), c.last) << r.output;
+        EXPECT_EQ(r.exitCode, c.exit) << r.out;
+        const std::vector<std::string> phases = Phases(r.out);
+        EXPECT_EQ(phases.empty() ? "" : phases.back(), c.last) << r.out;
         if (c.keys.empty()) {
-            EXPECT_THAT(phases, Contains("registering")) << r.output; // held by the slow quota
+            EXPECT_THAT(phases, ::testing::Contains("registering")) << r.out; // the slow quota
         }
-        // The line shows how far the bytes got; once they are out, 100 %.
-        EXPECT_THAT(lines, Not(Contains(AllOf(StartsWith("notifying"), Not(HasSubstr("100%"))))));
         if (c.keys.size() == 1) {
-            EXPECT_THAT(r.output, HasSubstr("vanta: upload: interrupted: "));
+            EXPECT_THAT(r.out, HasSubstr("vanta: upload: interrupted: "));
         } else if (c.keys.size() > 1) {
-            EXPECT_LT(r.msAfterLastKey, 1000) << r.output;
+            EXPECT_LT(r.msAfterLastKey, 1000) << r.out;
         }
-        const bool withdrawn = c.registered && !c.keys.empty();
-        EXPECT_EQ(control::RequestsTo("/cgiscripts/create_asset.exe").size(),
-                  c.registered ? 1U : 0U);
-        EXPECT_EQ(control::RequestsTo("/cgiscripts/delete_asset.exe").size(), withdrawn ? 1U : 0U);
+        EXPECT_EQ(Requested("/cgiscripts/create_asset.exe"), c.registered);
+        EXPECT_EQ(Requested("/cgiscripts/delete_asset.exe"), c.registered && !c.keys.empty());
     }
 }
 
 TEST_F(CliTerminal, PasswordPromptDoesNotEcho) {
-    const PtyResult r = RunInPty(
-        {CliPath(), "user", "validate", "--user", "ann", "--product", "3"},
-        {.unsetEnv = {"VANTA_PASSWORD"}, .typeWhen = {{"Password for ann: ", "secret\r"}}});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_THAT(r.output, Not(HasSubstr("secret")));
-    EXPECT_THAT(r.output, HasSubstr("valid: true"));
+    const ChildResult r =
+        RunChild({CliPath(), "user", "validate", "--user", "ann", "--product", "3"},
+                 {.unsetEnv = {"VANTA_PASSWORD"},
+                  .terminalColumns = 80,
+                  .typeWhen = {{"Password for ann: ", "secret\r"}}});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_THAT(r.out, Not(HasSubstr("secret")));
+    EXPECT_THAT(r.out, HasSubstr("valid: true"));
 }
 
 } // namespace
