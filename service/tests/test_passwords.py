@@ -7,38 +7,39 @@ from unittest import mock
 from service import db
 from service.passwords import hash_password, verify_password
 
-from .harness import ServiceTest
+from .harness import ServiceTest, register
 
 
 class StoredPasswordTest(ServiceTest):
     def test_the_database_holds_salted_hashes_only(self):
-        self.register(user="alice", password="pw")
-        self.register(user="bob", password="pw")
-        con = sqlite3.connect(self.path("vanta.db"))
-        try:
+        for user in ("alice", "bob"):
+            register(self.http, user, "pw")
+        with sqlite3.connect(os.path.join(self.data, "vanta.db")) as con:
             stored = [r[0] for r in con.execute("SELECT password FROM users")]
-        finally:
-            con.close()
         self.assertEqual(len(stored), 2)
-        self.assertTrue(all(s.startswith("scrypt$") and "pw" not in s
-                            for s in stored), stored)
+        self.assertTrue(all(s.startswith("scrypt$") and "pw" not in s for s in stored), stored)
         self.assertNotEqual(stored[0], stored[1])  # a salt of its own each
 
 
 class VerifyTest(unittest.TestCase):
     def test_only_the_right_password_matches_a_well_formed_hash(self):
         good = hash_password("s3cret")
-        cases = [("s3cret", good, True), ("s3creT", good, False),
-                 ("", good, False), ("s3cret", "s3cret", False),
-                 ("s3cret", good[:-2], False), ("s3cret", "scrypt$x$8$1$00$00", False),
-                 ("s3cret", good.replace("$", "$$", 1), False), ("x", None, False)]
-        for password, stored, expected in cases:
-            with self.subTest(password=password, stored=stored):
-                self.assertIs(verify_password(password, stored), expected)
+        for password, stored, expected in [
+                ("s3cret", good, True), ("s3creT", good, False), ("", good, False),
+                ("s3cret", "s3cret", False), ("s3cret", good[:-2], False),
+                ("s3cret", "scrypt$x$8$1$00$00", False),
+                ("s3cret", good.replace("$", "$$", 1), False), ("x", None, False)]:
+            self.assertIs(verify_password(password, stored), expected, (password, stored))
 
 
 class MigrationTest(unittest.TestCase):
     def test_clear_passwords_of_an_older_database_become_hashes_once(self):
+        def passwords(database):
+            with database.transaction() as con:
+                found = dict(con.execute("SELECT user_id, password FROM users"))
+            database.close()
+            return found
+
         with tempfile.TemporaryDirectory() as tmp:
             path = os.path.join(tmp, "vanta.db")
             # A database as the service left it before hashes existed.
@@ -48,15 +49,9 @@ class MigrationTest(unittest.TestCase):
                     con.execute("INSERT INTO users (user_id, password, created) "
                                 "VALUES ('ann', 'pw1', 0), ('bob', 'pw2', 0)")
                 old.close()
-            first = db.Database(path)
-            with first.transaction() as con:
-                hashed = dict(con.execute("SELECT user_id, password FROM users"))
-            first.close()
+            hashed = passwords(db.Database(path))
             self.assertTrue(verify_password("pw1", hashed["ann"]))
             self.assertTrue(verify_password("pw2", hashed["bob"]))
             again = db.Database(path)
-            with again.transaction() as con:
-                self.assertEqual(dict(con.execute(
-                    "SELECT user_id, password FROM users")), hashed)
             self.assertEqual(again.schema_version(), len(db.MIGRATIONS))
-            again.close()
+            self.assertEqual(passwords(again), hashed)
