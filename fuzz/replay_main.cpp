@@ -1,7 +1,6 @@
 // Runs a fuzz target's entry point once on every file of the directories named on the command
 // line, so that the checked-in corpus is replayed by the ordinary test run, with any compiler.
 // A broken property aborts the process.
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -17,8 +16,7 @@ int main(int argc, char** argv) {
         for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
             std::ifstream in(entry.path(), std::ios::binary);
             // Exactly the input's size, so that ASan sees a read past its end.
-            const std::vector<uint8_t> input((std::istreambuf_iterator<char>(in)),
-                                             std::istreambuf_iterator<char>());
+            const std::vector<uint8_t> input(std::istreambuf_iterator<char>(in), {});
             LLVMFuzzerTestOneInput(input.data(), input.size());
             ++replayed;
         }

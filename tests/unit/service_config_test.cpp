@@ -1,6 +1,6 @@
-// The service configuration: which source wins for each setting, what is reported when a
-// source cannot be used, and the changes a program makes after load.
-#include "registry_file.h"
+// The service configuration: which source wins for each setting, how the registry file is
+// read, what is reported when a source cannot be used, and the changes a program makes after
+// load.
 #include "transport/config_loader.h"
 #include "transport/service_config.h"
 #include "vanta/transport.h"
@@ -10,102 +10,86 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
+std::string Summary(const ServiceConfig& config) {
+    return config.host + " " + std::to_string(config.httpPort) + " " +
+           std::to_string(config.ftpPort) + " " + std::to_string(config.ftpTimeout.count());
+}
+
+const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
+
+std::string Registry(const std::string& server, const char* key = "Vanta Inc\\Apps") {
+    return kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\" + key + "]\n\"Server\"=\"" + server + "\"\n";
+}
+
+// As the registry editor exports: byte-order mark, UTF-16LE, CR LF.
+std::string Utf16(const std::string& text) {
+    std::string wide = "\xff\xfe";
+    for (const char ch : text) {
+        wide += ch == '\n' ? std::string("\r\0\n\0", 4) : std::string{ch, '\0'};
+    }
+    return wide;
+}
+
 // What stands at $VANTA_REGISTRY.
-enum class Registry { Server, NoValue, Missing, Directory, Fifo, Huge };
+enum class Kind { File, Missing, Directory, Fifo };
 
 TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
     const fs::path registry =
         fs::temp_directory_path() / ("vanta-config-" + std::to_string(getpid()));
+    using enum Kind;
+    const std::string fits(1023, 'h'); // 1,024 bytes with the final NUL
+    const char* const kDefaults = "localhost 80 21 30000";
+    // Key and value names ignore case; other values are skipped.
+    const std::string mixedCase = kHeader + "[hkey_local_machine\\software\\vanta inc\\apps]\n"
+                                            "\"a\"=dword:00000001\n\"SERVER\"=\"a\\\\b\"\n";
     const char* const variables[] = {"VANTA_SERVER", "VANTA_HTTP_PORT", "VANTA_FTP_PORT",
                                      "VANTA_FTP_TIMEOUT_MS"};
     const struct {
-        Registry registry;
+        Kind kind;
+        std::string file;
         const char* environment[4]; // values of `variables`, nullptr: unset
-        const char* host;
-        unsigned httpPort, ftpPort;
-        long ftpTimeoutMs;
-        const char* problem; // "" or a text the joined problems must hold
+        std::string loaded;         // host, ports, FTP limit
+        const char* problem;        // "" or a text the joined problems must hold
     } rows[] = {
-        {Registry::NoValue, {}, "localhost", 80, 21, 30000, ""},
-        {Registry::Server, {}, "reg.example", 80, 21, 30000, ""},
-        {Registry::Server, {"env.example"}, "env.example", 80, 21, 30000, ""},
-        {Registry::Server, {""}, "reg.example", 80, 21, 30000, ""}, // empty is unset
-        {Registry::Missing,
-         {},
-         "localhost",
-         80,
-         21,
-         30000,
-         "named by VANTA_REGISTRY: No such file or directory; using localhost"},
-        {Registry::Missing, {"env.example"}, "env.example", 80, 21, 30000, ""},
-        {Registry::Directory, {}, "localhost", 80, 21, 30000, "a directory"},
-        {Registry::Fifo, {}, "localhost", 80, 21, 30000, "not a regular file"},
-        {Registry::Huge, {}, "localhost", 80, 21, 30000, "larger than 1 MiB"},
-        {Registry::NoValue, {nullptr, "65535", "2121", "1500"}, "localhost", 65535, 2121, 1500, ""},
-        {Registry::NoValue,
-         {nullptr, "0"},
-         "localhost",
-         80,
-         21,
-         30000,
-         "VANTA_HTTP_PORT=0 is not a port number (1 to 65535)"},
-        {Registry::NoValue,
-         {nullptr, nullptr, "65536"},
-         "localhost",
-         80,
-         21,
-         30000,
-         "VANTA_FTP_PORT=65536"},
-        {Registry::NoValue, {nullptr, "80x"}, "localhost", 80, 21, 30000, "VANTA_HTTP_PORT=80x"},
-        {Registry::NoValue, {nullptr, "-80"}, "localhost", 80, 21, 30000, "VANTA_HTTP_PORT=-80"},
-        {Registry::NoValue,
-         {nullptr, nullptr, " 21"},
-         "localhost",
-         80,
-         21,
-         30000,
-         "VANTA_FTP_PORT= 21"},
-        {Registry::NoValue,
-         {nullptr, nullptr, "18446744073709551697"},
-         "localhost",
-         80,
-         21,
-         30000,
-         "VANTA_FTP_PORT=1844"},
-        {Registry::NoValue,
+        {File, Registry("reg.example"), {""}, "reg.example 80 21 30000", ""}, // empty is unset
+        {File, Registry("reg.example"), {"env.example"}, "env.example 80 21 30000", ""},
+        {File, Utf16(Registry("10.1.2.3")), {}, "10.1.2.3 80 21 30000", ""},
+        {File, Registry(fits), {}, fits + " 80 21 30000", ""},
+        {File, Registry(fits + "h"), {}, kDefaults, ""},
+        {File, Registry("x", "Other"), {}, kDefaults, ""},
+        {File, mixedCase, {}, "a\\b 80 21 30000", ""},
+        {Missing, "", {}, kDefaults, "VANTA_REGISTRY: No such file or directory; using localhost"},
+        {Missing, "", {"env.example"}, "env.example 80 21 30000", ""},
+        {Directory, "", {}, kDefaults, "a directory"},
+        {Fifo, "", {}, kDefaults, "not a regular file"},
+        {File, std::string(1024 * 1024 + 1, '\n'), {}, kDefaults, "larger than 1 MiB"},
+        {File, "", {nullptr, "65535", "2121", "1500"}, "localhost 65535 2121 1500", ""},
+        {File, "", {nullptr, "0"}, kDefaults, "HTTP_PORT=0 is not a port number (1 to 65535)"},
+        {File, "", {nullptr, nullptr, "65536"}, kDefaults, "VANTA_FTP_PORT=65536"},
+        {File, "", {nullptr, "-80", " 21"}, kDefaults, "VANTA_HTTP_PORT=-80 is not a port number"},
+        {File, "", {nullptr, "80x", " 21"}, kDefaults, "65535); VANTA_FTP_PORT= 21"},
+        {File, "", {nullptr, nullptr, "18446744073709551697"}, kDefaults, "VANTA_FTP_PORT=1844"},
+        {Missing,
+         "",
          {nullptr, nullptr, nullptr, "soon"},
-         "localhost",
-         80,
-         21,
-         30000,
-         "VANTA_FTP_TIMEOUT_MS=soon is not a time in milliseconds"},
-        {Registry::Missing,
-         {nullptr, "x"},
-         "localhost",
-         80,
-         21,
-         30000,
-         "using localhost; VANTA_HTTP_PORT=x"},
+         kDefaults,
+         "localhost; VANTA_FTP_TIMEOUT"},
     };
     setenv("VANTA_REGISTRY", registry.c_str(), 1);
     for (const auto& row : rows) {
         fs::remove_all(registry);
-        if (row.registry == Registry::Server || row.registry == Registry::NoValue) {
-            vanta::test::WriteRegistryFile(
-                registry, {.server = "reg.example", .withValue = row.registry == Registry::Server});
-        } else if (row.registry == Registry::Directory) {
+        if (row.kind == File) {
+            std::ofstream(registry, std::ios::binary) << row.file;
+        } else if (row.kind == Directory) {
             fs::create_directory(registry);
-        } else if (row.registry == Registry::Fifo) {
+        } else if (row.kind == Fifo) {
             mkfifo(registry.c_str(), 0600); // nobody ever writes: a read would wait for ever
-        } else if (row.registry == Registry::Huge) {
-            std::ofstream(registry) << std::string(1024 * 1024 + 1, '\n');
         }
         for (size_t i = 0; i < std::size(variables); ++i) {
             row.environment[i] ? setenv(variables[i], row.environment[i], 1)
@@ -113,13 +97,10 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         }
         const LoadedConfig loaded = LoadServiceConfig();
         const std::string problem = loaded.problems.Joined();
-        SCOPED_TRACE(problem);
-        EXPECT_EQ(loaded.config.host, row.host);
-        EXPECT_EQ(loaded.config.httpPort, row.httpPort);
-        EXPECT_EQ(loaded.config.ftpPort, row.ftpPort);
-        EXPECT_EQ(loaded.config.ftpTimeout.count(), row.ftpTimeoutMs);
+        EXPECT_EQ(Summary(loaded.config), row.loaded) << problem;
         EXPECT_TRUE(*row.problem == '\0' ? problem.empty()
-                                         : problem.find(row.problem) != std::string::npos);
+                                         : problem.find(row.problem) != std::string::npos)
+            << problem;
     }
     for (const char* name : variables) {
         unsetenv(name);
@@ -128,61 +109,35 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
     fs::remove_all(registry);
 }
 
-// The process-wide configuration as a program changes it after load; restored afterwards.
-class ProcessConfiguration : public ::testing::Test {
-protected:
-    void TearDown() override { PublishProcessConfig(m_saved, {}); }
-
-    const ServiceConfig m_saved = *ProcessConfig();
-};
-
-TEST_F(ProcessConfiguration, SetServiceAddressChangesOnlyWhatItIsGivenAndRefusesBadValues) {
+// A program's change after load reaches only what it names; a host that could carry a second
+// header line, a path or a port of its own is refused and changes nothing.
+TEST(ProcessConfiguration, SetServiceAddressChangesOnlyWhatItIsGivenAndRefusesBadValues) {
+    const ServiceConfig saved = *ProcessConfig();
     PublishProcessConfig({"a.example", 80, 21, std::chrono::milliseconds(30000)},
                          {.host = "registry unreadable", .httpPort = "bad port"});
     const struct {
         const char* host;
-        unsigned httpPort, ftpPort;
-        unsigned result;
-        const char* hostAfter;
-        unsigned httpAfter, ftpAfter;
+        unsigned httpPort, ftpPort, result;
+        const char* after;
     } rows[] = {
-        {nullptr, 8080, 0, 1, "a.example", 8080, 21},
-        {"b.example", 0, 2121, 1, "b.example", 8080, 2121},
-        {"[::1]", 0, 0, 1, "[::1]", 8080, 2121},
-        {"", 0, 0, 0, "[::1]", 8080, 2121},
-        {"bad host", 0, 0, 0, "[::1]", 8080, 2121},
-        {"evil\r\nHost: x", 0, 0, 0, "[::1]", 8080, 2121},
-        {"a.example/path", 0, 0, 0, "[::1]", 8080, 2121},
-        {"a.example:99", 0, 0, 0, "[::1]", 8080, 2121},
-        {"c.example", 65536, 0, 0, "[::1]", 8080, 2121},
-        {nullptr, 0, 70000, 0, "[::1]", 8080, 2121},
+        {nullptr, 8080, 0, 1, "a.example 8080 21"},
+        {"b.example", 0, 2121, 1, "b.example 8080 2121"},
+        {"[::1]", 0, 0, 1, "[::1] 8080 2121"},
+        {"", 0, 0, 0, "[::1] 8080 2121"},
+        {"bad host", 0, 0, 0, "[::1] 8080 2121"},
+        {"evil\r\nHost: x", 0, 0, 0, "[::1] 8080 2121"},
+        {"a.example/path", 0, 0, 0, "[::1] 8080 2121"},
+        {"a.example:99", 0, 0, 0, "[::1] 8080 2121"},
+        {"c.example", 65536, 0, 0, "[::1] 8080 2121"},
+        {nullptr, 0, 70000, 0, "[::1] 8080 2121"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.host ? row.host : "(null)");
         EXPECT_EQ(QDX_SetServiceAddress(row.host, row.httpPort, row.ftpPort), row.result);
-        EXPECT_EQ(ActiveConfig().host, row.hostAfter);
-        EXPECT_EQ(ActiveConfig().httpPort, row.httpAfter);
-        EXPECT_EQ(ActiveConfig().ftpPort, row.ftpAfter);
+        EXPECT_EQ(Summary(ActiveConfig()), std::string(row.after) + " 30000")
+            << (row.host ? row.host : "(null)");
     }
-    // What was changed lost its problem.
-    EXPECT_STREQ(QDX_GetConfigurationProblem(), "");
-}
-
-TEST_F(ProcessConfiguration, ScopedConfigurationBelongsToItsThreadAndNests) {
-    PublishProcessConfig({"process.example", 80, 21, std::chrono::milliseconds(30000)}, {});
-    {
-        const ScopedServiceConfig outer({"outer.example", 81, 22, std::chrono::milliseconds(1)});
-        {
-            const ScopedServiceConfig inner(
-                {"inner.example", 82, 23, std::chrono::milliseconds(2)});
-            EXPECT_EQ(ActiveConfig().host, "inner.example");
-            std::string seenElsewhere;
-            std::thread([&] { seenElsewhere = ActiveConfig().host; }).join();
-            EXPECT_EQ(seenElsewhere, "process.example");
-        }
-        EXPECT_EQ(ActiveConfig().httpPort, 81u);
-    }
-    EXPECT_EQ(ActiveConfig().host, "process.example");
+    EXPECT_STREQ(QDX_GetConfigurationProblem(), ""); // what was changed lost its problem
+    PublishProcessConfig(saved, {});
 }
 
 } // namespace
