@@ -60,10 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // One "MS: " line per non-empty piece of the message cut at LF.
     size_t pieces = 0;
-    for (size_t start = 0; start <= message.view().size();) {
-        const size_t end = std::min(message.view().find('\n', start), message.view().size());
+    for (size_t start = 0, end = 0; start <= message.view().size(); start = end + 1) {
+        end = std::min(message.view().find('\n', start), message.view().size());
         pieces += end > start ? 1 : 0;
-        start = end + 1;
     }
     FUZZ_CHECK(tags["TO"] == addressCount - 1 && tags["FR"] == 1 && tags["SU"] == 1 &&
                tags["MS"] == pieces && tags["FL"] == fileCount && tags["SN"] == 1);

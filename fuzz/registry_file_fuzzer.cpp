@@ -1,35 +1,21 @@
 // The registry file reader on hostile files: whatever the file holds, opening the service's
 // key and querying a value keep their contracts (the size asked for first fits the value, a
 // buffer one byte short is refused with the size needed, a string value ends with its NUL).
-// The input goes through the real path: it is written to the file $VANTA_REGISTRY names.
+// The input goes through the real path: it is the file $VANTA_REGISTRY names.
 #include "fuzz_check.h"
 #include "platform/registry.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
-// A private directory for the file, made once per process and removed at its exit.
-std::string RegistryFile() {
-    static std::string directory;
-    if (directory.empty()) {
-        const char* tmp = std::getenv("TMPDIR");
-        directory = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                    "/vanta-fuzz-registry.XXXXXX";
-        FUZZ_CHECK(mkdtemp(directory.data()) != nullptr);
-        std::atexit([] { std::filesystem::remove_all(directory); });
-    }
-    return directory + "/registry.reg";
-}
-
 void CheckValue(HKEY key, const char* name) {
-    DWORD type = 0;
-    DWORD size = 0;
+    DWORD type = 0, size = 0;
     unsigned char byte = 0;
     if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
         DWORD one = 1; // absent: a buffer must not change that
@@ -52,11 +38,11 @@ void CheckValue(HKEY key, const char* name) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path = RegistryFile();
-    FUZZ_CHECK(std::ofstream(path, std::ios::binary | std::ios::trunc)
-                   .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size))
-                   .good());
-    setenv("VANTA_REGISTRY", path.c_str(), 1);
+    // A file in memory, named by its descriptor's path: nothing to clean up after a crash.
+    static const int fd = memfd_create("registry.reg", MFD_CLOEXEC);
+    FUZZ_CHECK(fd >= 0 && ftruncate(fd, 0) == 0 &&
+               pwrite(fd, data, size, 0) == static_cast<ssize_t>(size));
+    setenv("VANTA_REGISTRY", ("/proc/self/fd/" + std::to_string(fd)).c_str(), 1);
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vanta Inc\\Apps", 0, KEY_READ, &key) !=
         ERROR_SUCCESS) {

@@ -1,5 +1,6 @@
 """Starting and stopping service processes on ports the system picks, and
 requests to them."""
+import contextlib
 import http.client
 import json
 import os
@@ -34,22 +35,16 @@ def start_service(data_dir, prefix=()):
 def stop_service(proc):
     """Stop a service process; returns its exit status."""
     proc.terminate()
-    try:
-        return proc.wait(10)
-    finally:
-        proc.stdout.close()
-        proc.stderr.close()
+    proc.communicate(timeout=10)
+    return proc.returncode
 
 
-def request(port, path, body=None):
-    """(status, body bytes) of a GET, or of a POST when there is a body."""
-    conn = http.client.HTTPConnection(HOST, port, timeout=10)
-    try:
-        conn.request("GET" if body is None else "POST", path, body=body)
+def request(port, path, body):
+    """(status, body bytes) of a POST."""
+    with contextlib.closing(http.client.HTTPConnection(HOST, port, timeout=10)) as conn:
+        conn.request("POST", path, body=body)
         response = conn.getresponse()
         return response.status, response.read()
-    finally:
-        conn.close()
 
 
 def post(port, program, **fields):
@@ -81,8 +76,7 @@ class ServiceTest(unittest.TestCase):
     def setUp(self):
         self.assertEqual(self.control("reset", {"data": True}), (200, {"ok": True}))
 
-    def control(self, path, obj=None):
-        """(status, parsed reply) of a control request: a GET without `obj`."""
-        status, data = request(self.http, "/_control/" + path,
-                               None if obj is None else json.dumps(obj).encode())
+    def control(self, path, obj):
+        """(status, parsed reply) of a control request."""
+        status, data = request(self.http, "/_control/" + path, json.dumps(obj).encode())
         return status, json.loads(data)

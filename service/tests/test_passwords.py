@@ -16,9 +16,8 @@ class StoredPasswordTest(ServiceTest):
             register(self.http, user, "pw")
         with sqlite3.connect(os.path.join(self.data, "vanta.db")) as con:
             stored = [r[0] for r in con.execute("SELECT password FROM users")]
-        self.assertEqual(len(stored), 2)
+        self.assertEqual(len(set(stored)), 2)  # a salt of its own each
         self.assertTrue(all(s.startswith("scrypt$") and "pw" not in s for s in stored), stored)
-        self.assertNotEqual(stored[0], stored[1])  # a salt of its own each
 
 
 class VerifyTest(unittest.TestCase):

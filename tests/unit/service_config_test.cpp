@@ -72,14 +72,9 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         {File, "", {nullptr, "65535", "2121", "1500"}, "localhost 65535 2121 1500", ""},
         {File, "", {nullptr, "0"}, kDefaults, "HTTP_PORT=0 is not a port number (1 to 65535)"},
         {File, "", {nullptr, nullptr, "65536"}, kDefaults, "VANTA_FTP_PORT=65536"},
-        {File, "", {nullptr, "-80", " 21"}, kDefaults, "VANTA_HTTP_PORT=-80 is not a port number"},
-        {File, "", {nullptr, "80x", " 21"}, kDefaults, "65535); VANTA_FTP_PORT= 21"},
-        {File, "", {nullptr, nullptr, "18446744073709551697"}, kDefaults, "VANTA_FTP_PORT=1844"},
-        {Missing,
-         "",
-         {nullptr, nullptr, nullptr, "soon"},
-         kDefaults,
-         "localhost; VANTA_FTP_TIMEOUT"},
+        {File, "", {nullptr, "-80", " 21"}, kDefaults, "(1 to 65535); VANTA_FTP_PORT= 21"},
+        {File, "", {nullptr, "80x", "18446744073709551697"}, kDefaults, "); VANTA_FTP_PORT=1844"},
+        {Missing, "", {nullptr, nullptr, nullptr, "soon"}, kDefaults, "localhost; VANTA_FTP_TIME"},
     };
     setenv("VANTA_REGISTRY", registry.c_str(), 1);
     for (const auto& row : rows) {
@@ -115,28 +110,16 @@ TEST(ProcessConfiguration, SetServiceAddressChangesOnlyWhatItIsGivenAndRefusesBa
     const ServiceConfig saved = *ProcessConfig();
     PublishProcessConfig({"a.example", 80, 21, std::chrono::milliseconds(30000)},
                          {.host = "registry unreadable", .httpPort = "bad port"});
-    const struct {
-        const char* host;
-        unsigned httpPort, ftpPort, result;
-        const char* after;
-    } rows[] = {
-        {nullptr, 8080, 0, 1, "a.example 8080 21"},
-        {"b.example", 0, 2121, 1, "b.example 8080 2121"},
-        {"[::1]", 0, 0, 1, "[::1] 8080 2121"},
-        {"", 0, 0, 0, "[::1] 8080 2121"},
-        {"bad host", 0, 0, 0, "[::1] 8080 2121"},
-        {"evil\r\nHost: x", 0, 0, 0, "[::1] 8080 2121"},
-        {"a.example/path", 0, 0, 0, "[::1] 8080 2121"},
-        {"a.example:99", 0, 0, 0, "[::1] 8080 2121"},
-        {"c.example", 65536, 0, 0, "[::1] 8080 2121"},
-        {nullptr, 0, 70000, 0, "[::1] 8080 2121"},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(QDX_SetServiceAddress(row.host, row.httpPort, row.ftpPort), row.result);
-        EXPECT_EQ(Summary(ActiveConfig()), std::string(row.after) + " 30000")
-            << (row.host ? row.host : "(null)");
-    }
+    EXPECT_EQ(QDX_SetServiceAddress(nullptr, 8080, 0), 1U);
+    EXPECT_EQ(QDX_SetServiceAddress("b.example", 0, 2121), 1U);
     EXPECT_STREQ(QDX_GetConfigurationProblem(), ""); // what was changed lost its problem
+    EXPECT_EQ(QDX_SetServiceAddress("[::1]", 0, 0), 1U);
+    for (const char* host : {"", "bad host", "evil\r\nHost: x", "a.example/path", "a.example:99"}) {
+        EXPECT_EQ(QDX_SetServiceAddress(host, 0, 0), 0U) << host;
+    }
+    EXPECT_EQ(QDX_SetServiceAddress("c.example", 65536, 0), 0U);
+    EXPECT_EQ(QDX_SetServiceAddress(nullptr, 0, 70000), 0U);
+    EXPECT_EQ(Summary(ActiveConfig()), "[::1] 8080 2121 30000");
     PublishProcessConfig(saved, {});
 }
 

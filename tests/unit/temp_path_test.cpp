@@ -34,12 +34,12 @@ TEST(TempPath, FromTmpdirWithOneSeparatorAndTheBufferContract) {
     saved ? setenv("TMPDIR", saved->c_str(), 1) : unsetenv("TMPDIR");
 }
 
-// Which of these GetTempPathA accepts as the private directory, with $TMPDIR empty, one bit
-// each from the highest: the directory it makes itself, that directory after chmod 0755, 0701
-// and 01700, a link to a directory of mode 0700. 255 when the check could not be set up. Runs
-// in a child with a /tmp of its own (user and mount namespace), so the real private directory
-// is never touched.
-int AcceptedPrivateDirectories() {
+// With $TMPDIR empty, the private directory is made owner-only and used only so. The child
+// answers which of these GetTempPathA accepts, one bit each from the highest: the directory it
+// makes itself, that directory after chmod 0755, 0701 and 01700, a link to a directory of mode
+// 0700; 255 when the check could not be set up. It has a /tmp of its own (user and mount
+// namespace), so the real private directory is never touched.
+TEST(TempPath, ThePrivateDirectoryIsMadeOwnerOnlyAndUsedOnlySo) {
     const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
     const pid_t child = fork();
     if (child == 0) {
@@ -70,13 +70,8 @@ int AcceptedPrivateDirectories() {
         _exit(bits << 1 | (symlink("/tmp/elsewhere", dir.c_str()) == 0 && accepted()));
     }
     int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
-               ? WEXITSTATUS(status)
-               : 255;
-}
-
-TEST(TempPath, ThePrivateDirectoryIsMadeOwnerOnlyAndUsedOnlySo) {
-    const int accepted = AcceptedPrivateDirectories();
+    ASSERT_TRUE(child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status));
+    const int accepted = WEXITSTATUS(status);
     if (accepted == 255) {
         GTEST_SKIP() << "no user and mount namespace for a /tmp of the test's own";
     }
