@@ -1,21 +1,23 @@
 // vanta::Client's synchronous operations against the reference service: each outcome of an
 // operation becomes one value or one error category (with the export's code and a reason),
-// and reply values become typed records. The exports' own tests cover the wire format; these
-// cover what the client adds.
+// reply values become typed records, and the configuration is read as the exports read it at
+// load. The exports' own tests cover the wire format; these cover what the client adds.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
-#include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base64.h"
 #include "control_client.h"
+#include "registry_file.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
 #include "vanta/client.hpp"
@@ -25,260 +27,262 @@ namespace {
 
 using namespace std::chrono;
 
-Config LocalConfig() {
+Config LocalConfig(unsigned int httpPort = 80, unsigned int ftpPort = 21) {
     Config config;
     config.host = "127.0.0.1";
+    config.http_port = httpPort;
+    config.ftp_port = ftpPort;
     config.ftp_timeout = milliseconds(3000);
     return config;
 }
 
-template <class R>
-void ExpectError(const R& result, ErrorCategory category, unsigned int code) {
-    ASSERT_FALSE(result.has_value());
-    EXPECT_EQ(to_string(result.error().category), to_string(category));
-    EXPECT_EQ(result.error().code, code);
-    EXPECT_FALSE(result.error().reason.empty());
-}
-
-NewAccount Account(const std::string& user, const std::string& password) {
-    NewAccount account{user, password, "7", {}};
+NewAccount Account(const std::string& user, const std::string& password, const char* product) {
+    NewAccount account{user, password, product, {}};
     account.details.first_name = "Ann";
     account.details.code = "C1";
     return account;
 }
 
-class ClientOperations : public ::testing::Test {
-protected:
-    void SetUp() override { control::Reset(true); }
-    Client client{LocalConfig()};
+// Values joined with "|", so that a whole record compares in one line.
+template <class... Values>
+std::string Join(const Values&... values) {
+    std::ostringstream out;
+    const char* separator = "";
+    ((out << separator << values, separator = "|"), ...);
+    return out.str();
+}
+
+// A result as text: a failure as "category|code" (marked when it gives no reason), a record as
+// the values the client derived from the reply.
+struct Shown {
+    static std::string Of(bool value) { return Join(value); }
+    static std::string Of(const Login& l) { return Join(l.has_published, l.has_homepage); }
+    // The service writes "*" for the "&" it means; the message comes back whole.
+    static std::string Of(const Registration& r) {
+        return Join(static_cast<int>(r.kind), r.user_id, r.message.find('&') != std::string::npos);
+    }
+    static std::string Of(const User& u) {
+        return Join(u.details.first_name, u.details.city, u.details.code, u.product_count);
+    }
+    static std::string Of(const Homepage& h) { return Join(h.title, h.body, h.theme, h.reply); }
+    static std::string Of(const Asset& a) {
+        std::string files;
+        for (const std::string& name : a.file_names) {
+            files += name + ",";
+        }
+        return Join(a.asset_number, a.declared_size, a.password, Of(a.created), a.page_views,
+                    files);
+    }
+    static std::string Of(const AssetStat& s) { return Join(Of(s.day), s.page_views); }
+    static std::string Of(const DiskSpace& d) { return Join(d.quota, d.used); }
+    static std::string Of(const VersionCheck& v) {
+        return Join(v.up_to_date, v.service == Client::library_version());
+    }
+    static std::string Of(const std::filesystem::path& path) {
+        return Join(path.filename().string(), std::filesystem::is_regular_file(path));
+    }
+    static std::string Of(TimePoint time) {
+        const time_t seconds = system_clock::to_time_t(time);
+        char text[32];
+        std::strftime(text, sizeof text, "%F %Hh", std::gmtime(&seconds));
+        return text;
+    }
+    template <class T>
+    static std::string Of(const std::vector<T>& list) {
+        std::string all;
+        for (const T& entry : list) {
+            all += Of(entry) + ";";
+        }
+        return all;
+    }
+    static std::string Of(const Error& e) {
+        return Join(to_string(e.category), e.code) + (e.reason.empty() ? " unexplained" : "");
+    }
+    template <class T>
+    static std::string Of(const Result<T>& r) {
+        return r ? Of(*r) : Of(r.error());
+    }
+    static std::string Of(const Result<void>& r) { return r ? "ok" : Of(r.error()); }
 };
 
-TEST_F(ClientOperations, EveryLoginOutcomeHasOneMeaning) {
-    const std::string path = "/cgiscripts/validate_user.exe";
-    const struct {
-        const char* reply; // nullptr: a reply cut short
-        bool published, homepage;
-        ErrorCategory category;
-        unsigned int code; // 0: a valid login
-    } cases[] = {
-        {"s=0&p=1&h=0", true, false, {}, 0},
-        {"s=0&p=0&h=1", false, true, {}, 0},
-        {"s=1&p=0&h=0", false, false, ErrorCategory::wrong_password, 8192},
-        {"s=2&p=0&h=0", false, false, ErrorCategory::product_not_registered, 1024},
-        {"s=3&p=0&h=0", false, false, ErrorCategory::wrong_password, 9216},
-        {"s=0&p=FAIL&h=FAIL", false, false, ErrorCategory::unknown_user, 256},
-        {nullptr, false, false, ErrorCategory::network, 32},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.reply ? c.reply : "cut short");
-        c.reply ? ScriptReply(path, c.reply) : ScriptBrokenReply(path);
-        const Result<Login> login = client.validate_user("ann", "pw", "7");
-        if (c.code == 0) {
-            ASSERT_TRUE(login.has_value()) << login.error().reason;
-            EXPECT_EQ(login->has_published, c.published);
-            EXPECT_EQ(login->has_homepage, c.homepage);
-        } else {
-            ExpectError(login, c.category, c.code);
-        }
-    }
-}
+// A row's call: one operation, its outcome as text.
+#define OUTCOME(call) [&] { return Shown::Of(call); }
 
-TEST_F(ClientOperations, AnAccountFromRegistrationToRemoval) {
-    const Result<Registration> created = client.register_user(Account("ann", "pw"));
-    ASSERT_TRUE(created.has_value()) << created.error().reason;
-    EXPECT_EQ(created->kind, Registration::Kind::new_account);
-    EXPECT_EQ(created->user_id, "ann");
-    // The service writes "*" for the "&" it means; the client gives the message back whole.
-    EXPECT_NE(created->message.find('&'), std::string::npos) << created->message;
-    EXPECT_EQ(client.register_user(Account("ann", "pw"))->kind, Registration::Kind::existing);
-    NewAccount other = Account("ann", "pw");
-    other.product_id = "8";
-    EXPECT_EQ(client.register_user(other)->kind, Registration::Kind::new_product);
-    ExpectError(client.register_user(Account("ann", "other")), ErrorCategory::wrong_password, 8192);
-    ExpectError(client.register_user(Account("", "pw")), ErrorCategory::refused, 256);
+const char* const kValidate = "/cgiscripts/validate_user.exe";
+const char* const kAsset = "/cgiscripts/get_asset.exe";
+const char* const kStats = "/cgiscripts/get_stats.exe";
+const char* const kSpace = "/cgiscripts/get_disk_space.exe";
+const char* const kPage = "/cgiscripts/get_homepage.exe";
 
-    const Result<User> user = client.user_info("ann");
-    ASSERT_TRUE(user.has_value()) << user.error().reason;
-    EXPECT_EQ(user->details.first_name, "Ann");
-    EXPECT_EQ(user->details.code, "C1");
-    EXPECT_EQ(std::to_string(user->user_number), created->user_number);
-    EXPECT_EQ(user->product_count, 2);
-    UserDetails changed = user->details;
-    changed.city = "Oslo";
-    EXPECT_TRUE(client.update_user("ann", "pw", changed).has_value());
-    EXPECT_EQ(client.user_info("ann")->details.city, "Oslo");
-    ExpectError(client.update_user("ann", "wrong", changed), ErrorCategory::refused, 256);
-    EXPECT_TRUE(client.delete_user("ann").has_value());
-    ExpectError(client.delete_user("ann"), ErrorCategory::unknown_user, 256);
-    ExpectError(client.user_info("ann"), ErrorCategory::unknown_user, 2048);
-}
-
-TEST_F(ClientOperations, AssetRepliesBecomeTypedRecords) {
-    const std::string list = "/cgiscripts/get_asset.exe";
-    // Two list records of 13 values: name, description, product, type, declared size, asset
-    // id, creation day number, asset number, password, files, page, views, file names.
-    ScriptReply(list, "n=Trip&d=Two days&p=7&t=2&s=5000000000&i=ID1&c=46362.5&a=12&w=PW"
-                      "&f=2&u=http://x/12&v=-1&l=a.jpg|b.jpg"
-                      "&n=Solo&d=&p=7&t=0&s=1&i=ID2&c=0&a=13&w=PW2&f=1&u=&v=0&l=c.txt");
-    const Result<std::vector<Asset>> assets = client.asset_list("U", "7");
-    ASSERT_TRUE(assets.has_value()) << assets.error().reason;
-    ASSERT_EQ(assets->size(), 2U);
-    const Asset& trip = assets->front();
-    EXPECT_EQ(trip.asset_number, "12");
-    EXPECT_EQ(trip.declared_size, 5000000000);
-    EXPECT_EQ(trip.password, "PW");
-    EXPECT_EQ(trip.created, sys_days(2026y / December / 6) + hours(12));
-    EXPECT_EQ(trip.page_views, -1);
-    EXPECT_EQ(trip.file_names, (std::vector<std::string>{"a.jpg", "b.jpg"}));
-    EXPECT_EQ(assets->back().created, sys_days(1899y / December / 30));
-    ScriptReply(list, "n=NOROWS");
-    EXPECT_TRUE(client.asset_list("U", "7")->empty());
-    ScriptReply(list, "n=FAIL");
-    ExpectError(client.asset_list("U", "7"), ErrorCategory::unknown_user, 256);
-    ScriptReply(list, "n=FAIL");
-    ExpectError(client.asset_info("U", "12"), ErrorCategory::not_found, 256);
-
-    const std::string stats = "/cgiscripts/get_stats.exe";
-    ScriptReply(stats, "day=20261206&views=3&day=20261207&views=1");
-    const Result<std::vector<AssetStat>> days = client.asset_stats("U", "12");
-    ASSERT_TRUE(days.has_value()) << days.error().reason;
-    ASSERT_EQ(days->size(), 2U);
-    EXPECT_EQ(days->front().day, sys_days(2026y / December / 6));
-    EXPECT_EQ(days->front().page_views, 3);
-    ScriptReply(stats, "day=20261399&views=1");
-    ExpectError(client.asset_stats("U", "12"), ErrorCategory::unexpected_reply, 0);
-
-    const std::string space = "/cgiscripts/get_disk_space.exe";
-    ScriptReply(space, "quota=8589934592&used=10");
-    const Result<DiskSpace> quota = client.disk_space("U", "7");
-    ASSERT_TRUE(quota.has_value()) << quota.error().reason;
-    EXPECT_EQ(quota->quota, 8589934592U);
-    EXPECT_EQ(quota->used, 10U);
-    for (const char* reply : {"no fields", "quota=lots&used=1", "quota=1&used=-1"}) {
-        SCOPED_TRACE(reply);
-        ScriptReply(space, reply);
-        ExpectError(client.disk_space("U", "7"), ErrorCategory::unexpected_reply, 0);
-    }
-}
-
-TEST_F(ClientOperations, HomepageOutcomesAreToldApart) {
-    ASSERT_TRUE(client.register_user(Account("ann", "pw")).has_value());
-    ExpectError(client.homepage("ann"), ErrorCategory::not_found, 0);
-    ExpectError(client.delete_homepage("ann"), ErrorCategory::not_found, 0);
-    ExpectError(client.update_homepage("nobody", {"T", "H", "B", "1", "R"}), ErrorCategory::refused,
-                0);
-    EXPECT_TRUE(client.update_homepage("ann", {"Title", "Head", "Body & more", "3", "Reply"}));
-    const Result<Homepage> read = client.homepage("ann");
-    ASSERT_TRUE(read.has_value()) << read.error().reason;
-    EXPECT_EQ(read->title, "Title");
-    EXPECT_EQ(read->reply, "Reply");
-    ScriptReply("/cgiscripts/get_homepage.exe", "t=FAIL");
-    ExpectError(client.homepage("ann"), ErrorCategory::unknown_user, 0);
-    ScriptBrokenReply("/cgiscripts/get_homepage.exe");
-    ExpectError(client.homepage("ann"), ErrorCategory::network, 0);
-}
-
-TEST_F(ClientOperations, FilesVersionAndUpdateOverFtp) {
-    const std::filesystem::path dir = ServiceEnvironment::Instance().WorkDir() + "/client-files";
+// One account, its homepage, assets, files and the update, row by row against one service:
+// a row may script the next reply of a program, then gives the call's outcome. The trace sees
+// the conversation with the credentials masked.
+TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
+    control::Reset(true);
+    const std::filesystem::path dir = ServiceEnvironment::Instance().WorkDir() + "/client";
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "note.txt") << "hello";
     std::filesystem::create_directories(ServiceDataDir() + "/ftp/assets/box");
-    EXPECT_TRUE(client.send_file(dir / "note.txt", "/assets/box", "n.txt").has_value());
-    const std::vector<std::filesystem::path> files{dir / "note.txt"};
-    EXPECT_TRUE(client.send_files("/assets/box", files).has_value());
-    EXPECT_EQ(client.file_exists("box", "n.txt").value_or(false), true);
-    EXPECT_EQ(client.file_exists("box", "gone.txt").value_or(true), false);
-    ExpectError(client.remove_directory("/assets/box"), ErrorCategory::refused, 16);
-    EXPECT_TRUE(client.delete_file("box", "n.txt").has_value());
-    ExpectError(client.delete_file("box", "n.txt"), ErrorCategory::not_found, 1024);
-    EXPECT_TRUE(client.delete_file("box", "note.txt").has_value());
-    EXPECT_TRUE(client.remove_directory("/assets/box").has_value());
-    const Result<std::filesystem::path> update = client.download_update(dir);
-    ASSERT_TRUE(update.has_value()) << update.error().reason;
-    EXPECT_EQ(*update, dir / "VantaAPI.dll");
-    EXPECT_TRUE(std::filesystem::is_regular_file(*update));
-    const Result<VersionCheck> version = client.check_version();
-    ASSERT_TRUE(version.has_value()) << version.error().reason;
-    EXPECT_TRUE(version->up_to_date);
-    EXPECT_EQ(version->service, Client::library_version());
-    ScriptReply("/cgiscripts/get_version.exe", "v=9.9");
-    EXPECT_FALSE(client.check_version()->up_to_date);
-
-    // Nothing listens on these ports: every operation ends as a network failure, in bounds.
-    Config closed = LocalConfig();
-    closed.http_port = 81;
-    closed.ftp_port = 22;
-    const Client unreachable(closed);
-    ExpectError(unreachable.check_version(), ErrorCategory::network, 32);
-    ExpectError(unreachable.file_exists("box", "n.txt"), ErrorCategory::network, 16);
-    ExpectError(unreachable.send_file(dir / "note.txt", "", "n.txt"), ErrorCategory::network, 0);
-    // The FTP exports' one failure code splits by what failed.
-    ExpectError(client.send_file(dir / "missing.txt", "", "m.txt"), ErrorCategory::local_file, 0);
-    control::FtpFaults({{"refuse_login", true}});
-    ExpectError(client.file_exists("box", "n.txt"), ErrorCategory::refused, 16);
-    control::FtpFaults(nlohmann::json::object());
-}
-
-// Config::from_environment reads what the exports read at load, with the same parsing: each
-// row sets one variable and says what the Config must then hold and which problem it reports.
-TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
-    const struct {
-        const char* variable;
-        const char* value;
-        std::function<bool(const Config&)> holds;
-        const char* problem; // "" when the value is fine
-    } cases[] = {
-        {"VANTA_TLS", "Yes", [](const Config& c) { return c.tls; }, ""},
-        {"VANTA_TLS", "off", [](const Config& c) { return !c.tls; }, ""},
-        {"VANTA_TLS", "maybe", [](const Config& c) { return c.tls; }, "is not on or off"},
-        {"VANTA_CA_FILE", "/nonexistent/ca.pem",
-         [](const Config& c) { return c.ca_file == "/nonexistent/ca.pem"; }, "cannot be read"},
-        {"VANTA_HTTPS_PORT", "8443", [](const Config& c) { return c.https_port == 8443; }, ""},
-        {"VANTA_HTTPS_PORT", "0", [](const Config& c) { return c.https_port == 443; },
-         "VANTA_HTTPS_PORT=0 is not a port number"},
-        {"VANTA_LOGIN", "ann", [](const Config& c) { return c.login_name == "ann"; }, ""},
-        {"VANTA_LOGIN_PASSWORD", "s3cret",
-         [](const Config& c) { return c.login_password == "s3cret"; }, ""},
-        {"VANTA_FTP_PORT", "x", [](const Config& c) { return c.ftp_port == 21; },
-         "VANTA_FTP_PORT=x is not a port number"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.variable) + "=" + c.value);
-        ::setenv(c.variable, c.value, 1);
-        const Config config = Config::from_environment();
-        ::unsetenv(c.variable);
-        EXPECT_TRUE(c.holds(config));
-        if (*c.problem == '\0') {
-            EXPECT_EQ(config.problems, "");
-        } else {
-            EXPECT_THAT(config.problems, ::testing::HasSubstr(c.problem));
-        }
-    }
-}
-
-// The login pair of a Config reaches the wire, and the trace handler sees the conversation
-// with the credentials masked.
-TEST(ClientConfig, LoginPairAndTraceReachTheRequest) {
-    control::Reset(true);
+    const std::vector<std::filesystem::path> notes{dir / "note.txt"};
+    const Client c(LocalConfig());
+    const Client closed(LocalConfig(81, 22)); // nothing listens there
+    Config pairConfig = LocalConfig();
+    pairConfig.login_name = "ann";
+    pairConfig.login_password = "s3cret";
+    const Client pair(pairConfig);
     std::mutex mutex;
-    std::vector<std::string> lines;
+    std::string trace;
     set_trace_handler([&](std::string_view line) {
         const std::lock_guard<std::mutex> lock(mutex);
-        lines.emplace_back(line);
+        trace.append(line).append("\n");
     });
-    Config config = LocalConfig();
-    config.login_name = "ann";
-    config.login_password = "s3cret";
-    const Result<VersionCheck> version = Client(config).check_version();
+    UserDetails oslo = Account("ann", "pw", "7").details;
+    oslo.city = "Oslo";
+    const auto login = OUTCOME(c.validate_user("ann", "pw", "7"));
+    const auto user = OUTCOME(c.user_info("ann"));
+    const auto page = OUTCOME(c.homepage("ann"));
+    const auto assets = OUTCOME(c.asset_list("U", "7"));
+    const auto space = OUTCOME(c.disk_space("U", "7"));
+    const auto version = OUTCOME(c.check_version());
+    const struct {
+        const char* program; // whose next reply is scripted, or nullptr
+        const char* reply;   // that reply; nullptr: a reply cut short
+        std::function<std::string()> call;
+        std::string expected;
+    } rows[] = {
+        {kValidate, "s=0&p=1&h=0", login, "1|0"},
+        {kValidate, "s=1&p=0&h=0", login, "wrong_password|8192"},
+        {kValidate, "s=2&p=0&h=0", login, "product_not_registered|1024"},
+        {kValidate, "s=3&p=0&h=0", login, "wrong_password|9216"},
+        {kValidate, "s=0&p=FAIL&h=FAIL", login, "unknown_user|256"},
+        {kValidate, nullptr, login, "network|32"},
+        {nullptr, "", OUTCOME(c.register_user(Account("ann", "pw", "7"))), "0|ann|1"},
+        {nullptr, "", OUTCOME(c.register_user(Account("ann", "pw", "7"))), "2|ann|1"},
+        {nullptr, "", OUTCOME(c.register_user(Account("ann", "pw", "8"))), "1|ann|1"},
+        {nullptr, "", OUTCOME(c.register_user(Account("ann", "x", "7"))), "wrong_password|8192"},
+        {nullptr, "", OUTCOME(c.register_user(Account("", "pw", "7"))), "refused|256"},
+        {nullptr, "", user, "Ann||C1|2"},
+        {nullptr, "", OUTCOME(c.update_user("ann", "pw", oslo)), "ok"},
+        {nullptr, "", user, "Ann|Oslo|C1|2"},
+        {nullptr, "", OUTCOME(c.update_user("ann", "no", oslo)), "refused|256"},
+        {nullptr, "", page, "not_found|0"},
+        {nullptr, "", OUTCOME(c.delete_homepage("ann")), "not_found|0"},
+        {nullptr, "", OUTCOME(c.update_homepage("nobody", {})), "refused|0"},
+        {nullptr, "", OUTCOME(c.update_homepage("ann", {"T", "H", "B = c + 1%", "3", "R"})), "ok"},
+        {nullptr, "", page, "T|B = c + 1%|3|R"},
+        {kPage, "t=FAIL", page, "unknown_user|0"},
+        {kPage, nullptr, page, "network|0"},
+        {nullptr, "", OUTCOME(c.delete_user("ann")), "ok"},
+        {nullptr, "", OUTCOME(c.delete_user("ann")), "unknown_user|256"},
+        {nullptr, "", user, "unknown_user|2048"},
+        // Records of 13 values: name, description, product, type, declared size, asset id,
+        // creation day number, asset number, password, files, page, views, file names.
+        {kAsset,
+         "n=Trip&d=Two&p=7&t=2&s=5000000000&i=ID1&c=46362.5&a=12&w=PW&f=2&u=http://x/12&v=-1"
+         "&l=a.jpg|b.jpg&n=Solo&d=&p=7&t=0&s=1&i=ID2&c=0&a=13&w=PW2&f=1&u=&v=0&l=c.txt",
+         assets,
+         "12|5000000000|PW|2026-12-06 12h|-1|a.jpg,b.jpg,;13|1|PW2|1899-12-30 00h|0|c.txt,;"},
+        {kAsset, "n=NOROWS", assets, ""},
+        {kAsset, "n=FAIL", assets, "unknown_user|256"},
+        {kAsset, "n=FAIL", OUTCOME(c.asset_info("U", "12")), "not_found|256"},
+        {kStats, "day=20261206&views=3&day=20261207&views=1", OUTCOME(c.asset_stats("U", "12")),
+         "2026-12-06 00h|3;2026-12-07 00h|1;"},
+        {kStats, "day=20261399&views=1", OUTCOME(c.asset_stats("U", "12")), "unexpected_reply|0"},
+        {kSpace, "quota=8589934592&used=10", space, "8589934592|10"},
+        {kSpace, "no fields", space, "unexpected_reply|0"},
+        {kSpace, "quota=lots&used=1", space, "unexpected_reply|0"},
+        {kSpace, "quota=1&used=-1", space, "unexpected_reply|0"},
+        {nullptr, "", OUTCOME(c.send_file(dir / "note.txt", "/assets/box", "n.txt")), "ok"},
+        {nullptr, "", OUTCOME(c.send_files("/assets/box", notes)), "ok"},
+        {nullptr, "", OUTCOME(c.file_exists("box", "n.txt")), "1"},
+        {nullptr, "", OUTCOME(c.file_exists("box", "gone.txt")), "0"},
+        {nullptr, "", OUTCOME(c.remove_directory("/assets/box")), "refused|16"},
+        {nullptr, "", OUTCOME(c.delete_file("box", "n.txt")), "ok"},
+        {nullptr, "", OUTCOME(c.delete_file("box", "n.txt")), "not_found|1024"},
+        {nullptr, "", OUTCOME(c.delete_file("box", "note.txt")), "ok"},
+        {nullptr, "", OUTCOME(c.remove_directory("/assets/box")), "ok"},
+        {nullptr, "", OUTCOME(c.download_update(dir)), "VantaAPI.dll|1"},
+        {nullptr, "", version, "1|1"},
+        {"/cgiscripts/get_version.exe", "v=9.9", version, "0|0"},
+        {nullptr, "", OUTCOME(closed.check_version()), "network|32"},
+        {nullptr, "", OUTCOME(closed.file_exists("box", "n.txt")), "network|16"},
+        {nullptr, "", OUTCOME(closed.send_file(dir / "note.txt", "", "n.txt")), "network|0"},
+        // The FTP exports' one failure code splits by what failed.
+        {nullptr, "", OUTCOME(c.send_file(dir / "missing", "", "m.txt")), "local_file|0"},
+        // The service knows only the documented login pair.
+        {nullptr, "", OUTCOME(pair.file_exists("box", "n.txt")), "refused|16"},
+        {nullptr, "",
+         [&] {
+             (void)pair.check_version();
+             return control::RequestLog().back().Header("Authorization").value_or("");
+         },
+         "Basic " + Base64Encode("ann:s3cret")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.expected);
+        if (row.program != nullptr) {
+            row.reply ? ScriptReply(row.program, row.reply) : ScriptBrokenReply(row.program);
+        }
+        EXPECT_EQ(row.call(), row.expected);
+    }
     set_trace_handler({});
-    ASSERT_TRUE(version.has_value()) << version.error().reason;
-    const std::vector<LoggedRequest> logged = control::RequestLog();
-    ASSERT_EQ(logged.size(), 1U);
-    EXPECT_EQ(logged[0].Header("Authorization"), "Basic " + Base64Encode("ann:s3cret"));
-    EXPECT_THAT(lines, ::testing::Contains(::testing::StartsWith("> POST /cgiscripts/")));
-    EXPECT_THAT(lines, ::testing::Contains("> Authorization: ****"));
-    for (const std::string& line : lines) {
-        EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+    for (const char* line : {"> POST /cgiscripts/", "> Authorization: ****", "> USER ann"}) {
+        EXPECT_THAT(trace, ::testing::HasSubstr(line));
+    }
+    EXPECT_THAT(trace, ::testing::Not(::testing::HasSubstr("s3cret")));
+}
+
+// Config::from_environment reads what the exports read at load, from the same sources in the
+// same order (environment, then the registry file, then the defaults), and says what it
+// could not use.
+TEST(ClientConfig, FromEnvironmentReadsWhatTheExportsReadAtLoad) {
+    const std::string dir = ServiceEnvironment::Instance().WorkDir();
+    WriteRegistryFile(dir + "/other.reg", {.server = "127.0.0.77"});
+    const std::string other = "VANTA_REGISTRY=" + dir + "/other.reg";
+    const Config base = Config::from_environment();
+    // The settings that differ from `base`.
+    const auto changed = [&](const Config& c) {
+        std::string all;
+        const auto note = [&](const char* name, const auto& value, const auto& before) {
+            all += value == before ? "" : Join(name, value) + " ";
+        };
+        note("host", c.host, base.host);
+        note("http", c.http_port, base.http_port);
+        note("ftp", c.ftp_port, base.ftp_port);
+        note("tls", c.tls, base.tls);
+        note("https", c.https_port, base.https_port);
+        note("login", c.login_name + ":" + c.login_password, "mossbay:mossbay");
+        return all;
+    };
+    const struct {
+        std::vector<std::string> env; // NAME=value
+        const char* changed;
+        const char* problem; // a part of the problem text, "" when there is none
+    } rows[] = {
+        {{other}, "host|127.0.0.77 ", ""},
+        {{other, "VANTA_SERVER=host.test"}, "host|host.test ", ""},
+        {{"VANTA_REGISTRY=/none.reg"}, "host|localhost ", "cannot read the registry file"},
+        {{"VANTA_FTP_PORT=2121", "VANTA_HTTP_PORT=8080"}, "http|8080 ftp|2121 ", ""},
+        {{"VANTA_HTTP_PORT=65536"}, "", "VANTA_HTTP_PORT=65536 is not a port number"},
+        {{"VANTA_FTP_PORT=x"}, "", "VANTA_FTP_PORT=x is not a port number"},
+        {{"VANTA_TLS=Yes", "VANTA_HTTPS_PORT=8443"}, "tls|1 https|8443 ", ""},
+        {{"VANTA_TLS=maybe"}, "tls|1 ", "is not on or off"},
+        {{"VANTA_LOGIN=ann", "VANTA_LOGIN_PASSWORD=s3"}, "login|ann:s3 ", ""},
+    };
+    const std::string registry = RegistryPath();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.changed);
+        for (const std::string& setting : row.env) {
+            ::putenv(const_cast<char*>(setting.c_str()));
+        }
+        const Config c = Config::from_environment();
+        for (const std::string& setting : row.env) {
+            ::unsetenv(setting.substr(0, setting.find('=')).c_str());
+        }
+        ::setenv("VANTA_REGISTRY", registry.c_str(), 1);
+        EXPECT_EQ(changed(c), row.changed);
+        EXPECT_THAT(c.problems, ::testing::HasSubstr(row.problem));
+        EXPECT_EQ(c.problems.empty(), *row.problem == '\0') << c.problems;
     }
 }
 
@@ -295,19 +299,18 @@ TEST(ClientHosts, TwoClientsOnTwoHostsSideBySide) {
     otherHost.host = "127.0.0.2";
     const Client first(LocalConfig());
     const Client other(otherHost);
-    ASSERT_TRUE(other.register_user(Account("bob", "pw")).has_value());
-    std::vector<std::thread> threads;
+    ASSERT_TRUE(other.register_user(Account("bob", "pw", "7")).has_value());
     // Two threads each: enough to share the clients, few enough that a loaded test machine
     // answers within the request channel's 2 s limit.
     std::vector<int> mismatches(2, 0);
-    for (int t = 0; t < 2; ++t) {
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < mismatches.size(); ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < 3; ++i) {
                 const Result<Login> here = first.validate_user("bob", "pw", "7");
                 const Result<Login> there = other.validate_user("bob", "pw", "7");
-                if (here.has_value() || here.error().category != ErrorCategory::unknown_user ||
-                    !there.has_value()) {
-                    ++mismatches[static_cast<size_t>(t)];
+                if (here || here.error().category != ErrorCategory::unknown_user || !there) {
+                    ++mismatches[t];
                 }
             }
         });
