@@ -17,7 +17,6 @@
 
 #include "base64.h"
 #include "control_client.h"
-#include "registry_file.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
 #include "vanta/client.hpp"
@@ -115,8 +114,8 @@ const char* const kSpace = "/cgiscripts/get_disk_space.exe";
 const char* const kPage = "/cgiscripts/get_homepage.exe";
 
 // One account, its homepage, assets, files and the update, row by row against one service:
-// a row may script the next reply of a program, then gives the call's outcome. The trace sees
-// the conversation with the credentials masked.
+// a row may script the next reply of a program, then gives the call's outcome. The trace shows
+// the conversation on both channels, without the credentials or the bodies.
 TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     control::Reset(true);
     const std::filesystem::path dir = ServiceEnvironment::Instance().WorkDir() + "/client";
@@ -226,63 +225,45 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         EXPECT_EQ(row.call(), row.expected);
     }
     set_trace_handler({});
-    for (const char* line : {"> POST /cgiscripts/", "> Authorization: ****", "> USER ann"}) {
+    const size_t traced = trace.size();
+    EXPECT_TRUE(c.check_version()); // nothing more arrives once switched off
+    EXPECT_EQ(trace.size(), traced);
+    for (const char* line :
+         {"* POST http://127.0.0.1:80/cgiscripts/validate_user.exe\n",
+          "> POST /cgiscripts/validate_user.exe HTTP/1.1\n", "> Authorization: ****\n",
+          "< HTTP/1.1 200", "> USER mossbay\n", "> PASS ****\n", "< 230 ", "> RMD /assets/box\n",
+          "< 550 ", "> USER ann\n"}) {
         EXPECT_THAT(trace, ::testing::HasSubstr(line));
     }
-    EXPECT_THAT(trace, ::testing::Not(::testing::HasSubstr("s3cret")));
+    // Neither the login pairs nor the bodies posted or read.
+    for (const char* secret :
+         {"PASS mossbay", "bW9zc2JheTptb3NzYmF5", "s3cret", "user_id=", "s=0&"}) {
+        EXPECT_THAT(trace, ::testing::Not(::testing::HasSubstr(secret)));
+    }
 }
 
-// Config::from_environment reads what the exports read at load, from the same sources in the
-// same order (environment, then the registry file, then the defaults), and says what it
-// could not use.
-TEST(ClientConfig, FromEnvironmentReadsWhatTheExportsReadAtLoad) {
-    const std::string dir = ServiceEnvironment::Instance().WorkDir();
-    WriteRegistryFile(dir + "/other.reg", {.server = "127.0.0.77"});
-    const std::string other = "VANTA_REGISTRY=" + dir + "/other.reg";
-    const Config base = Config::from_environment();
-    // The settings that differ from `base`.
-    const auto changed = [&](const Config& c) {
-        std::string all;
-        const auto note = [&](const char* name, const auto& value, const auto& before) {
-            all += value == before ? "" : Join(name, value) + " ";
-        };
-        note("host", c.host, base.host);
-        note("http", c.http_port, base.http_port);
-        note("ftp", c.ftp_port, base.ftp_port);
-        note("tls", c.tls, base.tls);
-        note("https", c.https_port, base.https_port);
-        note("login", c.login_name + ":" + c.login_password, "mossbay:mossbay");
-        return all;
-    };
-    const struct {
-        std::vector<std::string> env; // NAME=value
-        const char* changed;
-        const char* problem; // a part of the problem text, "" when there is none
-    } rows[] = {
-        {{other}, "host|127.0.0.77 ", ""},
-        {{other, "VANTA_SERVER=host.test"}, "host|host.test ", ""},
-        {{"VANTA_REGISTRY=/none.reg"}, "host|localhost ", "cannot read the registry file"},
-        {{"VANTA_FTP_PORT=2121", "VANTA_HTTP_PORT=8080"}, "http|8080 ftp|2121 ", ""},
-        {{"VANTA_HTTP_PORT=65536"}, "", "VANTA_HTTP_PORT=65536 is not a port number"},
-        {{"VANTA_FTP_PORT=x"}, "", "VANTA_FTP_PORT=x is not a port number"},
-        {{"VANTA_TLS=Yes", "VANTA_HTTPS_PORT=8443"}, "tls|1 https|8443 ", ""},
-        {{"VANTA_TLS=maybe"}, "tls|1 ", "is not on or off"},
-        {{"VANTA_LOGIN=ann", "VANTA_LOGIN_PASSWORD=s3"}, "login|ann:s3 ", ""},
-    };
-    const std::string registry = RegistryPath();
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.changed);
-        for (const std::string& setting : row.env) {
-            ::putenv(const_cast<char*>(setting.c_str()));
-        }
-        const Config c = Config::from_environment();
-        for (const std::string& setting : row.env) {
-            ::unsetenv(setting.substr(0, setting.find('=')).c_str());
-        }
-        ::setenv("VANTA_REGISTRY", registry.c_str(), 1);
-        EXPECT_EQ(changed(c), row.changed);
-        EXPECT_THAT(c.problems, ::testing::HasSubstr(row.problem));
-        EXPECT_EQ(c.problems.empty(), *row.problem == '\0') << c.problems;
+// Config::from_environment takes every setting the exports read at load, each into its own
+// field, with the problems found (the reading itself, sources and precedence: the unit tests).
+TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
+    const std::pair<const char*, const char*> settings[] = {
+        {"VANTA_SERVER", "host.test"},    {"VANTA_HTTP_PORT", "8080"},
+        {"VANTA_FTP_PORT", "2121"},       {"VANTA_FTP_TIMEOUT_MS", "1234"},
+        {"VANTA_TLS", "maybe"},           {"VANTA_HTTPS_PORT", "65536"},
+        {"VANTA_LOGIN", "ann"},           {"VANTA_LOGIN_PASSWORD", "s3"},
+        {"VANTA_CA_FILE", "/none/ca.pem"}};
+    for (const auto& [name, value] : settings) {
+        ::setenv(name, value, 1);
+    }
+    const Config c = Config::from_environment();
+    for (const auto& [name, value] : settings) {
+        ::unsetenv(name);
+    }
+    EXPECT_EQ(Join(c.host, c.http_port, c.ftp_port, c.ftp_timeout.count(), c.tls, c.https_port,
+                   c.login_name, c.login_password, c.ca_file.string()),
+              "host.test|8080|2121|1234|1|443|ann|s3|/none/ca.pem");
+    for (const char* problem : {"VANTA_TLS=maybe is not on or off",
+                                "VANTA_HTTPS_PORT=65536 is not a port number", "cannot be read"}) {
+        EXPECT_THAT(c.problems, ::testing::HasSubstr(problem));
     }
 }
 
