@@ -66,15 +66,6 @@ std::string AssetInfoOf(CString user) {
     return Join(result, Describe(info));
 }
 
-std::string FlatAssetInfo() {
-    CString text4 = "o4", text2 = "o2", text5 = "o5", text3 = "o3", text6 = "o6";
-    unsigned int value4 = 4, value5 = 5, value1 = 1, value2 = 2;
-    double dValue = -1.5;
-    const unsigned int result = QDX_GetAssetInfo("17", "4", text4, value4, text2, text5, dValue,
-                                                 text3, value5, text6, value1, value2, nullptr);
-    return Join(result, text2, value1, value2, text3, text4, dValue, value4, text5, value5, text6);
-}
-
 // The entries after one the caller's list held, each described on a line of its own.
 std::string AssetList() {
     CObList list;
@@ -161,7 +152,6 @@ TEST_F(HttpExports, EveryExportPostsItsFieldsExactly) {
          "UserId=ann&PW=pw%26x&First=A%3DB&Last=Lee&Addr=1 Main St&City=Town&St=IL"
          "&Zip=62701&EMail=a@b.c&Day=555&Ex=12&Fax=&Night=556&Mid=Q&CC=%2541"},
         {"get_asset.exe", [] { AssetInfoOf("a&b=c"); }, "user_num=a%26b%3Dc&asset_num=4"},
-        {"get_asset.exe", [] { FlatAssetInfo(); }, "user_num=17&asset_num=4"},
         {"get_asset.exe", [] { AssetList(); }, "user_num=17&asset_num=0&prodcut_id=3"},
         {"get_stats.exe", [] { AssetStats(); }, "User_Id=17&Asset_num=4"},
         {"update_homepage.exe",
@@ -227,8 +217,6 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
          AssetInfo, "1|17|4|Name|Desc|4294967295|12|-70000|Id|Pw|350|0|Page=x|7|a|b"},
         {"get_asset.exe", "name=FAIL&b=2&c=3", AssetInfo, "256|17|4|FAIL||101|0|0|||10.5|0||0|t6"},
         {"get_asset.exe", kCut, AssetInfo, "32" + asset},
-        {"get_asset.exe", "a=N&b=D&c=3&d=4&e=5&f=Id&g=Pw&h=2.25&i=9&j=Page&k=11&l=Names",
-         FlatAssetInfo, "1|D|3|4|Id|Pw|2.25|9|Page|11|Names"},
         {"get_asset.exe", rec + "&" + rec, AssetList, "1" + old + one + one},
         {"get_asset.exe", rec + "&name=FAIL&x=1", AssetList, "256" + old + one},
         {"get_asset.exe", kCut, AssetList, "32" + old},

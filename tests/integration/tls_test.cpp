@@ -99,8 +99,11 @@ TEST_P(TlsWire, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
     EXPECT_EQ(QDX_DownloadDll(CString(downloads.string()), nullptr), 1U);
     capture.Stop();
 
-    // The same notifications, in the same order, as over plain HTTP.
+    // The request's notifications, in order, on the calling thread, whether or not over TLS.
     EXPECT_THAT(requestStatuses, ElementsAre(60, 10, 11, 20, 21, 30, 31, 40, 41, 50, 51, 70));
+    for (const StatusEvent& event : RecordedStatusEvents()) {
+        EXPECT_EQ(event.thread, std::this_thread::get_id());
+    }
     EXPECT_EQ(ReadBytes(std::filesystem::path(ServiceDataDir()) / "ftp/single.jpg"), content);
     EXPECT_THAT(ReadBytes(downloads / "VantaAPI.dll"), HasSubstr(kDllMarker));
     EXPECT_EQ(OutboxMessages().size(), 1U); // the upload's notification
