@@ -36,10 +36,7 @@ Config LocalConfig(unsigned int httpPort = 80, unsigned int ftpPort = 21) {
 }
 
 NewAccount Account(const std::string& user, const std::string& password, const char* product) {
-    NewAccount account{user, password, product, {}};
-    account.details.first_name = "Ann";
-    account.details.code = "C1";
-    return account;
+    return {user, password, product, {.first_name = "Ann", .code = "C1"}};
 }
 
 // Values joined with "|", so that a whole record compares in one line.
@@ -126,8 +123,7 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     const Client c(LocalConfig());
     const Client closed(LocalConfig(81, 22)); // nothing listens there
     Config pairConfig = LocalConfig();
-    pairConfig.login_name = "ann";
-    pairConfig.login_password = "s3cret";
+    pairConfig.login_name = "ann", pairConfig.login_password = "s3cret";
     const Client pair(pairConfig);
     std::mutex mutex;
     std::string trace;

@@ -74,11 +74,6 @@ TEST(ConcurrentRequests, CallsRunWholeAgainstOneAddressWhileItChanges) {
     EXPECT_TRUE(failures.empty()) << failures.size() << " failed, first: " << failures.front();
     EXPECT_GT(posts.load(), 10U);
     EXPECT_EQ(control::RequestsTo(kVersion).size(), 1 + posts.load());
-    // The next call after a change uses the new address.
-    ASSERT_EQ(QDX_SetServiceAddress("127.0.0.1", 0, 0), 1U);
-    CString reply;
-    EXPECT_EQ(QDX_SendHTTPRequest("", kVersion, reply, &NoteHost), 1U);
-    EXPECT_EQ(t_resolved, "127.0.0.1");
     QDX_SetServiceAddress("localhost", 0, 0);
 }
 
