@@ -28,8 +28,6 @@ nlohmann::json Call(const std::string& method, const std::string& path,
     std::call_once(curlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
                                                                    &curl_easy_cleanup);
-    const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(
-        curl_slist_append(nullptr, "Content-Type: application/json"), &curl_slist_free_all);
     const std::string url = "http://127.0.0.1:80/_control/" + path;
     const std::string payload = body.is_null() ? std::string() : body.dump();
     std::string reply;
@@ -45,8 +43,7 @@ nlohmann::json Call(const std::string& method, const std::string& path,
             static_cast<std::string*>(to)->append(data, n);
             return n;
         });
-    if (method == "POST") {
-        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
+    if (method == "POST") { // the service reads the body as JSON whatever its type
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS, payload.c_str());
     }
     const CURLcode rc = curl_easy_perform(handle);
