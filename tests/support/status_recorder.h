@@ -3,6 +3,8 @@
 // mutex, so notifications from worker threads are kept too.
 #pragma once
 
+#include <algorithm>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,14 +20,39 @@ struct StatusEvent {
     std::string info; // a copy of the first min(infoLength, 4096) bytes of info
 };
 
-// StatusCallback-compatible. Returns 0.
-unsigned long WINAPI RecordStatus(unsigned long status, void* info, unsigned long infoLength);
+inline std::mutex g_statusMutex;
+inline std::vector<StatusEvent> g_statusEvents; // since the last ClearStatuses
 
-// Forgets everything recorded so far.
-void ClearStatuses();
+// StatusCallback-compatible. Returns 0.
+inline unsigned long WINAPI RecordStatus(unsigned long status, void* info,
+                                         unsigned long infoLength) {
+    StatusEvent event{status, std::this_thread::get_id(), infoLength, {}};
+    // Copying the block checks, under the sanitizers, that it really is infoLength bytes long.
+    if (info != nullptr) {
+        event.info.assign(static_cast<const char*>(info), std::min(infoLength, 4096UL));
+    }
+    std::lock_guard lock(g_statusMutex);
+    g_statusEvents.push_back(std::move(event));
+    return 0;
+}
+
+inline void ClearStatuses() {
+    std::lock_guard lock(g_statusMutex);
+    g_statusEvents.clear();
+}
 
 // Everything recorded since the last ClearStatuses, in arrival order; or just the numbers.
-std::vector<StatusEvent> RecordedStatusEvents();
-std::vector<unsigned long> RecordedStatuses();
+inline std::vector<StatusEvent> RecordedStatusEvents() {
+    std::lock_guard lock(g_statusMutex);
+    return g_statusEvents;
+}
+
+inline std::vector<unsigned long> RecordedStatuses() {
+    std::vector<unsigned long> statuses;
+    for (const StatusEvent& event : RecordedStatusEvents()) {
+        statuses.push_back(event.status);
+    }
+    return statuses;
+}
 
 } // namespace vanta::test
