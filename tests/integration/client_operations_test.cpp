@@ -119,7 +119,6 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "note.txt") << "hello";
     std::filesystem::create_directories(ServiceDataDir() + "/ftp/assets/box");
-    const std::vector<std::filesystem::path> notes{dir / "note.txt"};
     const Client c(LocalConfig());
     const Client closed(LocalConfig(81, 22)); // nothing listens there
     Config pairConfig = LocalConfig();
@@ -186,13 +185,11 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         {kSpace, "quota=8589934592&used=10", space, "8589934592|10"},
         {kSpace, "quota=1&used=-1", space, "unexpected_reply|0"},
         {nullptr, "", OUTCOME(c.send_file(dir / "note.txt", "/assets/box", "n.txt")), "ok"},
-        {nullptr, "", OUTCOME(c.send_files("/assets/box", notes)), "ok"},
         {nullptr, "", OUTCOME(c.file_exists("box", "n.txt")), "1"},
         {nullptr, "", OUTCOME(c.file_exists("box", "gone.txt")), "0"},
         {nullptr, "", OUTCOME(c.remove_directory("/assets/box")), "refused|16"},
         {nullptr, "", OUTCOME(c.delete_file("box", "n.txt")), "ok"},
         {nullptr, "", OUTCOME(c.delete_file("box", "n.txt")), "not_found|1024"},
-        {nullptr, "", OUTCOME(c.delete_file("box", "note.txt")), "ok"},
         {nullptr, "", OUTCOME(c.remove_directory("/assets/box")), "ok"},
         {nullptr, "", OUTCOME(c.download_update(dir)), "VantaAPI.dll|1"},
         {nullptr, "", version, "1|1"},

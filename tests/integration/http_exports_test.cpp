@@ -39,20 +39,6 @@ std::string RegisterAs(CString first, CString password, CString fax) {
     return Join(result, value1, value3, value4);
 }
 
-std::string UserInfo() {
-    CString t[18];
-    for (int i = 1; i <= 17; ++i) {
-        t[i].Format("t%d", i);
-    }
-    long n9 = -9;
-    unsigned int n11 = 11, n15 = 15;
-    const unsigned int result =
-        QDX_GetUserInfo("u", t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], n9, t[10], n11, t[12],
-                        t[13], t[14], n15, t[16], t[17], nullptr);
-    return Join(result, t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], n9, t[10], n11, t[12],
-                t[13], t[14], n15, t[16], t[17]);
-}
-
 std::string Describe(const QDX_CAssetInfo& a) {
     return Join(a.m_strUserNum, a.m_strAssetNum, a.m_strText1, a.m_strText2, a.m_nValue1,
                 a.m_nValue2, a.m_lValue3, a.m_strText3, a.m_strText4, a.m_dValue, a.m_nValue4,
@@ -168,7 +154,6 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
                             "&v=6&fl=a|b";
     const std::string old = "\nold|1|||0|0|0|||0|0||0|";
     const std::string one = "\n17|5|One|Desc|3|1|2048|Id|Pw|2.5|2|Page|6|a|b";
-    const std::string user = "|t1|t2|t3|t4|t5|t6|t7|t8|-9|t10|11|t12|t13|t14|15|t16|t17";
     const std::string asset = "|17|4|t1||101|0|0|||10.5|0||0|t6";
     // More than the 1 MiB an export that reads a fixed number of fields holds.
     const std::string endless = "result=FAIL&" + std::string(1 << 20, 'x');
@@ -189,16 +174,6 @@ TEST_F(HttpExports, EachReplyGivesItsResultAndOutputs) {
         {"create_user.exe", "id=7&kind=OLD&a=third\n", Register, "4097|7|third\n|v4"},
         {"create_user.exe", "id=1&kind=new&a=&b=", Register, "0|1||"},
         {"create_user.exe", kCut, Register, "32|v1|v3|v4"},
-        {"get_user_info.exe",
-         "a=ann&b=Ann&c=Lee&d=1 Main&e=Town&f=IL&g=62701&h=a@b&i=-5&j=day&k=-1&l=ex&m=fax"
-         "&n=night&o=12abc&p=mid&q=code&r=extra",
-         UserInfo,
-         "1|ann|Ann|Lee|1 Main|Town|IL|62701|a@b|-5|day|4294967295|ex|fax|night|12|mid|code"},
-        {"get_user_info.exe", "user=NOROWS", UserInfo, "2048|NOROWS" + user.substr(3)},
-        {"get_user_info.exe", "user=QDX_FAIL&b=x", UserInfo, "256|QDX_FAIL" + user.substr(3)},
-        {"get_user_info.exe", "user=FAIL", UserInfo,
-         "1|FAIL|t2|t3|t4|t5|t6|t7|t8|0|t10|0|t12|t13|t14|0|t16|t17"},
-        {"get_user_info.exe", kCut, UserInfo, "32" + user},
         {"get_asset.exe",
          "f1=Name&f2=Desc&f3=-1&f4=12abc&f5=-70000&f6=Id&f7=Pw&f8=3.5e2&f9=abc&f10=Page=x"
          "&f11=7&f12=a|b&f13=ignored",

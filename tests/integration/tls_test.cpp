@@ -122,50 +122,40 @@ INSTANTIATE_TEST_SUITE_P(Modes, TlsWire,
 
 // --- certificates and servers that must not be trusted -----------------------------------
 
-struct RefusalCase {
-    const char* name;
-    const char* certificate; // served by the service
-    const char* host;        // the name the library addresses it by
-    bool serverRefusesTls;   // the FTP server answers AUTH TLS as a server without TLS
-    bool http;               // whether the HTTP channel is part of the case
-    const char* reason;      // in the failure reason, as libcurl names it
-};
-
-class TlsRefusal : public Tls, public ::testing::WithParamInterface<RefusalCase> {};
-
-TEST_P(TlsRefusal, EndsTheCallWithItsReasonAndSendsNothingAfter) {
-    const RefusalCase& c = GetParam();
-    ServeCertificate(c.certificate);
-    if (c.serverRefusesTls) {
-        control::FtpFaults({{"refuse_tls", true}});
-    }
-    ASSERT_EQ(QDX_SetServiceAddress(c.host, 0, 0), 1U);
+// Each case ends the call with its reason, as libcurl names it, and nothing is sent after it.
+TEST_F(Tls, UntrustedCertificatesAndServersWithoutTlsGetNothing) {
+    const struct {
+        const char* certificate; // served by the service
+        const char* host;        // the name the library addresses it by
+        bool refusesTls;         // the FTP server answers AUTH TLS as a server without TLS
+        const char* reason;
+    } rows[] = {
+        {"untrusted.pem", "localhost", false, "unable to get local issuer certificate"},
+        {"expired.pem", "localhost", false, "certificate has expired"},
+        {"server.pem", "127.0.0.1", false, "no alternative certificate subject name matches"},
+        {"server.pem", "localhost", true, "refused TLS"},
+    };
     const std::filesystem::path target = files_.Path("dl");
     std::filesystem::create_directories(target);
-
-    if (c.http) {
-        EXPECT_EQ(QDX_ValidateUser("alice", "x", "3", nullptr), 32U);
-        EXPECT_THAT(QDX_GetLastFailureReason(), HasSubstr(c.reason));
-        EXPECT_TRUE(control::RequestLog().empty());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reason);
+        SetUp();
+        ServeCertificate(row.certificate);
+        control::FtpFaults({{"refuse_tls", row.refusesTls}});
+        ASSERT_EQ(QDX_SetServiceAddress(row.host, 0, 0), 1U);
+        if (!row.refusesTls) { // a certificate's case: the HTTP channel too
+            EXPECT_EQ(QDX_ValidateUser("alice", "x", "3", nullptr), 32U);
+            EXPECT_THAT(QDX_GetLastFailureReason(), HasSubstr(row.reason));
+            EXPECT_TRUE(control::RequestLog().empty());
+        }
+        EXPECT_EQ(QDX_DownloadDll(CString(target.string()), nullptr), 16U);
+        EXPECT_THAT(QDX_GetLastFailureReason(), HasSubstr(row.reason));
+        // libcurl asks for TLS under both names before it gives up; nothing else was sent.
+        const std::vector<std::string> auth = FtpCommands("AUTH");
+        EXPECT_THAT(auth, Contains("AUTH TLS"));
+        EXPECT_EQ(auth.size(), control::FtpLog().commands.size());
+        EXPECT_TRUE(std::filesystem::is_empty(target));
     }
-    EXPECT_EQ(QDX_DownloadDll(CString(target.string()), nullptr), 16U);
-    EXPECT_THAT(QDX_GetLastFailureReason(), HasSubstr(c.reason));
-    // libcurl asks for TLS under both names before it gives up; nothing else was sent.
-    const std::vector<std::string> auth = FtpCommands("AUTH");
-    EXPECT_THAT(auth, Contains("AUTH TLS"));
-    EXPECT_EQ(auth.size(), control::FtpLog().commands.size());
-    EXPECT_TRUE(std::filesystem::is_empty(target));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TlsRefusal,
-    ::testing::Values(
-        RefusalCase{"untrusted", "untrusted.pem", "localhost", false, true,
-                    "unable to get local issuer certificate"},
-        RefusalCase{"expired", "expired.pem", "localhost", false, true, "certificate has expired"},
-        RefusalCase{"wrong_host", "server.pem", "127.0.0.1", false, true,
-                    "no alternative certificate subject name matches"},
-        RefusalCase{"no_auth_tls", "server.pem", "localhost", true, false, "refused TLS"}),
-    [](const auto& param) { return std::string(param.param.name); });
 
 } // namespace
