@@ -185,7 +185,7 @@ TEST_F(RequestChannel, EachClassOfFailureSaysWhatFailedWhereAndWhy) {
         row.arrange();
         const auto start = Clock::now();
         EXPECT_EQ(row.call(), row.result);
-        EXPECT_LE(MillisSince(start), 3500);
+        EXPECT_LE(MillisSince(start), 5000); // the 2 s waits, with room for a loaded machine
         const std::string reason = QDX_GetLastFailureReason();
         EXPECT_EQ(reason.substr(0, row.reason.size()), row.reason) << reason;
         EXPECT_EQ(row.reason.empty(), reason.empty()) << reason;
