@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <ranges>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -105,28 +106,17 @@ std::function<void()> Reply(const std::string& program, const std::string& body,
 
 constexpr unsigned short kColumns = 50;
 
-// The phases the progress lines name, in order, repeats dropped. Each \r or \n starts a line
-// anew; every progress line fits the terminal and, once the bytes are out, shows 100 %.
-std::vector<std::string> Phases(std::string drawn) {
-    for (size_t at; (at = drawn.find("\033[K")) != drawn.npos;) {
-        drawn.erase(at, 3); // erase to the end of the line
-    }
+// The phases the progress lines name, in order; each \r or \n starts a line anew. Every
+// progress line fits the terminal and, once the bytes are out, shows 100 %.
+std::vector<std::string> Phases(const std::string& drawn) {
+    // Less the erase-to-end-of-line sequence, and the ^C a terminal echoes.
+    const std::string text = std::regex_replace("\n" + drawn, std::regex("\033\\[K|\\^C"), "");
+    static const std::regex line("[\r\n](measuring|registering|sending|notifying)[^\r\n]*");
     std::vector<std::string> phases;
-    size_t start = 0;
-    for (size_t end; start < drawn.size(); start = end + 1) {
-        end = std::min(drawn.find_first_of("\r\n", start), drawn.size());
-        // Less the ^C a terminal echoes after the line.
-        const std::string line =
-            drawn.substr(start, std::min(end, drawn.find("^C", start)) - start);
-        for (const std::string phase : {"measuring", "registering", "sending", "notifying"}) {
-            if (line.starts_with(phase)) {
-                EXPECT_LT(line.size(), kColumns) << line;
-                EXPECT_TRUE(phase != "notifying" || line.find("100%") != line.npos) << line;
-                if (phases.empty() || phases.back() != phase) {
-                    phases.push_back(phase);
-                }
-            }
-        }
+    for (std::sregex_iterator it(text.begin(), text.end(), line), end; it != end; ++it) {
+        EXPECT_LT(it->length() - 1, kColumns) << it->str();
+        EXPECT_TRUE((*it)[1] != "notifying" || it->str().find("100%") != std::string::npos);
+        phases.push_back((*it)[1]);
     }
     return phases;
 }
