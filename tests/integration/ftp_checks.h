@@ -1,12 +1,11 @@
-// What the FTP and job tests share: the service's FTP tree on disk, its command log, the
-// count of open FTP sessions, private local files, bounded waits, and a watch that tells
-// whether the library opened a local file.
+// What the FTP and job tests share: the service's FTP tree on disk, its command log, private
+// local files and bounded waits.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,10 +13,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/inotify.h>
-#include <unistd.h>
 
 #include "control_client.h"
 #include "scripted_replies.h"
@@ -32,14 +27,12 @@ inline std::filesystem::path FtpPath(const std::string& relative) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -60,8 +53,7 @@ inline std::string Pattern(size_t size, unsigned int seed = 2463534242u) {
 inline std::vector<std::string> FtpCommands(const std::string& verb) {
     std::vector<std::string> found;
     for (const auto& [session, line] : control::FtpLog().commands) {
-        if (line.compare(0, verb.size(), verb) == 0 &&
-            (line.size() == verb.size() || line[verb.size()] == ' ')) {
+        if (line == verb || line.starts_with(verb + " ")) {
             found.push_back(line);
         }
     }
@@ -72,11 +64,10 @@ inline std::vector<std::string> FtpCommands(const std::string& verb) {
 inline bool WaitUntil(const std::function<bool()>& done,
                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
     const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
+    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
         if (std::chrono::steady_clock::now() > end) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
 }
@@ -109,11 +100,9 @@ public:
         return Path(name);
     }
     // A sparse file of `size` bytes: large sizes cost no disk space.
-    std::string Sparse(const std::string& name, std::uint64_t size) {
-        const int fd = open(Path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        EXPECT_GE(fd, 0);
-        EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
-        close(fd);
+    std::string Sparse(const std::string& name, std::uintmax_t size) {
+        WriteBytes(Path(name), "");
+        std::filesystem::resize_file(Path(name), size);
         return Path(name);
     }
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
@@ -121,31 +110,6 @@ public:
 
 private:
     std::string dir_;
-};
-
-// Tells whether anybody opened `path` between construction and Opened().
-class OpenWatch {
-public:
-    explicit OpenWatch(const std::filesystem::path& path)
-        : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-        if (fd_ < 0 || inotify_add_watch(fd_, path.c_str(), IN_OPEN) < 0) {
-            ADD_FAILURE() << "cannot watch " << path;
-        }
-    }
-    OpenWatch(const OpenWatch&) = delete;
-    OpenWatch& operator=(const OpenWatch&) = delete;
-    ~OpenWatch() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    bool Opened() const {
-        alignas(inotify_event) char events[4096];
-        return read(fd_, events, sizeof(events)) > 0;
-    }
-
-private:
-    int fd_;
 };
 
 } // namespace vanta::test
