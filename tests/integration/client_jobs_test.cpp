@@ -96,16 +96,19 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
     missingFile.files.push_back("/nonexistent/x.bin");
     const struct {
         UploadRequest request;
+        nlohmann::json faults;
         bool cancel;
         ErrorCategory category;
         unsigned int code;
     } cases[] = {
-        {Upload(3000), false, ErrorCategory::no_space, 128},
-        {missingFile, false, ErrorCategory::local_file, 8},
-        {unknownUser, false, ErrorCategory::refused, 256},
-        {Upload(10), true, ErrorCategory::cancelled, 16384},
+        {Upload(3000), {}, false, ErrorCategory::no_space, 128},
+        {missingFile, {}, false, ErrorCategory::local_file, 8},
+        {unknownUser, {}, false, ErrorCategory::refused, 256},
+        {Upload(10), {}, true, ErrorCategory::cancelled, 16384},
+        {Upload(10), {{"refuse_login", true}}, false, ErrorCategory::network, 16},
     };
     for (const auto& c : cases) {
+        control::FtpFaults(c.faults.is_null() ? nlohmann::json::object() : c.faults);
         UploadJob job = client.upload(c.request);
         if (c.cancel) {
             job.cancel();
@@ -115,6 +118,7 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
         EXPECT_EQ(to_string(outcome.error().category), to_string(c.category));
         EXPECT_EQ(outcome.error().code, c.code);
     }
+    control::FtpFaults(nlohmann::json::object());
 
     const ShareRequest share{"ann@example.net",
                              {"bob@example.net", "cy@example.net"},

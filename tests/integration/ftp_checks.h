@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -38,13 +39,11 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 
 // `size` bytes that differ from block to block, so that a lost, doubled or reordered block
 // shows.
-inline std::string Pattern(size_t size, unsigned int seed = 2463534242u) {
+inline std::string Pattern(size_t size, unsigned int seed = 1) {
+    std::minstd_rand random(seed);
     std::string bytes(size, '\0');
     for (char& byte : bytes) {
-        seed ^= seed << 13;
-        seed ^= seed >> 17;
-        seed ^= seed << 5;
-        byte = static_cast<char>(seed & 0xFF);
+        byte = static_cast<char>(random());
     }
     return bytes;
 }
@@ -93,7 +92,6 @@ public:
         std::filesystem::remove_all(dir_, ignored);
     }
     LocalFiles(const LocalFiles&) = delete;
-    LocalFiles& operator=(const LocalFiles&) = delete;
 
     std::string Write(const std::string& name, const std::string& bytes) {
         WriteBytes(Path(name), bytes);

@@ -4,11 +4,6 @@
 // outbox).
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include <vantaapi.h>
 
 #include "ftp_checks.h"
@@ -128,20 +123,16 @@ inline std::filesystem::path AssetDir(const std::string& user, unsigned int prod
     return FtpPath("assets/" + user + "/" + std::to_string(product) + "/" + number);
 }
 
-// The library's temporary directory for this executable ($TMPDIR, set once, without a
-// trailing slash so that the library has to add its own).
-inline const std::string& TempDir() {
+// The library's info file in its temporary directory for this executable ($TMPDIR, set at the
+// first call, without a trailing slash so that the library has to add its own).
+inline std::string LocalInfoPath() {
     static const std::string dir = [] {
         char name[] = "/tmp/vanta-email-tmp.XXXXXX";
         const std::string made = mkdtemp(name) ? name : "";
         setenv("TMPDIR", made.c_str(), 1);
         return made;
     }();
-    return dir;
-}
-
-inline std::string LocalInfoPath() {
-    return TempDir() + "/" + kInfoName;
+    return dir + "/" + kInfoName;
 }
 
 // The session directory that a share worked in, from its directory change on the FTP log
@@ -171,10 +162,9 @@ inline std::vector<std::string> OutboxMessages() {
 class JobTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(TempDir().empty());
+        std::filesystem::remove(LocalInfoPath());
         DiscardJob();
         control::Reset(true);
-        std::filesystem::remove(LocalInfoPath());
         RegisterUser("alice");
     }
     void TearDown() override {
