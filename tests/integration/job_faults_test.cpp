@@ -52,9 +52,13 @@ TEST_F(JobFaults, TheApplicationsOwnSendNeverTouchesTheJob) {
     control::FtpFaults({{"stall_stor_after", 1 << 20}});
     Upload upload;
     ASSERT_EQ(upload.File(files_.Sparse("big.bin", 64ULL << 20)).Start(), 1U);
-    ASSERT_TRUE(WaitUntil([] { return QDX_GetUploadProgress() > 0; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const unsigned int stalledAt = QDX_GetUploadProgress();
+    // Stalled once the socket buffers are full: the progress stands still.
+    unsigned int stalledAt = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+        const unsigned int before = QDX_GetUploadProgress();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return before > 0 && (stalledAt = QDX_GetUploadProgress()) == before;
+    }));
     CStringArray mine;
     mine.Add(CString(files_.Write("mine.bin", Pattern(70000, 7))));
     const auto sendMine = [&] {
