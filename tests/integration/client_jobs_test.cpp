@@ -36,7 +36,15 @@ struct Observed {
     }
 };
 
-// The service of the registry file the test environment writes, user "ann" with product 7.
+// The service of the registry file the test environment writes, with an FTP limit far above
+// every bound the tests set: only an abort ends a stalled transfer in time.
+Config LongFtpLimit() {
+    Config config = Config::from_environment();
+    config.ftp_timeout = seconds(30);
+    return config;
+}
+
+// User "ann" with product 7.
 class ClientJobs : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,7 +58,7 @@ protected:
         return {"ann", 7, "Trip", "", 0, {path}, {{"bob@example.net", "Bob", true}}};
     }
 
-    Client client;
+    Client client{LongFtpLimit()};
     LocalFiles files_;
 };
 
@@ -117,6 +125,10 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
         ASSERT_FALSE(outcome.has_value());
         EXPECT_EQ(to_string(outcome.error().category), to_string(c.category));
         EXPECT_EQ(outcome.error().code, c.code);
+        if (!c.faults.is_null()) { // the worker's own reason, not only its failure class
+            EXPECT_NE(outcome.error().reason.find("refused the login"), std::string::npos)
+                << outcome.error().reason;
+        }
     }
     control::FtpFaults(nlohmann::json::object());
 
@@ -141,7 +153,7 @@ TEST_F(ClientJobs, ThePageAddressNamesAPortOtherThanTheSchemes) {
     ServiceEnvironment other("127.0.0.2");
     other.SetExtraArguments({"--http-port", "8080"});
     other.SetUp();
-    Config config = Config::from_environment();
+    Config config = LongFtpLimit();
     config.host = "127.0.0.2";
     config.http_port = 8080;
     const Client elsewhere(config);

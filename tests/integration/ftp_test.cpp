@@ -137,6 +137,7 @@ TEST_F(Ftp, RemoteFileOperationsActOnTheNamedEntryOnly) {
         {remove("u1", "photo.jpg"), 1, 7, "assets/u1/photo.jpg"},
         {remove("u1", "missing.jpg"), 1024, 7, ""},
         {remove("nobody", "photo.jpg"), 1024, 7, ""},
+        {remove("u1", "album"), 1024, 7, ""}, // found, but the server refuses to delete it
         {removeDir("/assets/u1/album"), 1, 7, "assets/u1/album/"},
         {removeDir("/assets/u1"), 16, 7, ""}, // still holds files
         {remove("u1", CString("photo.jpg\0.keep", 15)), 16, 7, ""},
