@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <spawn.h>
 #include <stdexcept>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -47,29 +48,17 @@ CArray Environment(const ChildOptions& options) {
     return CArray(std::move(env));
 }
 
-// With `fds` the child's stdin, stdout and stderr; without, a new pseudo-terminal whose
-// controlling side goes to `terminal`.
-pid_t Start(const std::vector<std::string>& argv, const ChildOptions& options, const int* fds,
-            const char* cwd, int* terminal) {
+// On a new pseudo-terminal whose controlling side goes to `terminal`.
+pid_t StartOnTerminal(const std::vector<std::string>& argv, const ChildOptions& options,
+                      int& terminal) {
     const CArray args(argv), env = Environment(options);
     winsize size{.ws_row = 24, .ws_col = options.terminalColumns};
-    const pid_t pid = fds ? fork() : forkpty(terminal, nullptr, nullptr, &size);
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
     if (pid < 0) {
-        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+        throw std::runtime_error(std::string("forkpty: ") + std::strerror(errno));
     }
-    if (pid == 0) { // only async-signal-safe calls from here on
-        for (int fd = 0; fds && fd < 3; ++fd) {
-            dup2(fds[fd], fd);
-        }
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int number = 1; number < NSIG; ++number) {
-            std::signal(number, SIG_DFL);
-        }
-        if (cwd == nullptr || chdir(cwd) == 0) {
-            execve(args.pointers[0], args.pointers.data(), env.pointers.data());
-        }
+    if (pid == 0) {
+        execve(args.pointers[0], args.pointers.data(), env.pointers.data());
         _exit(127);
     }
     return pid;
@@ -105,8 +94,32 @@ bool DrainTerminal(int terminal, std::string& into) {
 
 pid_t SpawnChild(const std::vector<std::string>& argv, const ChildOptions& options, int in, int out,
                  int err, const char* cwd) {
-    const int fds[] = {in, out, err};
-    return Start(argv, options, fds, cwd, nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        posix_spawn_file_actions_adddup2(&actions, fd == 0 ? in : fd == 1 ? out : err, fd);
+    }
+    if (cwd != nullptr) {
+        posix_spawn_file_actions_addchdir_np(&actions, cwd);
+    }
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    const CArray args(argv), env = Environment(options);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, args.pointers[0], &actions, &attr, args.pointers.data(),
+                               env.pointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(rc));
+    }
+    return pid;
 }
 
 bool ChildRunning(pid_t pid) {
@@ -131,7 +144,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
     const bool onTerminal = options.terminalColumns > 0;
     const int in = MemoryFile(options.input), out = MemoryFile(""), err = MemoryFile("");
     int terminal = -1;
-    const pid_t pid = onTerminal ? Start(argv, options, nullptr, nullptr, &terminal)
+    const pid_t pid = onTerminal ? StartOnTerminal(argv, options, terminal)
                                  : SpawnChild(argv, options, in, out, err, nullptr);
     fcntl(terminal, F_SETFL, O_NONBLOCK);
     ChildResult result;

@@ -38,12 +38,13 @@ struct ChildResult {
     bool Exited() const { return exitCode >= 0; }
 };
 
-// argv[0] is the program's path (no PATH search); a program that cannot be started exits 127.
+// argv[0] is the program's path (no PATH search). Throws std::runtime_error when the program
+// cannot be started at all (on a terminal: it exits 127).
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
 
 // Starts argv[0] with the environment of `options`, stdin, stdout and stderr on the given
 // descriptors, in `cwd`, with default signal handling and no signal blocked, whatever this
-// process has set up.
+// process has set up. Throws std::runtime_error.
 pid_t SpawnChild(const std::vector<std::string>& argv, const ChildOptions& options, int in, int out,
                  int err, const char* cwd);
 // Whether the child is still running (it is not reaped).
