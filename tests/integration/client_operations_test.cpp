@@ -17,6 +17,7 @@
 
 #include "base64.h"
 #include "control_client.h"
+#include "joined.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
 #include "vanta/client.hpp"
@@ -37,15 +38,6 @@ Config LocalConfig(unsigned int httpPort = 80, unsigned int ftpPort = 21) {
 
 NewAccount Account(const std::string& user, const std::string& password, const char* product) {
     return {user, password, product, {.first_name = "Ann", .code = "C1"}};
-}
-
-// Values joined with "|", so that a whole record compares in one line.
-template <class... Values>
-std::string Join(const Values&... values) {
-    std::ostringstream out;
-    const char* separator = "";
-    ((out << separator << values, separator = "|"), ...);
-    return out.str();
 }
 
 // A result as text: a failure as "category|code" (marked when it gives no reason), a record as

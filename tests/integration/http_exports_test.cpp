@@ -10,24 +10,12 @@
 #include <string>
 
 #include "control_client.h"
+#include "joined.h"
 #include "scripted_replies.h"
 #include "vantaapi.h"
 
 namespace vanta::test {
 namespace {
-
-std::ostream& operator<<(std::ostream& out, const CString& text) {
-    return out << text.str();
-}
-
-// Values joined with "|", so that a result and all its outputs compare in one line.
-template <class... Values>
-std::string Join(const Values&... values) {
-    std::ostringstream out;
-    const char* separator = "";
-    ((out << separator << values, separator = "|"), ...);
-    return out.str();
-}
 
 // Each export called with outputs preset to markers, so that a row shows which ones it wrote:
 // the result, then the outputs.
