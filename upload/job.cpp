@@ -119,7 +119,8 @@ void Job::AddBytesSent(std::uint64_t bytes) {
 
 UINT Job::ThreadMain(LPVOID self) {
     auto* job = static_cast<Job*>(self);
-    ClearFailureReason();
+    // The thread is new, so its failure reason starts empty: what it holds at the end is the
+    // worker's own.
     unsigned int result = kWorkerFailure;
     // An exception leaving a thread function would end the whole process.
     try {
