@@ -11,12 +11,52 @@
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
+#include <algorithm>
+#include <functional>
+
 using namespace vanta::result;
 
 namespace {
 bool CancelRequested(const TransferControl* control) {
     return control != nullptr && control->CancelRequested();
 }
+
+// Gives a local file's bytes to the connection in blocks of kFtpCopyBlockBytes: a cancel test
+// before each block, and each block counted as sent once the connection has it. One read of
+// the local file serves as many blocks as the connection takes at once.
+class BlockSource {
+public:
+    BlockSource(CFile& local, TransferControl* control) : m_local(local), m_control(control) {}
+
+    size_t operator()(char* buffer, size_t capacity) {
+        if (Stopped()) {
+            return 0;
+        }
+        const UINT read = m_local.Read(buffer, static_cast<UINT>(capacity));
+        UINT given = 0;
+        while (given < read && (given == 0 || !Stopped())) {
+            const UINT block = std::min(read - given, kFtpCopyBlockBytes);
+            given += block;
+            if (m_control != nullptr) {
+                m_control->AddBytesSent(block);
+            }
+        }
+        return given;
+    }
+
+    bool Cancelled() const { return m_cancelled; }
+
+private:
+    // The cancel test before a block: once a cancel is seen, the source gives nothing more.
+    bool Stopped() {
+        m_cancelled = m_cancelled || CancelRequested(m_control);
+        return m_cancelled;
+    }
+
+    CFile& m_local;
+    TransferControl* m_control;
+    bool m_cancelled = false;
+};
 
 // Sends one local file into the connection's current directory. Returns false when the
 // cancel request was seen between blocks; the remote file is closed either way, so what was
@@ -26,25 +66,11 @@ bool SendOne(CFtpConnection& connection, const CString& localPath, TransferContr
     CFile local(WholePath(localPath), CFile::modeRead);
     std::unique_ptr<CInternetFile> remote = connection.OpenFile(
         WholeText(local.GetFileName()), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
-    bool completed = true;
-    char block[kFtpCopyBlockBytes];
-    for (;;) {
-        if (CancelRequested(control)) {
-            completed = false;
-            break;
-        }
-        const UINT read = local.Read(block, sizeof(block));
-        if (read == 0) {
-            break;
-        }
-        remote->Write(block, read);
-        if (control != nullptr) {
-            control->AddBytesSent(read);
-        }
-    }
+    BlockSource blocks(local, control);
+    remote->Send(std::ref(blocks));
     remote->Close();
     local.Close();
-    return completed;
+    return !blocks.Cancelled();
 }
 } // namespace
 

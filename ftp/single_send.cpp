@@ -22,10 +22,10 @@ bool WINAPI QDX_FTPFile(const CString& remoteDir, const CString& localPath,
             CFile local(WholeText(localPath), CFile::modeRead);
             std::unique_ptr<CInternetFile> remote = connection.OpenFile(
                 WholeText(remoteName), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
-            char block[kFtpCopyBlockBytes];
-            while (const UINT read = local.Read(block, sizeof(block))) {
-                remote->Write(block, read);
-            }
+            // Nothing is tested between blocks here: each read fills the connection's buffer.
+            remote->Send([&local](char* buffer, size_t capacity) -> size_t {
+                return local.Read(buffer, static_cast<UINT>(capacity));
+            });
             remote->Close();
             remote.reset();
             local.Close();

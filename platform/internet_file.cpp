@@ -4,24 +4,23 @@
 #include "platform/ftp_connection.h"
 #include "platform/internet_exception.h"
 
-#include <algorithm>
-#include <cstring>
+#include <utility>
 
 CInternetFile::CInternetFile(Key, CFtpConnection& connection, const std::string& name, bool binary)
-    : m_connection(connection), m_buffer(std::make_unique<char[]>(kHandOffBytes)) {
+    : m_connection(connection) {
     CurlTransfer& transfer = connection.Prepare(name, binary);
     CURL* easy = transfer.Easy();
     curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, &CInternetFile::OnRead);
     curl_easy_setopt(easy, CURLOPT_READDATA, this);
-    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, static_cast<long>(kHandOffBytes));
+    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, static_cast<long>(kSendBufferBytes));
     // No size is announced: the caller decides where the file ends, and libcurl would call a
     // shorter file an error.
     transfer.Start();
     m_transfer = &transfer;
     connection.SetBusy(true);
     // The first call for data means the server answered STOR and the data connection is up;
-    // the transfer then pauses until there is something to send.
+    // the transfer then pauses until there is a source to send from.
     if (!transfer.Drive([this] { return m_started; })) {
         ThrowTransferFailure();
     }
@@ -35,27 +34,19 @@ CInternetFile::~CInternetFile() {
     }
 }
 
-void CInternetFile::Write(const void* buffer, UINT count) {
+void CInternetFile::Send(const Source& source) {
     if (m_transfer == nullptr || m_ending) {
         throw CInternetException(ERROR_INTERNET_CONNECTION_ABORTED);
     }
-    const auto* bytes = static_cast<const char*>(buffer);
-    size_t left = count;
-    while (left > 0) {
-        const size_t piece = std::min(left, kHandOffBytes - m_queued);
-        std::memcpy(m_buffer.get() + m_queued, bytes, piece);
-        m_queued += piece;
-        bytes += piece;
-        left -= piece;
-        if (m_queued == kHandOffBytes) {
-            Flush();
-        }
-    }
-}
-
-void CInternetFile::Flush() {
+    m_source = &source;
+    m_sourceEnded = false;
     m_transfer->Continue();
-    if (!m_transfer->Drive([this] { return m_queued == 0; })) {
+    const bool running = m_transfer->Drive([this] { return m_sourceEnded; });
+    m_source = nullptr;
+    if (m_sourceFailure) {
+        std::rethrow_exception(std::exchange(m_sourceFailure, nullptr));
+    }
+    if (!running) {
         ThrowTransferFailure();
     }
 }
@@ -90,17 +81,19 @@ void CInternetFile::ThrowTransferFailure() {
 size_t CInternetFile::OnRead(char* buffer, size_t size, size_t count, void* self) {
     auto* file = static_cast<CInternetFile*>(self);
     file->m_started = true;
-    const size_t available = file->m_queued - file->m_taken;
-    if (available == 0) {
-        // 0 ends the file; pausing waits for the next Write.
-        return file->m_ending ? 0 : CURL_READFUNC_PAUSE;
+    size_t given = 0;
+    if (file->m_source != nullptr && !file->m_sourceEnded) {
+        // An exception must not cross libcurl: Send throws it once the transfer has paused.
+        try {
+            given = (*file->m_source)(buffer, size * count);
+        } catch (...) {
+            file->m_sourceFailure = std::current_exception();
+        }
     }
-    const size_t piece = std::min(available, size * count);
-    std::memcpy(buffer, file->m_buffer.get() + file->m_taken, piece);
-    file->m_taken += piece;
-    if (file->m_taken == file->m_queued) {
-        file->m_queued = 0;
-        file->m_taken = 0;
+    if (given > 0) {
+        return given;
     }
-    return piece;
+    file->m_sourceEnded = true;
+    // 0 ends the file; pausing waits for the next source or the close.
+    return file->m_ending ? 0 : CURL_READFUNC_PAUSE;
 }
