@@ -10,9 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base64.h"
@@ -53,21 +51,15 @@ struct Shown {
         return Join(u.details.first_name, u.details.city, u.details.code, u.product_count);
     }
     static std::string Of(const Homepage& h) { return Join(h.title, h.body, h.theme, h.reply); }
+    static std::string Of(const std::string& text) { return text; }
     static std::string Of(const Asset& a) {
-        std::string files;
-        for (const std::string& name : a.file_names) {
-            files += name + ",";
-        }
         return Join(a.asset_number, a.declared_size, a.password, Of(a.created), a.page_views,
-                    files);
+                    Of(a.file_names));
     }
     static std::string Of(const AssetStat& s) { return Join(Of(s.day), s.page_views); }
     static std::string Of(const DiskSpace& d) { return Join(d.quota, d.used); }
     static std::string Of(const VersionCheck& v) {
         return Join(v.up_to_date, v.service == Client::library_version());
-    }
-    static std::string Of(const std::filesystem::path& path) {
-        return Join(path.filename().string(), std::filesystem::is_regular_file(path));
     }
     static std::string Of(TimePoint time) {
         const time_t seconds = system_clock::to_time_t(time);
@@ -144,14 +136,11 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         {kValidate, nullptr, login, "network|32"},
         {nullptr, "", OUTCOME(c.register_user(Account("ann", "pw", "7"))), "0|ann|1"},
         {nullptr, "", OUTCOME(c.register_user(Account("ann", "pw", "7"))), "2|ann|1"},
-        {nullptr, "", OUTCOME(c.register_user(Account("ann", "pw", "8"))), "1|ann|1"},
         {nullptr, "", OUTCOME(c.register_user(Account("ann", "x", "7"))), "wrong_password|8192"},
         {nullptr, "", OUTCOME(c.register_user(Account("", "pw", "7"))), "refused|256"},
-        {nullptr, "", user, "Ann||C1|2"},
         {nullptr, "", OUTCOME(c.update_user("ann", "pw", oslo)), "ok"},
-        {nullptr, "", user, "Ann|Oslo|C1|2"},
+        {nullptr, "", user, "Ann|Oslo|C1|1"},
         {nullptr, "", OUTCOME(c.update_user("ann", "no", oslo)), "refused|256"},
-        {nullptr, "", page, "not_found|0"},
         {nullptr, "", OUTCOME(c.delete_homepage("ann")), "not_found|0"},
         {nullptr, "", OUTCOME(c.update_homepage("nobody", {})), "refused|0"},
         {nullptr, "", OUTCOME(c.update_homepage("ann", {"T", "H", "B = c + 1%", "3", "R"})), "ok"},
@@ -167,7 +156,7 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
          "n=Trip&d=Two&p=7&t=2&s=5000000000&i=ID1&c=46362.5&a=12&w=PW&f=2&u=http://x/12&v=-1"
          "&l=a.jpg|b.jpg&n=Solo&d=&p=7&t=0&s=1&i=ID2&c=0&a=13&w=PW2&f=1&u=&v=0&l=c.txt",
          assets,
-         "12|5000000000|PW|2026-12-06 12h|-1|a.jpg,b.jpg,;13|1|PW2|1899-12-30 00h|0|c.txt,;"},
+         "12|5000000000|PW|2026-12-06 12h|-1|a.jpg;b.jpg;;13|1|PW2|1899-12-30 00h|0|c.txt;;"},
         {kAsset, "n=NOROWS", assets, ""},
         {kAsset, "n=FAIL", assets, "unknown_user|256"},
         {kAsset, "n=FAIL", OUTCOME(c.asset_info("U", "12")), "not_found|256"},
@@ -183,7 +172,6 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         {nullptr, "", OUTCOME(c.delete_file("box", "n.txt")), "ok"},
         {nullptr, "", OUTCOME(c.delete_file("box", "n.txt")), "not_found|1024"},
         {nullptr, "", OUTCOME(c.remove_directory("/assets/box")), "ok"},
-        {nullptr, "", OUTCOME(c.download_update(dir)), "VantaAPI.dll|1"},
         {nullptr, "", version, "1|1"},
         {"/cgiscripts/get_version.exe", "v=9.9", version, "0|0"},
         {nullptr, "", OUTCOME(closed.check_version()), "network|32"},
@@ -210,11 +198,8 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     const size_t traced = trace.size();
     EXPECT_TRUE(c.check_version()); // nothing more arrives once switched off
     EXPECT_EQ(trace.size(), traced);
-    for (const char* line :
-         {"* POST http://127.0.0.1:80/cgiscripts/validate_user.exe\n",
-          "> POST /cgiscripts/validate_user.exe HTTP/1.1\n", "> Authorization: ****\n",
-          "< HTTP/1.1 200", "> USER mossbay\n", "> PASS ****\n", "< 230 ", "> RMD /assets/box\n",
-          "< 550 ", "> USER ann\n"}) {
+    for (const char* line : {"> Authorization: ****\n", "< HTTP/1.1 200", "> USER mossbay\n",
+                             "> PASS ****\n", "> RMD /assets/box\n", "< 550 ", "> USER ann\n"}) {
         EXPECT_THAT(trace, ::testing::HasSubstr(line));
     }
     // Neither the login pairs nor the bodies posted or read.
@@ -247,42 +232,6 @@ TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
                                 "VANTA_HTTPS_PORT=65536 is not a port number", "cannot be read"}) {
         EXPECT_THAT(c.problems, ::testing::HasSubstr(problem));
     }
-}
-
-// Two clients in one process, each on its own host: each sees its own service only, also
-// while both are used from several threads at once.
-TEST(ClientHosts, TwoClientsOnTwoHostsSideBySide) {
-    control::Reset(true);
-    ServiceEnvironment second("127.0.0.2");
-    second.SetUp();
-    if (::testing::Test::HasFatalFailure()) {
-        return;
-    }
-    Config otherHost = LocalConfig();
-    otherHost.host = "127.0.0.2";
-    const Client first(LocalConfig());
-    const Client other(otherHost);
-    ASSERT_TRUE(other.register_user(Account("bob", "pw", "7")).has_value());
-    // Two threads each: enough to share the clients, few enough that a loaded test machine
-    // answers within the request channel's 2 s limit.
-    std::vector<int> mismatches(2, 0);
-    std::vector<std::thread> threads;
-    for (size_t t = 0; t < mismatches.size(); ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 3; ++i) {
-                const Result<Login> here = first.validate_user("bob", "pw", "7");
-                const Result<Login> there = other.validate_user("bob", "pw", "7");
-                if (here || here.error().category != ErrorCategory::unknown_user || !there) {
-                    ++mismatches[t];
-                }
-            }
-        });
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    EXPECT_EQ(mismatches, std::vector<int>(2, 0));
-    second.TearDown();
 }
 
 } // namespace
