@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,19 +31,13 @@ unsigned long WINAPI NoteHost(unsigned long status, void* info, unsigned long le
 
 void WINAPI IgnoreLine(const char*) {}
 
-Config HostConfig(const char* host) {
-    Config config;
-    config.host = host;
-    return config;
-}
-
 TEST(ConcurrentRequests, CallsRunWholeAgainstOneAddressWhileItChanges) {
     control::Reset(true);
     ServiceEnvironment second("127.0.0.2");
     second.SetUp();
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
-    const Client first(HostConfig("127.0.0.1"));
-    const Client other(HostConfig("127.0.0.2"));
+    const Client first({.host = "127.0.0.1"});
+    const Client other({.host = "127.0.0.2"});
     ASSERT_TRUE(other.register_user({"bob", "pw", "7", {}}).has_value());
     CString expected;
     ASSERT_EQ(QDX_SendHTTPRequest("", kVersion, expected, nullptr), 1U);
@@ -54,22 +47,17 @@ TEST(ConcurrentRequests, CallsRunWholeAgainstOneAddressWhileItChanges) {
     const char* const hosts[] = {"127.0.0.1", "localhost"};
     std::atomic<bool> stop{false};
     std::atomic<size_t> posts{0};
-    std::mutex failuresMutex;
-    std::vector<std::string> failures;
-    const auto fail = [&](const std::string& what) {
-        const std::lock_guard lock(failuresMutex);
-        failures.push_back(what);
-    };
     std::vector<std::thread> callers;
     for (int i = 0; i < 6; ++i) {
         callers.emplace_back([&, i] {
             while (!stop.load()) {
-                if (i == 0) { // one caller's clients: fewer requests, so that a loaded machine
-                              // answers within the request channel's 2 s limit
+                // The clients from one caller only: few enough requests that a loaded machine
+                // answers within the request channel's 2 s limit.
+                if (i == 0) {
                     const Result<Login> here = first.validate_user("bob", "pw", "7");
                     if (here || here.error().category != ErrorCategory::unknown_user ||
                         !other.validate_user("bob", "pw", "7")) {
-                        fail("a client reached the other host");
+                        ADD_FAILURE() << "a client reached the other host";
                     }
                     continue;
                 }
@@ -81,15 +69,15 @@ TEST(ConcurrentRequests, CallsRunWholeAgainstOneAddressWhileItChanges) {
                 posts += i == 1 ? 0 : 1;
                 if (result != 1 || (i != 1 && !(reply == expected)) ||
                     (t_resolved != hosts[0] && t_resolved != hosts[1])) {
-                    fail(std::to_string(result) + " via " + t_resolved + ": " +
-                         QDX_GetLastFailureReason());
+                    ADD_FAILURE() << result << " via " << t_resolved << ": "
+                                  << QDX_GetLastFailureReason();
                 }
             }
         });
     }
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
     for (int flip = 0; std::chrono::steady_clock::now() < end; ++flip) {
-        ASSERT_EQ(QDX_SetServiceAddress(hosts[flip % 2], 80, 21), 1U);
+        EXPECT_EQ(QDX_SetServiceAddress(hosts[flip % 2], 80, 21), 1U);
         QDX_SetTraceCallback(flip % 3 == 0 ? &IgnoreLine : nullptr);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -98,7 +86,6 @@ TEST(ConcurrentRequests, CallsRunWholeAgainstOneAddressWhileItChanges) {
         caller.join();
     }
     QDX_SetTraceCallback(nullptr);
-    EXPECT_TRUE(failures.empty()) << failures.size() << " failed, first: " << failures.front();
     EXPECT_GT(posts.load(), 10U);
     EXPECT_EQ(control::RequestsTo(kVersion).size(), 1 + posts.load());
     QDX_SetServiceAddress("localhost", 0, 0);
