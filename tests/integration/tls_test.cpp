@@ -3,7 +3,6 @@
 // crosses loopback in clear; a certificate that must not be trusted, or a server without TLS,
 // ends the call with its reason and nothing is sent after it.
 #include "base64.h"
-#include "child_process.h"
 #include "job_checks.h"
 #include "loopback_capture.h"
 #include "status_recorder.h"
@@ -87,7 +86,6 @@ TEST_F(Tls, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
         }
         EXPECT_EQ(ReadBytes(std::filesystem::path(ServiceDataDir()) / "ftp/single.jpg"), content);
         EXPECT_THAT(ReadBytes(downloads / "VantaAPI.dll"), HasSubstr(kDllMarker));
-        EXPECT_EQ(OutboxMessages().size(), 1U); // the upload's notification
         for (const std::string& secret :
              {std::string(kLogin), Base64Encode(std::string(kLogin) + ":" + kLogin),
               std::string(kUserPassword), content.substr(100000, 64), std::string(kDllMarker)}) {
