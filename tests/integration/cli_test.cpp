@@ -20,7 +20,6 @@
 #include "child_process.h"
 #include "control_client.h"
 #include "ftp_checks.h"
-#include "registry_file.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
 #include "tls_service.h"
@@ -137,7 +136,7 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
     WriteBytes(photo, std::string(5000, 'p'));
     std::filesystem::create_directories(FtpPath("assets/u1/album"));
     std::filesystem::create_directories(Work("update"));
-    WriteRegistryFile(Work("elsewhere.reg"), {.server = "127.0.0.2"});
+    WriteRegistryFile(Work("elsewhere.reg"), "127.0.0.2");
     const Env elsewhere = {{"VANTA_REGISTRY", Work("elsewhere.reg")}};
     const Env pw = {{"VANTA_PASSWORD", "secret"}}, badPort = {{"VANTA_HTTP_PORT", "x"}};
     const Env tlsOn = {{"VANTA_TLS", "1"}};

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "base64.h"
 #include "control_client.h"
 #include "joined.h"
 #include "scripted_replies.h"

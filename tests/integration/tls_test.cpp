@@ -2,7 +2,6 @@
 // run: every channel works over TLS and nothing of the login, the users' passwords or the files
 // crosses loopback in clear; a certificate that must not be trusted, or a server without TLS,
 // ends the call with its reason and nothing is sent after it.
-#include "base64.h"
 #include "job_checks.h"
 #include "loopback_capture.h"
 #include "status_recorder.h"

@@ -61,6 +61,7 @@ pid_t StartOnTerminal(const std::vector<std::string>& argv, const ChildOptions& 
         execve(args.pointers[0], args.pointers.data(), env.pointers.data());
         _exit(127);
     }
+    fcntl(terminal, F_SETFL, O_NONBLOCK);
     return pid;
 }
 
@@ -141,28 +142,21 @@ int ReapChild(pid_t pid, Clock::time_point deadline) {
 }
 
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options) {
-    const bool onTerminal = options.terminalColumns > 0;
     const int in = MemoryFile(options.input), out = MemoryFile(""), err = MemoryFile("");
     int terminal = -1;
-    const pid_t pid = onTerminal ? StartOnTerminal(argv, options, terminal)
-                                 : SpawnChild(argv, options, in, out, err, nullptr);
-    fcntl(terminal, F_SETFL, O_NONBLOCK);
+    const pid_t pid = options.terminalColumns > 0
+                          ? StartOnTerminal(argv, options, terminal)
+                          : SpawnChild(argv, options, in, out, err, nullptr);
     ChildResult result;
     const auto deadline = Clock::now() + options.timeout;
-    bool interrupt = !options.interruptOnStderr.empty();
+    // On a terminal what it draws is read as it comes, and the keys are typed on cue.
     size_t nextKey = 0, searchFrom = 0;
     Clock::time_point lastKey;
-    for (bool running = true; running && Clock::now() < deadline;) {
+    while (terminal >= 0 && Clock::now() < deadline && DrainTerminal(terminal, result.out)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        running = onTerminal ? DrainTerminal(terminal, result.out) : ChildRunning(pid);
-        const std::string shown = onTerminal ? result.out : interrupt ? Contents(err) : "";
-        if (interrupt && shown.find(options.interruptOnStderr) != std::string::npos) {
-            kill(pid, SIGINT);
-            interrupt = false;
-        }
         if (nextKey < options.typeWhen.size()) {
             const auto& [trigger, keys] = options.typeWhen[nextKey];
-            const size_t at = shown.find(trigger, searchFrom);
+            const size_t at = result.out.find(trigger, searchFrom);
             if (at != std::string::npos) {
                 searchFrom = at + trigger.size();
                 (void)!write(terminal, keys.data(), keys.size());
@@ -176,7 +170,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
         result.msAfterLastKey =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastKey).count();
     }
-    if (!onTerminal) {
+    if (terminal < 0) {
         result.out = Contents(out);
         result.err = Contents(err);
     }

@@ -18,9 +18,6 @@ struct ChildOptions {
     std::vector<std::string> unsetEnv;
     std::string input;                        // stdin; ignored on a terminal
     std::chrono::milliseconds timeout{60000}; // then SIGKILL
-    // Once what the child shows (its stderr; on a terminal everything drawn) holds this text,
-    // it gets SIGINT, as from Ctrl-C. Empty: never.
-    std::string interruptOnStderr;
     // Non-zero: the child runs on a pseudo-terminal this many columns wide (24 rows); stdout
     // and stderr then arrive together in `out`, as the terminal received them.
     unsigned short terminalColumns = 0;
@@ -34,8 +31,6 @@ struct ChildResult {
     std::string out;               // everything it wrote to stdout
     std::string err;               // everything it wrote to stderr
     long long msAfterLastKey = -1; // from the last key typed to the child's end
-
-    bool Exited() const { return exitCode >= 0; }
 };
 
 // argv[0] is the program's path (no PATH search). Throws std::runtime_error when the program

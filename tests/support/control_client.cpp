@@ -1,23 +1,49 @@
 #include "control_client.h"
 
 #include <curl/curl.h>
+#include <openssl/evp.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <strings.h>
 
-#include "base64.h"
-
 namespace vanta::test {
 
-std::optional<std::string> LoggedRequest::Header(const std::string& name) const {
-    for (const auto& [key, value] : headers) {
-        if (strcasecmp(key.c_str(), name.c_str()) == 0) {
-            return value;
-        }
+namespace {
+// OpenSSL's base64 works on unsigned bytes.
+unsigned char* Bytes(std::string& text) {
+    return reinterpret_cast<unsigned char*>(text.data());
+}
+const unsigned char* Bytes(std::string_view text) {
+    return reinterpret_cast<const unsigned char*>(text.data());
+}
+
+// The service sends the logged bodies in base64, which it always pads.
+std::string Base64Decode(const std::string& text) {
+    std::string bytes(text.size() / 4 * 3, '\0');
+    const int length = EVP_DecodeBlock(Bytes(bytes), Bytes(text), static_cast<int>(text.size()));
+    if (length < 0 || text.size() % 4 != 0) {
+        throw std::runtime_error("control: a logged body is not base64: " + text.substr(0, 40));
     }
-    return std::nullopt;
+    // The decoder counts the padding as zero bytes.
+    bytes.resize(size_t(length) - size_t(std::ranges::count(text, '=')));
+    return bytes;
+}
+} // namespace
+
+std::string Base64Encode(std::string_view bytes) {
+    std::string text((bytes.size() + 2) / 3 * 4 + 1, '\0');
+    text.resize(size_t(EVP_EncodeBlock(Bytes(text), Bytes(bytes), static_cast<int>(bytes.size()))));
+    return text;
+}
+
+std::optional<std::string> LoggedRequest::Header(const std::string& name) const {
+    const auto found = std::ranges::find_if(headers, [&](const auto& header) {
+        return strcasecmp(header.first.c_str(), name.c_str()) == 0;
+    });
+    return found == headers.end() ? std::nullopt : std::optional(found->second);
 }
 
 namespace control {
@@ -62,9 +88,8 @@ void Reset(bool data) {
 
 void Script(const ReplyScript& script) {
     nlohmann::json body = {{"path", script.path},         {"body_b64", Base64Encode(script.body)},
-                           {"delay_ms", script.delay_ms}, {"times", script.times},
-                           {"stall_ms", script.stall_ms}, {"trickle_ms", script.trickle_ms},
-                           {"endless", script.endless}};
+                           {"delay_ms", script.delay_ms}, {"stall_ms", script.stall_ms},
+                           {"endless", script.endless},   {"trickle_ms", script.trickle_ms}};
     // The service takes an absent key for "unset"; null would be a value.
     const auto put = [&](const char* key, const auto& value) {
         if (value) {
@@ -82,13 +107,8 @@ std::vector<LoggedRequest> RequestLog() {
     std::vector<LoggedRequest> requests;
     const nlohmann::json log = Call("GET", "log");
     for (const auto& entry : log.at("requests")) {
-        LoggedRequest& request = requests.emplace_back(entry.at("method").get<std::string>(),
-                                                       entry.at("path").get<std::string>());
-        for (const auto& header : entry.at("headers")) {
-            request.headers.emplace_back(header.at(0).get<std::string>(),
-                                         header.at(1).get<std::string>());
-        }
-        request.body = Base64Decode(entry.value("body_b64", std::string()));
+        requests.push_back({entry.at("method"), entry.at("path"), entry.at("headers"),
+                            Base64Decode(entry.value("body_b64", std::string()))});
     }
     return requests;
 }

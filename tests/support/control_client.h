@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -14,7 +15,7 @@
 
 namespace vanta::test {
 
-// How the service answers the next `times` requests to `path`.
+// How the service answers the next request to `path`.
 struct ReplyScript {
     std::string path;                    // e.g. "/cgiscripts/get_version.exe"
     std::string body;                    // raw bytes (sent base64-encoded)
@@ -26,7 +27,6 @@ struct ReplyScript {
     std::optional<uint64_t> close_after; // close the connection after this many body bytes
     int trickle_ms = 0;                  // send the body one byte at a time, this far apart
     bool endless = false; // no length: the body (or "x") again and again until the client quits
-    int times = 1;        // how many requests the script answers; -1: every request from now on
 };
 
 struct LoggedRequest {
@@ -46,6 +46,9 @@ struct FtpSessionLog {
     int sessions_open = 0;
     int sessions_total = 0;
 };
+
+// Base64 (standard alphabet, padded), as in the logged bodies and in Basic credentials.
+std::string Base64Encode(std::string_view bytes);
 
 namespace control {
 

@@ -16,10 +16,9 @@ namespace vanta::test {
 
 LoopbackCapture::LoopbackCapture() {
     m_socket = ::socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, htons(ETH_P_IP));
-    sockaddr_ll where{};
-    where.sll_family = AF_PACKET;
-    where.sll_protocol = htons(ETH_P_IP);
-    where.sll_ifindex = static_cast<int>(if_nametoindex("lo"));
+    sockaddr_ll where{.sll_family = AF_PACKET,
+                      .sll_protocol = htons(ETH_P_IP),
+                      .sll_ifindex = static_cast<int>(if_nametoindex("lo"))};
     // Room for a burst of large loopback packets while this thread is not scheduled.
     const int bufferBytes = 32 * 1024 * 1024;
     if (m_socket < 0 ||

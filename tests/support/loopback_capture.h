@@ -16,8 +16,6 @@ public:
     // Starts recording. Throws std::runtime_error when no packet socket can be opened (it
     // needs the network namespace's root, which scripts/netns-run gives).
     LoopbackCapture();
-    LoopbackCapture(const LoopbackCapture&) = delete;
-    LoopbackCapture& operator=(const LoopbackCapture&) = delete;
     ~LoopbackCapture();
 
     // Stops recording, once what the kernel has queued is read.

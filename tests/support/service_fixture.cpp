@@ -1,7 +1,6 @@
 #include "service_fixture.h"
 
 #include "child_process.h"
-#include "registry_file.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -9,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <signal.h>
-#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -19,13 +17,17 @@ namespace vanta::test {
 
 namespace {
 ServiceEnvironment* g_instance = nullptr;
-
-std::string ReadFile(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 } // namespace
+
+void WriteRegistryFile(const std::string& path, const std::string& server) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "Windows Registry Editor Version 5.00\n\n"
+        << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vanta Inc\\Apps]\n"
+        << "\"Server\"=\"" << server << "\"\n";
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write the registry file " + path);
+    }
+}
 
 ServiceEnvironment::ServiceEnvironment() {
     g_instance = this;
@@ -33,12 +35,6 @@ ServiceEnvironment::ServiceEnvironment() {
 
 ServiceEnvironment::ServiceEnvironment(std::string host)
     : host_(std::move(host)), primary_(false) {}
-
-ServiceEnvironment::~ServiceEnvironment() {
-    if (g_instance == this) {
-        g_instance = nullptr;
-    }
-}
 
 ServiceEnvironment& ServiceEnvironment::Instance() {
     if (g_instance == nullptr) {
@@ -62,10 +58,11 @@ void ServiceEnvironment::StartService() {
     if (pid_ > 0) {
         return;
     }
-    std::vector<std::string> args = {"/usr/bin/python3", "-m",     "service", "--data",
-                                     dataDir_,           "--host", host_};
-    args.insert(args.end(), {"--http-port", "80", "--ftp-port", "21", "--parent"});
-    args.push_back(std::to_string(getpid()));
+    // Told this process's id, the service ends with it.
+    std::vector<std::string> args = {"/usr/bin/python3", "-m",
+                                     "service",          "--data=" + dataDir_,
+                                     "--host=" + host_,  "--http-port=80",
+                                     "--ftp-port=21",    "--parent=" + std::to_string(getpid())};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
     // Unbuffered, so that "ready" arrives when it is printed; a fresh output file, so that
     // only this start's "ready" counts.
@@ -78,11 +75,11 @@ void ServiceEnvironment::StartService() {
         close(fd);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (pid_ > 0 && !ReadFile(outPath).starts_with("ready")) {
+    for (std::string first; pid_ > 0 && !(std::ifstream(outPath) >> first && first == "ready");) {
         if (!ChildRunning(pid_) || std::chrono::steady_clock::now() >= deadline) {
             StopService();
             FAIL() << "the reference service was not ready within 20 s; its log:\n"
-                   << ReadFile(logPath);
+                   << std::ifstream(logPath).rdbuf();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

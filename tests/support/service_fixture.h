@@ -21,7 +21,6 @@ public:
     // for tests of two hosts side by side. It is not Instance() and writes no registry file;
     // the caller runs SetUp and TearDown.
     explicit ServiceEnvironment(std::string host);
-    ~ServiceEnvironment() override;
 
     // Makes a temporary directory, writes a registry file pointing "Server" at 127.0.0.1,
     // exports VANTA_REGISTRY (for child processes: the library in this process read its
@@ -45,7 +44,7 @@ public:
     const std::string& DataDir() const { return dataDir_; } // the service's --data
     const std::string& WorkDir() const { return workDir_; } // holds it, service.log, registry
 
-    // The environment registered by integration_main.cpp.
+    // The environment registered by service_for_every_test.cpp.
     static ServiceEnvironment& Instance();
 
 private:
@@ -56,6 +55,11 @@ private:
     std::vector<std::string> extraArguments_;
     pid_t pid_ = -1;
 };
+
+// Writes a registry file as the library reads it from $VANTA_REGISTRY, replacing it: the
+// export format's header line, a blank line, the key and its "Server" value, `server` between
+// the quotes as given. Throws std::runtime_error.
+void WriteRegistryFile(const std::string& path, const std::string& server = "127.0.0.1");
 
 inline const std::string& ServiceDataDir() {
     return ServiceEnvironment::Instance().DataDir();

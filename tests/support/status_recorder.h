@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,8 +17,7 @@ namespace vanta::test {
 struct StatusEvent {
     unsigned long status = 0;
     std::thread::id thread; // the thread the callback ran on
-    unsigned long infoLength = 0;
-    std::string info; // a copy of the first min(infoLength, 4096) bytes of info
+    std::string info;       // a copy of the first min(infoLength, 4096) bytes of info
 };
 
 inline std::mutex g_statusMutex;
@@ -26,7 +26,7 @@ inline std::vector<StatusEvent> g_statusEvents; // since the last ClearStatuses
 // StatusCallback-compatible. Returns 0.
 inline unsigned long WINAPI RecordStatus(unsigned long status, void* info,
                                          unsigned long infoLength) {
-    StatusEvent event{status, std::this_thread::get_id(), infoLength, {}};
+    StatusEvent event{status, std::this_thread::get_id(), {}};
     // Copying the block checks, under the sanitizers, that it really is infoLength bytes long.
     if (info != nullptr) {
         event.info.assign(static_cast<const char*>(info), std::min(infoLength, 4096UL));
@@ -49,9 +49,8 @@ inline std::vector<StatusEvent> RecordedStatusEvents() {
 
 inline std::vector<unsigned long> RecordedStatuses() {
     std::vector<unsigned long> statuses;
-    for (const StatusEvent& event : RecordedStatusEvents()) {
-        statuses.push_back(event.status);
-    }
+    std::ranges::transform(RecordedStatusEvents(), std::back_inserter(statuses),
+                           &StatusEvent::status);
     return statuses;
 }
 
