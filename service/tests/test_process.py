@@ -4,6 +4,7 @@ import glob
 import io
 import os
 import signal
+import sqlite3
 import subprocess
 import tempfile
 import unittest
@@ -13,17 +14,22 @@ from .harness import HOST, REPO, post, register, service_command, start_service,
 
 
 class LifetimeTest(unittest.TestCase):
-    def test_clean_stop_on_interrupt_and_data_kept_across_a_restart(self):
+    def test_clean_stop_on_interrupt_and_data_kept_across_a_restart_passwords_as_hashes(self):
         with tempfile.TemporaryDirectory() as tmp:
             data = os.path.join(tmp, "new", "data")  # parents are created
             proc, http, _ = start_service(data)
-            register(http, "z", "p")
+            for user in ("z", "y"):
+                register(http, user, "pw")
             proc.send_signal(signal.SIGINT)
             self.assertEqual((proc.wait(10), proc.stdout.read()), (0, ""))
             stop_service(proc)
             proc, http, _ = start_service(data)
             self.assertEqual(post(http, "get_user_info.exe", UserId="z")[:7], "user=z&")
             self.assertEqual(stop_service(proc), 0)
+            with sqlite3.connect(os.path.join(data, "vanta.db")) as con:
+                stored = [r[0] for r in con.execute("SELECT password FROM users")]
+        self.assertEqual(len(set(stored)), 2)  # salted hashes, a salt of its own each
+        self.assertTrue(all(s.startswith("scrypt$") and "pw" not in s for s in stored), stored)
 
     def test_the_service_stops_once_its_parent_is_not_the_process_named(self):
         # As when the test process that started it crashed: the service was handed on.
