@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <ranges>
 #include <string>
 #include <string_view>
 
@@ -59,11 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         start = end + 1;
     }
     // One "MS: " line per non-empty piece of the message cut at LF.
-    size_t pieces = 0;
-    for (size_t start = 0, end = 0; start <= message.view().size(); start = end + 1) {
-        end = std::min(message.view().find('\n', start), message.view().size());
-        pieces += end > start ? 1 : 0;
-    }
+    const auto pieces = static_cast<size_t>(std::ranges::count_if(
+        std::views::split(message.view(), '\n'), [](const auto& piece) { return !piece.empty(); }));
     FUZZ_CHECK(tags["TO"] == addressCount - 1 && tags["FR"] == 1 && tags["SU"] == 1 &&
                tags["MS"] == pieces && tags["FL"] == fileCount && tags["SN"] == 1);
     return 0;
