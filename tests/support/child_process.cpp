@@ -129,15 +129,12 @@ bool ChildRunning(pid_t pid) {
 }
 
 int ReapChild(pid_t pid, Clock::time_point deadline) {
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (Clock::now() >= deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            break;
-        }
+    while (ChildRunning(pid) && Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    kill(pid, SIGKILL); // changes nothing once it has ended: it is not reaped yet
+    int status = -1;    // no exit status, should the wait fail
+    waitpid(pid, &status, 0);
     return status;
 }
 

@@ -132,12 +132,10 @@ FtpSessionLog FtpLog() {
     const nlohmann::json log = Call("GET", "ftp/log");
     FtpSessionLog result{
         {}, log.value("logins", 0), log.value("sessions_open", 0), log.value("sessions_total", 0)};
-    // The session id arrives as a number, the command as text.
-    for (const auto& entry : log.at("commands")) {
-        const auto text = [](const nlohmann::json& v) {
-            return v.is_string() ? v.get<std::string>() : v.dump();
-        };
-        result.commands.emplace_back(text(entry.at(0)), text(entry.at(1)));
+    // The session id arrives as a number ("?" before the service gave one), the command as text.
+    for (const auto& [id, command] :
+         log.at("commands").get<std::vector<std::pair<nlohmann::json, std::string>>>()) {
+        result.commands.emplace_back(id.is_string() ? id.get<std::string>() : id.dump(), command);
     }
     return result;
 }

@@ -61,18 +61,15 @@ void LoopbackCapture::Run() {
         if (size < 40 || from.sll_pkttype == PACKET_OUTGOING || ip[9] != 6) {
             continue;
         }
+        const auto* packet = reinterpret_cast<const char*>(ip);
         const size_t end = std::min(size_t(ip[2] << 8 | ip[3]), size_t(size));
-        const unsigned char* tcp = ip + (ip[0] & 0x0f) * 4;
-        const unsigned char* payload = tcp + (tcp[12] >> 4) * 4;
-        if (payload > ip + end) {
+        const size_t tcp = size_t(ip[0] & 0x0f) * 4, payload = tcp + size_t(ip[tcp + 12] >> 4) * 4;
+        if (payload > end) {
             continue;
         }
-        char source[INET_ADDRSTRLEN], destination[INET_ADDRSTRLEN];
-        inet_ntop(AF_INET, ip + 12, source, sizeof source);
-        inet_ntop(AF_INET, ip + 16, destination, sizeof destination);
-        const std::string flow = std::string(source) + ":" + std::to_string(tcp[0] << 8 | tcp[1]) +
-                                 ">" + destination + ":" + std::to_string(tcp[2] << 8 | tcp[3]);
-        m_streams[flow].append(reinterpret_cast<const char*>(payload), size_t(ip + end - payload));
+        // One direction of one connection: the addresses, then the ports, as sent.
+        m_streams[std::string(packet + 12, 8) + std::string(packet + tcp, 4)].append(
+            packet + payload, end - payload);
     }
 }
 

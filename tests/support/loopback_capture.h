@@ -31,7 +31,7 @@ private:
     int m_socket = -1;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
-    std::map<std::string, std::string> m_streams; // "source>destination" (address and port)
+    std::map<std::string, std::string> m_streams; // by addresses and ports, as sent
 };
 
 } // namespace vanta::test
