@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "job_checks.h"
+#include "joined.h"
 
 using namespace vanta::test;
 using ::testing::ElementsAre;
@@ -27,16 +28,14 @@ TEST_F(Email, InfoFileFilesAndRequestsArriveByteForByte) {
     ASSERT_EQ(share.Start(), 1U);
     EXPECT_THAT(share.Files(),
                 ElementsAre(files_.Path("a.txt"), files_.Path("b.bin"), LocalInfoPath()));
-    const JobStatus status = Status("as passed");
-    EXPECT_EQ(status.code, 1U);
-    EXPECT_EQ(status.text, "");
+    const JobStatus status = Status("as passed"); // a share has no page address
+    EXPECT_EQ(Join(status.code, status.text), "1|");
     EXPECT_THAT(BodiesPostedTo(kGetUniquePath), ElementsAre("\n"));
     const std::string session = SessionFromFtpLog();
-    ASSERT_FALSE(session.empty());
     EXPECT_EQ(ReadBytes(FtpPath("assets/" + session + "/b.bin")), Pattern(3000));
     // "\r\n\r\n" leaves the piece "\r" between the two LFs: it is not empty, so it is a line.
     EXPECT_EQ(
-        ReadBytes(FtpPath("assets/" + session + "/" + kInfoName)),
+        ReadBytes(FtpPath("assets/" + session + "/~emailinfo.qorl")),
         "TO: bob@example.com\r\nFR: ann@example.com\r\nSU: Pictures  TO: thief@example.com"
         "\r\nMS: Hello\r\r\nMS: \r\r\nMS: World\r\nFL: a.txt\r\nFL: b.bin\r\nSN: Ann Lee\r\n");
     EXPECT_THAT(BodiesPostedTo(kFireEmailsPath), ElementsAre("SessionName=" + session + "\n"));
@@ -47,26 +46,51 @@ TEST_F(Email, InfoFileFilesAndRequestsArriveByteForByte) {
     EXPECT_FALSE(std::filesystem::exists(LocalInfoPath()));
 }
 
-// Nothing starts and the list keeps its entries when a file is missing, no regular file (a
-// FIFO would block for ever) or named with a NUL byte, when a link waits at the info file's
-// path (it is not followed), or when there is no address (then nothing is asked for either).
-TEST_F(Email, BadArgumentsEndTheCallBeforeAnything) {
+// Nothing starts and nothing is written when a file is missing, no regular file (a FIFO would
+// block for ever) or named with a NUL byte, when a link waits at the info file's path (it is
+// not followed), or when there is no address (then nothing is asked for either, and the list
+// keeps even a stale info entry). The session reply: FAIL, a reply without "=" and one with an
+// empty first value give no session name, a reply later than the channel's 2-second limit
+// fails the channel. The mail reply: only a first value of exactly FAIL is a refusal (a
+// trailing line feed makes it another value); a reply past the limit fails the channel; the
+// local info file goes before the mails are asked for.
+TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
     const std::string fifo = files_.Path("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string a = files_.Write("a.txt", "a");
+    const std::string missing = files_.Path("missing.txt");
     const std::string victim = files_.Write("victim.txt", "precious");
+    const std::string stale = files_.Path("old/~emailinfo.qorl");
     const struct {
         int addresses;
         std::string file;
-        bool planted; // a link to the victim at the info file's path
-        unsigned int result;
+        bool planted;     // a link to the victim at the info file's path
+        const char* path; // the program whose reply is scripted
+        std::string reply;
+        int delayMs;
+        unsigned int started;
+        unsigned long code;
     } cases[] = {
-        {1, files_.Path("missing.txt"), false, 8},         {2, fifo, false, 8},
-        {1, victim + std::string("\0.x", 3), false, 8},    {1, victim, true, 8},
-        {0, files_.Path("old/~emailinfo.qorl"), false, 0},
+        {1, missing, false, nullptr, "", 0, 8, 16384},
+        {2, fifo, false, nullptr, "", 0, 8, 16384},
+        {1, victim + std::string("\0.x", 3), false, nullptr, "", 0, 8, 16384},
+        {1, victim, true, nullptr, "", 0, 8, 16384},
+        {0, a, false, nullptr, "", 0, 0, 16384},
+        {1, a, false, kGetUniquePath, "session=FAIL", 0, 0, 16384},
+        {1, a, false, kGetUniquePath, "FAIL", 0, 0, 16384},
+        {1, a, false, kGetUniquePath, "session=&x=1", 0, 0, 16384},
+        {1, a, false, kGetUniquePath, "session=S", 3000, 32, 16384},
+        {1, a, false, kFireEmailsPath, "", 0, 1, 1},
+        {1, a, false, kFireEmailsPath, "result=FAIL&sent=0", 0, 1, 0},
+        {1, a, false, kFireEmailsPath, "result=FAIL\n", 0, 1, 1},
+        {1, a, false, kFireEmailsPath, "result=OK", 3000, 1, 32},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+        SCOPED_TRACE(c.file + " " + c.reply);
         control::Reset();
+        if (c.path != nullptr) {
+            ScriptReply(c.path, c.reply, c.delayMs);
+        }
         if (c.planted) {
             ASSERT_EQ(symlink(victim.c_str(), LocalInfoPath().c_str()), 0);
         }
@@ -74,51 +98,17 @@ TEST_F(Email, BadArgumentsEndTheCallBeforeAnything) {
         for (int i = 0; i < c.addresses; ++i) {
             share.Address("a" + std::to_string(i) + "@example.com");
         }
-        EXPECT_EQ(share.File(c.file).Start(), c.result);
-        EXPECT_EQ(Status().code, 16384U);
-        EXPECT_THAT(share.Files(), ElementsAre(c.file));
-        EXPECT_EQ(ReadBytes(victim), "precious");
-        EXPECT_EQ(control::FtpLog().sessions_total, 0);
-        EXPECT_EQ(control::RequestLog().empty(), c.result == 0);
-        std::filesystem::remove(LocalInfoPath());
-    }
-}
-
-// The session reply: FAIL, a reply without "=" and one with an empty first value give no
-// session name, a reply later than the channel's 2-second limit fails the channel; none writes
-// anything, and a stale info entry leaves the list. The mail reply: only a first value of
-// exactly FAIL is a refusal (a trailing line feed makes it another value); a reply past the
-// limit fails the channel; the local info file goes before the mails are asked for.
-TEST_F(Email, EachStepsReplyDecidesTheResult) {
-    const struct {
-        const char* path;
-        std::string reply;
-        int delayMs;
-        unsigned int started;
-        unsigned long code;
-    } cases[] = {
-        {kGetUniquePath, "session=FAIL", 0, 0, 16384},
-        {kGetUniquePath, "FAIL", 0, 0, 16384},
-        {kGetUniquePath, "session=&x=1", 0, 0, 16384},
-        {kGetUniquePath, "session=S", 3000, 32, 16384},
-        {kFireEmailsPath, "", 0, 1, 1},
-        {kFireEmailsPath, "result=FAIL&sent=0", 0, 1, 0},
-        {kFireEmailsPath, "result=FAIL\n", 0, 1, 1},
-        {kFireEmailsPath, "result=OK", 3000, 1, 32},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.reply);
-        control::Reset();
-        ScriptReply(c.path, c.reply, c.delayMs);
-        EmailShare share;
-        share.Address("ann@example.com").File(files_.Write("a.txt", "a"));
-        EXPECT_EQ(share.File(files_.Path("old/~emailinfo.qorl")).Start(), c.started);
+        EXPECT_EQ(share.File(c.file).File(stale).Start(), c.started);
         EXPECT_EQ(Status().code, c.code);
         EXPECT_THAT(share.Files(),
-                    ElementsAreArray(c.started == 1
-                                         ? std::vector{files_.Path("a.txt"), LocalInfoPath()}
-                                         : std::vector{files_.Path("a.txt")}));
-        EXPECT_FALSE(std::filesystem::exists(LocalInfoPath()));
+                    ElementsAreArray(c.started == 1     ? std::vector{c.file, LocalInfoPath()}
+                                     : c.addresses == 0 ? std::vector{c.file, stale}
+                                                        : std::vector{c.file}));
+        EXPECT_EQ(ReadBytes(victim), "precious");
+        EXPECT_EQ(control::FtpLog().sessions_total > 0, c.started == 1);
+        EXPECT_EQ(control::RequestLog().empty(), c.addresses == 0);
+        EXPECT_EQ(std::filesystem::exists(LocalInfoPath()), c.planted);
+        std::filesystem::remove(LocalInfoPath());
     }
 }
 

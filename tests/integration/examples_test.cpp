@@ -49,7 +49,7 @@ TEST(Examples, EachProgramSaysWhatTheAnswerMeans) {
         EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
         EXPECT_THAT(run.out + run.err, ::testing::ContainsRegex("^" + row.output));
     }
-    EXPECT_EQ(ReadBytes(AssetDir("alice", 3, "1") / "photo.jpg"), photo);
+    EXPECT_EQ(ReadBytes(FtpPath("assets/alice/3/1/photo.jpg")), photo);
 }
 
 } // namespace

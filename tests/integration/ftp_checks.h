@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -42,9 +43,7 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 inline std::string Pattern(size_t size, unsigned int seed = 1) {
     std::minstd_rand random(seed);
     std::string bytes(size, '\0');
-    for (char& byte : bytes) {
-        byte = static_cast<char>(random());
-    }
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<char>(random()); });
     return bytes;
 }
 
@@ -63,21 +62,11 @@ inline std::vector<std::string> FtpCommands(const std::string& verb) {
 inline bool WaitUntil(const std::function<bool()>& done,
                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
     const auto end = std::chrono::steady_clock::now() + timeout;
-    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
+    bool held = false;
+    while (!(held = done()) && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return true;
-}
-
-// The FTP sessions still open once the server has had up to two seconds to notice a closed
-// connection.
-inline int OpenFtpSessionsAfterSettling() {
-    int open = 0;
-    WaitUntil([&] { return (open = control::FtpLog().sessions_open) == 0; },
-              std::chrono::seconds(2));
-    return open;
+    return held;
 }
 
 // A private directory of local files, removed with the object.
@@ -99,8 +88,7 @@ public:
     }
     // A sparse file of `size` bytes: large sizes cost no disk space.
     std::string Sparse(const std::string& name, std::uintmax_t size) {
-        WriteBytes(Path(name), "");
-        std::filesystem::resize_file(Path(name), size);
+        std::filesystem::resize_file(Write(name, ""), size);
         return Path(name);
     }
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }

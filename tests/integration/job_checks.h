@@ -6,6 +6,9 @@
 
 #include <vantaapi.h>
 
+#include <cstring>
+#include <list>
+
 #include "ftp_checks.h"
 
 namespace vanta::test {
@@ -16,7 +19,6 @@ inline constexpr const char* kDiskSpacePath = "/cgiscripts/get_disk_space.exe";
 inline constexpr const char* kSmtpMailPath = "/cgiscripts/smtp_mail.exe";
 inline constexpr const char* kGetUniquePath = "/cgiscripts/get_unique.exe";
 inline constexpr const char* kFireEmailsPath = "/cgiscripts/fire_emails.exe";
-inline constexpr const char* kInfoName = "~emailinfo.qorl";
 inline constexpr unsigned long kWaitForever = 0xFFFFFFFF;
 
 // Registers `user` (password "pw") with product 3 through the library's request channel.
@@ -27,51 +29,38 @@ inline void RegisterUser(const std::string& user) {
                         "&Ex=1&Fax=1&Night=1&Mid=M&Code=1&PostPW=pw&ProductId=3")
                            .c_str());
     ASSERT_EQ(QDX_SendHTTPRequest(body, "/cgiscripts/create_user.exe", reply, nullptr), 1U);
-    ASSERT_NE(reply.Find("kind=NEW"), -1) << reply.GetString();
 }
 
-// The argument objects of one QDX_UploadAsset call.
+// The argument objects of one QDX_UploadAsset call (product 3, asset "N" described as "D",
+// type 2).
 struct Upload {
     CString user = "alice";
-    unsigned int product = 3;
-    CString description = "D";
-    CString name = "N";
     CString password = "keep-password";
     CStringArray files;
     CObList recipients;
+    std::list<QDX_CRecipient> owned; // what `recipients` points to
     CString assetNum;
-    unsigned int type = 2;
 
-    Upload() = default;
-    Upload(const Upload&) = delete;
-    Upload& operator=(const Upload&) = delete;
-    ~Upload() {
-        for (POSITION pos = recipients.GetHeadPosition(); pos;) {
-            delete recipients.GetNext(pos);
-        }
-    }
     Upload& File(const std::string& path) {
         files.Add(CString(path.c_str()));
         return *this;
     }
     Upload& To(const char* email, int viewType, const char* recipient) {
-        recipients.AddTail(new QDX_CRecipient(email, viewType, recipient));
+        recipients.AddTail(&owned.emplace_back(email, viewType, recipient));
         return *this;
     }
     unsigned int Start(StatusCallback callback = nullptr) {
-        return QDX_UploadAsset(user, product, description, name, password, files, recipients,
-                               assetNum, type, CString("reserved"), callback);
+        return QDX_UploadAsset(user, 3, "D", "N", password, files, recipients, assetNum, 2,
+                               "reserved", callback);
     }
 };
 
-// The argument objects of one QDX_Email call.
+// The argument objects of one QDX_Email call (signed "Ann Lee").
 struct EmailShare {
     CStringArray addresses;
     CString subject = "Pictures";
     CString message = "Hello";
     CStringArray files;
-    CStringArray reserved;
-    CString sn = "Ann Lee";
 
     EmailShare& Address(const std::string& address) {
         addresses.Add(CString(address));
@@ -82,7 +71,7 @@ struct EmailShare {
         return *this;
     }
     unsigned int Start(StatusCallback callback = nullptr) {
-        return QDX_Email(addresses, subject, message, files, reserved, sn, callback);
+        return QDX_Email(addresses, subject, message, files, CStringArray(), "Ann Lee", callback);
     }
     std::vector<std::string> Files() const {
         std::vector<std::string> out;
@@ -118,32 +107,19 @@ inline void DiscardJob() {
     ASSERT_EQ(QDX_CancelUpload(0), 1U);
 }
 
-inline std::filesystem::path AssetDir(const std::string& user, unsigned int product,
-                                      const std::string& number) {
-    return FtpPath("assets/" + user + "/" + std::to_string(product) + "/" + number);
-}
-
 // The library's info file in its temporary directory for this executable ($TMPDIR, set at the
 // first call, without a trailing slash so that the library has to add its own).
 inline std::string LocalInfoPath() {
-    static const std::string dir = [] {
-        char name[] = "/tmp/vanta-email-tmp.XXXXXX";
-        const std::string made = mkdtemp(name) ? name : "";
-        setenv("TMPDIR", made.c_str(), 1);
-        return made;
-    }();
-    return dir + "/" + kInfoName;
+    static const LocalFiles dir;
+    static const bool set = setenv("TMPDIR", dir.Dir().c_str(), 1) == 0;
+    return set ? dir.Path("~emailinfo.qorl") : "";
 }
 
-// The session directory that a share worked in, from its directory change on the FTP log
-// ("CWD /assets/<name>"); empty when it made none.
+// The session directory that a share worked in: its first directory change on the FTP log is
+// "CWD /assets/<name>"; empty when it made none.
 inline std::string SessionFromFtpLog() {
-    for (const std::string& command : FtpCommands("CWD")) {
-        if (command.starts_with("CWD /assets/")) {
-            return command.substr(12);
-        }
-    }
-    return "";
+    const std::vector<std::string> changes = FtpCommands("CWD");
+    return changes.empty() ? "" : changes.front().substr(std::strlen("CWD /assets/"));
 }
 
 // Every message in the service's outbox, in no particular order.
@@ -168,7 +144,6 @@ protected:
         RegisterUser("alice");
     }
     void TearDown() override {
-        control::FtpFaults(nlohmann::json::object());
         QDX_CancelUpload(kWaitForever);
         Status();
     }

@@ -33,14 +33,6 @@ inline std::vector<std::string> BodiesPostedTo(const std::string& path) {
     return bodies;
 }
 
-// The one body posted to `path` since the last reset ("" and a failure when there is not
-// exactly one).
-inline std::string OnlyBodyPostedTo(const std::string& path) {
-    const std::vector<std::string> bodies = BodiesPostedTo(path);
-    EXPECT_EQ(bodies.size(), 1U) << "requests to " << path;
-    return bodies.size() == 1 ? bodies.front() : std::string();
-}
-
 inline bool Requested(const std::string& path) {
     return !control::RequestsTo(path).empty();
 }

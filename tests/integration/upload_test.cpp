@@ -1,13 +1,17 @@
 // The upload job as the application sees it: the exact requests of a successful upload, each
-// step's reply deciding the result, cancels in each phase and what they withdraw, a transfer
-// that fails, and an unload while the worker runs.
+// step's reply deciding the result, cancels in each phase and what they withdraw, an unload
+// while the worker runs, and the job among other callers (a second start, the application's
+// own sends, application threads calling the exports while jobs start, are cancelled and end).
 #include <gmock/gmock.h>
+
+#include <atomic>
 
 #include "child_process.h"
 #include "job_checks.h"
 
 using namespace vanta::test;
 using ::testing::AllOf;
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -16,56 +20,51 @@ namespace {
 
 using UploadJob = JobTest;
 
-std::string WithdrawalOf(const std::string& number) {
-    return "user_id=alice&asset_num =" + number + "&product_id =3\n";
-}
-
-TEST_F(UploadJob, SuccessSendsExactRequestsStoresTheFilesAndStaysReadable) {
-    Upload upload;
-    upload.File(files_.Write("a.jpg", Pattern(300))).File(files_.Write("b.jpg", Pattern(200, 2)));
-    upload.To("bob@example.com", 1, "Bob Smith");
-    upload.recipients.AddTail(new QDX_CAssetStat); // not a recipient: not announced
-    upload.To("carol@example.com", 0, "Carol");
-    ASSERT_EQ(upload.Start(), 1U);
+// The caller changes and frees its arguments as soon as the start returns: the worker reads
+// its own copies. The out-strings are written only once the caller's side sees the end.
+TEST_F(UploadJob, SuccessSendsExactRequestsFromCopiesAndStoresTheFiles) {
+    control::FtpFaults({{"delay_ms", 150}});
+    QDX_CAssetStat notARecipient; // not announced
+    auto in = std::make_unique<Upload>();
+    in->File(files_.Write("a.jpg", Pattern(300))).File(files_.Write("b.jpg", Pattern(200, 2)));
+    in->To("bob@example.com", 1, "Bob Smith");
+    in->recipients.AddTail(&notARecipient);
+    in->To("carol@example.com", 0, "Carol");
+    CString password = "before", number;
+    ASSERT_EQ(QDX_UploadAsset(in->user, 3, "D", "N", password, in->files, in->recipients, number, 2,
+                              "", nullptr),
+              1U);
+    in->user = "mallory";
+    in->files.SetAt(0, "/nonexistent");
+    in.reset();
+    ASSERT_TRUE(WaitUntil([] { return !FtpCommands("STOR").empty(); }));
+    EXPECT_TRUE(number.IsEmpty());
+    EXPECT_EQ(password, "before");
+    control::FtpFaults(nlohmann::json::object());
     const JobStatus status = Status();
     ASSERT_EQ(status.code, 1U);
 
     // "http://<asset id>:<password>@localhost/QDXAssets/alice/3/<number>/index.asp"
-    const std::string number = upload.assetNum.str();
     const std::string id = status.text.substr(7, status.text.find(':', 7) - 7);
-    EXPECT_EQ(status.text, "http://" + id + ":" + upload.password.str() +
-                               "@localhost/QDXAssets/alice/3/" + number + "/index.asp");
-    EXPECT_THAT(BodiesPostedTo(kDiskSpacePath), ElementsAre("user_num=alice&product_id=3\n"));
+    EXPECT_EQ(status.text, "http://" + id + ":" + password.str() + "@localhost/QDXAssets/alice/3/" +
+                               number.str() + "/index.asp");
     EXPECT_THAT(BodiesPostedTo(kCreateAssetPath),
                 ElementsAre("UserId=alice&Name=N&Size=500&ProdId=3&AssetType=2&AssetDesc=D"
                             "&FileCnt=2&File=a.jpg&File=b.jpg\n"));
     EXPECT_THAT(BodiesPostedTo(kSmtpMailPath),
-                ElementsAre("AssetName=N&pword=" + upload.password.str() +
-                            "&UserId=alice&ProdNum=3&AssetID=" + id + "&AssetNum=" + number +
+                ElementsAre("AssetName=N&pword=" + password.str() +
+                            "&UserId=alice&ProdNum=3&AssetID=" + id + "&AssetNum=" + number.str() +
                             "&AssetType=2&AssetDesc=D&Emails=2&Email0=bob@example.com&ViewType0=1"
                             "&RecipName0=Bob Smith&Email1=carol@example.com&ViewType1=0"
                             "&RecipName1=Carol\n"));
-    EXPECT_EQ(ReadBytes(AssetDir("alice", 3, number) / "a.jpg"), Pattern(300));
-    EXPECT_EQ(ReadBytes(AssetDir("alice", 3, number) / "b.jpg"), Pattern(200, 2));
-    EXPECT_THAT(OutboxMessages(), ElementsAre(HasSubstr(status.text), HasSubstr(status.text)));
+    const std::string stored = "assets/alice/3/" + number.str() + "/";
+    EXPECT_EQ(ReadBytes(FtpPath(stored + "a.jpg")), Pattern(300));
+    EXPECT_EQ(ReadBytes(FtpPath(stored + "b.jpg")), Pattern(200, 2));
     // After success: nothing runs, nothing is left to cancel, the result stays readable.
     EXPECT_FALSE(QDX_IsUploading());
     EXPECT_EQ(QDX_GetUploadProgress(), 0U);
     EXPECT_EQ(QDX_CancelUpload(1000), 0U);
     EXPECT_EQ(Status("other").text, status.text);
-}
-
-// Sizes and their sum past 32 bits reach the service whole.
-TEST_F(UploadJob, SizesPastFourGigabytesAreSentWhole) {
-    control::SetQuota("alice", 1ULL << 40);
-    ScriptReply(kCreateAssetPath, "asset_num=FAIL");
-    Upload upload;
-    upload.File(files_.Sparse("big1.bin", 1ULL << 31)).File(files_.Sparse("big2.bin", 1ULL << 32));
-    ASSERT_EQ(upload.Start(), 1U);
-    EXPECT_EQ(Status().code, 256U);
-    EXPECT_THAT(BodiesPostedTo(kCreateAssetPath),
-                ElementsAre("UserId=alice&Name=N&Size=6442450944&ProdId=3&AssetType=2"
-                            "&AssetDesc=D&FileCnt=2&File=big1.bin&File=big2.bin\n"));
 }
 
 // Each step's reply: the quota compared with what the asset needs (4 bytes here), a FAIL,
@@ -93,11 +92,9 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
         const auto& c = cases[i];
         SCOPED_TRACE(i);
         control::Reset();
-        if (c.path == nullptr) {
-            control::FtpFaults({{"fail_stor_after", 1}});
-        } else {
-            c.reply ? ScriptReply(c.path, c.reply) : ScriptBrokenReply(c.path);
-        }
+        c.path == nullptr ? control::FtpFaults({{"fail_stor_after", 1}})
+        : c.reply         ? ScriptReply(c.path, c.reply)
+                          : ScriptBrokenReply(c.path);
         Upload upload;
         ASSERT_EQ(upload.File(files_.Write("a.bin", "four")).Start(), 1U);
         const JobStatus status = Status();
@@ -124,7 +121,13 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
         unsigned long wait;
     } cases[] = {
         {kDiskSpacePath, "quota=1000000&used=0", {}, 5, 0, 10000},
-        {kCreateAssetPath, "asset_num=41&asset_id=ID41&password=PW41", {}, 5, 0, 10000},
+        // A size past 32 bits reaches the service whole.
+        {kCreateAssetPath,
+         "asset_num=41&asset_id=ID41&password=PW41",
+         {},
+         (1ULL << 32) + 5,
+         0,
+         10000},
         // Past 43 MB a 32-bit product of bytes and 100 wraps: 70 % would never show.
         {nullptr, nullptr, {{"stall_stor_after", 50'000'000}}, 64ULL << 20, 70, 3000},
         // Every byte is in: the progress shows 100 % while the final reply is awaited.
@@ -157,25 +160,24 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
         const bool registered = c.slowPath != kDiskSpacePath;
         EXPECT_EQ(upload.assetNum.IsEmpty(), !registered);
         EXPECT_EQ(upload.password == "keep-password", !registered);
-        EXPECT_EQ(BodiesPostedTo(kDeleteAssetPath),
-                  registered ? std::vector<std::string>{WithdrawalOf(upload.assetNum.str())}
-                             : std::vector<std::string>{});
+        const std::string withdrawal =
+            "user_id=alice&asset_num =" + upload.assetNum.str() + "&product_id =3\n";
+        EXPECT_EQ(BodiesPostedTo(kDeleteAssetPath), std::vector(registered, withdrawal));
         EXPECT_FALSE(Requested(kSmtpMailPath));
         EXPECT_EQ(FtpCommands("STOR").size(), c.slowPath ? 0U : 1U);
+        EXPECT_THAT(BodiesPostedTo(kCreateAssetPath),
+                    Each(HasSubstr("&Size=" + std::to_string(c.size) + "&")));
     }
 }
 
 // Returning from main with the worker stalled in the middle of a file (the server stops
 // reading): the unload cancels the job, aborts its transfer and waits for the worker, within
 // a bound, and the worker withdraws the asset.
-TEST(UploadUnload, ExitDuringAJobCancelsItAndWaitsForTheWorkerWithinABound) {
-    control::Reset(true);
-    RegisterUser("alice");
-    LocalFiles files;
-    const std::string path = files.Sparse("slow.bin", 64ULL << 20);
+TEST_F(UploadJob, UnloadDuringAJobCancelsItAndWaitsForTheWorkerWithinABound) {
+    const std::string path = files_.Sparse("slow.bin", 64ULL << 20);
     control::FtpFaults({{"stall_stor_after", 1 << 20}});
     const auto start = std::chrono::steady_clock::now();
-    const ChildResult result = RunChild({HelperPath("upload_unload_probe"), "exit-sending", path},
+    const ChildResult result = RunChild({HelperPath("upload_unload_probe"), path},
                                         ChildOptions{.timeout = std::chrono::seconds(30)});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     control::FtpFaults(nlohmann::json::object());
@@ -183,7 +185,96 @@ TEST(UploadUnload, ExitDuringAJobCancelsItAndWaitsForTheWorkerWithinABound) {
     // Neither the worker nor the network layer beneath it may outlive what it uses.
     EXPECT_THAT(result.out + result.err, AllOf(HasSubstr("running=1"), Not(HasSubstr("Sanitizer")),
                                                Not(HasSubstr("runtime error"))));
-    EXPECT_THAT(BodiesPostedTo(kDeleteAssetPath), ElementsAre(WithdrawalOf("1")));
+    EXPECT_THAT(BodiesPostedTo(kDeleteAssetPath), ElementsAre(HasSubstr("&asset_num =1&")));
+}
+
+// A second upload or share while a job (an upload or a share) runs gives 16 before any
+// request, any file or any change to the caller's list: a running share's info file, which it
+// may still send, keeps its recipients.
+TEST_F(UploadJob, WhileAJobRunsASecondStartGivesSixteenBeforeAnything) {
+    for (const int kinds : {0, 1, 2, 3}) { // bit 0: a share runs; bit 1: a share is started
+        SCOPED_TRACE(kinds);
+        control::Reset();
+        control::FtpFaults({{"delay_ms", 200}});
+        Upload first, second;
+        EmailShare firstShare, secondShare;
+        firstShare.Address("ann@example.com").Address("bob@example.com");
+        secondShare.Address("eve@example.com").Address("carol@example.com");
+        secondShare.File(files_.Write("a.txt", "a")).File(files_.Path("old/~emailinfo.qorl"));
+        ASSERT_EQ((kinds & 1) ? firstShare.File(files_.Write("1.txt", "1")).Start()
+                              : first.File(files_.Write("1.bin", "1")).Start(),
+                  1U);
+        // Past its requests: the running job is logging in, every reply slow.
+        ASSERT_TRUE(WaitUntil([] { return !FtpCommands("USER").empty(); }));
+        const std::string infoBefore = ReadBytes(LocalInfoPath());
+        const size_t requests = control::RequestLog().size();
+        EXPECT_EQ((kinds & 2) ? secondShare.Start() : second.File("a.txt").Start(), 16U);
+        EXPECT_TRUE(QDX_IsUploading());
+        EXPECT_EQ(control::RequestLog().size(), requests);
+        EXPECT_EQ(ReadBytes(LocalInfoPath()), infoBefore);
+        EXPECT_EQ(secondShare.Files().size(), 2U);
+        control::FtpFaults(nlohmann::json::object());
+        EXPECT_EQ(Status().code, 1U);
+    }
+}
+
+// The application's own multi-file send neither resets nor adds to the running job's progress,
+// and is not stopped by the job's cancel request, pending or left behind by an ended job.
+TEST_F(UploadJob, TheApplicationsOwnSendNeverTouchesTheJob) {
+    control::FtpFaults({{"stall_stor_after", 1 << 20}});
+    Upload upload;
+    ASSERT_EQ(upload.File(files_.Sparse("big.bin", 64ULL << 20)).Start(), 1U);
+    // Stalled once the socket buffers are full: the progress stands still.
+    unsigned int stalledAt = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+        const unsigned int before = QDX_GetUploadProgress();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return before > 0 && (stalledAt = QDX_GetUploadProgress()) == before;
+    }));
+    CStringArray mine;
+    mine.Add(CString(files_.Write("mine.bin", Pattern(70000, 7))));
+    const auto sendMine = [&] {
+        std::filesystem::remove(FtpPath("mine.bin"));
+        EXPECT_EQ(QDX_FTPFile("", mine, nullptr), 1U);
+        EXPECT_EQ(ReadBytes(FtpPath("mine.bin")), Pattern(70000, 7));
+    };
+    sendMine();
+    EXPECT_EQ(QDX_GetUploadProgress(), stalledAt);
+    // A cancel that does not wait leaves the request set while the worker winds down...
+    EXPECT_EQ(QDX_CancelUpload(0), 0U);
+    sendMine();
+    EXPECT_EQ(Status().code, 16384U);
+    // ...and on the ended job, which stays current with it.
+    sendMine();
+}
+
+// Application threads start uploads and cancel them, all at once, for three seconds: every
+// answer is one the exports may give (never the code of a running thread, 259, as a job's
+// result).
+TEST_F(UploadJob, ApplicationThreadsStartAndCancelJobsAtOnce) {
+    Upload uploads[3]; // whichever thread sees a job end writes its out-strings
+    for (Upload& upload : uploads) {
+        upload.File(files_.Write("small.bin", Pattern(30000, 9)));
+    }
+    std::atomic<int> starts{0}, unexpected{0};
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    {
+        std::vector<std::jthread> threads;
+        for (Upload& upload : uploads) {
+            threads.emplace_back([&] {
+                for (unsigned int round = 0; std::chrono::steady_clock::now() < end; ++round) {
+                    const unsigned int started = upload.Start();
+                    starts += started == 1 ? 1 : 0;
+                    unexpected += (started == 1 || started == 16) &&
+                                          QDX_CancelUpload(round % 40) <= 1 && Status().code != 259
+                                      ? 0
+                                      : 1;
+                }
+            });
+        }
+    }
+    EXPECT_EQ(unexpected.load(), 0);
+    EXPECT_GT(starts.load(), 0);
 }
 
 } // namespace
