@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(Ftp, SendStoresEveryByteWhateverTheSize) {
-    // Empty, within one block, around the 1 KiB blocks and the 64 KiB hand-off, and large.
+    // Empty, within one block, around the 1 KiB blocks and the 64 KiB send buffer, and large.
     for (const size_t size : {0, 1, 1023, 1025, 65536, 65537, 300007}) {
         const std::string name = "f" + std::to_string(size);
         ClearStatuses();
