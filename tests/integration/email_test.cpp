@@ -58,7 +58,6 @@ TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
     const std::string fifo = files_.Path("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string a = files_.Write("a.txt", "a");
-    const std::string missing = files_.Path("missing.txt");
     const std::string victim = files_.Write("victim.txt", "precious");
     const std::string stale = files_.Path("old/~emailinfo.qorl");
     const struct {
@@ -71,7 +70,7 @@ TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
         unsigned int started;
         unsigned long code;
     } cases[] = {
-        {1, missing, false, nullptr, "", 0, 8, 16384},
+        {1, files_.Path("missing.txt"), false, nullptr, "", 0, 8, 16384},
         {2, fifo, false, nullptr, "", 0, 8, 16384},
         {1, victim + std::string("\0.x", 3), false, nullptr, "", 0, 8, 16384},
         {1, victim, true, nullptr, "", 0, 8, 16384},

@@ -6,7 +6,6 @@
 
 #include <vantaapi.h>
 
-#include <cstring>
 #include <list>
 
 #include "ftp_checks.h"
@@ -116,10 +115,10 @@ inline std::string LocalInfoPath() {
 }
 
 // The session directory that a share worked in: its first directory change on the FTP log is
-// "CWD /assets/<name>"; empty when it made none.
+// "CWD /assets/<name>" (the name from the 13th character on); empty when it made none.
 inline std::string SessionFromFtpLog() {
     const std::vector<std::string> changes = FtpCommands("CWD");
-    return changes.empty() ? "" : changes.front().substr(std::strlen("CWD /assets/"));
+    return changes.empty() ? "" : changes.front().substr(12);
 }
 
 // Every message in the service's outbox, in no particular order.
