@@ -6,8 +6,10 @@
 /// One job at a time runs on a worker thread of the library. The starting export returns as
 /// soon as the thread runs; the application then polls QDX_IsUploading and
 /// QDX_GetUploadProgress, may call QDX_CancelUpload, and reads the outcome with
-/// QDX_GetAssetUploadStatus. Objects passed by reference to QDX_UploadAsset are used by the
-/// worker: keep them alive and unchanged until QDX_IsUploading reports false.
+/// QDX_GetAssetUploadStatus. QDX_UploadAsset copies its inputs when it starts; its two
+/// out-strings (password, assetNum) receive the registered asset's values on the application's
+/// own thread once it sees the job end (QDX_IsUploading reporting false, or the next start):
+/// keep those two alive until then.
 #pragma once
 
 #include "vanta/collections.h"
