@@ -2,7 +2,6 @@
 
 #include "platform/failure_reason.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -70,8 +69,7 @@ int RefusalOf(const struct stat& info, UINT flags) {
 }
 } // namespace
 
-CFile::CFile(LPCTSTR fileName, UINT openFlags)
-    : m_path(fileName), m_readOnly((openFlags & (modeWrite | modeReadWrite)) == 0) {
+CFile::CFile(LPCTSTR fileName, UINT openFlags) : m_path(fileName) {
     do {
         m_fd = ::open(m_path.GetString(), OpenMode(openFlags),
                       (openFlags & modePrivate) ? 0600 : 0666);
@@ -111,36 +109,16 @@ std::uint64_t CFile::GetLength() const {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-size_t CFile::ReadSome(void* buffer, size_t count) {
+UINT CFile::Read(void* buffer, UINT count) {
     while (true) {
         const ssize_t got = ::read(m_fd, buffer, count);
         if (got >= 0) {
-            return static_cast<size_t>(got);
+            return static_cast<UINT>(got);
         }
         if (errno != EINTR) {
             Throw("read", errno);
         }
     }
-}
-
-UINT CFile::Read(void* buffer, UINT count) {
-    if (!m_readOnly || count >= kReadAheadBytes) {
-        if (m_aheadStart == m_aheadEnd) {
-            return static_cast<UINT>(ReadSome(buffer, count));
-        }
-    } else if (m_aheadStart == m_aheadEnd) {
-        if (!m_ahead) {
-            m_ahead = std::make_unique<char[]>(kReadAheadBytes);
-        }
-        m_aheadStart = 0;
-        m_aheadEnd = ReadSome(m_ahead.get(), kReadAheadBytes);
-    }
-    const size_t piece = std::min<size_t>(count, m_aheadEnd - m_aheadStart);
-    if (piece > 0) {
-        std::memcpy(buffer, m_ahead.get() + m_aheadStart, piece);
-        m_aheadStart += piece;
-    }
-    return static_cast<UINT>(piece);
 }
 
 void CFile::Write(const void* buffer, UINT count) {

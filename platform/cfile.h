@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 class CFileException {
 public:
@@ -56,9 +55,8 @@ public:
     virtual ~CFile();
 
     std::uint64_t GetLength() const;
-    // Up to `count` bytes; 0 only at the end of the file. A file opened read-only reads ahead
-    // in pieces of kReadAheadBytes, so that callers reading small blocks do not pay a system
-    // call per block.
+    // Up to `count` bytes; 0 only at the end of the file. The callers read whole pieces of
+    // the FTP send buffer, so each read is one system call.
     UINT Read(void* buffer, UINT count);
     // All `count` bytes, or a CFileException.
     void Write(const void* buffer, UINT count);
@@ -67,18 +65,11 @@ public:
     // The text after the last '/' of the path the file was opened with.
     CString GetFileName() const;
 
-    static constexpr size_t kReadAheadBytes = 64 * 1024;
-
 private:
     // Records "cannot <action> local file <path>: <system text>" as the failure reason and
     // throws the matching CFileException.
     [[noreturn]] void Throw(const char* action, int osError) const;
-    size_t ReadSome(void* buffer, size_t count);
 
     int m_fd = -1;
     CString m_path;
-    bool m_readOnly = false;
-    std::unique_ptr<char[]> m_ahead; // read-only files: bytes read but not yet handed out
-    size_t m_aheadStart = 0;
-    size_t m_aheadEnd = 0;
 };
