@@ -38,6 +38,11 @@ Fields AssetFields(const vanta::Asset& asset) {
             {"files", asset.file_names}};
 }
 
+// The code the list exports give: an empty list is their "no rows" (a success all the same).
+unsigned int SuccessCode(const Fields& entries) {
+    return entries.empty() ? vanta::result::kNoRows : vanta::result::kSuccess;
+}
+
 int RunInfo() {
     const auto asset = Service().asset_info(Args().user, Args().asset);
     return Finish(
@@ -52,8 +57,9 @@ int RunList() {
     for (const vanta::Asset& asset : assets ? *assets : std::vector<vanta::Asset>()) {
         entries.push_back(AssetFields(asset));
     }
-    return Finish("QDX_GetAssetList", assets,
-                  {{"user", Args().user}, {"product", Args().product}, {"assets", entries}});
+    return Finish("QDX_GetAssetList", assets ? nullptr : &assets.error(),
+                  {{"user", Args().user}, {"product", Args().product}, {"assets", entries}},
+                  SuccessCode(entries));
 }
 
 int RunStats() {
@@ -63,8 +69,9 @@ int RunStats() {
         days.push_back({{"date", ToIsoDate(stat.day)}, {"page_views", stat.page_views}});
     }
     return Finish(
-        "QDX_GetAssetStats", stats,
-        {{"user", Args().user}, {"asset_number", IntegerOrNull(Args().asset)}, {"days", days}});
+        "QDX_GetAssetStats", stats ? nullptr : &stats.error(),
+        {{"user", Args().user}, {"asset_number", IntegerOrNull(Args().asset)}, {"days", days}},
+        SuccessCode(days));
 }
 } // namespace
 

@@ -3,14 +3,16 @@
 #include "cli/cli_common.h"
 #include "cli/exit_status.h"
 #include "cli/job_progress.h"
+#include "cli/local_input.h"
 #include "cli/output.h"
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+// A mail's text, read whole before the job starts: far above any message a person writes.
+constexpr size_t kMaxMessageBytes = 1024 * 1024;
+
 struct EmailArgs {
     std::string from;
     std::vector<std::string> to;
@@ -30,18 +32,15 @@ int RunEmail() {
     const EmailArgs& args = Args();
     std::string message = args.message;
     if (!args.messageFile.empty()) {
-        std::ifstream in(args.messageFile, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        if (!in) {
-            return Fail(kExitFailed, "cannot read the message file " + args.messageFile);
+        std::string why;
+        if (!ReadSmallFile(args.messageFile, kMaxMessageBytes, message, why)) {
+            return Fail(kExitFailed, "the message file: " + why);
         }
-        message = text.str();
     }
     vanta::ShareRequest request{args.from, args.to, args.subject, message, args.senderName, {}};
     request.files.assign(args.files.begin(), args.files.end());
     vanta::ShareJob job = Service().share_by_email(std::move(request));
-    const auto outcome = FollowToEnd(JobKind::kEmail, job);
+    const auto outcome = FollowToEnd(JobKind::kEmail, job, args.files);
     return Finish("email job", outcome,
                   {{"from", args.from}, {"to", args.to}, {"files", args.files}});
 }
@@ -57,7 +56,9 @@ void AddEmailCommand(CLI::App& app) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     email->add_option("--subject", Args().subject, "Subject")->required();
     auto* text = email->add_option("--message", Args().message, "Message text");
-    email->add_option("--message-file", Args().messageFile, "File holding the message text")
+    email
+        ->add_option("--message-file", Args().messageFile,
+                     "File holding the message text (at most 1 MiB)")
         ->check(CLI::ExistingFile)
         ->excludes(text);
     email->add_option("--sender-name", Args().senderName,

@@ -1,6 +1,11 @@
 // vanta ftp put|check|rm|rmdir: the FTP file operations on the service host.
 #include "cli/cli_common.h"
+#include "cli/exit_status.h"
 #include "cli/output.h"
+#include "cli/usage_errors.h"
+
+#include <optional>
+#include <string>
 
 namespace {
 struct FtpArgs {
@@ -26,9 +31,33 @@ int RunPut() {
                   {{"directory", Args().dir}, {"name", name}});
 }
 
+// --dir is a whole FTP path for every ftp command. The look-up and the delete reach only the
+// assets tree (the library takes a directory below it), so there the path must lie in it; the
+// part below /assets/ is what the library is given. Anything else is refused before a
+// connection is made.
+std::optional<std::string> BelowAssetsRoot(const std::string& dir) {
+    const std::string root = "/assets";
+    if (dir == root || dir == root + "/") {
+        return "";
+    }
+    if (dir.starts_with(root + "/")) {
+        return dir.substr(root.size() + 1);
+    }
+    return std::nullopt;
+}
+
+int NotBelowAssetsRoot() {
+    return Fail(kExitUsage, "--dir must be a whole path in /assets/, e.g. /assets/ann/3/1, not '" +
+                                Args().dir + "'" + UsageHint(CurrentCommand()));
+}
+
 int RunCheck() {
-    const auto found = Service().file_exists(Args().dir, Args().name);
-    Fields fields = {{"directory", "/assets/" + Args().dir}, {"name", Args().name}};
+    const std::optional<std::string> subDir = BelowAssetsRoot(Args().dir);
+    if (!subDir) {
+        return NotBelowAssetsRoot();
+    }
+    const auto found = Service().file_exists(*subDir, Args().name);
+    Fields fields = {{"directory", Args().dir}, {"name", Args().name}};
     if (found) {
         fields["found"] = *found;
     }
@@ -36,8 +65,12 @@ int RunCheck() {
 }
 
 int RunRemove() {
-    return Finish("QDX_FTPDeleteFile", Service().delete_file(Args().dir, Args().name),
-                  {{"directory", "/assets/" + Args().dir}, {"name", Args().name}});
+    const std::optional<std::string> subDir = BelowAssetsRoot(Args().dir);
+    if (!subDir) {
+        return NotBelowAssetsRoot();
+    }
+    return Finish("QDX_FTPDeleteFile", Service().delete_file(*subDir, Args().name),
+                  {{"directory", Args().dir}, {"name", Args().name}});
 }
 
 int RunRemoveDir() {
@@ -59,16 +92,16 @@ void AddFtpCommands(CLI::App& app) {
     OnSelected(*put, RunPut);
 
     auto* check = ftp->add_subcommand(
-        "check", "Tell whether a file or directory exists below /assets/ (exit 0 either way)");
-    check->add_option("--dir", Args().dir, "Directory below /assets/, e.g. ann/3/1")->required();
+        "check", "Tell whether a file or directory exists in /assets/ (exit 0 either way)");
+    check->add_option("--dir", Args().dir, "Whole FTP path of a directory in /assets/")->required();
     check->add_option("--name", Args().name, "File or directory name")->required();
-    check->footer("Example:\n  vanta ftp check --dir ann/3/1 --name photo.jpg");
+    check->footer("Example:\n  vanta ftp check --dir /assets/ann/3/1 --name photo.jpg");
     OnSelected(*check, RunCheck);
 
-    auto* rm = ftp->add_subcommand("rm", "Delete a file below /assets/");
-    rm->add_option("--dir", Args().dir, "Directory below /assets/, e.g. ann/3/1")->required();
+    auto* rm = ftp->add_subcommand("rm", "Delete a file in /assets/");
+    rm->add_option("--dir", Args().dir, "Whole FTP path of a directory in /assets/")->required();
     rm->add_option("--name", Args().name, "File name")->required();
-    rm->footer("Example:\n  vanta ftp rm --dir ann/3/1 --name photo.jpg");
+    rm->footer("Example:\n  vanta ftp rm --dir /assets/ann/3/1 --name photo.jpg");
     OnSelected(*rm, RunRemove);
 
     auto* rmdir = ftp->add_subcommand("rmdir", "Remove an empty remote directory");

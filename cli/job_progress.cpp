@@ -3,9 +3,15 @@
 #include "cli/exit_status.h"
 #include "cli/progress_bar.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
@@ -60,19 +66,92 @@ unsigned int Percent(const vanta::Progress& progress) {
     return progress.total == 0 ? 0
                                : static_cast<unsigned int>(progress.bytes * 100 / progress.total);
 }
+
+// The job sends its files one after another, in the order given, and counts their bytes as
+// one sum: the file being sent is the one whose share of the sum the count is in.
+class FileTracker {
+public:
+    explicit FileTracker(const std::vector<std::string>& files) {
+        std::uint64_t end = 0;
+        for (const std::string& path : files) {
+            std::error_code error;
+            const std::uintmax_t size = std::filesystem::file_size(path, error);
+            end += error ? 0 : size;
+            const size_t slash = path.rfind('/');
+            m_files.emplace_back(slash == std::string::npos ? path : path.substr(slash + 1), end);
+        }
+    }
+
+    std::string At(std::uint64_t sent) const {
+        for (const auto& [name, end] : m_files) {
+            if (sent < end) {
+                return name;
+            }
+        }
+        return m_files.empty() ? "" : m_files.back().first;
+    }
+
+private:
+    std::vector<std::pair<std::string, std::uint64_t>> m_files; // name, where its bytes end
+};
+
+ProgressFrame FrameOf(JobKind kind, const vanta::Progress& progress, const FileTracker& files) {
+    ProgressFrame frame;
+    frame.phase = BarPhase(kind, progress);
+    frame.percent = Percent(progress);
+    frame.sent = progress.bytes;
+    frame.total = progress.total;
+    if (frame.phase == JobPhase::kSending) {
+        frame.file = files.At(progress.bytes);
+    }
+    if (frame.phase >= JobPhase::kNotifying) {
+        frame.sent = progress.total;
+    }
+    return frame;
+}
+
+// The last frame: the outcome in place of the phase, with the bytes as the job left them. The
+// job's phase now reads "finished" whatever step it ended in, so the step is the one `seen`
+// last; a job that ended in its transfer names the file it was sending.
+ProgressFrame LastFrame(JobEnd end, const vanta::Progress& seen, const vanta::Progress& last,
+                        const FileTracker& files) {
+    ProgressFrame frame;
+    frame.phase = end == JobEnd::kDone        ? JobPhase::kDone
+                  : end == JobEnd::kCancelled ? JobPhase::kCancelled
+                                              : JobPhase::kFailed;
+    frame.total = last.total;
+    if (end == JobEnd::kDone || seen.phase >= vanta::JobPhase::notifying) {
+        frame.percent = 100;
+        frame.sent = last.total;
+        return frame;
+    }
+    frame.sent = std::min(last.bytes, last.total);
+    frame.percent = last.total == 0 ? 0 : static_cast<unsigned int>(frame.sent * 100 / last.total);
+    const bool sending = seen.phase == vanta::JobPhase::transferring || last.bytes > 0;
+    if (sending && frame.sent < frame.total) {
+        frame.file = files.At(frame.sent);
+    }
+    return frame;
+}
 } // namespace
 
-void FollowJob(JobKind kind, const JobControls& job) {
+void FollowJob(JobKind kind, const std::vector<std::string>& files, const JobControls& job) {
     InterruptScope interrupts;
     const char* what = kind == JobKind::kUpload ? "upload" : "email job";
+    const FileTracker tracker(files);
     ProgressBar bar;
     bool cancelAsked = false;
+    vanta::Progress seen; // as the last frame showed it
     while (!job.wait(kPollInterval)) {
         if (cancelAsked) {
             continue; // the bar stays where the cancel found it while the job takes back its work
         }
         const vanta::Progress progress = job.progress();
-        bar.Show(BarPhase(kind, progress), Percent(progress), progress.total);
+        if (progress.phase == vanta::JobPhase::finished) {
+            continue; // ended since the wait: the last frame says how
+        }
+        seen = progress;
+        bar.Show(FrameOf(kind, progress, tracker));
         if (g_interrupts > 0) {
             cancelAsked = true;
             bar.Note(std::string("vanta: interrupted: cancelling the ") + what +
@@ -84,5 +163,7 @@ void FollowJob(JobKind kind, const JobControls& job) {
             }
         }
     }
-    bar.End();
+    // The worker has ended: its outcome, not the last poll, decides the last frame.
+    const JobEnd end = job.end();
+    bar.Finish(LastFrame(end, seen, job.progress(), tracker));
 }

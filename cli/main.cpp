@@ -140,10 +140,7 @@ int main(int argc, char** argv) {
     }
     CurrentCommand() = CommandPath(app);
     if (!SelectedAction()) {
-        if (app.get_subcommands().empty()) {
-            std::cout << app.help();
-            return kExitSuccess;
-        }
+        // `vanta` alone included: a command line that does nothing is a usage error.
         return Fail(kExitUsage, MissingCommandReason(app));
     }
     if (const int status = ApplyGlobalOptions(global, app); status != kExitSuccess) {

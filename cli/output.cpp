@@ -3,16 +3,24 @@
 #include "cli/cli_common.h"
 #include "cli/exit_status.h"
 #include "cli/terminal_text.h"
+#include "vanta/transport.h"
 
 #include <cctype>
 #include <iostream>
 
 namespace {
-// What a script may rely on: the exit status of each kind of failure.
+// What the library recorded of the last failure on this thread: 2 when the service answered
+// and refused, an HTTP error status included.
+constexpr unsigned int kServiceAnswered = 2;
+
+// What a script may rely on: the exit status of each kind of failure. The client counts an
+// error page (HTTP 500, say) as a network failure, since a retry may well succeed; to a user the
+// service was reached and failed the request, which is exit 1, not a broken network. Only the
+// commands that run on this thread can tell: a job's failure was recorded on its worker.
 int ExitStatusOf(vanta::ErrorCategory category) {
     switch (category) {
     case vanta::ErrorCategory::network:
-        return kExitNetwork;
+        return QDX_GetLastFailureKind() == kServiceAnswered ? kExitFailed : kExitNetwork;
     case vanta::ErrorCategory::cancelled:
         return kExitInterrupted;
     case vanta::ErrorCategory::invalid_argument:

@@ -1,10 +1,12 @@
 #include "cli/password_source.h"
 
 #include "cli/exit_status.h"
+#include "cli/local_input.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <termios.h>
 #include <unistd.h>
@@ -20,20 +22,32 @@ extern "C" void RestoreTerminalAndExit(int) {
     _exit(kExitInterrupted);
 }
 
-// One line of stdin without its line end (LF or CR LF); nothing at end of input.
-std::optional<std::string> ReadLine() {
-    std::string line;
-    if (!std::getline(std::cin, line) && line.empty()) {
-        return std::nullopt;
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    return line;
+std::string TooLong() {
+    return "the password is longer than " + std::to_string(kMaxPasswordBytes) +
+           " bytes, the most taken";
 }
 
-std::optional<std::string> Prompt(const std::string& prompt) {
+// One line of stdin without its line end; nothing at end of input or past the size limit,
+// `why` then saying which (prefixed with `source`).
+std::optional<std::string> ReadLine(const std::string& source, const std::string& ended,
+                                    std::string& why) {
+    std::string line;
+    switch (ReadStdinLine(kMaxPasswordBytes, line)) {
+    case LineRead::kLine:
+        return line;
+    case LineRead::kTooLong:
+        why = source + TooLong();
+        return std::nullopt;
+    case LineRead::kEnded:
+        break;
+    }
+    why = ended;
+    return std::nullopt;
+}
+
+std::optional<std::string> Prompt(const std::string& prompt, std::string& why) {
     if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) {
+        why = "no password was entered";
         return std::nullopt;
     }
     termios silent = g_savedTerminal;
@@ -43,7 +57,7 @@ std::optional<std::string> Prompt(const std::string& prompt) {
     // Echo goes off before the prompt shows, so that nothing typed after it is echoed or lost.
     tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     std::cerr << prompt << std::flush;
-    std::optional<std::string> line = ReadLine();
+    std::optional<std::string> line = ReadLine("", "no password was entered", why);
     tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
     std::signal(SIGINT, previous);
     return line;
@@ -53,21 +67,18 @@ std::optional<std::string> Prompt(const std::string& prompt) {
 std::optional<std::string> ReadPassword(bool fromStdin, const std::string& prompt,
                                         std::string& why) {
     if (fromStdin) {
-        std::optional<std::string> line = ReadLine();
-        if (!line) {
-            why = "--password-stdin: stdin ended before a password line";
-        }
-        return line;
+        return ReadLine(
+            "--password-stdin: ", "--password-stdin: stdin ended before a password line", why);
     }
     if (const char* variable = std::getenv("VANTA_PASSWORD"); variable != nullptr) {
+        if (std::strlen(variable) > kMaxPasswordBytes) {
+            why = "VANTA_PASSWORD: " + TooLong();
+            return std::nullopt;
+        }
         return std::string(variable);
     }
     if (isatty(STDIN_FILENO)) {
-        std::optional<std::string> line = Prompt(prompt);
-        if (!line) {
-            why = "no password was entered";
-        }
-        return line;
+        return Prompt(prompt, why);
     }
     why = "a password is needed: use --password-stdin, set VANTA_PASSWORD, or run at a "
           "terminal to be asked";

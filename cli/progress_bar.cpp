@@ -1,8 +1,10 @@
 #include "cli/progress_bar.h"
 
 #include "cli/cli_common.h"
+#include "cli/terminal_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/ioctl.h>
@@ -10,8 +12,14 @@
 
 namespace {
 constexpr unsigned int kMinBar = 10;
+constexpr unsigned int kPreferredBar = 20; // before a long file name takes the room
 constexpr unsigned int kMaxBar = 40;
 constexpr size_t kPhaseWidth = 11; // "registering"
+constexpr size_t kMinFileName = 8; // shorter than this a shortened name says little
+// The rate is measured over the last few seconds, so that it follows a change of speed, and
+// only once it spans long enough to mean something.
+constexpr auto kRateWindow = std::chrono::seconds(5);
+constexpr double kShortestSpan = 0.5; // seconds
 
 std::string Bytes(double bytes) {
     const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
@@ -25,10 +33,36 @@ std::string Bytes(double bytes) {
     return text;
 }
 
+// "ETA 0:42", "ETA 1:02:03".
+std::string TimeLeft(double seconds) {
+    const auto whole = static_cast<unsigned long long>(seconds + 0.5);
+    char text[40];
+    if (whole < 3600) {
+        std::snprintf(text, sizeof(text), "ETA %llu:%02llu", whole / 60, whole % 60);
+    } else {
+        std::snprintf(text, sizeof(text), "ETA %llu:%02llu:%02llu", whole / 3600, whole / 60 % 60,
+                      whole % 60);
+    }
+    return text;
+}
+
 std::string Padded(const char* text, size_t width) {
     std::string out(text);
     out.resize(std::max(width, out.size()), ' ');
     return out;
+}
+
+// At most `width` bytes of `name`, its end kept (where the extension is) behind "..", cut
+// where a character starts. Bytes count for columns: never fewer than the columns they take.
+std::string Shortened(const std::string& name, size_t width) {
+    if (name.size() <= width) {
+        return name;
+    }
+    size_t from = name.size() - (width - 2);
+    while (from < name.size() && (static_cast<unsigned char>(name[from]) & 0xC0) == 0x80) {
+        ++from;
+    }
+    return ".." + name.substr(from);
 }
 } // namespace
 
@@ -42,33 +76,59 @@ const char* PhaseName(JobPhase phase) {
         return "sending";
     case JobPhase::kNotifying:
         return "notifying";
+    case JobPhase::kDone:
+        return "done";
+    case JobPhase::kFailed:
+        return "failed";
+    case JobPhase::kCancelled:
+        return "cancelled";
     }
     return "";
 }
 
-std::string RenderProgressLine(unsigned int columns, JobPhase phase, unsigned int percent,
-                               std::uint64_t total, double bytesPerSecond) {
+std::string RenderProgressLine(unsigned int columns, const ProgressFrame& frame) {
     const size_t budget = columns > 1 ? columns - 1 : 0;
-    const unsigned int shown = std::min(percent, 100u);
+    const unsigned int shown = std::min(frame.percent, 100u);
     char figure[8];
     std::snprintf(figure, sizeof(figure), "%3u%%", shown);
-    const std::string head = Padded(PhaseName(phase), kPhaseWidth);
-    const double sent = static_cast<double>(total) * shown / 100.0;
-    const std::string bytes = "  " + Bytes(sent) + " / " + Bytes(static_cast<double>(total));
-    const std::string rate =
-        phase == JobPhase::kSending ? "  " + Bytes(bytesPerSecond) + "/s" : std::string();
-
+    const std::string head = Padded(PhaseName(frame.phase), kPhaseWidth);
     // head + " [" + bar + "] " + figure + tail
     const size_t fixed = head.size() + 2 + 2 + std::string(figure).size();
-    for (const std::string& tail : {bytes + rate, bytes, std::string()}) {
-        if (fixed + kMinBar + tail.size() <= budget) {
-            const size_t cells = std::min<size_t>(kMaxBar, budget - fixed - tail.size());
-            const size_t filled = cells * shown / 100;
-            return head + " [" + std::string(filled, '#') + std::string(cells - filled, '.') +
-                   "] " + figure + tail;
+
+    // The optional parts from the most telling down; each goes before the ones above it.
+    const std::string file = "  " + EscapeForTerminal(frame.file);
+    enum Part { kTimeLeft, kFile, kBytes, kRate, kParts };
+    const std::array<std::string, kParts> parts = {
+        frame.secondsLeft >= 0 ? "  " + TimeLeft(frame.secondsLeft) : "",
+        frame.file.empty() ? "" : file,
+        "  " + Bytes(static_cast<double>(frame.sent)) + " / " +
+            Bytes(static_cast<double>(frame.total)),
+        frame.bytesPerSecond > 0 ? "  " + Bytes(frame.bytesPerSecond) + "/s" : ""};
+    for (size_t kept = kParts + 1; kept-- > 0;) {
+        const auto in = [&](Part part) { return part < kept ? parts[part] : std::string(); };
+        const std::string before = in(kBytes) + in(kRate) + in(kTimeLeft);
+        if (fixed + kMinBar + before.size() > budget) {
+            continue;
         }
+        const size_t spare = budget - fixed - before.size();
+        std::string name = in(kFile);
+        if (!name.empty()) {
+            // The bar grows to its preferred size first, then the name to its whole length.
+            const size_t most = spare - kMinBar;
+            const size_t least = std::min(name.size(), 2 + kMinFileName);
+            if (most < least) {
+                continue; // not even a short name fits: it goes
+            }
+            const size_t wanted = spare > kPreferredBar ? spare - kPreferredBar : 0;
+            const size_t width = std::min(name.size(), std::clamp(wanted, least, most));
+            name = "  " + Shortened(name.substr(2), width - 2);
+        }
+        const size_t cells = std::min<size_t>(kMaxBar, spare - name.size());
+        const size_t filled = cells * shown / 100;
+        return head + " [" + std::string(filled, '#') + std::string(cells - filled, '.') + "] " +
+               figure + before + name;
     }
-    std::string line = std::string(PhaseName(phase)) + " " + figure;
+    std::string line = std::string(PhaseName(frame.phase)) + " " + figure;
     line.resize(std::min(line.size(), budget));
     return line;
 }
@@ -89,24 +149,34 @@ unsigned int ProgressBar::Columns() const {
     return 80;
 }
 
-void ProgressBar::Show(JobPhase phase, unsigned int percent, std::uint64_t total) {
+void ProgressBar::Draw(const ProgressFrame& frame) {
+    std::fprintf(stderr, "\r%s\033[K", RenderProgressLine(Columns(), frame).c_str());
+    std::fflush(stderr);
+    m_drawn = true;
+}
+
+void ProgressBar::Show(ProgressFrame frame) {
     if (!m_enabled) {
         return;
     }
-    m_total = total;
-    const auto now = std::chrono::steady_clock::now();
-    if (phase == JobPhase::kSending && m_phase != JobPhase::kSending) {
-        m_sendingSince = now;
+    if (frame.phase == JobPhase::kSending) {
+        const Sample now{std::chrono::steady_clock::now(), frame.sent};
+        m_window.push_back(now);
+        while (now.first - m_window.front().first > kRateWindow) {
+            m_window.pop_front();
+        }
+        const double span =
+            std::chrono::duration<double>(now.first - m_window.front().first).count();
+        const std::uint64_t moved = now.second - std::min(now.second, m_window.front().second);
+        if (span >= kShortestSpan && moved > 0) {
+            frame.bytesPerSecond = static_cast<double>(moved) / span;
+            frame.secondsLeft =
+                static_cast<double>(frame.total - std::min(frame.total, frame.sent)) /
+                frame.bytesPerSecond;
+        }
     }
-    m_phase = phase;
-    m_percent = percent;
-    const double seconds = std::chrono::duration<double>(now - m_sendingSince).count();
-    const double sent = static_cast<double>(m_total) * std::min(percent, 100u) / 100.0;
-    const double rate = seconds > 0.05 ? sent / seconds : 0.0;
-    std::fprintf(stderr, "\r%s\033[K",
-                 RenderProgressLine(Columns(), phase, percent, m_total, rate).c_str());
-    std::fflush(stderr);
-    m_drawn = true;
+    m_last = frame;
+    Draw(frame);
 }
 
 void ProgressBar::Note(const std::string& text) {
@@ -118,15 +188,16 @@ void ProgressBar::Note(const std::string& text) {
     }
     std::fprintf(stderr, "%s\n", text.c_str());
     if (m_drawn) {
-        std::fprintf(stderr, "%s\033[K",
-                     RenderProgressLine(Columns(), m_phase, m_percent, m_total, 0.0).c_str());
+        Draw(m_last);
     }
     std::fflush(stderr);
 }
 
-void ProgressBar::End() {
-    if (m_drawn) {
-        std::fputc('\n', stderr);
-        std::fflush(stderr);
+void ProgressBar::Finish(ProgressFrame frame) {
+    if (!m_enabled) {
+        return;
     }
+    Draw(frame);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
 }

@@ -21,7 +21,7 @@ void AddRequestCommand(CLI::App& app) {
         }
         // The reply as it came, control characters escaped; then the result, as for any command.
         if (!Options().quiet && reply && !reply->empty()) {
-            std::cout << EscapeForTerminal(*reply);
+            std::cout << EscapeForTerminal(*reply, LineFeeds::kKeep);
             if (reply->back() != '\n') {
                 std::cout << '\n';
             }

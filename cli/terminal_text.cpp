@@ -40,15 +40,36 @@ size_t Utf8SequenceLength(std::string_view text, size_t at) {
     }
     return length;
 }
+
+// The code point of a well-formed sequence of `length` bytes at `at`.
+char32_t CodePoint(std::string_view text, size_t at, size_t length) {
+    static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t value = static_cast<unsigned char>(text[at]) & kLeadBits[length];
+    for (size_t i = 1; i < length; ++i) {
+        value = (value << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+    }
+    return value;
+}
+
+// Characters that are not controls to the terminal but change what it shows: the
+// bidirectional controls reorder the text around them (a name can make "gpj.exe" read
+// "exe.jpg"), the separators break lines where the terminal supports them.
+bool ShownEscaped(char32_t c, LineFeeds lineFeeds) {
+    const bool bidi = c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+                      (c >= 0x2066 && c <= 0x2069);
+    const bool separator = c == 0x2028 || c == 0x2029;
+    return bidi || (separator && lineFeeds == LineFeeds::kEscape);
+}
 } // namespace
 
-std::string EscapeForTerminal(std::string_view text) {
+std::string EscapeForTerminal(std::string_view text, LineFeeds lineFeeds) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
-            if ((byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F) {
+            const bool kept = byte == '\t' || (byte == '\n' && lineFeeds == LineFeeds::kKeep);
+            if ((byte < 0x20 && !kept) || byte == 0x7F) {
                 AppendEscaped(out, byte);
             } else {
                 out += static_cast<char>(byte);
@@ -67,7 +88,13 @@ std::string EscapeForTerminal(std::string_view text) {
             i += c1 ? 2 : 1;
             continue;
         }
-        out.append(text.substr(i, length));
+        if (const char32_t c = CodePoint(text, i, length); ShownEscaped(c, lineFeeds)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\u%04X", static_cast<unsigned int>(c));
+            out += escaped;
+        } else {
+            out.append(text.substr(i, length));
+        }
         i += length;
     }
     return out;

@@ -53,7 +53,7 @@ int RunUpload() {
     }
     request.files.assign(args.files.begin(), args.files.end());
     vanta::UploadJob job = Service().upload(std::move(request));
-    const auto outcome = FollowToEnd(JobKind::kUpload, job);
+    const auto outcome = FollowToEnd(JobKind::kUpload, job, args.files);
     Fields fields = {{"user", args.user}, {"product", args.product}};
     if (outcome) {
         fields["asset_number"] = IntegerOrNull(outcome->asset_number);

@@ -65,5 +65,6 @@ std::string UsageReason(const CLI::App& app, const CLI::ParseError& error) {
 std::string MissingCommandReason(const CLI::App& app) {
     const CLI::App* deepest = Deepest(app);
     const std::string command = CommandPath(app);
-    return "a command is needed: " + CommandNames(*deepest) + UsageHint(command);
+    const std::string usage = "vanta " + (command.empty() ? "" : command + " ") + "COMMAND ...";
+    return "a command is needed (" + usage + "): " + CommandNames(*deepest) + UsageHint(command);
 }

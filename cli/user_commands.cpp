@@ -2,15 +2,22 @@
 #include "cli/cli_common.h"
 #include "cli/exit_status.h"
 #include "cli/field_values.h"
+#include "cli/local_input.h"
 #include "cli/output.h"
 #include "cli/password_source.h"
+#include "cli/terminal_text.h"
+#include "cli/usage_errors.h"
 
 #include <array>
+#include <iostream>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 namespace {
 using vanta::UserDetails;
+
+constexpr size_t kMaxAnswerBytes = 64;
 
 // The account details that registration, the record and the update share: option and JSON
 // name, and the record's field.
@@ -37,6 +44,7 @@ struct UserArgs {
     std::string user;
     unsigned int product = 0;
     bool passwordStdin = false;
+    bool yes = false; // delete without asking
     UserDetails details;
     // Options given on the command line, for the update (the others keep their values).
     std::array<CLI::Option*, kDetails.size()> detailOptions{};
@@ -185,7 +193,22 @@ int RunUpdate() {
                   {{"user", Args().user}});
 }
 
+// Deleting an account cannot be undone: a person at a terminal confirms it, a script says
+// --yes. Without either nothing is sent, as with any other incomplete command line.
 int RunDelete() {
+    if (!Args().yes) {
+        if (isatty(STDIN_FILENO) != 1 || isatty(STDERR_FILENO) != 1) {
+            return Fail(kExitUsage, "deleting an account needs --yes when not run at a terminal" +
+                                        UsageHint(CurrentCommand()));
+        }
+        std::cerr << "Delete the account " << EscapeForTerminal(Args().user)
+                  << " on the service? Type yes to confirm: " << std::flush;
+        std::string answer;
+        if (ReadStdinLine(kMaxAnswerBytes, answer) != LineRead::kLine ||
+            (answer != "yes" && answer != "y")) {
+            return Fail(kExitUsage, "not confirmed; nothing was deleted");
+        }
+    }
     return Finish("QDX_DeleteUser", Service().delete_user(Args().user), {{"user", Args().user}});
 }
 } // namespace
@@ -227,6 +250,9 @@ void AddUserCommands(CLI::App& app) {
 
     auto* del = user->add_subcommand("delete", "Delete the account");
     AddUserOption(*del);
-    del->footer("Example:\n  vanta user delete --user ann");
+    del->add_flag("--yes,-y", Args().yes, "Delete without asking (needed when not at a terminal)");
+    del->footer("Example:\n  vanta user delete --user ann\n"
+                "At a terminal it asks first; elsewhere it needs --yes, else exit 2 and nothing "
+                "is sent.");
     OnSelected(*del, RunDelete);
 }

@@ -2,9 +2,9 @@
 // with a CA made for this run): each command's --json record held to
 // docs/vanta-json.schema.json and to what the service holds, the exit status and the one
 // failure line of each class of failure, the settings' precedence, and escaped service text;
-// and at a terminal (a pseudo-terminal of a chosen width): the progress bar's phases and width,
-// Ctrl-C once (the job is cancelled and withdrawn) and twice (at once), and the password prompt
-// without echo.
+// and at a terminal (a pseudo-terminal of a chosen width): the progress bar's phases, files,
+// width and last frame, Ctrl-C once (the job is cancelled and withdrawn) and twice (at once),
+// the password prompt without echo and the confirmation of a deletion.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <ranges>
 #include <regex>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "child_process.h"
@@ -38,7 +39,9 @@ using Env = std::vector<std::pair<std::string, std::string>>;
 ChildResult Vanta(const std::string& args, ChildOptions options = {}) {
     std::vector<std::string> argv = {CliPath()};
     for (const auto word : std::views::split(args, ' ')) {
-        argv.emplace_back(word.begin(), word.end());
+        if (!std::ranges::empty(word)) {
+            argv.emplace_back(word.begin(), word.end());
+        }
     }
     options.unsetEnv.push_back("VANTA_PASSWORD");
     options.timeout = std::chrono::seconds(30);
@@ -102,21 +105,27 @@ std::function<void()> Reply(const std::string& program, const std::string& body,
     return [=] { ScriptReply("/cgiscripts/" + program, body, ms); };
 }
 
+std::function<void()> ErrorPage(const std::string& program, int status) {
+    return [=] { control::Script({.path = "/cgiscripts/" + program, .status = status}); };
+}
+
 constexpr unsigned short kColumns = 50;
 
-// The phases the progress lines name, in order; each \r or \n starts a line anew. Every
-// progress line fits the terminal and, once the bytes are out, shows 100 %.
-std::vector<std::string> Phases(const std::string& drawn) {
+// The progress lines, each with the phase or outcome it names first; each \r or \n starts a
+// line anew. Every progress line fits the terminal and, once the bytes are out, shows 100 %.
+std::vector<std::pair<std::string, std::string>> Frames(const std::string& drawn) {
     // Less the erase-to-end-of-line sequence, and the ^C a terminal echoes.
     const std::string text = std::regex_replace("\n" + drawn, std::regex("\033\\[K|\\^C"), "");
-    static const std::regex line("[\r\n](measuring|registering|sending|notifying)[^\r\n]*");
-    std::vector<std::string> phases;
+    static const std::regex line(
+        "[\r\n](measuring|registering|sending|notifying|done|failed|cancelled)[^\r\n]*");
+    std::vector<std::pair<std::string, std::string>> frames;
     for (std::sregex_iterator it(text.begin(), text.end(), line), end; it != end; ++it) {
         EXPECT_LT(it->length() - 1, kColumns) << it->str();
-        EXPECT_TRUE((*it)[1] != "notifying" || it->str().find("100%") != std::string::npos);
-        phases.push_back((*it)[1]);
+        const bool out = (*it)[1] == "notifying" || (*it)[1] == "done";
+        EXPECT_TRUE(!out || it->str().find("100%") != std::string::npos) << it->str();
+        frames.emplace_back((*it)[1], it->str().substr(1));
     }
-    return phases;
+    return frames;
 }
 
 class Cli : public ::testing::Test {
@@ -140,6 +149,9 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
     const Env elsewhere = {{"VANTA_REGISTRY", Work("elsewhere.reg")}};
     const Env pw = {{"VANTA_PASSWORD", "secret"}}, badPort = {{"VANTA_HTTP_PORT", "x"}};
     const Env tlsOn = {{"VANTA_TLS", "1"}};
+    const std::string fifo = Work("message.fifo");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string validate = "user validate --user ann --product 3";
     const Env none;
     const struct {
@@ -183,9 +195,11 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"email --from ann@example.com --to bob@example.com --subject S " + photo, 0, "",
          R"({"/to": ["bob@example.com"]})"},
         {"ftp put --dir /assets/u1 --name c.txt " + photo, 0, "", "{}"},
-        {"ftp check --dir u1 --name c.txt", 0, "", R"({"/found": true})"},
-        {"ftp rm --dir u1 --name none", 1, "no such file",
+        {"ftp check --dir /assets/u1 --name c.txt", 0, "",
+         R"({"/found": true, "/directory": "/assets/u1"})"},
+        {"ftp rm --dir /assets/u1 --name none", 1, "no such file",
          R"({"/result": 1024, "/result_name": "NOT_FOUND"})"},
+        {"ftp rm --dir u1 --name c.txt", 2, "--dir must be a whole path in /assets/", "{}"},
         {"ftp rmdir --dir /assets/u1/album", 0, "", "{}"},
         {"update download " + Work("update"), 0, "",
          json({{"/file", Work("update") + "/VantaAPI.dll"}}).dump()},
@@ -195,32 +209,57 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"request --program /cgiscripts/get_version.exe", 0, "", R"({"/reply": "version=3.3"})"},
         {"asset delete --user ann --product 3 --asset 1 --purge", 0, "",
          R"({"/removed_files": ["photo.jpg"], "/purged": true})"},
+        {"asset list --user ann --product 3", 0, "", R"({"/assets": [], "/result": 2048})"},
         // The command line's own mistakes: nothing is sent.
+        {"", 2, "a command is needed (vanta COMMAND ...): user, asset", "{}"},
         {"user frobnicate", 2, "unknown command 'frobnicate'; the commands are", "{}"},
         {"--server 127.0.0.1:99999 version", 2, "the port must be a number", "{}"},
         {"asset delete --user a --product 3 --asset ../1 --purge", 2, "--purge needs", "{}"},
         // Passwords never go on the command line: there is no option that takes one.
         {validate + " --password secret", 2, "--password", "{}"},
+        // A password longer than 4096 bytes is refused unread; one of 4096 is sent.
+        {validate + " --password-stdin", 2, "--password-stdin: the password is longer than 4096",
+         "{}", none, std::string(5000, 'p')},
+        {validate,
+         2,
+         "VANTA_PASSWORD: the password is longer",
+         "{}",
+         {{"VANTA_PASSWORD", std::string(4097, 'p')}}},
+        {validate + " --password-stdin", 1, "wrong password", "{}", none,
+         std::string(4096, 'p') + "\r\n"},
+        // The service failed the request: it was reached, so not a network failure.
+        {"version", 1, "answered HTTP 500", R"({"/result": 32})", none, "",
+         ErrorPage("get_version.exe", 500)},
         // In text mode.
         {"user get --user ann", 1, "vanta: user get: ", "", none, "",
          Reply("get_user_info.exe", "u=QDX_FAIL")},
-        {"ftp check --dir u --name x", 3, "vanta: ftp check: cannot connect to 127.0.0.2 port 21",
-         "", elsewhere},
+        {"ftp check --dir /assets/u --name x", 3,
+         "vanta: ftp check: cannot connect to 127.0.0.2 port 21", "", elsewhere},
         {"--server 127.0.0.1 version", 0, "match: true", "", elsewhere},
         {"version", 3, "vanta: version: timed out", "", none, "",
          Reply("get_version.exe", "", 3000)},
         {"version", 1, "vanta: version: VANTA_HTTP_PORT=x is not", "", badPort},
+        {"email --from a@example.com --to b@example.com --subject S --message-file " + fifo + " " +
+             photo,
+         1, fifo + ": not a regular file"},
         {"--server 127.0.0.1:80 version", 0, "", "", badPort},
         {"--tls --server localhost version", 3,
          "vanta: version: the certificate of localhost port 443 is not trusted"},
         {"--tls --ca-file " + Work("ca/ca.pem") + " --server localhost version", 0},
         {"--no-tls --server localhost version", 0, "", "", tlsOn},
-        {"homepage get --user ann", 0, "title: \\x1B[31mRed\\x07Caf\\xE9", "", none, "",
-         Reply("get_homepage.exe", "t=\x1b[31mRed\aCaf\xE9&h=&b=&t=2&r=")},
+        // A line feed cannot start a line of its own, bidirectional controls cannot reorder it.
+        {"homepage get --user ann", 0,
+         "title: \\x1B[31mRed\\x07Caf\\xE9\\u202E\\u061Cgpj\\u2067.exe\\x0Atheme: 9\n", "", none,
+         "",
+         Reply("get_homepage.exe", "t=\x1b[31mRed\aCaf\xE9\xE2\x80\xAE\xD8\x9Cgpj\xE2\x81\xA7."
+                                   "exe\ntheme: 9&h=&b=&t=2&r=")},
         {"request --program /cgiscripts/x.exe", 0, "a=\\x1B]0;x\\x07&b=\\x0D", "", none, "",
          Reply("x.exe", "a=\x1b]0;x\a&b=\r\n")},
-        {"version", 1, "vanta: version: the service offers version \\x1B[2J, this library", "",
-         none, "", Reply("get_version.exe", "v=\x1b[2J")},
+        {"version", 1, "vanta: version: the service offers version \\x1B[2J\\x0Ax, this library",
+         "", none, "", Reply("get_version.exe", "v=\x1b[2J\nx")},
+        // Not at a terminal, deleting an account needs --yes.
+        {"user delete --user ann", 2, "needs --yes", "{}"},
+        {"user delete --user ann --yes", 0, "", R"({"/user": "ann"})"},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.args);
@@ -256,50 +295,75 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
 
 // At a terminal: an upload to its end, and Ctrl-C once (the job is cancelled: an asset it had
 // registered is withdrawn) and twice (at once) in the phase each case holds: a slow quota reply
-// holds "registering", a STOR the service stops reading holds "sending". Then the password
-// prompt.
-TEST_F(Cli, UploadProgressCtrlCAndPasswordPromptAtATerminal) {
+// holds "registering", a STOR the service stops reading holds "sending". The bar names each file
+// as it is sent, and the time left once it is known; its last frame is the outcome. Then the
+// prompts: the password without echo, the confirmation of a deletion.
+TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
     ASSERT_EQ(Vanta("user register --user ann --product 3 --password-stdin", {.input = "secret\n"})
                   .exitCode,
               0);
-    const std::string file = Work("big.jpg");
+    const std::string big = Work("big.jpg");
     // Far more than the socket buffers hold, so that the stalled STOR holds the transfer.
-    WriteBytes(file, std::string(20000000, 'b'));
+    WriteBytes(big, std::string(20000000, 'b'));
+    std::string three;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        WriteBytes(Work(name), std::string(2000000, 'c'));
+        three += " " + Work(name);
+    }
     const auto slowQuota = [](int ms) {
         return Reply("get_disk_space.exe", "q=104857600&u=0", ms);
     };
-    const auto toTheEnd = [&] { slowQuota(600)(), Reply("smtp_mail.exe", "r=OK&n=0", 600)(); };
+    // Each FTP reply late, so that the bar sees each file and measures a rate.
+    const auto toTheEnd = [&] {
+        slowQuota(600)(), Reply("smtp_mail.exe", "r=OK&n=0", 600)();
+        control::FtpFaults({{"delay_ms", 150}});
+    };
     const auto stallStor = [] { control::FtpFaults({{"stall_stor_after", 1000000}}); };
     using Keys = std::vector<std::pair<std::string, std::string>>;
     const Keys once = {{"sending", "\x03"}},
                twice = {{"registering", "\x03"}, {"cancelling", "\x03"}};
     const struct {
         const char* name;
+        std::string files;
         std::function<void()> hold;
         Keys keys;
         int exit;
-        bool registered;  // the asset had been registered (and must be withdrawn on Ctrl-C)
-        std::string last; // the phase the bar named last
+        bool registered; // the asset had been registered (and must be withdrawn on Ctrl-C)
+        std::vector<std::string> sent; // the files the sending frames named, in turn
+        std::string last;              // the last frame, from its start
     } cases[] = {
-        {"to the end", toTheEnd, {}, 0, true, "notifying"},
-        {"sending", stallStor, once, 130, true, "sending"},
-        {"twice", slowQuota(1800), twice, 130, false, "registering"},
+        {"to the end", three, toTheEnd, {}, 0, true, {"a.jpg", "b.jpg", "c.jpg"}, "done "},
+        {"sending", " " + big, stallStor, once, 130, true, {"big.jpg"}, "cancelled "},
+        {"twice", " " + big, slowQuota(1800), twice, 130, false, {}, "registering "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         control::Reset(false);
         c.hold();
-        const ChildResult r = Vanta("upload --user ann --product 3 --name Trip " + file,
+        const ChildResult r = Vanta("upload --user ann --product 3 --name Trip" + c.files,
                                     {.env = {{"VANTA_FTP_TIMEOUT_MS", "1500"}},
                                      .terminalColumns = kColumns,
                                      .typeWhen = c.keys});
         EXPECT_EQ(r.exitCode, c.exit) << r.out;
-        const std::vector<std::string> phases = Phases(r.out);
-        EXPECT_EQ(phases.empty() ? "" : phases.back(), c.last) << r.out;
+        const auto frames = Frames(r.out);
+        EXPECT_THAT(frames.empty() ? "" : frames.back().second, ::testing::StartsWith(c.last))
+            << r.out;
+        std::vector<std::string> sent;
+        bool timeLeft = false;
+        for (const auto& [phase, line] : frames) {
+            const std::string file = line.substr(line.rfind(' ') + 1);
+            if (phase == "sending" && (sent.empty() || sent.back() != file)) {
+                sent.push_back(file);
+            }
+            timeLeft = timeLeft || line.find(" ETA 0:") != std::string::npos;
+        }
+        EXPECT_EQ(sent, c.sent) << r.out;
         if (c.keys.empty()) {
-            EXPECT_THAT(phases, ::testing::Contains("registering")) << r.out; // the slow quota
+            EXPECT_TRUE(timeLeft) << r.out;
+            EXPECT_THAT(frames, ::testing::Contains(::testing::Key("registering"))) << r.out;
         }
         if (c.keys.size() == 1) {
+            EXPECT_THAT(frames.back().second, HasSubstr("big.jpg"));
             EXPECT_THAT(r.out, HasSubstr("vanta: upload: interrupted: "));
         } else if (c.keys.size() > 1) {
             EXPECT_LT(r.msAfterLastKey, 1000) << r.out;
@@ -307,13 +371,29 @@ TEST_F(Cli, UploadProgressCtrlCAndPasswordPromptAtATerminal) {
         EXPECT_EQ(Requested("/cgiscripts/create_asset.exe"), c.registered);
         EXPECT_EQ(Requested("/cgiscripts/delete_asset.exe"), c.registered && !c.keys.empty());
     }
-    // The password prompt does not echo what is typed.
-    const ChildResult r =
-        Vanta("user validate --user ann --product 3",
-              {.terminalColumns = 80, .typeWhen = {{"Password for ann: ", "secret\r"}}});
-    EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_THAT(r.out, Not(HasSubstr("secret")));
-    EXPECT_THAT(r.out, HasSubstr("valid: true"));
+    // What is typed at a prompt is not echoed; a deletion goes ahead only when confirmed.
+    const struct {
+        std::string args;
+        std::string prompt;
+        std::string typed;
+        int exit;
+        std::string shown;
+    } prompts[] = {
+        {"user validate --user ann --product 3", "Password for ann: ", "secret\r", 0,
+         "valid: true"},
+        {"user delete --user ann", "Type yes to confirm: ", "no\r", 2, "not confirmed"},
+        {"user delete --user ann", "Type yes to confirm: ", "yes\r", 0, "user: ann"},
+    };
+    for (const auto& p : prompts) {
+        SCOPED_TRACE(p.args + " <- " + p.typed);
+        control::Reset(false);
+        const ChildResult r =
+            Vanta(p.args, {.terminalColumns = 80, .typeWhen = {{p.prompt, p.typed}}});
+        EXPECT_EQ(r.exitCode, p.exit) << r.out;
+        EXPECT_THAT(r.out, Not(HasSubstr("secret")));
+        EXPECT_THAT(r.out, HasSubstr(p.shown));
+        EXPECT_EQ(Requested("/cgiscripts/delete_user.exe"), p.typed == "yes\r");
+    }
 }
 
 } // namespace
