@@ -75,7 +75,7 @@ void AddProductOption(CLI::App& command) {
 void AddPasswordOption(CLI::App& command) {
     command.add_flag("--password-stdin", Args().passwordStdin,
                      "Read the password from the first line of stdin (else VANTA_PASSWORD, "
-                     "else a prompt at a terminal)");
+                     "else a prompt at a terminal); at most 4096 bytes");
 }
 
 void AddDetailOptions(CLI::App& command) {
