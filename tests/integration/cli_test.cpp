@@ -316,7 +316,7 @@ TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
     // Each FTP reply late, so that the bar sees each file and measures a rate.
     const auto toTheEnd = [&] {
         slowQuota(600)(), Reply("smtp_mail.exe", "r=OK&n=0", 600)();
-        control::FtpFaults({{"delay_ms", 150}});
+        control::FtpFaults({{"delay_ms", 250}});
     };
     const auto stallStor = [] { control::FtpFaults({{"stall_stor_after", 1000000}}); };
     using Keys = std::vector<std::pair<std::string, std::string>>;
