@@ -69,6 +69,7 @@ bool JobSlot::Running() {
         return true;
     }
     DeliverLocked();
+    m_current.job->PassFailureReasonToCaller();
     return false;
 }
 
@@ -87,6 +88,11 @@ unsigned int JobSlot::Cancel(unsigned long timeout) {
         return kZero;
     }
     job->RequestCancel();
+    // Inside the job's own callbacks the worker cannot end while this waits: the request is
+    // left for it to see.
+    if (job->OnWorkerThread()) {
+        return kZero;
+    }
     // Longer than the platform's 32-bit wait can express is as good as no limit.
     const DWORD wait = timeout >= INFINITE ? INFINITE : static_cast<DWORD>(timeout);
     if (!job->WaitForEnd(wait)) {
@@ -110,6 +116,13 @@ void JobSlot::Status(CString& status, unsigned long& code) {
             std::lock_guard lock(m_mutex);
             job = m_current.job;
         }
+        if (job && job->OnWorkerThread()) {
+            // Inside the job's own callbacks: the job still runs, and says so without waiting
+            // for itself. The text is the worker's own, read on its own thread.
+            status = job->m_strStatus;
+            code = STILL_ACTIVE;
+            return;
+        }
         if (job) {
             job->WaitForEnd(INFINITE);
         }
@@ -128,6 +141,7 @@ void JobSlot::Status(CString& status, unsigned long& code) {
         }
         status = job->m_strStatus;
         code = job->Result();
+        job->PassFailureReasonToCaller();
         return;
     }
 }
@@ -142,7 +156,7 @@ void JobSlot::Release() {
     // job, and the library's code must outlive its worker.
     if (released.job) {
         released.job->RequestCancel();
-        released.job->WaitForEnd(INFINITE);
+        released.job->WaitForEnd(INFINITE); // at once on the worker's own thread
     }
 }
 
