@@ -120,7 +120,7 @@ void JobSlot::Status(CString& status, unsigned long& code) {
             // Inside the job's own callbacks: the job still runs, and says so without waiting
             // for itself. The text is the worker's own, read on its own thread.
             status = job->m_strStatus;
-            code = STILL_ACTIVE;
+            code = kStillRunning;
             return;
         }
         if (job) {
