@@ -1,9 +1,11 @@
 // What vanta::Client's job handles add over the exports' one job: several jobs at once, each
 // with its own progress and cancel; a handle destroyed mid-transfer; the outcomes as error
-// categories; callbacks on the job's own thread; the page address on another port.
+// categories; callbacks on the job's own thread, and each member called from them; the page
+// address on another port.
 #include <gmock/gmock.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <set>
 
@@ -90,6 +92,90 @@ TEST_F(ClientJobs, TwoUploadsAtOnceHaveTheirOwnProgressAndCancel) {
     const int calls = seenBig.calls.load();
     std::this_thread::sleep_for(milliseconds(300));
     EXPECT_EQ(seenBig.calls.load(), calls);
+}
+
+// Every member called from inside the job's own callbacks, on its worker, answers at once:
+// the progress, a cancel taken, no end yet. A handle destroyed there lets the job cancel,
+// withdraw what it registered and end on its own. on_progress acts once the files are being
+// sent, on_status at the first notification (the quota request, before registration).
+TEST_F(ClientJobs, MembersCalledFromTheJobsOwnCallbacksAnswerAtOnce) {
+    using Handle = std::optional<UploadJob>;
+    const auto category = [](const Result<UploadOutcome>& outcome) {
+        return outcome ? std::string("ok") : std::string(to_string(outcome.error().category));
+    };
+    const std::function<std::string(Handle&)> cancel = [](Handle& job) {
+        job->cancel();
+        return std::string();
+    };
+    const std::function<std::string(Handle&)> progress = [](Handle& job) {
+        return std::to_string(job->progress().total);
+    };
+    const std::function<std::string(Handle&)> wait = [](Handle& job) {
+        return std::to_string(job->wait(milliseconds(200))) + std::to_string(job->finished());
+    };
+    const std::function<std::string(Handle&)> outcome = [&](Handle& job) {
+        return category(job->outcome());
+    };
+    const std::function<std::string(Handle&)> destroy = [](Handle& job) {
+        job.reset();
+        return std::string();
+    };
+    const struct {
+        bool inStatus; // on_status rather than on_progress
+        std::function<std::string(Handle&)> member;
+        std::string answer;
+        std::string end;
+    } cases[] = {
+        {false, cancel, "", "cancelled"},
+        {false, progress, "200000", "ok"},
+        {false, wait, "00", "ok"},
+        {false, outcome, "invalid_argument", "ok"},
+        {false, destroy, "", "withdrawn"},
+        {true, cancel, "", "cancelled"},
+        {true, progress, "200000", "ok"},
+        {true, wait, "00", "ok"},
+        {true, outcome, "invalid_argument", "ok"},
+        {true, destroy, "", "unregistered"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer + (c.inStatus ? " in on_status" : " in on_progress"));
+        control::Reset();
+        std::atomic<bool> ready{false}, sending{false}, acted{false}, ended{false};
+        std::string answer;
+        steady_clock::duration took{};
+        Handle job;
+        const auto act = [&] {
+            if (ready && (sending || c.inStatus) && !acted.exchange(true)) {
+                const auto start = steady_clock::now();
+                answer = c.member(job);
+                took = steady_clock::now() - start;
+            }
+        };
+        JobOptions options{[&](const Progress& now) {
+                               sending = sending || now.phase == JobPhase::transferring;
+                               if (!c.inStatus) {
+                                   act();
+                               }
+                               ended = now.phase == JobPhase::finished;
+                           },
+                           [&](const StatusNotification&) {
+                               if (c.inStatus) {
+                                   act();
+                               }
+                           }};
+        job.emplace(client.upload(Upload(200000), std::move(options)));
+        ready = true;
+        ASSERT_TRUE(WaitUntil([&] { return ended.load(); }));
+        EXPECT_TRUE(acted);
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_LT(took, milliseconds(100));
+        const bool withdrawn = BodiesPostedTo(kDeleteAssetPath).size() == 1;
+        EXPECT_EQ(job                           ? category(job->outcome())
+                  : withdrawn                   ? "withdrawn"
+                  : Requested(kCreateAssetPath) ? "left"
+                                                : "unregistered",
+                  c.end);
+    }
 }
 
 // Each way a job ends is reported in its category, with the export's code; two shares at
