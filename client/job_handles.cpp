@@ -140,7 +140,7 @@ void JobState::OnProgress(const internal::Job& job) noexcept {
 }
 
 void JobState::Report() noexcept {
-    if (!m_options.on_progress) {
+    if (!m_options.on_progress || m_detached) {
         return;
     }
     const FailureReasonKeeper keeper;
@@ -165,6 +165,9 @@ void JobState::Cancel() noexcept {
 }
 
 void JobState::Detach() noexcept {
+    // Whoever let the handle go may be taking the callbacks' objects with it.
+    m_detached = true;
+    ScopedStatusHandler::MuteThisThread();
     // Client's job starts make every state with make_shared, so there is an owner to share.
     if (std::shared_ptr<JobState> self = weak_from_this().lock()) {
         m_job->Detach(std::move(self));

@@ -401,8 +401,8 @@ struct ClientState;
 /// well, and none waits for the worker there: progress() and cancel() work as anywhere; wait()
 /// and finished() give false at once; outcome() gives invalid_argument, "the job has not
 /// finished"; destroying the handle, or assigning another job to it, cancels the job without
-/// waiting: the job then ends on its own, withdrawing what it registered, and the library's
-/// unload waits for it.
+/// waiting: the job then ends on its own, withdrawing what it registered and calling back no
+/// more, and the library's unload waits for it.
 template <class Outcome>
 class [[nodiscard]] Job {
 public:
