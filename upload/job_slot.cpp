@@ -18,12 +18,17 @@ JobSlot::Claim::~Claim() {
 }
 
 unsigned int JobSlot::Claim::Start(std::unique_ptr<Job> job, JobOutStrings out) {
+    // Shared before anything else: should that fail, the claim is still held and let go.
+    std::shared_ptr<Job> shared(std::move(job));
     JobSlot* slot = std::exchange(m_slot, nullptr);
-    const bool started = job->Start();
+    bool started = false;
     Current previous;
     {
         std::lock_guard lock(slot->m_mutex);
-        previous = std::exchange(slot->m_current, Current{std::move(job), out, false});
+        // Started under the lock, which the worker never needs to start: its status callback
+        // may call the exports at once, and they must find this job current, not the last one.
+        started = shared->Start();
+        previous = std::exchange(slot->m_current, Current{shared, out, false});
         slot->m_claimed = false;
     }
     // The previous job's worker has ended (the claim was granted only then); it is destroyed
