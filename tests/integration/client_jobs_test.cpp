@@ -104,92 +104,67 @@ TEST_F(ClientJobs, MembersCalledFromTheJobsOwnCallbacksAnswerAtOnce) {
     const auto category = [](const Result<UploadOutcome>& outcome) {
         return outcome ? std::string("ok") : std::string(to_string(outcome.error().category));
     };
-    const std::function<std::string(Handle&)> cancel = [](Handle& job) {
-        job->cancel();
-        return std::string();
-    };
-    const std::function<std::string(Handle&)> progress = [](Handle& job) {
-        return std::to_string(job->progress().total);
-    };
-    const std::function<std::string(Handle&)> wait = [](Handle& job) {
-        return std::to_string(job->wait(milliseconds(200))) + std::to_string(job->finished());
-    };
-    const std::function<std::string(Handle&)> outcome = [&](Handle& job) {
-        return category(job->outcome());
-    };
-    const std::function<std::string(Handle&)> destroy = [](Handle& job) {
-        job.reset();
-        return std::string();
-    };
     const struct {
-        bool inStatus; // on_status rather than on_progress
         std::function<std::string(Handle&)> member;
         std::string answer;
-        std::string end;
-    } cases[] = {
-        {false, cancel, "", "cancelled"},
-        {false, progress, "200000", "ok"},
-        {false, wait, "00", "ok"},
-        {false, outcome, "invalid_argument", "ok"},
-        {false, destroy, "", "withdrawn"},
-        {true, cancel, "", "cancelled"},
-        {true, progress, "200000", "ok"},
-        {true, wait, "00", "ok"},
-        {true, outcome, "invalid_argument", "ok"},
-        {true, destroy, "", "unregistered"},
+        std::string endInProgress, endInStatus;
+    } rows[] = {
+        {[](Handle& job) { return job->cancel(), std::string(); }, "", "cancelled", "cancelled"},
+        {[](Handle& job) { return std::to_string(job->progress().total); }, "200000", "ok", "ok"},
+        {[](Handle& job) {
+             return std::to_string(job->wait(milliseconds(200))) + std::to_string(job->finished());
+         },
+         "00", "ok", "ok"},
+        {[&](Handle& job) { return category(job->outcome()); }, "invalid_argument", "ok", "ok"},
+        {[](Handle& job) { return job.reset(), std::string(); }, "", "withdrawn", "unregistered"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.answer + (c.inStatus ? " in on_status" : " in on_progress"));
-        control::Reset();
-        std::atomic<bool> ready{false}, sending{false}, acted{false}, done{false}, ended{false};
-        std::atomic<int> calls{0};
-        std::string answer;
-        steady_clock::duration took{};
-        Handle job;
-        const auto act = [&] {
-            if (ready && (sending || c.inStatus) && !acted.exchange(true)) {
-                const auto start = steady_clock::now();
-                answer = c.member(job);
-                took = steady_clock::now() - start;
-                done = true;
+    for (const auto& row : rows) {
+        for (const bool inStatus : {false, true}) {
+            const std::string& end = inStatus ? row.endInStatus : row.endInProgress;
+            SCOPED_TRACE(row.answer + (inStatus ? " in on_status" : " in on_progress"));
+            control::Reset();
+            std::atomic<bool> ready{false}, sending{false}, acted{false}, done{false}, ended{false};
+            std::atomic<int> calls{0};
+            std::string answer;
+            steady_clock::duration took{};
+            Handle job;
+            const auto act = [&](bool fromStatus) {
+                ++calls;
+                if (fromStatus == inStatus && ready && (sending || inStatus) &&
+                    !acted.exchange(true)) {
+                    const auto start = steady_clock::now();
+                    answer = row.member(job);
+                    took = steady_clock::now() - start;
+                    done = true;
+                }
+            };
+            JobOptions options{[&](const Progress& now) {
+                                   sending = sending || now.phase == JobPhase::transferring;
+                                   act(false);
+                                   ended = now.phase == JobPhase::finished;
+                               },
+                               [&](const StatusNotification&) { act(true); }};
+            job.emplace(client.upload(Upload(200000), std::move(options)));
+            ready = true;
+            const bool detaches = end == "withdrawn" || end == "unregistered";
+            ASSERT_TRUE(WaitUntil([&] { return detaches ? done.load() : ended.load(); }));
+            if (detaches) {
+                // No call back once the handle is gone; the asset, if registered, withdrawn.
+                const int callsBefore = calls;
+                EXPECT_TRUE(
+                    WaitUntil([&] { return end != "withdrawn" || Requested(kDeleteAssetPath); }));
+                std::this_thread::sleep_for(milliseconds(300));
+                EXPECT_EQ(calls.load(), callsBefore);
             }
-        };
-        JobOptions options{[&](const Progress& now) {
-                               ++calls;
-                               sending = sending || now.phase == JobPhase::transferring;
-                               if (!c.inStatus) {
-                                   act();
-                               }
-                               ended = now.phase == JobPhase::finished;
-                           },
-                           [&](const StatusNotification&) {
-                               ++calls;
-                               if (c.inStatus) {
-                                   act();
-                               }
-                           }};
-        job.emplace(client.upload(Upload(200000), std::move(options)));
-        ready = true;
-        if (c.end == "withdrawn" || c.end == "unregistered") {
-            ASSERT_TRUE(WaitUntil([&] { return done.load(); }));
-            const int callsBefore = calls;
-            // The detached job has withdrawn its asset, or had none when it saw its cancel.
-            if (c.end == "withdrawn") {
-                EXPECT_TRUE(WaitUntil([] { return Requested(kDeleteAssetPath); }));
-            }
-            std::this_thread::sleep_for(milliseconds(300));
-            EXPECT_EQ(calls.load(), callsBefore);
-        } else {
-            ASSERT_TRUE(WaitUntil([&] { return ended.load(); }));
+            EXPECT_EQ(answer, row.answer);
+            EXPECT_LT(took, milliseconds(100));
+            const bool withdrawn = BodiesPostedTo(kDeleteAssetPath).size() == 1;
+            EXPECT_EQ(job                           ? category(job->outcome())
+                      : withdrawn                   ? "withdrawn"
+                      : Requested(kCreateAssetPath) ? "left"
+                                                    : "unregistered",
+                      end);
         }
-        EXPECT_EQ(answer, c.answer);
-        EXPECT_LT(took, milliseconds(100));
-        const bool withdrawn = BodiesPostedTo(kDeleteAssetPath).size() == 1;
-        EXPECT_EQ(job                           ? category(job->outcome())
-                  : withdrawn                   ? "withdrawn"
-                  : Requested(kCreateAssetPath) ? "left"
-                                                : "unregistered",
-                  c.end);
     }
 }
 
