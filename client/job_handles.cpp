@@ -5,6 +5,7 @@
 #include "email/email_worker.h"
 #include "email/info_file.h"
 #include "platform/temp_path.h"
+#include "upload/job_failure.h"
 #include "upload/upload_worker.h"
 #include "vanta/result_codes.h"
 
@@ -15,26 +16,26 @@ namespace vanta {
 using namespace vanta::result;
 
 namespace {
-// One outcome code of a job worker as an error, described by the code alone.
-Error JobErrorByCode(unsigned int code, std::string_view doing) {
+// The category of a job worker's outcome code.
+ErrorCategory JobErrorCategory(unsigned int code) {
     switch (code) {
     case kLocalFileError:
-        return FailedWith(ErrorCategory::local_file, code, doing,
-                          "a local file could not be opened or measured");
+        return ErrorCategory::local_file;
     case kNoSpace:
-        return FailedWith(ErrorCategory::no_space, code, doing,
-                          "the files do not fit the user's disk quota");
+        return ErrorCategory::no_space;
     case kServiceFail:
-        return FailedWith(ErrorCategory::refused, code, doing,
-                          "the service refused to register the asset");
-    case kCancelled:
-        return FailedWith(ErrorCategory::cancelled, code, doing, "cancelled");
     case kZero:
-        return FailedWith(ErrorCategory::refused, code, doing,
-                          "the service refused to send the mails");
+        return ErrorCategory::refused;
+    case kCancelled:
+        return ErrorCategory::cancelled;
     default:
-        return FailedWith(ErrorCategory::network, code, doing, "the transfer or a request failed");
+        return ErrorCategory::network;
     }
+}
+
+// One outcome code of a job worker as an error, described by the code alone.
+Error JobErrorByCode(unsigned int code, std::string_view doing) {
+    return FailedWith(JobErrorCategory(code), code, doing, internal::DescribeJobFailure(code).text);
 }
 
 // One outcome code of a job worker as the handle's error, with the reason the worker recorded
@@ -55,6 +56,11 @@ Error JobError(unsigned int code, std::string_view doing, std::string_view worke
 template <class T, class Outcome>
 Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) noexcept {
     return Guarded<T>(doing, [&]() -> Result<T> {
+        if (state.OnWorkerThread()) {
+            // Inside the job's own callbacks: the job cannot end while its worker waits here.
+            return FailedWith(ErrorCategory::invalid_argument, kZero, doing,
+                              "the job has not finished: called from inside its own callback");
+        }
         const unsigned int code = state.WaitForResult();
         if (state.EarlyError()) {
             return *state.EarlyError();
@@ -134,9 +140,10 @@ void JobState::OnProgress(const internal::Job& job) noexcept {
 }
 
 void JobState::Report() noexcept {
-    if (!m_options.on_progress) {
+    if (!m_options.on_progress || m_detached) {
         return;
     }
+    const FailureReasonKeeper keeper;
     // The caller's exception must not end the worker.
     try {
         m_options.on_progress(Snapshot());
@@ -154,6 +161,18 @@ Progress JobState::Snapshot() const noexcept {
 void JobState::Cancel() noexcept {
     if (m_job) {
         m_job->RequestCancel();
+    }
+}
+
+void JobState::Detach() noexcept {
+    // Whoever let the handle go may be taking the callbacks' objects with it.
+    m_detached = true;
+    ScopedStatusHandler::MuteThisThread();
+    // Client's job starts make every state with make_shared, so there is an owner to share.
+    if (std::shared_ptr<JobState> self = weak_from_this().lock()) {
+        m_job->Detach(std::move(self));
+    } else {
+        Cancel();
     }
 }
 
@@ -196,6 +215,12 @@ Result<ShareOutcome> share_outcome(JobState& state) noexcept {
 }
 
 void job_release(JobState& state) noexcept {
+    // From inside the job's own callbacks its worker cannot end while this waits: the job
+    // cancels, withdraws what it registered and goes on its own.
+    if (state.OnWorkerThread()) {
+        state.Detach();
+        return;
+    }
     // The cancel aborts a transfer in flight within a quarter second; a request the worker is
     // in ends within its own limits. The library's job then waits for its worker.
     state.Cancel();

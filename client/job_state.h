@@ -9,7 +9,8 @@
 #include <memory>
 #include <optional>
 
-class vanta::JobState final : public vanta::internal::JobObserver {
+class vanta::JobState final : public vanta::internal::JobObserver,
+                              public std::enable_shared_from_this<vanta::JobState> {
 public:
     enum class Kind { upload, share };
 
@@ -30,9 +31,14 @@ public:
 
     Progress Snapshot() const noexcept;
     void Cancel() noexcept;
+    // True on the job's worker thread: inside the job's callbacks.
+    bool OnWorkerThread() const noexcept { return m_job && m_job->OnWorkerThread(); }
+    // On the worker's thread, when the last handle goes: the job is cancelled, calls back no
+    // more, and the state stays until the worker has finished with it.
+    void Detach() noexcept;
     bool WaitForEnd(std::chrono::milliseconds timeout) const noexcept;
-    // Waits for the end and gives the job's result code (0 when it never ran) or its early
-    // error.
+    // Waits for the end and gives the job's result code (0 when it never ran). Not on the
+    // worker's own thread.
     unsigned int WaitForResult() const noexcept;
     const std::optional<Error>& EarlyError() const { return m_early; }
     const internal::Job* LibraryJob() const { return m_job.get(); }
@@ -50,6 +56,7 @@ private:
     JobOptions m_options;
     std::atomic<JobPhase> m_phase{JobPhase::preparing};
     std::optional<Error> m_early;
+    bool m_detached = false; // read and written on the worker's thread only
     std::string m_privateDir;
     std::unique_ptr<internal::Job> m_job;
 };

@@ -30,6 +30,10 @@ ScopedStatusHandler::~ScopedStatusHandler() {
     t_handler = m_previous;
 }
 
+void ScopedStatusHandler::MuteThisThread() {
+    t_handler = nullptr;
+}
+
 StatusCallback ScopedStatusHandler::Callback() const {
     return m_active ? &ForwardStatus : nullptr;
 }

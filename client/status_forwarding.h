@@ -15,6 +15,10 @@ public:
     ScopedStatusHandler(const ScopedStatusHandler&) = delete;
     ScopedStatusHandler& operator=(const ScopedStatusHandler&) = delete;
 
+    // This thread's notifications go nowhere until the innermost scope ends: a job's worker
+    // whose handle was let go calls back no more.
+    static void MuteThisThread();
+
     // The callback to hand the library's operations: null when there is no handler, so that
     // the network layer keeps its notifications off.
     StatusCallback Callback() const;

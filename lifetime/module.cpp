@@ -55,6 +55,8 @@ public:
         // A job thread that still runs is stopped and waited for first: it uses the job, the
         // globals below and the library's code.
         ExportJobSlot().Release();
+        // So are the workers of jobs whose owners let them go from inside their callbacks.
+        WaitForDetachedJobs();
         AfxTermExtensionModule(g_extensionModule, FALSE);
     }
     ModuleEntry(const ModuleEntry&) = delete;

@@ -26,3 +26,19 @@ const std::string& FailureReason() {
 FailureKind LastFailureKind() {
     return t_kind;
 }
+
+FailureReasonKeeper::FailureReasonKeeper() noexcept : m_kind(t_kind) {
+    try {
+        m_reason = t_reason;
+        m_kept = true;
+    } catch (...) {
+        // No memory for the copy: the callback's calls may replace the reason.
+    }
+}
+
+FailureReasonKeeper::~FailureReasonKeeper() {
+    if (m_kept) {
+        t_reason.swap(m_reason);
+        t_kind = m_kind;
+    }
+}

@@ -22,3 +22,19 @@ void SetFailureReason(FailureKind kind, std::string text) noexcept;
 void SetFailureReason(std::string text) noexcept; // FailureKind::Other
 const std::string& FailureReason();
 FailureKind LastFailureKind();
+
+// Keeps the calling thread's failure reason across a call into the application (a status or
+// progress callback): the callback's own calls into the library clear and replace it, and the
+// reason of the operation the callback interrupted must survive them.
+class FailureReasonKeeper {
+public:
+    FailureReasonKeeper() noexcept;
+    ~FailureReasonKeeper();
+    FailureReasonKeeper(const FailureReasonKeeper&) = delete;
+    FailureReasonKeeper& operator=(const FailureReasonKeeper&) = delete;
+
+private:
+    std::string m_reason;
+    FailureKind m_kind;
+    bool m_kept = false;
+};

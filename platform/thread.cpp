@@ -14,7 +14,9 @@ struct ThreadControl {
     bool launched = false;  // the thread object is complete; the thread may look at it
     bool abandoned = false; // the object went away before the thread ran
     bool ended = false;
+    bool objectGone = false; // the thread object was destroyed; the thread must not touch it
     DWORD exitCode = STILL_ACTIVE;
+    DWORD threadId = 0;
 
     AFX_THREADPROC proc = nullptr;
     LPVOID param = nullptr;
@@ -42,6 +44,7 @@ void CWinThread::Run(CWinThread* self, std::shared_ptr<ThreadControl> control) {
         if (control->abandoned) {
             return;
         }
+        control->threadId = GetCurrentThreadId();
     }
     if (control->lowest) {
         LowerOwnPriority();
@@ -52,7 +55,7 @@ void CWinThread::Run(CWinThread* self, std::shared_ptr<ThreadControl> control) {
         std::lock_guard lock(control->mutex);
         control->exitCode = code;
         control->ended = true;
-        autoDelete = self->m_bAutoDelete != FALSE;
+        autoDelete = !control->objectGone && self->m_bAutoDelete != FALSE;
     }
     control->changed.notify_all();
     if (autoDelete) {
@@ -72,6 +75,7 @@ CWinThread::~CWinThread() {
         if (waiting && !m_control->ended) {
             m_control->abandoned = true;
         }
+        m_control->objectGone = true;
         finished = m_control->abandoned || m_control->ended;
     }
     m_control->changed.notify_all();
@@ -156,4 +160,17 @@ DWORD WaitForSingleObject(HANDLE thread, DWORD milliseconds) {
     return control->changed.wait_for(lock, std::chrono::milliseconds(milliseconds), ended)
                ? WAIT_OBJECT_0
                : WAIT_TIMEOUT;
+}
+
+DWORD GetCurrentThreadId() {
+    return static_cast<DWORD>(gettid());
+}
+
+DWORD GetThreadId(HANDLE thread) {
+    ThreadControl* control = ControlOf(thread);
+    if (!control) {
+        return 0;
+    }
+    std::lock_guard lock(control->mutex);
+    return control->threadId;
 }

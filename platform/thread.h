@@ -33,7 +33,8 @@ public:
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
     // A thread that never ran is released without running its function; a thread that ended is
-    // joined; a thread that still runs is left to finish on its own.
+    // joined; a thread that still runs is left to finish on its own. The thread function itself
+    // may destroy the object (m_bAutoDelete FALSE): the thread then no longer looks at it.
     virtual ~CWinThread();
 
     // Null only for an object whose thread could not be started.
@@ -68,3 +69,9 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
 // Waits up to `milliseconds` (INFINITE: without limit) for the thread to end: WAIT_OBJECT_0
 // once it has ended, WAIT_TIMEOUT when the time ran out, WAIT_FAILED for a null handle.
 DWORD WaitForSingleObject(HANDLE thread, DWORD milliseconds);
+
+// The calling thread's system-wide id (never 0).
+DWORD GetCurrentThreadId();
+// The id of the handle's thread once it runs; 0 before that and for a null handle. Compared
+// with GetCurrentThreadId, it tells code that runs on the thread from code that watches it.
+DWORD GetThreadId(HANDLE thread);

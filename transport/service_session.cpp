@@ -1,5 +1,7 @@
 #include "transport/service_session.h"
 
+#include "platform/failure_reason.h"
+
 ServiceSession::ServiceSession(StatusCallback callback)
     : CInternetSession(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
       m_callback(callback) {}
@@ -9,6 +11,9 @@ void ServiceSession::OnStatusCallback(DWORD_PTR /*context*/, DWORD status, LPVOI
     // The original framework switches module state around this call; this platform has no
     // module state to switch.
     if (m_callback != nullptr) {
+        // The application may call exports from its callback; the reason of a failure that
+        // this session is reporting must outlive them.
+        const FailureReasonKeeper keeper;
         m_callback(status, info, infoLength);
     }
 }

@@ -3,9 +3,12 @@
 #include "platform/cfile.h"
 #include "platform/failure_reason.h"
 #include "platform/local_files.h"
+#include "upload/job_failure.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <new>
 #include <utility>
 
@@ -46,10 +49,60 @@ Job::Job(JobArguments arguments, Worker worker)
       m_strPassword(std::move(arguments.password)), m_worker(worker),
       m_observer(arguments.observer) {}
 
+namespace {
+// The workers that were detached from their owners and still use their jobs.
+struct DetachedWorkers {
+    std::mutex mutex;
+    std::condition_variable ended;
+    unsigned int running = 0;
+};
+
+DetachedWorkers& Detached() {
+    // Never destroyed: a detached worker may end while the process's statics go.
+    static DetachedWorkers* const workers = new DetachedWorkers();
+    return *workers;
+}
+} // namespace
+
+void WaitForDetachedJobs() {
+    DetachedWorkers& workers = Detached();
+    std::unique_lock lock(workers.mutex);
+    workers.ended.wait(lock, [&] { return workers.running == 0; });
+}
+
 Job::~Job() {
     if (Running()) {
         RequestCancel();
-        WaitForSingleObject(m_thread->m_hThread, INFINITE);
+        if (!OnWorkerThread()) {
+            WaitForSingleObject(m_thread->m_hThread, INFINITE);
+        }
+    }
+}
+
+bool Job::OnWorkerThread() const {
+    return m_thread && GetThreadId(m_thread->m_hThread) == GetCurrentThreadId();
+}
+
+void Job::Detach(std::shared_ptr<void> owner) {
+    RequestCancel();
+    if (m_detachedOwner || !OnWorkerThread()) {
+        return;
+    }
+    {
+        std::lock_guard lock(Detached().mutex);
+        ++Detached().running;
+    }
+    m_detachedOwner = std::move(owner);
+}
+
+void Job::PassFailureReasonToCaller() const noexcept {
+    if (m_workerFailureKind == FailureKind::None && m_workerFailureReason.empty()) {
+        return;
+    }
+    try {
+        SetFailureReason(m_workerFailureKind, m_workerFailureReason);
+    } catch (...) {
+        // No memory for the copy: the caller has the result code.
     }
 }
 
@@ -77,7 +130,9 @@ bool Job::Running() const {
 }
 
 bool Job::WaitForEnd(DWORD milliseconds) const {
-    return m_thread && WaitForSingleObject(m_thread->m_hThread, milliseconds) == WAIT_OBJECT_0;
+    // The worker cannot end while it waits for itself.
+    return m_thread && !OnWorkerThread() &&
+           WaitForSingleObject(m_thread->m_hThread, milliseconds) == WAIT_OBJECT_0;
 }
 
 unsigned int Job::Result() const {
@@ -128,11 +183,25 @@ UINT Job::ThreadMain(LPVOID self) {
     } catch (...) {
     }
     if (result != kSuccess) {
+        const JobFailureDescription byCode = DescribeJobFailure(result);
+        const bool recorded = !FailureReason().empty();
+        job->m_workerFailureKind = recorded ? LastFailureKind() : byCode.kind;
         try {
-            job->m_workerFailureReason = FailureReason();
+            job->m_workerFailureReason = recorded ? FailureReason() : byCode.text;
         } catch (...) {
             // No memory for the copy: the owner describes the failure by its code.
         }
+    }
+    // A detached job's owner goes last, on this thread, and may take the job with it: nothing
+    // below may touch the job.
+    if (std::shared_ptr<void> owner = std::move(job->m_detachedOwner)) {
+        owner.reset();
+        DetachedWorkers& workers = Detached();
+        {
+            std::lock_guard lock(workers.mutex);
+            --workers.running;
+        }
+        workers.ended.notify_all();
     }
     return result;
 }

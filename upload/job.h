@@ -15,6 +15,7 @@
 // and the progress arithmetic cannot wrap.
 #pragma once
 
+#include "platform/failure_reason.h"
 #include "platform/thread.h"
 #include "platform/transfer_control.h"
 #include "vanta/collections.h"
@@ -65,6 +66,10 @@ struct JobArguments {
     JobObserver* observer = nullptr;
 };
 
+// Waits until every detached job's worker (Job::Detach) has finished with its job. Their
+// waits are bounded, and each was asked to stop, so this ends within those bounds.
+void WaitForDetachedJobs();
+
 // Sums the lengths of the job's local files into its total (MeasureLocalFile) and, with
 // `names`, collects their bare names in order. False when a file cannot be opened or measured.
 bool MeasureJobFiles(Job& job, CStringArray* names = nullptr);
@@ -85,6 +90,7 @@ public:
     Job& operator=(const Job&) = delete;
     // A worker that still runs is asked to stop and waited for: it uses this object. The wait
     // ends within the bounds of the network waits, since a cancel aborts the transfer in flight.
+    // On the worker's own thread (its owner detached it, see Detach) nothing is waited for.
     ~Job() override;
 
     // Runs the worker on a new thread, created suspended at the lowest priority and then set
@@ -95,15 +101,27 @@ public:
     bool HasThread() const { return m_thread != nullptr; }
     // True while the worker's thread runs.
     bool Running() const;
+    // True when the caller runs on the job's worker thread: inside the job's callbacks, where
+    // waiting for the worker would wait for itself.
+    bool OnWorkerThread() const;
     // Waits up to `milliseconds` (INFINITE: until it ends) for the worker to end. True when it
-    // has ended; false when the time ran out or the job has no thread.
+    // has ended; false when the time ran out or the job has no thread, and at once on the
+    // worker's own thread.
     bool WaitForEnd(DWORD milliseconds) const;
+    // On the worker's own thread only: the job is asked to stop, and `owner` (whatever owns
+    // the job) is kept until the worker has finished with the job, then let go on the worker's
+    // thread, which may destroy the job. The library's unload waits for such workers
+    // (WaitForDetachedJobs).
+    void Detach(std::shared_ptr<void> owner);
     // The worker's result once it has ended; 0 for a job without a thread, which never ran.
     unsigned int Result() const;
-    // Why the worker failed, as its thread recorded it (failure_reason.h), once it has ended;
-    // empty after a success or when nothing was recorded. The failure reason is kept per
-    // thread, so without this copy the worker's reason would be lost with its thread.
+    // Why the worker failed, as its thread recorded it (failure_reason.h) or, when it recorded
+    // nothing, as its result code tells; read once it has ended; empty after a success. The
+    // failure reason is kept per thread, so without this copy it would be lost with the thread.
     const std::string& WorkerFailureReason() const { return m_workerFailureReason; }
+    // Makes the worker's failure reason and kind the calling thread's (nothing after a
+    // success). Call once the worker has ended.
+    void PassFailureReasonToCaller() const noexcept;
 
     void RequestCancel() { m_bCancel.store(true); }
     // The transfer phase: set from the start until the worker clears it. Progress reads 0 and
@@ -146,6 +164,9 @@ public:
 
 private:
     std::string m_workerFailureReason;
+    FailureKind m_workerFailureKind = FailureKind::None;
+    // Set and read on the worker's thread only.
+    std::shared_ptr<void> m_detachedOwner;
 
     static UINT ThreadMain(LPVOID self);
 

@@ -18,12 +18,17 @@ JobSlot::Claim::~Claim() {
 }
 
 unsigned int JobSlot::Claim::Start(std::unique_ptr<Job> job, JobOutStrings out) {
+    // Shared before anything else: should that fail, the claim is still held and let go.
+    std::shared_ptr<Job> shared(std::move(job));
     JobSlot* slot = std::exchange(m_slot, nullptr);
-    const bool started = job->Start();
+    bool started = false;
     Current previous;
     {
         std::lock_guard lock(slot->m_mutex);
-        previous = std::exchange(slot->m_current, Current{std::move(job), out, false});
+        // Started under the lock, which the worker never needs to start: its status callback
+        // may call the exports at once, and they must find this job current, not the last one.
+        started = shared->Start();
+        previous = std::exchange(slot->m_current, Current{shared, out, false});
         slot->m_claimed = false;
     }
     // The previous job's worker has ended (the claim was granted only then); it is destroyed
@@ -69,6 +74,7 @@ bool JobSlot::Running() {
         return true;
     }
     DeliverLocked();
+    m_current.job->PassFailureReasonToCaller();
     return false;
 }
 
@@ -87,6 +93,11 @@ unsigned int JobSlot::Cancel(unsigned long timeout) {
         return kZero;
     }
     job->RequestCancel();
+    // Inside the job's own callbacks the worker cannot end while this waits: the request is
+    // left for it to see.
+    if (job->OnWorkerThread()) {
+        return kZero;
+    }
     // Longer than the platform's 32-bit wait can express is as good as no limit.
     const DWORD wait = timeout >= INFINITE ? INFINITE : static_cast<DWORD>(timeout);
     if (!job->WaitForEnd(wait)) {
@@ -110,6 +121,13 @@ void JobSlot::Status(CString& status, unsigned long& code) {
             std::lock_guard lock(m_mutex);
             job = m_current.job;
         }
+        if (job && job->OnWorkerThread()) {
+            // Inside the job's own callbacks: the job still runs, and says so without waiting
+            // for itself. The text is the worker's own, read on its own thread.
+            status = job->m_strStatus;
+            code = kStillRunning;
+            return;
+        }
         if (job) {
             job->WaitForEnd(INFINITE);
         }
@@ -128,6 +146,7 @@ void JobSlot::Status(CString& status, unsigned long& code) {
         }
         status = job->m_strStatus;
         code = job->Result();
+        job->PassFailureReasonToCaller();
         return;
     }
 }
@@ -142,7 +161,7 @@ void JobSlot::Release() {
     // job, and the library's code must outlive its worker.
     if (released.job) {
         released.job->RequestCancel();
-        released.job->WaitForEnd(INFINITE);
+        released.job->WaitForEnd(INFINITE); // at once on the worker's own thread
     }
 }
 

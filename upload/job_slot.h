@@ -51,16 +51,19 @@ public:
 
     Claim ClaimStart();
 
-    // True while the current job's worker runs.
+    // True while the current job's worker runs. Once it has ended, its failure reason becomes
+    // the caller's.
     bool Running();
     // The current job's progress in whole percent (0 without a job in its transfer phase).
     unsigned int Progress();
     // Asks the current job to stop and waits up to `timeout` ms (INFINITE or more: without
     // limit) for its worker to end. 1 when it ended and the job was discarded; 0 when there is
-    // no job in its transfer phase or the time ran out (the request stays).
+    // no job in its transfer phase or the time ran out (the request stays). On the worker's
+    // own thread: the request is made and 0 given at once.
     unsigned int Cancel(unsigned long timeout);
-    // Waits for the current job's worker to end, then gives its status text and result;
-    // without a current job, code 16384 and the text untouched.
+    // Waits for the current job's worker to end, then gives its status text and result and
+    // makes its failure reason the caller's; without a current job, code 16384 and the text
+    // untouched. On the worker's own thread: its text so far and kStillRunning, at once.
     void Status(CString& status, unsigned long& code);
     // At unload: a worker that still runs is asked to stop and waited for; the job goes. The
     // caller's out-strings are not written: the caller may be gone.

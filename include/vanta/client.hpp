@@ -343,7 +343,7 @@ struct Progress {
 /// The callbacks of a job.
 struct JobOptions {
     /// Called on the job's worker thread at every phase change and after each block sent;
-    /// keep it short, the transfer waits for it.
+    /// keep it short, the transfer waits for it. It may call the job's members (see Job).
     std::function<void(const Progress&)> on_progress;
     /// The job's status notifications, on the job's worker thread. Empty: the client's
     /// on_status, if any.
@@ -396,6 +396,13 @@ struct ClientState;
 /// A running or finished job; `Outcome` is what it gives on success. Moving is fine; destroying a
 /// handle whose job still runs cancels the job and waits for its worker, at most a few seconds (the
 /// worker's transfer is aborted in flight). Any thread may call the members, also several at once.
+///
+/// The job's own callbacks (JobOptions, on the job's worker thread) may call every member as
+/// well, and none waits for the worker there: progress() and cancel() work as anywhere; wait()
+/// and finished() give false at once; outcome() gives invalid_argument, "the job has not
+/// finished"; destroying the handle, or assigning another job to it, cancels the job without
+/// waiting: the job then ends on its own, withdrawing what it registered and calling back no
+/// more, and the library's unload waits for it.
 template <class Outcome>
 class [[nodiscard]] Job {
 public:
@@ -418,11 +425,13 @@ public:
     Progress progress() const;
     /// Asks the job to stop; returns at once. A job past its transfer finishes normally.
     void cancel();
-    /// True when the job has finished within `timeout`.
+    /// True when the job has finished within `timeout`. In the job's own callbacks: false at
+    /// once.
     bool wait(std::chrono::milliseconds timeout);
     /// True when the job's worker has ended.
     bool finished() const;
-    /// Waits for the end (bounded: every network wait of the job is) and gives the outcome.
+    /// Waits for the end (bounded: every network wait of the job is) and gives the outcome. In
+    /// the job's own callbacks: invalid_argument at once, the job has not finished.
     Result<Outcome> outcome();
 
 private:

@@ -22,6 +22,8 @@
 ///   256    FAIL (ValidateUser, DeleteUser, UpdateUser, GetAssetInfo, GetAssetList,
 ///          GetAssetStats), ERROR (RegisterNewUser), QDX_FAIL (GetUserInfo); upload worker:
 ///          asset creation answered FAIL
+///   259    GetAssetUploadStatus called inside the job's own status callback: the job still
+///          runs
 ///   1024   ValidateUser: status 2; FTPDeleteFile: directory or file not found
 ///   2048   NOROWS (GetUserInfo, GetAssetList, GetAssetStats)
 ///   4097   RegisterNewUser: kind "OLD"
@@ -56,6 +58,8 @@ inline constexpr unsigned int kRegisteredNew = 65;
 inline constexpr unsigned int kNoSpace = 128;
 /// 256: the service answered FAIL, ERROR or QDX_FAIL
 inline constexpr unsigned int kServiceFail = 256;
+/// 259: QDX_GetAssetUploadStatus inside the job's own status callback: the job still runs
+inline constexpr unsigned int kStillRunning = 259;
 /// 1024: QDX_ValidateUser: product not registered; QDX_FTPDeleteFile: not found
 inline constexpr unsigned int kNotFound = 1024;
 /// 2048: the service answered NOROWS (nothing recorded)

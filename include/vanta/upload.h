@@ -10,6 +10,15 @@
 /// out-strings (password, assetNum) receive the registered asset's values on the application's
 /// own thread once it sees the job end (QDX_IsUploading reporting false, or the next start):
 /// keep those two alive until then.
+///
+/// A job's status callback runs on its worker thread and may call the job exports there; none
+/// of them waits for the worker: QDX_IsUploading gives true, QDX_GetUploadProgress the progress,
+/// QDX_CancelUpload makes its request and gives 0 at once, QDX_GetAssetUploadStatus gives the
+/// status text so far and code 259 (the job still runs), and a start gives 16.
+///
+/// Once QDX_IsUploading or QDX_GetAssetUploadStatus reports that a job has ended,
+/// QDX_GetLastFailureReason and QDX_GetLastFailureKind on that thread tell why the job failed
+/// (empty and 0 after a success).
 #pragma once
 
 #include "vanta/collections.h"
@@ -55,12 +64,14 @@ VANTA_API unsigned int WINAPI QDX_GetUploadProgress();
 /// Asks the current job to stop (only in its transfer phase) and waits up to `timeout`
 /// milliseconds (0xFFFFFFFF: without limit) for its thread to end. 1: it ended and the job was
 /// discarded; 0: no job in its transfer phase, or still running when the time was up (the
-/// request stays and the worker stops at its next check).
+/// request stays and the worker stops at its next check). On the job's own thread (in its
+/// status callback) the request is made and 0 given without waiting.
 VANTA_API unsigned int WINAPI QDX_CancelUpload(unsigned long timeout);
 
 /// Waits until the current job's thread has ended, then gives the job's status text (after an
 /// upload that got as far as its notification: the address of the asset's page) and its
-/// result code. Without a job: code 16384 and `status` unchanged.
+/// result code. Without a job: code 16384 and `status` unchanged. On the job's own thread (in
+/// its status callback) it does not wait: the text so far and code 259, the job still runs.
 VANTA_API void WINAPI QDX_GetAssetUploadStatus(CString& status, unsigned long& code);
 
 /// The user's disk quota and the space already used, as the service's texts.

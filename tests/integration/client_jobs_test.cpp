@@ -1,9 +1,11 @@
 // What vanta::Client's job handles add over the exports' one job: several jobs at once, each
 // with its own progress and cancel; a handle destroyed mid-transfer; the outcomes as error
-// categories; callbacks on the job's own thread; the page address on another port.
+// categories; callbacks on the job's own thread, and each member called from them; the page
+// address on another port.
 #include <gmock/gmock.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <set>
 
@@ -90,6 +92,80 @@ TEST_F(ClientJobs, TwoUploadsAtOnceHaveTheirOwnProgressAndCancel) {
     const int calls = seenBig.calls.load();
     std::this_thread::sleep_for(milliseconds(300));
     EXPECT_EQ(seenBig.calls.load(), calls);
+}
+
+// Every member called from inside the job's own callbacks, on its worker, answers at once:
+// the progress, a cancel taken, no end yet. A handle destroyed there lets the job cancel,
+// withdraw what it registered and end on its own, calling back no more. on_progress acts once
+// the files are being sent, on_status at the first notification (the quota request, before
+// registration).
+TEST_F(ClientJobs, MembersCalledFromTheJobsOwnCallbacksAnswerAtOnce) {
+    using Handle = std::optional<UploadJob>;
+    const auto category = [](const Result<UploadOutcome>& outcome) {
+        return outcome ? std::string("ok") : std::string(to_string(outcome.error().category));
+    };
+    const struct {
+        std::function<std::string(Handle&)> member;
+        std::string answer;
+        std::string endInProgress, endInStatus;
+    } rows[] = {
+        {[](Handle& job) { return job->cancel(), std::string(); }, "", "cancelled", "cancelled"},
+        {[](Handle& job) { return std::to_string(job->progress().total); }, "200000", "ok", "ok"},
+        {[](Handle& job) {
+             return std::to_string(job->wait(milliseconds(200))) + std::to_string(job->finished());
+         },
+         "00", "ok", "ok"},
+        {[&](Handle& job) { return category(job->outcome()); }, "invalid_argument", "ok", "ok"},
+        {[](Handle& job) { return job.reset(), std::string(); }, "", "withdrawn", "unregistered"},
+    };
+    for (const auto& row : rows) {
+        for (const bool inStatus : {false, true}) {
+            const std::string& end = inStatus ? row.endInStatus : row.endInProgress;
+            SCOPED_TRACE(row.answer + (inStatus ? " in on_status" : " in on_progress"));
+            control::Reset();
+            std::atomic<bool> ready{false}, sending{false}, acted{false}, done{false}, ended{false};
+            std::atomic<int> calls{0};
+            std::string answer;
+            steady_clock::duration took{};
+            Handle job;
+            const auto act = [&](bool fromStatus) {
+                ++calls;
+                if (fromStatus == inStatus && ready && (sending || inStatus) &&
+                    !acted.exchange(true)) {
+                    const auto start = steady_clock::now();
+                    answer = row.member(job);
+                    took = steady_clock::now() - start;
+                    done = true;
+                }
+            };
+            JobOptions options{[&](const Progress& now) {
+                                   sending = sending || now.phase == JobPhase::transferring;
+                                   act(false);
+                                   ended = now.phase == JobPhase::finished;
+                               },
+                               [&](const StatusNotification&) { act(true); }};
+            job.emplace(client.upload(Upload(200000), std::move(options)));
+            ready = true;
+            const bool detaches = end == "withdrawn" || end == "unregistered";
+            ASSERT_TRUE(WaitUntil([&] { return detaches ? done.load() : ended.load(); }));
+            if (detaches) {
+                // No call back once the handle is gone; the asset, if registered, withdrawn.
+                const int callsBefore = calls;
+                EXPECT_TRUE(
+                    WaitUntil([&] { return end != "withdrawn" || Requested(kDeleteAssetPath); }));
+                std::this_thread::sleep_for(milliseconds(300));
+                EXPECT_EQ(calls.load(), callsBefore);
+            }
+            EXPECT_EQ(answer, row.answer);
+            EXPECT_LT(took, milliseconds(100));
+            const bool withdrawn = BodiesPostedTo(kDeleteAssetPath).size() == 1;
+            EXPECT_EQ(job                           ? category(job->outcome())
+                      : withdrawn                   ? "withdrawn"
+                      : Requested(kCreateAssetPath) ? "left"
+                                                    : "unregistered",
+                      end);
+        }
+    }
 }
 
 // Each way a job ends is reported in its category, with the export's code; two shares at

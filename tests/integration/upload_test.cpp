@@ -103,6 +103,12 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
         EXPECT_EQ(Requested(kSmtpMailPath), c.path == kSmtpMailPath || c.code == 1);
         EXPECT_EQ(status.text.empty(), c.path != kSmtpMailPath && c.code != 1);
         EXPECT_FALSE(Requested(kDeleteAssetPath));
+        // Why it failed reaches the thread that sees the end, from either export that shows it.
+        const std::string reason = QDX_GetLastFailureReason();
+        EXPECT_FALSE(QDX_IsUploading());
+        EXPECT_EQ(QDX_GetLastFailureReason(), reason);
+        EXPECT_EQ(reason.empty(), c.code == 1) << reason;
+        EXPECT_THAT(reason, HasSubstr(c.path == nullptr ? "port 21" : ""));
     }
 }
 
@@ -172,20 +178,35 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
 
 // Returning from main with the worker stalled in the middle of a file (the server stops
 // reading): the unload cancels the job, aborts its transfer and waits for the worker, within
-// a bound, and the worker withdraws the asset.
+// a bound, and the worker withdraws the asset. A status callback that calls the job exports on
+// the worker (at the quota request, before anything is registered) has their answers at once,
+// and its cancel ends the job before the process returns from main.
 TEST_F(UploadJob, UnloadDuringAJobCancelsItAndWaitsForTheWorkerWithinABound) {
     const std::string path = files_.Sparse("slow.bin", 64ULL << 20);
-    control::FtpFaults({{"stall_stor_after", 1 << 20}});
-    const auto start = std::chrono::steady_clock::now();
-    const ChildResult result = RunChild({HelperPath("upload_unload_probe"), path},
-                                        ChildOptions{.timeout = std::chrono::seconds(30)});
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-    control::FtpFaults(nlohmann::json::object());
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    // Neither the worker nor the network layer beneath it may outlive what it uses.
-    EXPECT_THAT(result.out + result.err, AllOf(HasSubstr("running=1"), Not(HasSubstr("Sanitizer")),
-                                               Not(HasSubstr("runtime error"))));
-    EXPECT_THAT(BodiesPostedTo(kDeleteAssetPath), ElementsAre(HasSubstr("&asset_num =1&")));
+    const struct {
+        const char* mode;
+        const char* out;
+        size_t withdrawals;
+    } cases[] = {
+        {"", "running=1\n", 1},
+        {"calls-back", "status=259 '' uploading=1 cancel=0 prompt=1\nrunning=0\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        control::Reset();
+        control::FtpFaults({{"stall_stor_after", 1 << 20}});
+        const auto start = std::chrono::steady_clock::now();
+        const ChildResult result = RunChild({HelperPath("upload_unload_probe"), path, c.mode},
+                                            ChildOptions{.timeout = std::chrono::seconds(30)});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        control::FtpFaults(nlohmann::json::object());
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        // Neither the worker nor the network layer beneath it may outlive what it uses.
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_THAT(result.err,
+                    AllOf(Not(HasSubstr("Sanitizer")), Not(HasSubstr("runtime error"))));
+        EXPECT_EQ(BodiesPostedTo(kDeleteAssetPath).size(), c.withdrawals);
+    }
 }
 
 // A second upload or share while a job (an upload or a share) runs gives 16 before any
