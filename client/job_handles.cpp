@@ -61,7 +61,14 @@ Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) 
         }
         if (code != kSuccess) {
             const internal::Job* job = state.LibraryJob();
-            return JobError(code, doing, job != nullptr ? job->WorkerFailureReason() : "");
+            Error error = JobError(code, doing, job != nullptr ? job->WorkerFailureReason() : "");
+            // Still registered after a failure: the roll-back could not take the asset away.
+            // Its number, and the reason that says what stayed, go to the caller.
+            if (job != nullptr && job->m_bRegistered) {
+                error.asset_number = ToString(job->m_strAssetNum);
+                error.reason = job->WorkerFailureReason();
+            }
+            return error;
         }
         return outcome();
     });

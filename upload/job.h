@@ -66,8 +66,10 @@ struct JobArguments {
 };
 
 // Sums the lengths of the job's local files into its total (MeasureLocalFile) and, with
-// `names`, collects their bare names in order. False when a file cannot be opened or measured.
-bool MeasureJobFiles(Job& job, CStringArray* names = nullptr);
+// `names` and `lengths`, collects their bare names and lengths in order. False when a file
+// cannot be opened or measured.
+bool MeasureJobFiles(Job& job, CStringArray* names = nullptr,
+                     std::vector<std::uint64_t>* lengths = nullptr);
 
 // The QDX_CRecipient entries of `list`, in order; other entries are left out, so the count
 // that the notification announces always matches the fields that follow it.

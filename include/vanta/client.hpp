@@ -71,6 +71,10 @@ struct Error {
     unsigned int code = 0;
     /// What went wrong, for people: "<what it was doing>: <detail>".
     std::string reason;
+    /// An upload that failed or was cancelled takes its asset back off the service. When that
+    /// roll-back failed too, the number of the asset that stayed (the reason says what of it
+    /// stayed); empty otherwise.
+    std::string asset_number;
 };
 
 /// A value or an Error. Reading value() of a Result that holds an Error (or error() of one
