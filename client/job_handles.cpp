@@ -66,7 +66,9 @@ Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) 
             // Its number, and the reason that says what stayed, go to the caller.
             if (job != nullptr && job->m_bRegistered) {
                 error.asset_number = ToString(job->m_strAssetNum);
-                error.reason = job->WorkerFailureReason();
+                if (!job->WorkerFailureReason().empty()) {
+                    error.reason = job->WorkerFailureReason();
+                }
             }
             return error;
         }

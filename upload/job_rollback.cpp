@@ -13,18 +13,25 @@ using namespace vanta::result;
 
 namespace vanta::internal {
 namespace {
+// A result that came without a recorded reason (a refusal the service answered plainly).
+std::string Describe(unsigned int result) {
+    switch (result) {
+    case kCancelled:
+        return "cancelled";
+    case kZero:
+        return "the service answered FAIL";
+    default:
+        return "result " + std::to_string(result);
+    }
+}
+
 // The failure that ended the job, kept while the roll-back's own calls replace the thread's
 // reason, and put back afterwards with what the roll-back could not take back.
 class JobFailure {
 public:
-    explicit JobFailure(unsigned int result) : m_kind(LastFailureKind()) {
+    explicit JobFailure(unsigned int result) : m_result(result), m_kind(LastFailureKind()) {
         try {
             m_reason = FailureReason();
-            if (m_reason.empty()) {
-                m_reason = result == kCancelled
-                               ? "cancelled"
-                               : "the job failed with result " + std::to_string(result);
-            }
         } catch (...) {
             // Without memory for the text the kind still stands.
         }
@@ -33,22 +40,25 @@ public:
     // What the last step of the roll-back reported, or its result when it recorded nothing.
     static std::string StepReason(unsigned int stepResult) {
         const std::string& reason = FailureReason();
-        return reason.empty() ? "result " + std::to_string(stepResult) : reason;
+        return reason.empty() ? Describe(stepResult) : reason;
     }
 
+    // Puts the job's own reason back, followed by `left` (what stayed) unless that is empty.
     void Restore(const std::string& left) noexcept {
         if (left.empty()) {
             SetFailureReason(m_kind, std::move(m_reason));
             return;
         }
         try {
-            SetFailureReason(m_kind, m_reason + "; " + left);
+            SetFailureReason(m_kind,
+                             (m_reason.empty() ? Describe(m_result) : m_reason) + "; " + left);
         } catch (...) {
             SetFailureReason(m_kind, std::move(m_reason));
         }
     }
 
 private:
+    unsigned int m_result;
     FailureKind m_kind;
     std::string m_reason;
 };
@@ -57,7 +67,13 @@ private:
 unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArray& names,
                             unsigned int result) {
     JobFailure failure(result);
-    job.EndTransferPhase();
+    // A cancel ends the transfer phase, as it always has; after a failure the phase stays
+    // as the failure left it, so that progress reads as it did.
+    if (result == kCancelled) {
+        if (result == kCancelled) {
+            job.EndTransferPhase();
+        }
+    }
     std::string left;
     try {
         CString product;
@@ -69,7 +85,11 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
         if (withdrawn != kSuccess) {
             left = "its record could not be withdrawn (" + JobFailure::StepReason(withdrawn) + ")";
         }
-        const unsigned int removed = RemoveJobDirectory(assetDir, names, job.m_pfnCallback);
+        // A job whose send never got into the asset's directory stored nothing there; the
+        // empty directory the service made at registration goes with the record. Not trying
+        // again also spares a second wait on an FTP side that could not be reached.
+        const unsigned int removed =
+            job.SendBegun() ? RemoveJobDirectory(assetDir, names, job.m_pfnCallback) : kSuccess;
         if (removed != kSuccess) {
             left += (left.empty() ? "" : "; ") + std::string("its files in ") + assetDir.str() +
                     " could not be removed (" + JobFailure::StepReason(removed) + ")";
