@@ -135,6 +135,10 @@ unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
                 }
             } catch (const CFileException&) {
                 // A local file that cannot be opened or read is skipped; the others still go.
+                // One that was measured for the caller has changed since: its send fails.
+                if (known) {
+                    return kLocalFileError;
+                }
             }
         }
     } catch (const CInternetException&) {

@@ -70,9 +70,7 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
     // A cancel ends the transfer phase, as it always has; after a failure the phase stays
     // as the failure left it, so that progress reads as it did.
     if (result == kCancelled) {
-        if (result == kCancelled) {
-            job.EndTransferPhase();
-        }
+        job.EndTransferPhase();
     }
     std::string left;
     try {
@@ -114,7 +112,9 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
 unsigned int RollBackShare(Job& job, const CString& sessionDir, const CStringArray& names,
                            unsigned int result) {
     JobFailure failure(result);
-    job.EndTransferPhase();
+    if (result == kCancelled) {
+        job.EndTransferPhase();
+    }
     std::string left;
     try {
         // The removals of a share pass no callback, as its cancel always has.
