@@ -128,8 +128,8 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
 }
 
 // A cancel before registration creates nothing; after it the asset is withdrawn once, and
-// neither the files that reached the host nor the asset's directory stay, nor the caller's
-// out-strings change. A cancel that waits ends the worker
+// neither the files that reached the host nor the asset's directory stay, nor do the caller's
+// out-strings change unless the withdrawal is refused. A cancel that waits ends the worker
 // within its wait even when the server has stopped reading mid-file or before its final reply,
 // and discards the job; one that does not wait gives 0, and the status then waits for the
 // worker.
@@ -180,8 +180,11 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
         EXPECT_FALSE(QDX_IsUploading());
         control::FtpFaults(nlohmann::json::object());
         const bool registered = c.slowPath != kDiskSpacePath;
-        EXPECT_TRUE(upload.assetNum.IsEmpty());
-        EXPECT_EQ(upload.password, "keep-password");
+        // The scripted registration's asset 41 is unknown to the service, which refuses its
+        // withdrawal: the number and password stay with the caller.
+        const bool refused = c.slowPath == kCreateAssetPath;
+        EXPECT_EQ(upload.assetNum, refused ? "41" : "");
+        EXPECT_EQ(upload.password, refused ? "PW41" : "keep-password");
         EXPECT_THAT(
             BodiesPostedTo(kDeleteAssetPath),
             ElementsAreArray(std::vector(
