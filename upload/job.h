@@ -139,7 +139,9 @@ public:
     const StatusCallback m_pfnCallback;
 
     // Written by the worker. The registration stores the asset number, id and password and
-    // sets m_bRegistered; the upload worker stores the page address in m_strStatus.
+    // sets m_bRegistered; the upload worker stores the page address in m_strStatus. A roll-back
+    // that took the asset away clears both again, so after a failure m_bRegistered means that
+    // the asset stayed on the service.
     CString m_strAssetNum;
     CString m_strAssetId;
     CString m_strPassword;
