@@ -62,10 +62,12 @@ Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) 
         if (code != kSuccess) {
             const internal::Job* job = state.LibraryJob();
             Error error = JobError(code, doing, job != nullptr ? job->WorkerFailureReason() : "");
-            // Still registered after a failure: the roll-back could not take the asset away.
-            // Its number, and the reason that says what stayed, go to the caller.
-            if (job != nullptr && job->m_bRegistered) {
-                error.asset_number = ToString(job->m_strAssetNum);
+            // The roll-back could not take everything away: the reason that says what stayed
+            // goes to the caller (a cancel's too), with the number of an asset that stayed.
+            if (job != nullptr && job->m_bLeftBehind) {
+                if (job->m_bRegistered) {
+                    error.asset_number = ToString(job->m_strAssetNum);
+                }
                 if (!job->WorkerFailureReason().empty()) {
                     error.reason = job->WorkerFailureReason();
                 }

@@ -147,6 +147,9 @@ public:
     CString m_strPassword;
     CString m_strStatus;
     bool m_bRegistered = false;
+    // Set by a roll-back that could not take everything back; the worker's failure reason then
+    // says what stayed.
+    bool m_bLeftBehind = false;
 
 private:
     std::string m_workerFailureReason;

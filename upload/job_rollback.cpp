@@ -99,6 +99,7 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
     } catch (...) {
         left = "the roll-back of asset " + job.m_strAssetNum.str() + " was cut short";
     }
+    job.m_bLeftBehind = !left.empty();
     if (left.empty()) {
         // Nothing of the asset is left to name: the caller gets no number of a withdrawn
         // asset, nor the address of its page.
@@ -126,6 +127,7 @@ unsigned int RollBackShare(Job& job, const CString& sessionDir, const CStringArr
     } catch (...) {
         left = "the roll-back of " + sessionDir.str() + " was cut short";
     }
+    job.m_bLeftBehind = !left.empty();
     failure.Restore(left);
     return result;
 }
