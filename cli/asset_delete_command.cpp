@@ -65,6 +65,13 @@ int PurgeFiles(const std::vector<std::string>& names) {
         }
     }
     const std::string directory = "/assets/" + subDir;
+    // A service that removes the files with the record leaves no directory to remove.
+    const auto present =
+        Service().file_exists(Args().user + "/" + std::to_string(Args().product), Args().asset);
+    if (present && !*present) {
+        fields["purged"] = true;
+        return Finish("QDX_FTPRemoveDir", nullptr, fields);
+    }
     const auto removed = Service().remove_directory(directory);
     fields["purged"] = removed.has_value();
     if (!removed) {

@@ -17,12 +17,21 @@ namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
 volatile std::sig_atomic_t g_interrupts = 0;
+// What quitting at once may leave on the service, for the second Ctrl-C to say.
+const char* volatile g_quitNote = "";
 
 extern "C" void OnInterrupt(int) {
     if (g_interrupts > 0) {
-        // The second Ctrl-C: the user does not want to wait for the cancel.
-        const char text[] = "\nvanta: interrupted\n";
+        // The second Ctrl-C: the user does not want to wait for the cancel and its roll-back.
+        const char text[] = "\nvanta: interrupted";
         (void)!write(STDERR_FILENO, text, sizeof(text) - 1);
+        const char* note = g_quitNote;
+        size_t length = 0;
+        while (note[length] != '\0') {
+            ++length;
+        }
+        (void)!write(STDERR_FILENO, note, length);
+        (void)!write(STDERR_FILENO, "\n", 1);
         _exit(kExitInterrupted);
     }
     g_interrupts = 1;
@@ -137,6 +146,10 @@ ProgressFrame LastFrame(JobEnd end, const vanta::Progress& seen, const vanta::Pr
 
 void FollowJob(JobKind kind, const std::vector<std::string>& files, const JobControls& job) {
     InterruptScope interrupts;
+    g_quitNote = kind == JobKind::kUpload
+                     ? ": the upload was not rolled back; its asset may stay on the service "
+                       "(vanta asset list shows it)"
+                     : ": the email job was not rolled back; its files may stay on the service";
     const char* what = kind == JobKind::kUpload ? "upload" : "email job";
     const FileTracker tracker(files);
     ProgressBar bar;

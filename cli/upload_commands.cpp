@@ -59,6 +59,10 @@ int RunUpload() {
         fields["asset_number"] = IntegerOrNull(outcome->asset_number);
         fields["asset_password"] = outcome->password;
         fields["page_address"] = outcome->page_address;
+    } else if (!outcome.error().asset_number.empty()) {
+        // A failed upload normally takes its asset back; one whose roll-back failed names
+        // the asset that stayed (the failure line's reason says what of it).
+        fields["asset_number"] = IntegerOrNull(outcome.error().asset_number);
     }
     return Finish("upload job", outcome, fields);
 }
@@ -89,9 +93,12 @@ void AddUploadCommands(CLI::App& app) {
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     upload->add_option("FILE", Args().files, "Local files of the asset")->required();
-    upload->footer("Example:\n  vanta upload --user ann --product 3 --name Lisbon "
-                   "--to 'bob@example.com:download:Bob Brown' harbour.jpg tower.jpg\n"
-                   "Ctrl-C cancels and withdraws the asset; a second Ctrl-C quits at once.");
+    upload->footer(
+        "Example:\n  vanta upload --user ann --product 3 --name Lisbon "
+        "--to 'bob@example.com:download:Bob Brown' harbour.jpg tower.jpg\n"
+        "A failed or cancelled upload takes back what it stored: the asset's record, its\n"
+        "files and its directory; if that fails, the asset that stayed is named.\n"
+        "Ctrl-C cancels; a second Ctrl-C quits at once, without the roll-back.");
     OnSelected(*upload, RunUpload);
 
     auto* space = app.add_subcommand("disk-space", "Show the user's disk quota and the space used");

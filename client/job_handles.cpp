@@ -67,7 +67,18 @@ Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) 
         }
         if (code != kSuccess) {
             const internal::Job* job = state.LibraryJob();
-            return JobError(code, doing, job != nullptr ? job->WorkerFailureReason() : "");
+            Error error = JobError(code, doing, job != nullptr ? job->WorkerFailureReason() : "");
+            // The roll-back could not take everything away: the reason that says what stayed
+            // goes to the caller (a cancel's too), with the number of an asset that stayed.
+            if (job != nullptr && job->m_bLeftBehind) {
+                if (job->m_bRegistered) {
+                    error.asset_number = ToString(job->m_strAssetNum);
+                }
+                if (!job->WorkerFailureReason().empty()) {
+                    error.reason = job->WorkerFailureReason();
+                }
+            }
+            return error;
         }
         return outcome();
     });

@@ -3,6 +3,8 @@
 
 #include "email/email_preparation.h"
 #include "email/info_file.h"
+#include "email/mail_address.h"
+#include "platform/failure_reason.h"
 #include "platform/temp_path.h"
 #include "vanta/result_codes.h"
 
@@ -78,6 +80,15 @@ ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const 
                 FailedWith(ErrorCategory::invalid_argument, kZero, doing, "no sender address"));
             return ShareJob(std::move(state));
         }
+        CStringArray addresses;
+        addresses.Add(ToCString(request.sender));
+        for (const std::string& recipient : request.recipients) {
+            addresses.Add(ToCString(recipient));
+        }
+        if (!AllPlausibleMailAddresses(addresses)) {
+            state->Fail(FailedWith(ErrorCategory::invalid_argument, kZero, doing, FailureReason()));
+            return ShareJob(std::move(state));
+        }
         // Each job writes its request file into a directory of its own, so that jobs running
         // at once never share one.
         const std::string directory = MakePrivateDirectory();
@@ -88,11 +99,6 @@ ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const 
         }
         state->OwnDirectory(directory);
 
-        CStringArray addresses;
-        addresses.Add(ToCString(request.sender));
-        for (const std::string& recipient : request.recipients) {
-            addresses.Add(ToCString(recipient));
-        }
         CStringArray files;
         for (const std::filesystem::path& file : request.files) {
             files.Add(ToCString(file.native()));

@@ -3,6 +3,7 @@
 #include "email/email_preparation.h"
 #include "email/email_worker.h"
 #include "email/info_file.h"
+#include "email/mail_address.h"
 #include "transport/export_guard.h"
 #include "upload/job_slot.h"
 #include "vanta/email.h"
@@ -33,8 +34,9 @@ unsigned int WINAPI QDX_Email(const CStringArray& addresses, const CString& subj
                               const CStringArray& /*reservedList*/, const CString& snText,
                               StatusCallback callback) {
     return GuardExport("sharing files by email", kZero, [&]() -> unsigned int {
-        // The sender is entry 0; without it there is nothing to write.
-        if (addresses.GetSize() == 0) {
+        // The sender is entry 0; without it there is nothing to write. An address that cannot
+        // be delivered to would be refused by the service only after every file was sent.
+        if (addresses.GetSize() == 0 || !AllPlausibleMailAddresses(addresses)) {
             return kZero;
         }
         // A running job may still send the info file: nothing is requested or written while it

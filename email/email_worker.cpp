@@ -11,52 +11,35 @@
 #include "transport/form_body.h"
 #include "transport/post_request.h"
 #include "upload/job.h"
+#include "upload/job_rollback.h"
 #include "vanta/ftp.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
+#include <cstdint>
+#include <vector>
+
 using namespace vanta::result;
 using namespace vanta::internal;
 
-namespace {
-// Takes every file of the job off the host by name, the info file (the last entry) too, and
-// then the session directory. A file that was never sent is simply not found there.
-void RemoveSentFiles(const Job& job, const CString& sessionDir) {
-    for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
-        try {
-            CString name;
-            MeasureLocalFile(job.m_files.GetAt(i), &name);
-            QDX_FTPDeleteFile(job.m_strUserId, name, nullptr);
-        } catch (const CFileException&) {
-            // Its name cannot be learnt any more; the others still go.
-        }
-    }
-    QDX_FTPRemoveDir(sessionDir, nullptr);
-}
-} // namespace
-
 unsigned int RunEmail(Job& job) {
-    if (!MeasureJobFiles(job)) {
-        return kLocalFileError;
-    }
-
+    // From the start the session's directory exists on the service: a job that does not
+    // succeed takes it back with whatever it sent, whatever step it ends in.
     const CString sessionDir = CString(endpoint::kAssetsRoot) + job.m_strUserId;
+    CStringArray names;
+    std::vector<std::uint64_t> lengths;
+    if (!MeasureJobFiles(job, &names, &lengths)) {
+        return RollBackShare(job, sessionDir, names, kLocalFileError);
+    }
     if (job.CancelRequested()) {
-        // Nothing was sent: the directory that the session request made is all there is.
-        QDX_FTPRemoveDir(sessionDir, nullptr);
-        return kCancelled;
+        return RollBackShare(job, sessionDir, names, kCancelled);
     }
 
-    const unsigned int sent = SendFiles(sessionDir, job.m_files, job.m_pfnCallback, &job);
-    if (sent == kCancelled) {
-        job.EndTransferPhase();
-        RemoveSentFiles(job, sessionDir);
-        return kCancelled;
-    }
-    // The mails would announce files that never arrived: report the failed transfer instead.
-    // The local info file stays, as after a cancel.
+    // The mails would announce files that never arrived, or arrived other than measured:
+    // report the failed transfer instead. The local info file stays, as after a cancel.
+    const unsigned int sent = SendFiles(sessionDir, job.m_files, job.m_pfnCallback, &job, &lengths);
     if (sent != kSuccess) {
-        return sent;
+        return RollBackShare(job, sessionDir, names, sent);
     }
 
     job.EndTransferPhase();
@@ -70,6 +53,9 @@ unsigned int RunEmail(Job& job) {
     body.Add("SessionName=", job.m_strUserId);
     const unsigned int verdict = PostForVerdict(body, endpoint::kFireEmails, job.m_pfnCallback,
                                                 VerdictIn::kFirstField, kWholeReply);
+    if (verdict == kSuccess) {
+        return kSuccess;
+    }
     // FAIL is the worker's 0.
-    return verdict == kServiceFail ? kZero : verdict;
+    return RollBackShare(job, sessionDir, names, verdict == kServiceFail ? kZero : verdict);
 }

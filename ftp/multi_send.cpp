@@ -3,6 +3,7 @@
 
 #include "ftp/ftp_connect.h"
 #include "platform/cfile.h"
+#include "platform/failure_reason.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_file.h"
 #include "platform/local_files.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 
 using namespace vanta::result;
 
@@ -23,16 +25,19 @@ bool CancelRequested(const TransferControl* control) {
 
 // Gives a local file's bytes to the connection in blocks of kFtpCopyBlockBytes: a cancel test
 // before each block, and each block counted as sent once the connection has it. One read of
-// the local file serves as many blocks as the connection takes at once.
+// the local file serves as many blocks as the connection takes at once. No more than the
+// file's measured length is read: a file that grew is not sent past it.
 class BlockSource {
 public:
-    BlockSource(CFile& local, TransferControl* control) : m_local(local), m_control(control) {}
+    BlockSource(CFile& local, TransferControl* control, std::uint64_t measured)
+        : m_local(local), m_control(control), m_measured(measured) {}
 
     size_t operator()(char* buffer, size_t capacity) {
-        if (Stopped()) {
+        if (Stopped() || m_given >= m_measured) {
             return 0;
         }
-        const UINT read = m_local.Read(buffer, static_cast<UINT>(capacity));
+        const std::uint64_t wanted = std::min<std::uint64_t>(capacity, m_measured - m_given);
+        const UINT read = m_local.Read(buffer, static_cast<UINT>(wanted));
         UINT given = 0;
         while (given < read && (given == 0 || !Stopped())) {
             const UINT block = std::min(read - given, kFtpCopyBlockBytes);
@@ -41,10 +46,12 @@ public:
                 m_control->AddBytesSent(block);
             }
         }
+        m_given += given;
         return given;
     }
 
     bool Cancelled() const { return m_cancelled; }
+    std::uint64_t Given() const { return m_given; }
 
 private:
     // The cancel test before a block: once a cancel is seen, the source gives nothing more.
@@ -55,27 +62,52 @@ private:
 
     CFile& m_local;
     TransferControl* m_control;
+    const std::uint64_t m_measured;
+    std::uint64_t m_given = 0;
     bool m_cancelled = false;
 };
 
-// Sends one local file into the connection's current directory. Returns false when the
-// cancel request was seen between blocks; the remote file is closed either way, so what was
-// sent stays. Throws CFileException for the local file and CInternetException for the
-// connection (a transfer aborted for the cancel included).
-bool SendOne(CFtpConnection& connection, const CString& localPath, TransferControl* control) {
+enum class FileSent { kWhole, kCancelled, kChanged };
+
+// Sends one local file into the connection's current directory; `measured` is its length as
+// the caller measured it, null to take it now. kCancelled when the cancel request was seen
+// between blocks; kChanged when the file did not give exactly its measured bytes or is no
+// longer that long at the end (the remote file is then removed again). The remote file is
+// closed either way, so what a cancel left stays for the owner to roll back. Throws
+// CFileException for the local file and CInternetException for the connection (a transfer
+// aborted for the cancel included).
+FileSent SendOne(CFtpConnection& connection, const CString& localPath,
+                 const std::uint64_t* measured, TransferControl* control) {
     CFile local(WholePath(localPath), CFile::modeRead);
-    std::unique_ptr<CInternetFile> remote = connection.OpenFile(
-        WholeText(local.GetFileName()), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
-    BlockSource blocks(local, control);
+    const std::uint64_t length = measured != nullptr ? *measured : local.GetLength();
+    const CString name = local.GetFileName();
+    std::unique_ptr<CInternetFile> remote =
+        connection.OpenFile(WholeText(name), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
+    BlockSource blocks(local, control, length);
     remote->Send(std::ref(blocks));
     remote->Close();
+    if (blocks.Cancelled()) {
+        return FileSent::kCancelled;
+    }
+    // Checked once the file is closed: nothing is read twice, and the check costs one fstat.
+    if (!SentAsMeasured(local, localPath, length, blocks.Given())) {
+        const std::string reason = FailureReason();
+        try {
+            connection.Remove(WholeText(name));
+        } catch (const CInternetException&) {
+            // The owner's roll-back, or the caller, takes it off the host later.
+        }
+        SetFailureReason(FailureKind::LocalFile, reason);
+        return FileSent::kChanged;
+    }
     local.Close();
-    return !blocks.Cancelled();
+    return FileSent::kWhole;
 }
 } // namespace
 
 unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
-                       StatusCallback callback, TransferControl* control) {
+                       StatusCallback callback, TransferControl* control,
+                       const std::vector<std::uint64_t>* measured) {
     FtpCall call(callback, control);
     try {
         CFtpConnection& connection = call.Connect();
@@ -91,12 +123,22 @@ unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
             if (CancelRequested(control)) {
                 return kCancelled;
             }
+            const bool known = measured != nullptr && static_cast<size_t>(i) < measured->size();
             try {
-                if (!SendOne(connection, localFiles.GetAt(i), control)) {
+                const FileSent sent = SendOne(connection, localFiles.GetAt(i),
+                                              known ? &(*measured)[i] : nullptr, control);
+                if (sent == FileSent::kCancelled) {
                     return kCancelled;
+                }
+                if (sent == FileSent::kChanged) {
+                    return kLocalFileError;
                 }
             } catch (const CFileException&) {
                 // A local file that cannot be opened or read is skipped; the others still go.
+                // One that was measured for the caller has changed since: its send fails.
+                if (known) {
+                    return kLocalFileError;
+                }
             }
         }
     } catch (const CInternetException&) {
@@ -109,6 +151,9 @@ unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
 
 unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& localFiles,
                                 StatusCallback callback) {
-    return GuardExport("sending files", kBusyOrFtpError,
-                       [&] { return SendFiles(remoteDir, localFiles, callback, nullptr); });
+    return GuardExport("sending files", kBusyOrFtpError, [&] {
+        // A file that changed while it was sent is a failed send here.
+        const unsigned int sent = SendFiles(remoteDir, localFiles, callback, nullptr);
+        return sent == kLocalFileError ? kBusyOrFtpError : sent;
+    });
 }

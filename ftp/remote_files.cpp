@@ -70,6 +70,32 @@ unsigned int RemoveRemoteDirectory(const CString& dirPath, StatusCallback callba
     }
 }
 
+unsigned int RemoveJobDirectory(const CString& dirPath, const CStringArray& names,
+                                StatusCallback callback) {
+    FtpCall call(callback);
+    try {
+        CFtpConnection& connection = call.Connect();
+        // A directory that cannot be entered holds nothing of the job's: it was never made,
+        // or it went with the asset's record.
+        if (!connection.SetCurrentDirectory(WholeText(dirPath))) {
+            return kSuccess;
+        }
+        for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+            // A file that never arrived is refused; the directory's removal tells whether
+            // anything stayed.
+            connection.Remove(WholeText(names.GetAt(i)));
+        }
+        // Out of the directory first: a server may refuse to remove the one it stands in.
+        connection.SetCurrentDirectory("/");
+        if (!connection.RemoveDirectory(WholeText(dirPath))) {
+            return kBusyOrFtpError;
+        }
+        return kSuccess;
+    } catch (const CInternetException&) {
+        return kBusyOrFtpError;
+    }
+}
+
 unsigned int WINAPI QDX_FTPRemoveDir(const CString& dirPath, StatusCallback callback) {
     return GuardExport("removing a remote directory", kBusyOrFtpError, [&]() -> unsigned int {
         const unsigned int result = RemoveRemoteDirectory(dirPath, callback);

@@ -1,10 +1,16 @@
 // The single-file send: one local file stored under a given name in a remote directory.
 #include "ftp/ftp_connect.h"
 #include "platform/cfile.h"
+#include "platform/failure_reason.h"
 #include "platform/internet_exception.h"
 #include "platform/internet_file.h"
+#include "platform/local_files.h"
 #include "transport/export_guard.h"
 #include "vanta/ftp.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
 
 bool WINAPI QDX_FTPFile(const CString& remoteDir, const CString& localPath,
                         const CString& remoteName, StatusCallback callback) {
@@ -20,14 +26,27 @@ bool WINAPI QDX_FTPFile(const CString& remoteDir, const CString& localPath,
             // One transfer pass: local file first, so that a file that cannot be opened stores
             // nothing on the host.
             CFile local(WholeText(localPath), CFile::modeRead);
+            const std::uint64_t measured = local.GetLength();
             std::unique_ptr<CInternetFile> remote = connection.OpenFile(
                 WholeText(remoteName), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
             // Nothing is tested between blocks here: each read fills the connection's buffer.
-            remote->Send([&local](char* buffer, size_t capacity) -> size_t {
-                return local.Read(buffer, static_cast<UINT>(capacity));
+            // No more than the measured length is read, so a file that grows is not chased.
+            std::uint64_t given = 0;
+            remote->Send([&](char* buffer, size_t capacity) -> size_t {
+                const auto wanted = std::min<std::uint64_t>(capacity, measured - given);
+                const UINT read = wanted == 0 ? 0 : local.Read(buffer, static_cast<UINT>(wanted));
+                given += read;
+                return read;
             });
             remote->Close();
             remote.reset();
+            // A file that changed while it was sent is stored as neither version: it goes.
+            if (!SentAsMeasured(local, localPath, measured, given)) {
+                const std::string reason = FailureReason();
+                connection.Remove(WholeText(remoteName));
+                SetFailureReason(FailureKind::LocalFile, reason);
+                return false;
+            }
             local.Close();
             return true;
         } catch (const CInternetException&) {

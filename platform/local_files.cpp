@@ -1,6 +1,9 @@
 #include "platform/local_files.h"
 
 #include "platform/cfile.h"
+#include "platform/failure_reason.h"
+
+#include <string>
 
 bool HoldsNul(const CString& text) {
     return text.view().find('\0') != std::string_view::npos;
@@ -21,4 +24,17 @@ std::uint64_t MeasureLocalFile(const CString& path, CString* name) {
     }
     file.Close();
     return length;
+}
+
+bool SentAsMeasured(const CFile& local, const CString& path, std::uint64_t measured,
+                    std::uint64_t given) {
+    const std::uint64_t now = local.GetLength();
+    if (given == measured && now == measured) {
+        return true;
+    }
+    SetFailureReason(FailureKind::LocalFile,
+                     "local file " + path.str() + " changed while it was sent: measured " +
+                         std::to_string(measured) + " bytes, sent " + std::to_string(given) +
+                         ", now " + std::to_string(now) + " bytes long");
+    return false;
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class CFile;
+
 // True when a NUL byte stands inside `text`. Wherever the text goes on as a C string (a path
 // to the system, a name in an FTP command) it would be cut short there and name another file,
 // so such a text is refused wherever it would leave the library.
@@ -18,3 +20,10 @@ const char* WholePath(const CString& path);
 // its length; `name`, when given, receives its bare name, the text after the last '/'. Throws
 // CFileException.
 std::uint64_t MeasureLocalFile(const CString& path, CString* name = nullptr);
+
+// Whether the local file `local` (opened from `path`) was sent as it was measured: `given`
+// bytes were read from it, `measured` were expected, and it is still `measured` bytes long
+// now that its send ends. A file that was cut short or grew meanwhile would be stored as
+// neither version of itself; false then, with the failure reason saying so.
+bool SentAsMeasured(const CFile& local, const CString& path, std::uint64_t measured,
+                    std::uint64_t given);

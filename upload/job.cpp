@@ -26,13 +26,17 @@ std::vector<JobRecipient> CopyRecipients(const CObList& list) {
     return copies;
 }
 
-bool MeasureJobFiles(Job& job, CStringArray* names) {
+bool MeasureJobFiles(Job& job, CStringArray* names, std::vector<std::uint64_t>* lengths) {
     try {
         for (INT_PTR i = 0; i < job.m_files.GetSize(); ++i) {
             CString name;
-            job.AddToTotal(MeasureLocalFile(job.m_files.GetAt(i), &name));
+            const std::uint64_t length = MeasureLocalFile(job.m_files.GetAt(i), &name);
+            job.AddToTotal(length);
             if (names != nullptr) {
                 names->Add(name);
+            }
+            if (lengths != nullptr) {
+                lengths->push_back(length);
             }
         }
     } catch (const CFileException&) {

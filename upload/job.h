@@ -71,8 +71,10 @@ struct JobArguments {
 void WaitForDetachedJobs();
 
 // Sums the lengths of the job's local files into its total (MeasureLocalFile) and, with
-// `names`, collects their bare names in order. False when a file cannot be opened or measured.
-bool MeasureJobFiles(Job& job, CStringArray* names = nullptr);
+// `names` and `lengths`, collects their bare names and lengths in order. False when a file
+// cannot be opened or measured.
+bool MeasureJobFiles(Job& job, CStringArray* names = nullptr,
+                     std::vector<std::uint64_t>* lengths = nullptr);
 
 // The QDX_CRecipient entries of `list`, in order; other entries are left out, so the count
 // that the notification announces always matches the fields that follow it.
@@ -155,12 +157,17 @@ public:
     const StatusCallback m_pfnCallback;
 
     // Written by the worker. The registration stores the asset number, id and password and
-    // sets m_bRegistered; the upload worker stores the page address in m_strStatus.
+    // sets m_bRegistered; the upload worker stores the page address in m_strStatus. A roll-back
+    // that took the asset away clears both again, so after a failure m_bRegistered means that
+    // the asset stayed on the service.
     CString m_strAssetNum;
     CString m_strAssetId;
     CString m_strPassword;
     CString m_strStatus;
     bool m_bRegistered = false;
+    // Set by a roll-back that could not take everything back; the worker's failure reason then
+    // says what stayed.
+    bool m_bLeftBehind = false;
 
 private:
     std::string m_workerFailureReason;

@@ -10,10 +10,13 @@
 #include "transport/post_request.h"
 #include "transport/service_config.h"
 #include "upload/job.h"
+#include "upload/job_rollback.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 using namespace vanta::result;
 using namespace vanta::internal;
@@ -23,13 +26,6 @@ CString ProductText(const Job& job) {
     CString text;
     text.Format("%d", static_cast<int>(job.m_nProductNum));
     return text;
-}
-
-// The asset is registered but must not stay: leave the transfer phase and withdraw it.
-unsigned int Withdraw(Job& job) {
-    job.EndTransferPhase();
-    QDX_DeleteAsset(job.m_strUserId, ProductText(job), job.m_strAssetNum, job.m_pfnCallback);
-    return kCancelled;
 }
 
 CString NotificationBody(const Job& job) {
@@ -62,7 +58,8 @@ CString NotificationBody(const Job& job) {
 
 unsigned int RunUpload(Job& job) {
     CStringArray names;
-    if (!MeasureJobFiles(job, &names)) {
+    std::vector<std::uint64_t> lengths;
+    if (!MeasureJobFiles(job, &names, &lengths)) {
         return kLocalFileError;
     }
     if (job.CancelRequested()) {
@@ -88,25 +85,26 @@ unsigned int RunUpload(Job& job) {
     if (created != kSuccess) {
         return created;
     }
-    if (job.CancelRequested()) {
-        return Withdraw(job);
-    }
-
+    // From here on the asset exists: a job that does not succeed takes it back, whatever
+    // step it ends in.
     CString remoteDir;
     remoteDir.Format("%s%s/%d/%s", endpoint::kAssetsRoot, job.m_strUserId.GetString(),
                      static_cast<int>(job.m_nProductNum), job.m_strAssetNum.GetString());
-    const unsigned int sent = SendFiles(remoteDir, job.m_files, job.m_pfnCallback, &job);
-    if (sent == kCancelled) {
-        // Files already stored stay on the host; only the record goes.
-        return Withdraw(job);
+    if (job.CancelRequested()) {
+        return RollBackUpload(job, remoteDir, names, kCancelled);
     }
+
+    // The files must be sent as they were measured: that is the size registered and checked
+    // against the quota.
+    const unsigned int sent = SendFiles(remoteDir, job.m_files, job.m_pfnCallback, &job, &lengths);
     if (sent != kSuccess) {
-        return sent;
+        return RollBackUpload(job, remoteDir, names, sent);
     }
 
     job.EndTransferPhase();
     const CString body = NotificationBody(job);
-    // The page address is in the job whatever becomes of the notification. The page is
+    // The page address is in the job whatever becomes of the notification, unless the
+    // roll-back of a failed one takes the asset away. The page is
     // served where the requests go: over HTTPS when TLS is on, on the port in use when it is
     // not the scheme's own.
     const ServiceConfig& config = ActiveConfig();
@@ -124,6 +122,10 @@ unsigned int RunUpload(Job& job) {
                            job.m_strAssetNum.GetString());
     const unsigned int verdict = PostForVerdict(body, endpoint::kSmtpMail, job.m_pfnCallback,
                                                 VerdictIn::kFirstField, kWholeReply);
-    // FAIL is the worker's 0.
-    return verdict == kServiceFail ? kZero : verdict;
+    if (verdict == kSuccess) {
+        return kSuccess;
+    }
+    // A failed job keeps no asset, even a whole one: the caller was told it failed. FAIL is
+    // the worker's 0.
+    return RollBackUpload(job, remoteDir, names, verdict == kServiceFail ? kZero : verdict);
 }

@@ -71,6 +71,10 @@ struct Error {
     unsigned int code = 0;
     /// What went wrong, for people: "<what it was doing>: <detail>".
     std::string reason;
+    /// An upload that failed or was cancelled takes its asset back off the service. When that
+    /// roll-back failed too, the number of the asset that stayed (the reason says what of it
+    /// stayed); empty otherwise.
+    std::string asset_number;
 };
 
 /// A value or an Error. Reading value() of a Result that holds an Error (or error() of one
@@ -494,7 +498,8 @@ public:
     /// An asset's page views per day (empty when there are none), or refused.
     Result<std::vector<AssetStat>> asset_stats(std::string_view user_number,
                                                std::string_view asset_number) const;
-    /// Removes an asset's record (its files stay on the service), or refused.
+    /// Removes an asset's record (whether its files go too is the service's affair), or
+    /// refused.
     Result<void> delete_asset(std::string_view user_id, std::string_view product,
                               std::string_view asset_number) const;
     /// The user's quota and the space used, or unexpected_reply.
@@ -548,12 +553,16 @@ public:
     // not take part in the exports' one-job rule.
 
     /// Starts an upload: measure the files, check the quota, register the asset, send the
-    /// files, have the service mail the recipients. Failures: local_file, no_space, refused
-    /// (registration), network, cancelled.
+    /// files, have the service mail the recipients. Failures: local_file (also a file that
+    /// changed while it was sent), no_space, refused (registration), network, cancelled. A
+    /// job that fails or is cancelled takes back its asset (record, files, directory); when
+    /// that fails too, the Error's asset_number names the asset that stayed.
     UploadJob upload(UploadRequest request, JobOptions options = {}) const;
     /// Starts a sharing job: ask the service for a session, send the files, have the service
-    /// mail them. Failures: invalid_argument (no sender), local_file, refused, network,
-    /// cancelled (what was sent is removed from the service).
+    /// mail them. Failures: invalid_argument (no sender, or an address without exactly one
+    /// '@' between non-empty parts or holding a blank or control character; nothing is
+    /// sent), local_file, refused, network, cancelled. A job that fails or is cancelled
+    /// removes what it sent from the service; when that fails, the reason says what stayed.
     ShareJob share_by_email(ShareRequest request, JobOptions options = {}) const;
 
 private:

@@ -41,9 +41,14 @@ public:
 };
 
 /// Starts the upload of `localFiles` as a new asset of `userId` under `productNum`. The worker
-/// measures the files, checks the user's disk quota, registers the asset (writing `assetNum`
-/// and `password` from its thread), sends the files by FTP and has the service mail
-/// `recipients` (QDX_CRecipient entries). `reservedText` is not used.
+/// measures the files, checks the user's disk quota, registers the asset, sends the files by
+/// FTP and has the service mail `recipients` (QDX_CRecipient entries). `reservedText` is not
+/// used. A job that fails or is cancelled once the asset is registered, in whatever step,
+/// takes it back: it withdraws the record and removes the files it sent and the asset's
+/// directory over FTP, and the out-strings are then left as they were. When that roll-back
+/// fails too, `assetNum` receives the number of the asset that stayed and the job's failure
+/// reason says what stayed. A local file that is not, at the end of its send, exactly the
+/// length measured at the start (it was cut short or grew) fails the job with 8.
 /// 1: the job runs; 16: a job is still running, nothing changed; 0: the job thread could not
 /// be started (the new job is current; its status reads code 0).
 VANTA_API unsigned int WINAPI QDX_UploadAsset(const CString& userId, const unsigned int& productNum,
@@ -57,8 +62,8 @@ VANTA_API unsigned int WINAPI QDX_UploadAsset(const CString& userId, const unsig
 VANTA_API bool WINAPI QDX_IsUploading();
 
 /// Bytes sent of the current job in whole percent, while its transfer phase lasts; 0 before,
-/// once the transfer phase is over, for a job without bytes, and without a job. A file that
-/// changes size after it was measured can make the figure end above or below 100.
+/// once the transfer phase is over, for a job without bytes, and without a job. A file is
+/// never sent past its measured length, so the figure does not pass 100.
 VANTA_API unsigned int WINAPI QDX_GetUploadProgress();
 
 /// Asks the current job to stop (only in its transfer phase) and waits up to `timeout`
@@ -69,9 +74,10 @@ VANTA_API unsigned int WINAPI QDX_GetUploadProgress();
 VANTA_API unsigned int WINAPI QDX_CancelUpload(unsigned long timeout);
 
 /// Waits until the current job's thread has ended, then gives the job's status text (after an
-/// upload that got as far as its notification: the address of the asset's page) and its
-/// result code. Without a job: code 16384 and `status` unchanged. On the job's own thread (in
-/// its status callback) it does not wait: the text so far and code 259, the job still runs.
+/// upload that got as far as its notification and kept its asset: the address of the asset's
+/// page) and its result code. Without a job: code 16384 and `status` unchanged. On the job's
+/// own thread (in its status callback) it does not wait: the text so far and code 259, the job
+/// still runs.
 VANTA_API void WINAPI QDX_GetAssetUploadStatus(CString& status, unsigned long& code);
 
 /// The user's disk quota and the space already used, as the service's texts.
@@ -81,7 +87,8 @@ VANTA_API unsigned int WINAPI QDX_GetDiskSpace(const CString& userId, const CStr
                                                CString& quota, CString& used,
                                                StatusCallback callback);
 
-/// Removes the record of an asset (its files stay on the service).
+/// Removes the record of an asset. Whether its files go with it is the service's affair (the
+/// reference service removes them); a job's roll-back removes them itself.
 /// 1: the service did not answer FAIL; 0: it answered FAIL; 32: channel failure.
 VANTA_API unsigned int WINAPI QDX_DeleteAsset(const CString& userId, const CString& productNum,
                                               const CString& assetNum, StatusCallback callback);
@@ -89,8 +96,9 @@ VANTA_API unsigned int WINAPI QDX_DeleteAsset(const CString& userId, const CStri
 /// Stores every file of `localFiles` in `remoteDir` over one FTP connection, each under the
 /// last component of its path. Files that cannot be opened or read are skipped. Inside a job
 /// the job's progress advances per 1,024-byte block and its cancel request is honoured before
-/// each file and block (a cancelled file stays as a partial file).
-/// 1: every file sent or skipped; 16: network failure (files stored so far stay); 16384: the
-/// current job's cancel request was seen.
+/// each file and block (the job's roll-back then removes what was stored).
+/// 1: every file sent or skipped; 16: network failure (files stored so far stay), or a file
+/// that changed while it was sent (its remote copy is removed again, the files before it
+/// stay); 16384: the current job's cancel request was seen.
 VANTA_API unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& localFiles,
                                           StatusCallback callback);

@@ -1,6 +1,7 @@
 """Assets: creation, reading, listing, statistics, deletion, disk space."""
 import os
 import secrets
+import shutil
 import string
 import time
 
@@ -146,14 +147,21 @@ def delete_asset(ctx, form):
     if number is None:
         return reply(("result", "FAIL"))
     with ctx.db.transaction() as con:
-        deleted = con.execute(
-            "DELETE FROM assets WHERE user_id = ? AND asset_num = ? AND "
-            "product_id = ?", (values[0], number, product_key(values[2]))).rowcount
-        if not deleted:
+        row = con.execute(
+            "SELECT user_id, product_id FROM assets WHERE user_id = ? AND "
+            "asset_num = ? AND product_id = ?",
+            (values[0], number, product_key(values[2]))).fetchone()
+        if row is None:
             return reply(("result", "FAIL"))
+        con.execute("DELETE FROM assets WHERE asset_num = ?", (number,))
         con.execute("DELETE FROM asset_files WHERE asset_num = ?", (number,))
         con.execute("DELETE FROM asset_views WHERE asset_num = ?", (number,))
-    # The files stay where they are; they still count against the quota.
+    # The files go with the record: nothing of a deleted asset stays on disk
+    # or counts against the quota. The stored user id named a directory when
+    # the asset was created; one that could not is not looked for.
+    if is_safe_name(row[0]):
+        shutil.rmtree(ctx.storage.asset_dir(row[0], row[1], number),
+                      ignore_errors=True)
     return reply(("result", "OK"))
 
 

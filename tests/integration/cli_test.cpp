@@ -21,6 +21,7 @@
 #include "child_process.h"
 #include "control_client.h"
 #include "ftp_checks.h"
+#include "job_checks.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
 #include "tls_service.h"
@@ -207,8 +208,15 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"version", 1, "the service offers version 3.4, this library is 3.3",
          R"({"/match": false})", none, "", Reply("get_version.exe", "version=3.4")},
         {"request --program /cgiscripts/get_version.exe", 0, "", R"({"/reply": "version=3.3"})"},
-        {"asset delete --user ann --product 3 --asset 1 --purge", 0, "",
-         R"({"/removed_files": ["photo.jpg"], "/purged": true})"},
+        // The service takes the files with the record; a failed upload takes back what it
+        // stored, and names the asset whose record stayed.
+        {"asset delete --user ann --product 3 --asset 1", 0, "", "{}"},
+        {"disk-space --user ann --product 3", 0, "", R"({"/used_bytes": 0})"},
+        {"upload --user ann --product 3 --name Trip " + photo, 1, "the roll-back left asset 2",
+         R"({"/asset_number": 2, "/result_name": "REFUSED"})", none, "",
+         [] { Reply("smtp_mail.exe", "r=FAIL")(), Reply("delete_asset.exe", "r=FAIL")(); }},
+        {"asset delete --user ann --product 3 --asset 2 --purge", 0, "",
+         R"({"/absent_files": ["photo.jpg"], "/purged": true})"},
         {"asset list --user ann --product 3", 0, "", R"({"/assets": [], "/result": 2048})"},
         // The command line's own mistakes: nothing is sent.
         {"", 2, "a command is needed (vanta COMMAND ...): user, asset", "{}"},
@@ -294,10 +302,10 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
 }
 
 // At a terminal: an upload to its end, and Ctrl-C once (the job is cancelled: an asset it had
-// registered is withdrawn) and twice (at once) in the phase each case holds: a slow quota reply
-// holds "registering", a STOR the service stops reading holds "sending". The bar names each file
-// as it is sent, and the time left once it is known; its last frame is the outcome. Then the
-// prompts: the password without echo, the confirmation of a deletion.
+// registered is withdrawn with its files) and twice (at once) in the phase each case holds: a
+// slow quota reply holds "registering", a STOR the service stops reading holds "sending". The
+// bar names each file as it is sent, and the time left once it is known; its last frame is the
+// outcome. Then the prompts: the password without echo, the confirmation of a deletion.
 TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
     ASSERT_EQ(Vanta("user register --user ann --product 3 --password-stdin", {.input = "secret\n"})
                   .exitCode,
@@ -370,6 +378,8 @@ TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
         }
         EXPECT_EQ(Requested("/cgiscripts/create_asset.exe"), c.registered);
         EXPECT_EQ(Requested("/cgiscripts/delete_asset.exe"), c.registered && !c.keys.empty());
+        // Only the finished upload's asset, with its file, stays on the service.
+        EXPECT_THAT(LeftOnService("ann/3"), ::testing::UnorderedElementsAre("1", "1/big.jpg"));
     }
     // What is typed at a prompt is not echoed; a deletion goes ahead only when confirmed.
     const struct {

@@ -17,6 +17,7 @@ namespace {
 
 using namespace std::chrono;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 
 // What a job's progress callbacks saw: the threads they ran on, the phases in order, the
 // bytes last reported, how many calls.
@@ -168,10 +169,15 @@ TEST_F(ClientJobs, MembersCalledFromTheJobsOwnCallbacksAnswerAtOnce) {
     }
 }
 
-// Each way a job ends is reported in its category, with the export's code; two shares at
-// once each have their own session and request file and mail every recipient.
+// Each way a job ends is reported in its category, with the export's code, and leaves nothing
+// on the service: a file cut short or grown mid-send is a local file failure too. A withdrawal
+// the service refuses names the asset that stayed. Two shares at once each have their own
+// session and request file and mail every recipient; a malformed address is refused before
+// anything is sent.
 TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
-    control::SetQuota("ann", 100);
+    control::SetQuota("ann", 10'000'000);
+    UploadRequest tooBig = Upload(10);
+    tooBig.files = {files_.Sparse("big.bin", 10'000'001)};
     UploadRequest unknownUser = Upload(10);
     unknownUser.user_id = "nobody";
     UploadRequest missingFile = Upload(10);
@@ -182,28 +188,66 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
         bool cancel;
         ErrorCategory category;
         unsigned int code;
+        std::string reason = "";        // the worker's own, not only its failure class
+        std::intmax_t resizeTo = -1;    // the file's new size once 1 MiB is sent
+        bool withdrawalRefused = false; // after a mail request the service refuses
     } cases[] = {
-        {Upload(3000), {}, false, ErrorCategory::no_space, 128},
+        {tooBig, {}, false, ErrorCategory::no_space, 128},
         {missingFile, {}, false, ErrorCategory::local_file, 8},
         {unknownUser, {}, false, ErrorCategory::refused, 256},
         {Upload(10), {}, true, ErrorCategory::cancelled, 16384},
-        {Upload(10), {{"refuse_login", true}}, false, ErrorCategory::network, 16},
+        {Upload(10),
+         {{"refuse_login", true}},
+         false,
+         ErrorCategory::network,
+         16,
+         "refused the login"},
+        {Upload(8'000'000),
+         {},
+         false,
+         ErrorCategory::local_file,
+         8,
+         "changed while it was sent: measured 8000000 bytes",
+         1000},
+        {Upload(8'000'001),
+         {},
+         false,
+         ErrorCategory::local_file,
+         8,
+         "sent 8000001, now 12000001 bytes long",
+         12'000'001},
+        {Upload(10), {}, false, ErrorCategory::refused, 0, "the roll-back left asset", -1, true},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
         control::FtpFaults(c.faults.is_null() ? nlohmann::json::object() : c.faults);
-        UploadJob job = client.upload(c.request);
+        if (c.withdrawalRefused) {
+            ScriptReply(kSmtpMailPath, "result=FAIL");
+            ScriptReply(kDeleteAssetPath, "result=FAIL");
+        }
+        std::atomic<bool> resized{false};
+        JobOptions options;
+        if (c.resizeTo >= 0) {
+            options.on_progress = [&](const Progress& progress) {
+                if (progress.bytes >= (1U << 20) && !resized.exchange(true)) {
+                    std::filesystem::resize_file(c.request.files[0], c.resizeTo);
+                }
+            };
+        }
+        UploadJob job = client.upload(c.request, options);
         if (c.cancel) {
             job.cancel();
         }
         const Result<UploadOutcome> outcome = job.outcome();
+        control::FtpFaults(nlohmann::json::object());
         ASSERT_FALSE(outcome.has_value());
         EXPECT_EQ(to_string(outcome.error().category), to_string(c.category));
         EXPECT_EQ(outcome.error().code, c.code);
-        // A failed transfer gives the worker's own reason, not only its failure class.
-        EXPECT_THAT(outcome.error().reason,
-                    HasSubstr(c.faults.is_null() ? "" : "refused the login"));
+        EXPECT_THAT(outcome.error().reason, HasSubstr(c.reason));
+        EXPECT_EQ(outcome.error().asset_number.empty(), !c.withdrawalRefused);
+        EXPECT_THAT(LeftOnService("ann/7"), IsEmpty());
+        EXPECT_EQ(UsedSpace("ann"), "0");
     }
-    control::FtpFaults(nlohmann::json::object());
 
     const std::string picture = files_.Write("pic.jpg", "jpeg");
     const ShareRequest share{"ann@x.net", {"bob@x.net", "cy@x.net"}, "Pics", "Hi", "Ann",
@@ -213,6 +257,14 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
     ASSERT_TRUE(first.outcome().has_value()) << first.outcome().error().reason;
     ASSERT_TRUE(second.outcome().has_value()) << second.outcome().error().reason;
     EXPECT_EQ(OutboxMessages().size(), 4U);
+    ShareRequest malformed = share;
+    malformed.recipients.push_back("eve@example.com, mallory@example.com");
+    const size_t requests = control::RequestLog().size();
+    const Result<ShareOutcome> refused = client.share_by_email(malformed).outcome();
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(to_string(refused.error().category), "invalid_argument");
+    EXPECT_THAT(refused.error().reason, HasSubstr("mallory@example.com"));
+    EXPECT_EQ(control::RequestLog().size(), requests);
 }
 
 // The page is served where the requests go: on a port that is not the scheme's own, the

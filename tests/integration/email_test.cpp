@@ -48,12 +48,14 @@ TEST_F(Email, InfoFileFilesAndRequestsArriveByteForByte) {
 
 // Nothing starts and nothing is written when a file is missing, no regular file (a FIFO would
 // block for ever) or named with a NUL byte, when a link waits at the info file's path (it is
-// not followed), or when there is no address (then nothing is asked for either, and the list
-// keeps even a stale info entry). The session reply: FAIL, a reply without "=" and one with an
+// not followed), or when there is no address or a malformed one (then nothing is asked for
+// either, and the list keeps even a stale info entry; blanks around an address are the
+// service's to strip). The session reply: FAIL, a reply without "=" and one with an
 // empty first value give no session name, a reply later than the channel's 2-second limit
 // fails the channel. The mail reply: only a first value of exactly FAIL is a refusal (a
 // trailing line feed makes it another value); a reply past the limit fails the channel; the
-// local info file goes before the mails are asked for.
+// local info file goes before the mails are asked for; a job whose mails were not sent takes
+// its session off the host.
 TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
     const std::string fifo = files_.Path("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -69,12 +71,19 @@ TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
         int delayMs;
         unsigned int started;
         unsigned long code;
+        std::string alsoTo = ""; // one more address
     } cases[] = {
         {1, files_.Path("missing.txt"), false, nullptr, "", 0, 8, 16384},
         {2, fifo, false, nullptr, "", 0, 8, 16384},
         {1, victim + std::string("\0.x", 3), false, nullptr, "", 0, 8, 16384},
         {1, victim, true, nullptr, "", 0, 8, 16384},
         {0, a, false, nullptr, "", 0, 0, 16384},
+        {1, a, false, nullptr, "", 0, 0, 16384, "bob.example.com"},
+        {1, a, false, nullptr, "", 0, 0, 16384, "bob@@example.com"},
+        {1, a, false, nullptr, "", 0, 0, 16384, "@example.com"},
+        {1, a, false, nullptr, "", 0, 0, 16384, "bob@"},
+        {1, a, false, nullptr, "", 0, 0, 16384, "bob smith@example.com"},
+        {1, a, false, nullptr, "", 0, 0, 16384, "bob@example.com\r\nTO: eve@example.com"},
         {1, a, false, kGetUniquePath, "session=FAIL", 0, 0, 16384},
         {1, a, false, kGetUniquePath, "FAIL", 0, 0, 16384},
         {1, a, false, kGetUniquePath, "session=&x=1", 0, 0, 16384},
@@ -83,6 +92,7 @@ TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
         {1, a, false, kFireEmailsPath, "result=FAIL&sent=0", 0, 1, 0},
         {1, a, false, kFireEmailsPath, "result=FAIL\n", 0, 1, 1},
         {1, a, false, kFireEmailsPath, "result=OK", 3000, 1, 32},
+        {1, a, false, nullptr, "", 0, 1, 1, " bob@example.com\t"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file + " " + c.reply);
@@ -97,41 +107,64 @@ TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
         for (int i = 0; i < c.addresses; ++i) {
             share.Address("a" + std::to_string(i) + "@example.com");
         }
+        if (!c.alsoTo.empty()) {
+            share.Address(c.alsoTo);
+        }
+        const bool refused = c.addresses == 0 || (!c.alsoTo.empty() && c.started == 0);
         EXPECT_EQ(share.File(c.file).File(stale).Start(), c.started);
         EXPECT_EQ(Status().code, c.code);
         EXPECT_THAT(share.Files(),
-                    ElementsAreArray(c.started == 1     ? std::vector{c.file, LocalInfoPath()}
-                                     : c.addresses == 0 ? std::vector{c.file, stale}
-                                                        : std::vector{c.file}));
+                    ElementsAreArray(c.started == 1 ? std::vector{c.file, LocalInfoPath()}
+                                     : refused      ? std::vector{c.file, stale}
+                                                    : std::vector{c.file}));
         EXPECT_EQ(ReadBytes(victim), "precious");
         EXPECT_EQ(control::FtpLog().sessions_total > 0, c.started == 1);
-        EXPECT_EQ(control::RequestLog().empty(), c.addresses == 0);
+        EXPECT_EQ(control::RequestLog().empty(), refused);
+        if (c.started == 1) {
+            EXPECT_EQ(LeftOnService(SessionFromFtpLog()).empty(), c.code != 1);
+            EXPECT_EQ(std::filesystem::exists(FtpPath("assets/" + SessionFromFtpLog())),
+                      c.code == 1);
+        }
         EXPECT_EQ(std::filesystem::exists(LocalInfoPath()), c.planted);
         std::filesystem::remove(LocalInfoPath());
     }
 }
 
-// A cancel (the server stopped reading mid-file) takes the files and the session directory
-// off the host; a failed transfer gives 16. Neither fires the mails, and the local info file
-// stays.
+// A cancel (the server stopped reading mid-file) and a transfer the server breaks off take the
+// files and the session directory off the host; a failed transfer gives 16. None fires the
+// mails, and the local info file stays. When the roll-back cannot log in either, only the
+// session's empty directory, which the service made, stays.
 TEST_F(Email, CancelOrAFailedTransferSendsNoMail) {
-    for (const bool cancel : {true, false}) {
-        SCOPED_TRACE(cancel ? "cancel" : "failed transfer");
-        control::Reset();
-        control::FtpFaults(cancel ? nlohmann::json{{"stall_stor_after", 1 << 20}}
-                                  : nlohmann::json{{"refuse_login", true}});
+    const struct {
+        const char* name;
+        nlohmann::json faults;
+        unsigned long code;
+    } cases[] = {
+        {"cancel", {{"stall_stor_after", 1 << 20}}, 16384},
+        {"broken transfer", {{"fail_stor_after", 100000}}, 16},
+        {"refused login", {{"refuse_login", true}}, 16},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        control::Reset(true);
+        control::FtpFaults(c.faults);
         EmailShare share;
         share.Address("ann@example.com").Address("bob@example.com");
         ASSERT_EQ(share.File(files_.Sparse("big.bin", 64ULL << 20)).Start(), 1U);
-        if (cancel) {
+        if (c.code == 16384) {
             ASSERT_TRUE(WaitUntil([] { return QDX_GetUploadProgress() > 0; }));
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
             EXPECT_EQ(QDX_CancelUpload(3000), 1U);
-            EXPECT_FALSE(std::filesystem::exists(FtpPath("assets/" + SessionFromFtpLog())));
         }
-        EXPECT_EQ(Status().code, cancel ? 16384U : 16U);
+        EXPECT_EQ(Status().code, c.code);
+        control::FtpFaults(nlohmann::json::object());
         EXPECT_FALSE(Requested(kFireEmailsPath));
         EXPECT_TRUE(std::filesystem::exists(LocalInfoPath()));
+        const std::vector<std::string> left = LeftOnService("");
+        EXPECT_EQ(left.size(), c.faults.contains("refuse_login") ? 1U : 0U);
+        for (const std::string& entry : left) {
+            EXPECT_TRUE(std::filesystem::is_directory(FtpPath("assets/" + entry))) << entry;
+        }
     }
 }
 

@@ -121,6 +121,24 @@ inline std::string SessionFromFtpLog() {
     return changes.empty() ? "" : changes.front().substr(12);
 }
 
+// What jobs left on the service's disk below "assets/<dir>" (a user's product directory, a
+// session, or "" for all): every entry, directories included, as paths relative to it; and,
+// for a user, the space the service counts as used.
+inline std::vector<std::string> LeftOnService(const std::string& dir) {
+    std::vector<std::string> left;
+    std::error_code error;
+    const std::filesystem::path root = FtpPath("assets/" + dir);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root, error)) {
+        left.push_back(entry.path().lexically_relative(root).string());
+    }
+    return left;
+}
+inline std::string UsedSpace(const std::string& user) {
+    CString quota, used;
+    EXPECT_EQ(QDX_GetDiskSpace(CString(user), "3", quota, used, nullptr), 1U);
+    return used.str();
+}
+
 // Every message in the service's outbox, in no particular order.
 inline std::vector<std::string> OutboxMessages() {
     std::vector<std::string> messages;

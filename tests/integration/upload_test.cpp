@@ -13,7 +13,10 @@ using namespace vanta::test;
 using ::testing::AllOf;
 using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::MatchesRegex;
 using ::testing::Not;
 
 namespace {
@@ -68,13 +71,18 @@ TEST_F(UploadJob, SuccessSendsExactRequestsFromCopiesAndStoresTheFiles) {
 }
 
 // Each step's reply: the quota compared with what the asset needs (4 bytes here), a FAIL,
-// a broken reply (the channel's 32), and a transfer the server breaks off (16). Only a job
-// that got to its notification has a page address; no step's failure withdraws anything.
+// a broken reply (the channel's 32), and a transfer the server refuses or breaks off (16).
+// Only a job that succeeds keeps its asset, files and page address, and fills the caller's
+// out-strings: a failure after the registration withdraws the record and leaves no file and
+// no directory on the service, nor any space used. A withdrawal the service refuses leaves the
+// asset's number (and its page address) to the caller.
 TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
     const struct {
-        const char* path;  // nullptr: the transfer
+        const char* path;  // nullptr: the transfer, with `faults`
         const char* reply; // nullptr: a broken reply
         unsigned long code;
+        nlohmann::json faults = nlohmann::json::object();
+        bool withdrawalRefused = false;
     } cases[] = {
         {kDiskSpacePath, "quota=4&used=0", 1},
         {kDiskSpacePath, "quota=2000&used=1997", 128},
@@ -84,25 +92,38 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
         {kDiskSpacePath, nullptr, 32},
         {kCreateAssetPath, nullptr, 32},
         {kCreateAssetPath, "result=FAIL", 256},
-        {nullptr, nullptr, 16},
+        {nullptr, nullptr, 16, {{"fail_stor_after", 1}}},
+        {nullptr, nullptr, 16, {{"refuse_login", true}}},
         {kSmtpMailPath, nullptr, 32},
         {kSmtpMailPath, "result=FAIL", 0},
+        {kSmtpMailPath, "result=FAIL", 0, {}, true},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         SCOPED_TRACE(i);
-        control::Reset();
-        c.path == nullptr ? control::FtpFaults({{"fail_stor_after", 1}})
+        control::Reset(true);
+        RegisterUser("alice");
+        control::FtpFaults(c.faults.is_null() ? nlohmann::json::object() : c.faults);
+        c.path == nullptr ? void()
         : c.reply         ? ScriptReply(c.path, c.reply)
                           : ScriptBrokenReply(c.path);
+        if (c.withdrawalRefused) {
+            ScriptReply(kDeleteAssetPath, "result=FAIL");
+        }
         Upload upload;
         ASSERT_EQ(upload.File(files_.Write("a.bin", "four")).Start(), 1U);
         const JobStatus status = Status();
+        control::FtpFaults(nlohmann::json::object());
         EXPECT_EQ(status.code, c.code);
+        const bool registered = c.path == nullptr || c.path == kSmtpMailPath || c.code == 1;
         EXPECT_EQ(Requested(kCreateAssetPath), c.path != kDiskSpacePath || c.code == 1);
         EXPECT_EQ(Requested(kSmtpMailPath), c.path == kSmtpMailPath || c.code == 1);
-        EXPECT_EQ(status.text.empty(), c.path != kSmtpMailPath && c.code != 1);
-        EXPECT_FALSE(Requested(kDeleteAssetPath));
+        EXPECT_EQ(Requested(kDeleteAssetPath), registered && c.code != 1);
+        const bool kept = c.code == 1 || c.withdrawalRefused;
+        EXPECT_EQ(status.text.empty(), !kept);
+        EXPECT_EQ(upload.assetNum.IsEmpty(), !kept);
+        EXPECT_EQ(LeftOnService("alice/3").empty(), c.code != 1);
+        EXPECT_EQ(UsedSpace("alice"), c.code == 1 ? "4" : "0");
         // Why it failed reaches the thread that sees the end, from either export that shows it.
         const std::string reason = QDX_GetLastFailureReason();
         EXPECT_FALSE(QDX_IsUploading());
@@ -112,8 +133,9 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
     }
 }
 
-// A cancel before registration creates nothing; after it the asset is withdrawn once, with
-// the files that reached the host left as far as they got. A cancel that waits ends the worker
+// A cancel before registration creates nothing; after it the asset is withdrawn once, and
+// neither the files that reached the host nor the asset's directory stay, nor do the caller's
+// out-strings change unless the withdrawal is refused. A cancel that waits ends the worker
 // within its wait even when the server has stopped reading mid-file or before its final reply,
 // and discards the job; one that does not wait gives 0, and the status then waits for the
 // worker.
@@ -141,7 +163,7 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
         // Not stalled: the cancel is seen between two blocks of the last file.
         {nullptr, nullptr, {}, 64ULL << 20, 1, 0},
     };
-    control::SetQuota("alice", 1ULL << 40); // withdrawn assets still count
+    control::SetQuota("alice", 1ULL << 40);
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         SCOPED_TRACE(i);
@@ -164,11 +186,17 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
         EXPECT_FALSE(QDX_IsUploading());
         control::FtpFaults(nlohmann::json::object());
         const bool registered = c.slowPath != kDiskSpacePath;
-        EXPECT_EQ(upload.assetNum.IsEmpty(), !registered);
-        EXPECT_EQ(upload.password == "keep-password", !registered);
-        const std::string withdrawal =
-            "user_id=alice&asset_num =" + upload.assetNum.str() + "&product_id =3\n";
-        EXPECT_EQ(BodiesPostedTo(kDeleteAssetPath), std::vector(registered, withdrawal));
+        // The scripted registration's asset 41 is unknown to the service, which refuses its
+        // withdrawal: the number and password stay with the caller.
+        const bool refused = c.slowPath == kCreateAssetPath;
+        EXPECT_EQ(upload.assetNum, refused ? "41" : "");
+        EXPECT_EQ(upload.password, refused ? "PW41" : "keep-password");
+        EXPECT_THAT(
+            BodiesPostedTo(kDeleteAssetPath),
+            ElementsAreArray(std::vector(
+                registered, MatchesRegex("user_id=alice&asset_num =[0-9]+&product_id =3\n"))));
+        EXPECT_THAT(LeftOnService("alice/3"), IsEmpty());
+        EXPECT_EQ(UsedSpace("alice"), "0");
         EXPECT_FALSE(Requested(kSmtpMailPath));
         EXPECT_EQ(FtpCommands("STOR").size(), c.slowPath ? 0U : 1U);
         EXPECT_THAT(BodiesPostedTo(kCreateAssetPath),
