@@ -378,8 +378,9 @@ TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
         }
         EXPECT_EQ(Requested("/cgiscripts/create_asset.exe"), c.registered);
         EXPECT_EQ(Requested("/cgiscripts/delete_asset.exe"), c.registered && !c.keys.empty());
-        // Only the finished upload's asset, with its file, stays on the service.
-        EXPECT_THAT(LeftOnService("ann/3"), ::testing::UnorderedElementsAre("1", "1/big.jpg"));
+        // Only the finished upload's asset, with its files, stays on the service.
+        EXPECT_THAT(LeftOnService("ann/3"),
+                    ::testing::UnorderedElementsAre("1", "1/a.jpg", "1/b.jpg", "1/c.jpg"));
     }
     // What is typed at a prompt is not echoed; a deletion goes ahead only when confirmed.
     const struct {

@@ -113,6 +113,12 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
         Upload upload;
         ASSERT_EQ(upload.File(files_.Write("a.bin", "four")).Start(), 1U);
         const JobStatus status = Status();
+        // Why it failed reaches the thread that sees the end, from either export that shows it.
+        const std::string reason = QDX_GetLastFailureReason();
+        EXPECT_FALSE(QDX_IsUploading());
+        EXPECT_EQ(QDX_GetLastFailureReason(), reason);
+        EXPECT_EQ(reason.empty(), c.code == 1) << reason;
+        EXPECT_THAT(reason, HasSubstr(c.path == nullptr ? "port 21" : ""));
         control::FtpFaults(nlohmann::json::object());
         EXPECT_EQ(status.code, c.code);
         const bool registered = c.path == nullptr || c.path == kSmtpMailPath || c.code == 1;
@@ -124,12 +130,6 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
         EXPECT_EQ(upload.assetNum.IsEmpty(), !kept);
         EXPECT_EQ(LeftOnService("alice/3").empty(), c.code != 1);
         EXPECT_EQ(UsedSpace("alice"), c.code == 1 ? "4" : "0");
-        // Why it failed reaches the thread that sees the end, from either export that shows it.
-        const std::string reason = QDX_GetLastFailureReason();
-        EXPECT_FALSE(QDX_IsUploading());
-        EXPECT_EQ(QDX_GetLastFailureReason(), reason);
-        EXPECT_EQ(reason.empty(), c.code == 1) << reason;
-        EXPECT_THAT(reason, HasSubstr(c.path == nullptr ? "port 21" : ""));
     }
 }
 
