@@ -35,6 +35,8 @@ def mask_body(body):
 
 
 def mask_header(name, value):
+    if name.lower() == "x-control-token":
+        return MASK.decode()
     if name.lower() in ("authorization", "proxy-authorization"):
         scheme = value.split(" ", 1)[0]
         return "%s %s" % (scheme, MASK.decode())
