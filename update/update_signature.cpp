@@ -54,19 +54,26 @@ bool ReadSmallFile(const std::string& path, off_t limit, std::string& bytes, std
         problem = path + " is too large (" + std::to_string(info.st_size) + " bytes)";
         return false;
     }
+    // One byte more than the size, to notice a file that grew since it was measured.
     bytes.resize(static_cast<size_t>(info.st_size) + 1);
     size_t got = 0;
-    for (ssize_t n = 1; n > 0 && got < bytes.size(); got += static_cast<size_t>(n)) {
-        n = ::read(*file, bytes.data() + got, bytes.size() - got);
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(*file, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) {
-            n = 0;
-        } else if (n <= 0) {
-            if (n < 0) {
-                problem = path + " cannot be read: " + std::strerror(errno);
-                return false;
-            }
+            continue;
+        }
+        if (n < 0) {
+            problem = path + " cannot be read: " + std::strerror(errno);
+            return false;
+        }
+        if (n == 0) {
             break;
         }
+        got += static_cast<size_t>(n);
+    }
+    if (got > static_cast<size_t>(limit)) {
+        problem = path + " is too large";
+        return false;
     }
     bytes.resize(got);
     return true;

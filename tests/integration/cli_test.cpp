@@ -141,6 +141,7 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
     const Env pw = {{"VANTA_PASSWORD", "secret"}}, badPort = {{"VANTA_HTTP_PORT", "x"}};
     const Env tlsOn = {{"VANTA_TLS", "1"}};
     const std::string validate = "user validate --user ann --product 3";
+    const std::string updateKey = ServiceEnvironment::Instance().UpdateKeyFile();
     const Env none;
     const struct {
         std::string args;
@@ -189,6 +190,14 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"ftp rmdir --dir /assets/u1/album", 0, "", "{}"},
         {"update download " + Work("update"), 0, "",
          json({{"/file", Work("update") + "/VantaAPI.dll"}}).dump()},
+        {"update download --key " + updateKey + " " + Work("update"), 0, "",
+         json({{"/file", Work("update") + "/VantaAPI.dll"}}).dump()},
+        // As any copy of the library may: a file stored over the signed one is refused.
+        {"update download --key " + updateKey + " " + Work("update"), 1,
+         "VantaAPI.dll was refused and removed: its signature does not match", "{}", none, "",
+         [] { WriteBytes(FtpPath("downloads/VantaAPI.dll"), "MZ replaced"); }},
+        {"update download --key " + photo + " " + Work("update"), 1, "holds no Ed25519 public key",
+         "{}"},
         {"version", 0, "", R"({"/match": true})"},
         {"version", 1, "the service offers version 3.4, this library is 3.3",
          R"({"/match": false})", none, "", Reply("get_version.exe", "version=3.4")},
