@@ -5,7 +5,7 @@ import base64
 import collections
 import threading
 
-from .request_log import BoundedLog
+from .request_log import MAX_ENTRIES, BoundedLog
 
 
 class BadRequest(ValueError):
@@ -64,18 +64,23 @@ class ControlState:
         self._scripts = collections.defaultdict(collections.deque)
         self._requests = BoundedLog()
         self.ftp_faults = {}
-        self._ftp_commands = []
+        self._ftp_commands = self._new_ftp_log()
         self._ftp_logins = 0
         self._ftp_total = 0
         self._ftp_open = 0
         self._ftp_next_id = 1
+
+    @staticmethod
+    def _new_ftp_log():
+        # Bounded like the request log: the oldest commands go first.
+        return collections.deque(maxlen=10 * MAX_ENTRIES)
 
     def reset(self):
         with self._lock:
             self._scripts.clear()
             self._requests = BoundedLog()
             self.ftp_faults = {}
-            self._ftp_commands = []
+            self._ftp_commands = self._new_ftp_log()
             self._ftp_logins = 0
             self._ftp_total = 0
 
