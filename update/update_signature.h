@@ -2,10 +2,11 @@
 // beside the library file as its 64 raw bytes, against a public key the application trusts.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The size of a detached signature file: an Ed25519 signature as it stands, no encoding.
-inline constexpr size_t kUpdateSignatureSize = 64;
+inline constexpr std::size_t kUpdateSignatureSize = 64;
 
 // "" when `keyFile` is a readable PEM file holding an Ed25519 public key; else why not.
 std::string UpdateKeyProblem(const std::string& keyFile);
