@@ -73,7 +73,14 @@ register_bench_user() {
     post /_control/quota '{"user": "bench", "quota": 1000000000000000}'
 }
 
-post() { curl -s --noproxy '*' -X POST --data "$2" "http://127.0.0.1$1" >/dev/null; }
+# The control interface wants the token the service wrote at start (on stdin: never on a
+# command line); the CGI programs get no header.
+post() {
+    local token=""
+    [[ $1 == /_control/* ]] && token="X-Control-Token: $(<"$work/data/control-token")"
+    printf '%s\n' "$token" |
+        curl -s --noproxy '*' -H @- -X POST --data "$2" "http://127.0.0.1$1" >/dev/null
+}
 now_ns() { date +%s%N; }
 median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 # The target ratio of a driver: the first argument against the reference service, the second

@@ -34,6 +34,7 @@ Where the service is and how it is reached (the first that is set wins):
   TLS        --tls or --no-tls, VANTA_TLS, the registry file's "TLS", off
   CA file    --ca-file, VANTA_CA_FILE, the registry file's "CAFile", none
   login      --login, VANTA_LOGIN, the registry file's "Login", the documented one
+  update key --key (update download), VANTA_UPDATE_KEY, the registry file's "UpdateKey", none
 The registry file is VANTA_REGISTRY, default /etc/vanta/registry.reg.
 
 Environment:

@@ -1,4 +1,4 @@
-// vanta update download DIR: fetch the library file that the service offers.
+// vanta update download DIR [--key FILE]: fetch the library file that the service offers.
 #include "cli/cli_common.h"
 #include "cli/output.h"
 
@@ -7,14 +7,22 @@ void AddUpdateCommands(CLI::App& app) {
     auto* download =
         update->add_subcommand("download", "Fetch the service's VantaAPI.dll into DIR");
     static std::string dir;
+    static std::string key;
     download
         ->add_option("DIR", dir,
                      "Local directory (an existing file there is replaced "
                      "only once the new one has arrived whole)")
         ->required();
-    download->footer("Example:\n  vanta update download ~/Downloads");
+    download->add_option("--key", key,
+                         "Accept only a file signed with this Ed25519 public key (PEM); one "
+                         "that is not is removed (over VANTA_UPDATE_KEY)");
+    download->footer("Example:\n  vanta update download --key vanta-update.pem ~/Downloads");
     OnSelected(*download, [] {
-        const auto file = Service().download_update(dir);
+        vanta::Config config = Service().config();
+        if (!key.empty()) {
+            config.update_key = key;
+        }
+        const auto file = vanta::Client(std::move(config)).download_update(dir);
         return Finish("QDX_DownloadDll", file,
                       {{"file", file ? file->string() : dir + "/VantaAPI.dll"}});
     });

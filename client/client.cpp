@@ -16,6 +16,7 @@ ServiceConfig ToServiceConfig(const Config& config) {
     service.tls = config.tls;
     service.caFile = config.ca_file.native();
     service.httpsPort = config.https_port;
+    service.updateKeyFile = config.update_key.native();
     // An empty login keeps the documented pair that ServiceConfig starts with.
     if (!config.login_name.empty()) {
         service.loginName = config.login_name;
@@ -73,6 +74,7 @@ Config Config::from_environment() {
         config.https_port = service.httpsPort;
         config.login_name = service.loginName;
         config.login_password = service.loginPassword;
+        config.update_key = service.updateKeyFile;
         config.problems = loaded.problems.Joined();
     } catch (...) {
         // Out of memory copying the texts: the defaults stand.

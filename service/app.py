@@ -2,8 +2,10 @@
 servers, started and stopped together."""
 import errno
 import threading
+from dataclasses import dataclass
 from http.server import ThreadingHTTPServer
 
+from . import control_token
 from .control import ControlState
 from .db import Database
 from .ftp_server import FtpServer
@@ -16,6 +18,17 @@ from .tls import Certificate, HttpsServerMixin
 class _HttpServer(ThreadingHTTPServer):
     allow_reuse_address = True   # a restart must not wait for TIME_WAIT
     daemon_threads = True
+
+
+@dataclass
+class Limits:
+    """What the HTTP side accepts: a request must arrive whole within
+    `request_timeout` seconds with a body of at most `max_body` bytes; with
+    `log_bodies` the request log keeps passwords in clear (for tests that
+    compare bodies byte for byte)."""
+    request_timeout: float = 10.0
+    max_body: int = 16 * 1024 * 1024
+    log_bodies: bool = False
 
 
 class ListenError(Exception):
@@ -39,13 +52,16 @@ def _listen(kind, host, port, make):
 
 class Service:
     def __init__(self, data_dir, host="127.0.0.1", http_port=80, ftp_port=21,
-                 verbose=False, tls=None, https_port=443):
+                 verbose=False, tls=None, https_port=443, limits=None, signer=None):
         """`tls`, a (certificate file, key file) pair, adds HTTPS on
-        `https_port` and FTPS on the FTP port."""
+        `https_port` and FTPS on the FTP port; `signer` (signing.Signer)
+        signs the library file offered for download."""
         self.host = host
         self.verbose = verbose
-        self.storage = Storage(data_dir)
+        self.limits = limits or Limits()
+        self.storage = Storage(data_dir, signer)
         self.storage.prepare()
+        self.control_token = control_token.create(self.storage.root)
         self.db = Database(self.storage.db_path)
         self.outbox = Outbox(self.storage.outbox)
         self.control = ControlState()

@@ -5,6 +5,8 @@ import base64
 import collections
 import threading
 
+from .request_log import MAX_ENTRIES, BoundedLog
+
 
 class BadRequest(ValueError):
     pass
@@ -60,20 +62,25 @@ class ControlState:
     def __init__(self):
         self._lock = threading.Lock()
         self._scripts = collections.defaultdict(collections.deque)
-        self._requests = []
+        self._requests = BoundedLog()
         self.ftp_faults = {}
-        self._ftp_commands = []
+        self._ftp_commands = self._new_ftp_log()
         self._ftp_logins = 0
         self._ftp_total = 0
         self._ftp_open = 0
         self._ftp_next_id = 1
 
+    @staticmethod
+    def _new_ftp_log():
+        # Bounded like the request log: the oldest commands go first.
+        return collections.deque(maxlen=10 * MAX_ENTRIES)
+
     def reset(self):
         with self._lock:
             self._scripts.clear()
-            self._requests = []
+            self._requests = BoundedLog()
             self.ftp_faults = {}
-            self._ftp_commands = []
+            self._ftp_commands = self._new_ftp_log()
             self._ftp_logins = 0
             self._ftp_total = 0
 
@@ -102,8 +109,9 @@ class ControlState:
             self._requests.append(entry)
 
     def requests(self):
+        """(entries, how many older ones were dropped to bound the log)."""
         with self._lock:
-            return list(self._requests)
+            return self._requests.items(), self._requests.dropped
 
     # --- FTP
 

@@ -22,7 +22,8 @@ def handle(service, method, path, body):
         elif route == ("POST", "/_control/script"):
             state.add_script(Script(options))
         elif route == ("GET", "/_control/log"):
-            return 200, {"requests": state.requests()}
+            requests, dropped = state.requests()
+            return 200, {"requests": requests, "dropped": dropped}
         elif route == ("POST", "/_control/quota"):
             user, quota = options.get("user"), options.get("quota")
             if not isinstance(user, str) or not user or isinstance(quota, bool) \

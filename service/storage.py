@@ -4,6 +4,7 @@ DIR/vanta.db        the database
 DIR/ftp/            the FTP root: assets/ (user and session directories)
                     and downloads/VantaAPI.dll
 DIR/outbox/         one .eml file per mail the service "sends"
+DIR/control-token   the control interface's token of this run (control_token.py)
 """
 import os
 import shutil
@@ -25,7 +26,10 @@ def is_safe_name(name):
 
 
 class Storage:
-    def __init__(self, data_dir):
+    def __init__(self, data_dir, signer=None):
+        """With `signer` (signing.Signer), the library file is signed each
+        time it is published."""
+        self.signer = signer
         self.root = os.path.abspath(data_dir)
         self.db_path = os.path.join(self.root, "vanta.db")
         self.ftp_root = os.path.join(self.root, "ftp")
@@ -39,10 +43,15 @@ class Storage:
         dll = os.path.join(self.downloads, DLL_NAME)
         if not os.path.exists(dll):
             self.write_dll()
+        elif self.signer is not None:
+            self.signer.sign(dll)  # what is there at start is what this run publishes
 
     def write_dll(self):
-        with open(os.path.join(self.downloads, DLL_NAME), "wb") as f:
+        path = os.path.join(self.downloads, DLL_NAME)
+        with open(path, "wb") as f:
             f.write(DLL_CONTENT)
+        if self.signer is not None:
+            self.signer.sign(path)
 
     def wipe(self):
         """Remove every asset and session directory and every mail, and put

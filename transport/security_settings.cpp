@@ -62,6 +62,19 @@ void ReadCaFile(ServiceConfig& config, std::string& problems) {
     }
 }
 
+void ReadUpdateKey(ServiceConfig& config, std::string& problems) {
+    std::string origin;
+    if (!Source("VANTA_UPDATE_KEY", "UpdateKey", config.updateKeyFile, origin)) {
+        return;
+    }
+    // Kept even when unreadable: the download then fails and says why, rather than fetch an
+    // unchecked file when a checked one was asked for.
+    if (::access(config.updateKeyFile.c_str(), R_OK) != 0) {
+        Note(problems,
+             origin + "=" + config.updateKeyFile + " cannot be read: " + std::strerror(errno));
+    }
+}
+
 void ReadHttpsPort(ServiceConfig& config, std::string& problems) {
     std::string problem;
     ReadNumber("VANTA_HTTPS_PORT", kMaxPort, "a port number", config.httpsPort, problem);
@@ -76,6 +89,7 @@ void LoadSecuritySettings(ServiceConfig& config, ConfigProblems& problems) noexc
         ReadTls(config, problems.security);
         ReadCaFile(config, problems.security);
         ReadHttpsPort(config, problems.security);
+        ReadUpdateKey(config, problems.updateKey);
         std::string origin;
         Source("VANTA_LOGIN", "Login", config.loginName, origin);
         Source("VANTA_LOGIN_PASSWORD", "LoginPassword", config.loginPassword, origin);

@@ -7,6 +7,7 @@
 //   HTTPS port         VANTA_HTTPS_PORT          -                           443
 //   login name         VANTA_LOGIN               "Login"                     the documented one
 //   login password     VANTA_LOGIN_PASSWORD      "LoginPassword"             the documented one
+//   self-update key    VANTA_UPDATE_KEY          "UpdateKey"                 none (unchecked)
 //
 // TLS takes 1/0, on/off, yes/no, true/false (any case), or a registry DWORD. A value that is
 // none of these turns TLS on and says so: a setting meant to protect the traffic never falls

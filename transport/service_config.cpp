@@ -67,6 +67,14 @@ public:
         Install(std::make_shared<const ServiceConfig>(std::move(config)));
     }
 
+    void ChangeUpdateKey(const char* keyFile) {
+        const std::lock_guard lock(m_mutex);
+        ServiceConfig config = *m_published.back();
+        config.updateKeyFile = keyFile;
+        m_problems.updateKey.clear();
+        Install(std::make_shared<const ServiceConfig>(std::move(config)));
+    }
+
 private:
     // Under m_mutex.
     void Install(std::shared_ptr<const ServiceConfig> owner) {
@@ -92,7 +100,8 @@ thread_local const ServiceConfig* t_threadConfig = nullptr;
 
 std::string ConfigProblems::Joined() const {
     std::string joined;
-    for (const std::string* text : {&host, &httpPort, &ftpPort, &ftpTimeout, &security}) {
+    for (const std::string* text :
+         {&host, &httpPort, &ftpPort, &ftpTimeout, &security, &updateKey}) {
         if (!text->empty()) {
             joined += joined.empty() ? "" : "; ";
             joined += *text;
@@ -126,6 +135,10 @@ void ChangeProcessConfig(const char* host, unsigned httpPort, unsigned ftpPort) 
 
 void ChangeProcessSecurity(int tls, const char* caFile) {
     State().ChangeSecurity(tls, caFile);
+}
+
+void ChangeProcessUpdateKey(const char* keyFile) {
+    State().ChangeUpdateKey(keyFile);
 }
 
 ScopedServiceConfig::ScopedServiceConfig(ServiceConfig config)

@@ -31,6 +31,9 @@ struct ServiceConfig {
     // PASS of every FTP connection; the documented pair unless set.
     std::string loginName = LoginName;
     std::string loginPassword = LoginPassword;
+    // The public key (PEM) that the self-update download must be signed with; empty: the
+    // download is not checked.
+    std::string updateKeyFile;
 };
 
 // Why a setting is not what its source asked for: the registry file that should name the
@@ -42,6 +45,7 @@ struct ConfigProblems {
     std::string ftpPort;
     std::string ftpTimeout;
     std::string security; // TLS, CA file, HTTPS port
+    std::string updateKey;
 
     // The non-empty texts joined with "; ".
     std::string Joined() const;
@@ -67,6 +71,10 @@ void ChangeProcessConfig(const char* host, unsigned httpPort, unsigned ftpPort);
 // null ("" for none), in the process-wide configuration; the security settings lose their
 // problem.
 void ChangeProcessSecurity(int tls, const char* caFile);
+
+// Sets the self-update key file of the process-wide configuration ("" for none); the key's
+// problem goes.
+void ChangeProcessUpdateKey(const char* keyFile);
 
 // Gives the calling thread its own configuration for the scope's lifetime; scopes nest.
 class ScopedServiceConfig {

@@ -185,6 +185,10 @@ struct Config {
     /// of every FTP connection. Empty: the library's documented login.
     std::string login_name;
     std::string login_password; ///< the login's password; empty: the documented one
+    /// The Ed25519 public key (PEM) that download_update's file must be signed with (the
+    /// service publishes the signature beside it); a file that fails is refused and removed.
+    /// Empty: the file is not checked. From VANTA_UPDATE_KEY, else the registry's "UpdateKey".
+    std::filesystem::path update_key;
     /// Receives the status notifications of this client's operations. It runs on the thread
     /// that called the operation, during the call; for a job without a handler of its own, on
     /// the job's worker thread. It must be safe to call from several threads when the client

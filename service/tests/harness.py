@@ -17,9 +17,10 @@ def service_command(data_dir, http=0, ftp=0, prefix=()):
                            "--http-port", str(http), "--ftp-port", str(ftp)]
 
 
-def start_service(data_dir, prefix=()):
-    """Start a service process; returns (process, http_port, ftp_port)."""
-    proc = subprocess.Popen(service_command(data_dir, prefix=prefix) +
+def start_service(data_dir, prefix=(), options=()):
+    """Start a service process with further command-line `options`; returns
+    (process, http_port, ftp_port)."""
+    proc = subprocess.Popen(service_command(data_dir, prefix=prefix) + list(options) +
                             ["--parent", str(os.getpid())], cwd=REPO, text=True,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     ready = select.select([proc.stdout], [], [], 20)[0]  # it prints one whole line

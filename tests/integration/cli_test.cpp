@@ -154,6 +154,7 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
     std::filesystem::remove(fifo);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string validate = "user validate --user ann --product 3";
+    const std::string updateKey = ServiceEnvironment::Instance().UpdateKeyFile();
     const Env none;
     const struct {
         std::string args;
@@ -204,6 +205,14 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"ftp rmdir --dir /assets/u1/album", 0, "", "{}"},
         {"update download " + Work("update"), 0, "",
          json({{"/file", Work("update") + "/VantaAPI.dll"}}).dump()},
+        {"update download --key " + updateKey + " " + Work("update"), 0, "",
+         json({{"/file", Work("update") + "/VantaAPI.dll"}}).dump()},
+        // As any copy of the library may: a file stored over the signed one is refused.
+        {"update download --key " + updateKey + " " + Work("update"), 1,
+         "VantaAPI.dll was refused and removed: its signature does not match", "{}", none, "",
+         [] { WriteBytes(FtpPath("downloads/VantaAPI.dll"), "MZ replaced"); }},
+        {"update download --key " + photo + " " + Work("update"), 1, "holds no Ed25519 public key",
+         "{}"},
         {"version", 0, "", R"({"/match": true})"},
         {"version", 1, "the service offers version 3.4, this library is 3.3",
          R"({"/match": false})", none, "", Reply("get_version.exe", "version=3.4")},

@@ -195,12 +195,16 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
 // Config::from_environment takes every setting the exports read at load, each into its own
 // field, with the problems found (the reading itself, sources and precedence: the unit tests).
 TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
-    const std::pair<const char*, const char*> settings[] = {
-        {"VANTA_SERVER", "host.test"},    {"VANTA_HTTP_PORT", "8080"},
-        {"VANTA_FTP_PORT", "2121"},       {"VANTA_FTP_TIMEOUT_MS", "1234"},
-        {"VANTA_TLS", "maybe"},           {"VANTA_HTTPS_PORT", "65536"},
-        {"VANTA_LOGIN", "ann"},           {"VANTA_LOGIN_PASSWORD", "s3"},
-        {"VANTA_CA_FILE", "/none/ca.pem"}};
+    const std::pair<const char*, const char*> settings[] = {{"VANTA_SERVER", "host.test"},
+                                                            {"VANTA_HTTP_PORT", "8080"},
+                                                            {"VANTA_FTP_PORT", "2121"},
+                                                            {"VANTA_FTP_TIMEOUT_MS", "1234"},
+                                                            {"VANTA_TLS", "maybe"},
+                                                            {"VANTA_HTTPS_PORT", "65536"},
+                                                            {"VANTA_LOGIN", "ann"},
+                                                            {"VANTA_LOGIN_PASSWORD", "s3"},
+                                                            {"VANTA_CA_FILE", "/none/ca.pem"},
+                                                            {"VANTA_UPDATE_KEY", "/none/key.pub"}};
     for (const auto& [name, value] : settings) {
         ::setenv(name, value, 1);
     }
@@ -209,10 +213,12 @@ TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
         ::unsetenv(name);
     }
     EXPECT_EQ(Join(c.host, c.http_port, c.ftp_port, c.ftp_timeout.count(), c.tls, c.https_port,
-                   c.login_name, c.login_password, c.ca_file.string()),
-              "host.test|8080|2121|1234|1|443|ann|s3|/none/ca.pem");
-    for (const char* problem : {"VANTA_TLS=maybe is not on or off",
-                                "VANTA_HTTPS_PORT=65536 is not a port number", "cannot be read"}) {
+                   c.login_name, c.login_password, c.ca_file.string(), c.update_key.string()),
+              "host.test|8080|2121|1234|1|443|ann|s3|/none/ca.pem|/none/key.pub");
+    for (const char* problem :
+         {"VANTA_TLS=maybe is not on or off", "VANTA_HTTPS_PORT=65536 is not a port number",
+          "VANTA_CA_FILE=/none/ca.pem cannot be read",
+          "VANTA_UPDATE_KEY=/none/key.pub cannot be read"}) {
         EXPECT_THAT(c.problems, ::testing::HasSubstr(problem));
     }
 }

@@ -145,17 +145,29 @@ TEST_F(Ftp, RemoteFileOperationsActOnTheNamedEntryOnly) {
     }
 }
 
-// The download replaces an old copy only when the fetch succeeds: whatever fails leaves the
-// old copy and no stray file.
+// The download replaces an old copy only when the fetch succeeds and, with an update key set,
+// the file carries the key's signature: whatever fails leaves the old copy, no stray file and
+// a reason that says what failed. The service signs the file it publishes; one stored over it
+// by FTP, as any copy of the library may, is not signed.
 TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
     const std::string served = ReadBytes(FtpPath("downloads/VantaAPI.dll"));
     ASSERT_FALSE(served.empty());
     const std::string target = files_.Dir();
     files_.Write("other.txt", "unrelated");
+    LocalFiles keys;
+    const std::string key = ServiceEnvironment::Instance().UpdateKeyFile();
+    // Another Ed25519 public key (RFC 8032's first test key).
+    const std::string otherKey =
+        keys.Write("other.pub", "-----BEGIN PUBLIC KEY-----\n"
+                                "MCowBQYDK2VwAyEA11qYAYKxCrfVS/7TyWQHOg7hcvPapiMlrwIaaPcHURo=\n"
+                                "-----END PUBLIC KEY-----\n");
+    const auto tamper = [] { WriteBytes(FtpPath("downloads/VantaAPI.dll"), "MZ replaced"); };
     const struct {
         std::function<void()> arrange;
         std::string dir;
         unsigned int result;
+        std::string key = "";
+        std::string reason = "";
     } cases[] = {
         {[] {}, target, 1},
         {[] {}, files_.Path("absent"), 16},
@@ -166,16 +178,34 @@ TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
              WriteBytes(FtpPath("VantaAPI.dll"), "not from /downloads");
          },
          target, 16},
+        {[] {}, target, 1, key},
+        {tamper, target, 16, key, "VantaAPI.dll was refused and removed: its signature does not"},
+        {[] {}, target, 16, otherKey, "its signature does not match the update key"},
+        {[] { std::filesystem::remove(FtpPath("downloads/VantaAPI.dll.sig")); }, target, 16, key,
+         "the service publishes no signature (VantaAPI.dll.sig)"},
+        {[] { WriteBytes(FtpPath("downloads/VantaAPI.dll.sig"), std::string(65, 'x')); }, target,
+         16, key, "its signature is not 64 bytes"},
+        {[] {}, files_.Path("absent"), 16, key, "cannot create a file in"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
+        control::Reset(true);
         files_.Write("VantaAPI.dll", "old copy");
         cases[i].arrange();
+        ASSERT_EQ(QDX_SetUpdateKey(cases[i].key.c_str()), 1U);
         EXPECT_EQ(QDX_DownloadDll(cases[i].dir.c_str(), nullptr), cases[i].result);
-        EXPECT_EQ(ReadBytes(files_.Path("VantaAPI.dll")), i == 0 ? served : "old copy");
+        EXPECT_THAT(QDX_GetLastFailureReason(), testing::HasSubstr(cases[i].reason));
+        EXPECT_EQ(ReadBytes(files_.Path("VantaAPI.dll")),
+                  cases[i].result == 1 ? served : "old copy");
         // The old copy or its replacement and the unrelated file: no stray file.
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target), {}), 2);
     }
+    // A key that is not one is refused when it is set, and the one in force stays.
+    ASSERT_EQ(QDX_SetUpdateKey(otherKey.c_str()), 1U);
+    EXPECT_EQ(QDX_SetUpdateKey(keys.Write("not-a-key.pem", "x").c_str()), 0U);
+    EXPECT_THAT(QDX_GetLastFailureReason(), testing::HasSubstr("holds no Ed25519 public key"));
+    EXPECT_EQ(QDX_DownloadDll(target.c_str(), nullptr), 16U);
+    QDX_SetUpdateKey(nullptr);
 }
 
 } // namespace

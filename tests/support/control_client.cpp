@@ -48,6 +48,16 @@ std::optional<std::string> LoggedRequest::Header(const std::string& name) const 
 
 namespace control {
 
+namespace {
+std::mutex g_tokenMutex;
+std::string g_token;
+} // namespace
+
+void SetToken(std::string token) {
+    const std::lock_guard lock(g_tokenMutex);
+    g_token = std::move(token);
+}
+
 nlohmann::json Call(const std::string& method, const std::string& path,
                     const nlohmann::json& body) {
     static std::once_flag curlInit;
@@ -69,6 +79,14 @@ nlohmann::json Call(const std::string& method, const std::string& path,
             static_cast<std::string*>(to)->append(data, n);
             return n;
         });
+    std::string tokenHeader;
+    {
+        const std::lock_guard lock(g_tokenMutex);
+        tokenHeader = "X-Control-Token: " + g_token;
+    }
+    const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(
+        curl_slist_append(nullptr, tokenHeader.c_str()), &curl_slist_free_all);
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
     if (method == "POST") { // the service reads the body as JSON whatever its type
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS, payload.c_str());
     }

@@ -1,7 +1,8 @@
 // Client for the reference service's control interface (http://127.0.0.1:80/_control/):
 // script the next replies of a CGI program, read the request log, set quotas, inject FTP
-// faults, read the FTP log, reset. Every call throws std::runtime_error when the service
-// cannot be reached or answers with a status other than 2xx.
+// faults, read the FTP log, reset. Every call carries the token the service wrote at its start
+// (SetToken) and throws std::runtime_error when the service cannot be reached or answers with
+// a status other than 2xx.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +52,9 @@ struct FtpSessionLog {
 std::string Base64Encode(std::string_view bytes);
 
 namespace control {
+
+// The token every call sends from now on (the service fixture reads it at each start).
+void SetToken(std::string token);
 
 // Forgets scripts, the request log, FTP faults and the FTP log; with data=true also the
 // stored data (users, assets, files, mail).

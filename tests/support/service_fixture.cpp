@@ -1,6 +1,7 @@
 #include "service_fixture.h"
 
 #include "child_process.h"
+#include "control_client.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -51,6 +52,14 @@ void ServiceEnvironment::SetUp() {
         WriteRegistryFile(workDir_ + "/registry.reg");
         setenv("VANTA_REGISTRY", (workDir_ + "/registry.reg").c_str(), 1);
     }
+    signingKey_ = workDir_ + "/update-key.pem";
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"/usr/bin/openssl", "genpkey", "-algorithm", "ed25519", "-out",
+                                   signingKey_},
+          {"/usr/bin/openssl", "pkey", "-in", signingKey_, "-pubout", "-out", UpdateKeyFile()}}) {
+        const ChildResult made = RunChild(command, {.timeout = std::chrono::seconds(20)});
+        ASSERT_EQ(made.exitCode, 0) << command[1] << ": " << made.err;
+    }
     StartService();
 }
 
@@ -62,7 +71,8 @@ void ServiceEnvironment::StartService() {
     std::vector<std::string> args = {"/usr/bin/python3", "-m",
                                      "service",          "--data=" + dataDir_,
                                      "--host=" + host_,  "--http-port=80",
-                                     "--ftp-port=21",    "--parent=" + std::to_string(getpid())};
+                                     "--ftp-port=21",    "--parent=" + std::to_string(getpid()),
+                                     "--log-bodies",     "--signing-key=" + signingKey_};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
     // Unbuffered, so that "ready" arrives when it is printed; a fresh output file, so that
     // only this start's "ready" counts.
@@ -82,6 +92,13 @@ void ServiceEnvironment::StartService() {
                    << std::ifstream(logPath).rdbuf();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    // A new token at every start; the further services on other addresses are reached
+    // without the control client.
+    if (std::string token; primary_ && pid_ > 0) {
+        ASSERT_TRUE(std::ifstream(dataDir_ + "/control-token") >> token)
+            << "the service wrote no control token";
+        control::SetToken(token);
     }
 }
 

@@ -24,15 +24,18 @@ public:
 
     // Makes a temporary directory, writes a registry file pointing "Server" at 127.0.0.1,
     // exports VANTA_REGISTRY (for child processes: the library in this process read its
-    // registry before main and uses its default host, localhost), starts the service and
-    // waits for its "ready" line. A failure here is fatal: no test runs.
+    // registry before main and uses its default host, localhost), makes an Ed25519 key pair
+    // with which the service signs its library file, starts the service and waits for its
+    // "ready" line. A failure here is fatal: no test runs.
     void SetUp() override;
     // Stops the service and removes the temporary directory (kept when the environment
     // variable VANTA_KEEP_TEST_DATA is set).
     void TearDown() override;
 
     // Stop and start again within one executable, e.g. to test an unreachable service.
-    // Start keeps the data directory. Both report failures as fatal test failures.
+    // Start keeps the data directory and hands the control client the new control token.
+    // Both report failures as fatal test failures. The service keeps request bodies and
+    // credentials in its log as received (--log-bodies), for the tests to compare.
     void StopService();
     void StartService();
     // Arguments added to the service's command line from the next StartService on, e.g.
@@ -43,6 +46,8 @@ public:
 
     const std::string& DataDir() const { return dataDir_; } // the service's --data
     const std::string& WorkDir() const { return workDir_; } // holds it, service.log, registry
+    // The public key (PEM) that the service's downloads/VantaAPI.dll.sig belongs to.
+    std::string UpdateKeyFile() const { return workDir_ + "/update-key.pub"; }
 
     // The environment registered by service_for_every_test.cpp.
     static ServiceEnvironment& Instance();
@@ -53,6 +58,7 @@ private:
     std::string workDir_;
     std::string dataDir_;
     std::vector<std::string> extraArguments_;
+    std::string signingKey_;
     pid_t pid_ = -1;
 };
 
