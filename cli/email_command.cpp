@@ -58,6 +58,7 @@ void AddEmailCommand(CLI::App& app) {
     email->add_option("--subject", Args().subject, "Subject")->required();
     auto* text = email->add_option("--message", Args().message, "Message text");
     email->add_option("--message-file", Args().messageFile, "File holding the message text")
+        ->type_name("FILE")
         ->check(CLI::ExistingFile)
         ->excludes(text);
     email->add_option("--sender-name", Args().senderName,

@@ -189,12 +189,14 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"ftp rmdir --dir /assets/u1/album", 0, "", "{}"},
         {"update download " + Work("update"), 0, "",
          json({{"/file", Work("update") + "/VantaAPI.dll"}}).dump()},
-        {"version", 0, "", R"({"/match": true})"},
-        {"version", 1, "the service offers version 3.4, this library is 3.3",
+        {"version", 0, "",
+         json({{"/match", true}, {"/update_version", "3.3"}, {"/library", VANTA_VERSION}}).dump()},
+        {"version", 1, "the service offers update version 3.4, this library has update version 3.3",
          R"({"/match": false})", none, "", Reply("get_version.exe", "version=3.4")},
         {"request --program /cgiscripts/get_version.exe", 0, "", R"({"/reply": "version=3.3"})"},
         {"asset delete --user ann --product 3 --asset 1 --purge", 0, "",
          R"({"/removed_files": ["photo.jpg"], "/purged": true})"},
+        {"--version", 0, std::string("vanta ") + VANTA_VERSION + " (library " VANTA_VERSION ")"},
         // The command line's own mistakes: nothing is sent.
         {"user frobnicate", 2, "unknown command 'frobnicate'; the commands are", "{}"},
         {"--server 127.0.0.1:99999 version", 2, "the port must be a number", "{}"},
@@ -219,8 +221,8 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
          Reply("get_homepage.exe", "t=\x1b[31mRed\aCaf\xE9&h=&b=&t=2&r=")},
         {"request --program /cgiscripts/x.exe", 0, "a=\\x1B]0;x\\x07&b=\\x0D", "", none, "",
          Reply("x.exe", "a=\x1b]0;x\a&b=\r\n")},
-        {"version", 1, "vanta: version: the service offers version \\x1B[2J, this library", "",
-         none, "", Reply("get_version.exe", "v=\x1b[2J")},
+        {"version", 1, "vanta: version: the service offers update version \\x1B[2J, this", "", none,
+         "", Reply("get_version.exe", "v=\x1b[2J")},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.args);
