@@ -7,6 +7,7 @@ namespace {
 // columns at the top level and stay within 100 at the deepest command.
 constexpr std::size_t kNameColumn = 30;
 constexpr std::size_t kDescriptionWidth = 46;
+constexpr std::size_t kFooterWidth = 80;
 
 // The parser appends each check's description to the type name after a colon ("PORT:INT in
 // [1 - 65535]", "FILE:FILE"): the name is what comes before the first colon that is not
@@ -67,6 +68,49 @@ std::string WrapText(const std::string& text, std::size_t width) {
     return wrapped;
 }
 
+namespace {
+// The blank at which `line` is best broken to fit `width` with " \\" after it: the last one
+// outside quotes after the line's first word; npos when there is none.
+std::size_t BreakPoint(const std::string& line, std::size_t width) {
+    const std::size_t text = line.find_first_not_of(' ');
+    std::size_t best = std::string::npos;
+    char quote = 0;
+    for (std::size_t i = text; i < line.size() && i + 2 <= width; ++i) {
+        if (quote != 0) {
+            quote = line[i] == quote ? 0 : quote;
+        } else if (line[i] == '\'' || line[i] == '"') {
+            quote = line[i];
+        } else if (line[i] == ' ') {
+            best = i;
+        }
+    }
+    return best;
+}
+} // namespace
+
+std::string WrapCommandLines(const std::string& footer, std::size_t width) {
+    std::string wrapped;
+    std::istringstream lines(footer);
+    std::string line;
+    bool firstLine = true;
+    while (std::getline(lines, line)) {
+        wrapped += firstLine ? "" : "\n";
+        firstLine = false;
+        // Only the examples, which are indented, are command lines; prose stays as written.
+        const std::size_t indent = line.find_first_not_of(' ');
+        while (indent != 0 && indent != std::string::npos && line.size() > width) {
+            const std::size_t cut = BreakPoint(line, width);
+            if (cut == std::string::npos) {
+                break;
+            }
+            wrapped += line.substr(0, cut) + " \\\n";
+            line = std::string(indent + 4, ' ') + line.substr(cut + 1);
+        }
+        wrapped += line;
+    }
+    return wrapped;
+}
+
 HelpFormatter::HelpFormatter() {
     column_width(kNameColumn);
 }
@@ -104,4 +148,9 @@ std::string HelpFormatter::make_expanded(const CLI::App* command) const {
     std::string text = CLI::detail::find_and_replace(out.str(), "\n\n", "\n");
     text.pop_back();
     return CLI::detail::find_and_replace(text, "\n", "\n  ") + "\n";
+}
+
+std::string HelpFormatter::make_footer(const CLI::App* command) const {
+    const std::string footer = command->get_footer();
+    return footer.empty() ? footer : WrapCommandLines(footer, kFooterWidth) + "\n";
 }

@@ -105,7 +105,7 @@ void AddCommand(std::string& page, const CLI::App& command) {
     if (commands.empty()) {
         AddOptionList(page, OwnOptions(command));
         if (!command.get_footer().empty()) {
-            page += ".PP\n.nf\n" + Roff(command.get_footer()) + "\n.fi\n";
+            page += ".PP\n.nf\n" + Roff(WrapCommandLines(command.get_footer(), 72)) + "\n.fi\n";
         }
     }
     for (const CLI::App* sub : commands) {
