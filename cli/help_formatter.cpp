@@ -154,3 +154,9 @@ std::string HelpFormatter::make_footer(const CLI::App* command) const {
     const std::string footer = command->get_footer();
     return footer.empty() ? footer : WrapCommandLines(footer, kFooterWidth) + "\n";
 }
+
+std::string HelpFormatter::make_description(const CLI::App* command) const {
+    const std::string description = CLI::Formatter::make_description(command);
+    return description.empty() ? description
+                               : WrapText(description, kNameColumn + kDescriptionWidth) + "\n";
+}

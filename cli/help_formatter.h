@@ -14,6 +14,7 @@ public:
     std::string make_subcommand(const CLI::App* command) const override;
     std::string make_expanded(const CLI::App* command) const override;
     std::string make_footer(const CLI::App* command) const override;
+    std::string make_description(const CLI::App* command) const override;
 };
 
 // The value an option takes as the help names it ("PORT", "FILE", "TEXT ..."); "" for a flag
