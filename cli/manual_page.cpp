@@ -82,8 +82,14 @@ std::string FullName(const CLI::App& command) {
 std::string Synopsis(const CLI::App& command) {
     std::string synopsis = Bold(FullName(command));
     for (const CLI::Option* option : OwnOptions(command)) {
-        std::string term = option->get_positional() ? Italic(option->get_name(true, false))
-                                                    : Bold("--" + option->get_lnames().front());
+        std::string term;
+        if (option->get_positional()) {
+            term = Italic(option->get_name(true, false));
+        } else if (!option->get_lnames().empty()) {
+            term = Bold("--" + option->get_lnames().front());
+        } else {
+            term = Bold("-" + option->get_snames().front()); // a named option has one or other
+        }
         const std::string value = ValueName(*option);
         if (!option->get_positional() && !value.empty()) {
             term += " " + Italic(value);
