@@ -59,6 +59,7 @@ void AddEmailCommand(CLI::App& app) {
     email
         ->add_option("--message-file", Args().messageFile,
                      "File holding the message text (at most 1 MiB)")
+        ->type_name("FILE")
         ->check(CLI::ExistingFile)
         ->excludes(text);
     email->add_option("--sender-name", Args().senderName,

@@ -1,18 +1,21 @@
 // vanta: the command-line tool over the library's C++ interface.
 #include "cli/cli_common.h"
 #include "cli/exit_status.h"
+#include "cli/help_formatter.h"
+#include "cli/manual_page.h"
 #include "cli/output.h"
 #include "cli/service_address.h"
 #include "cli/usage_errors.h"
-#include "vanta/version.h"
 
 #include <iostream>
+#include <string_view>
 
 namespace {
+// The tool's release and that of the library it loaded; the library's version record keeps
+// its own fixed texts for callers that read it, and is no release number.
 std::string VersionText() {
-    const VantaVersionRecord& record = vantaModuleVersion;
-    return std::string(record.ProductName) + " " + record.ProductVersion + " (" +
-           record.InternalName + ", file version " + record.FileVersion + ")";
+    return std::string("vanta ") + VANTA_RELEASE_VERSION + " (library " +
+           vanta::Client::release_version() + ")";
 }
 
 constexpr const char* kFooter =
@@ -88,9 +91,10 @@ int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
 int main(int argc, char** argv) {
     CLI::App app{"vanta: work with the publishing service from the command line", "vanta"};
     app.footer(kFooter);
-    app.set_version_flag("--version", VersionText(), "Print the tool's and library's version");
+    app.set_version_flag("--version", VersionText(),
+                         "Print the release of vanta and of the library");
     app.set_help_all_flag("--help-all", "Print the help of every command");
-    app.get_formatter()->column_width(34);
+    app.formatter(std::make_shared<HelpFormatter>()); // before the commands, which take it
 
     GlobalArgs global;
     app.add_flag("--verbose,-v", Options().verbose,
@@ -130,6 +134,10 @@ int main(int argc, char** argv) {
     AddUpdateCommands(app);
     AddRequestCommand(app);
     PrepareUsageChecks(app);
+    if (argc == 2 && std::string_view(argv[1]) == kManualReferenceArgument) {
+        std::cout << ManualReference(app);
+        return kExitSuccess;
+    }
 
     try {
         app.parse(argc, argv);

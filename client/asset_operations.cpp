@@ -36,11 +36,10 @@ struct OwnedList {
 };
 } // namespace
 
-Result<Asset> Client::asset_info(std::string_view user_number,
-                                 std::string_view asset_number) const {
+Result<Asset> Client::asset_info(std::string_view user_id, std::string_view asset_number) const {
     constexpr std::string_view doing = "reading an asset";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Asset> {
-        QDX_CAssetInfo info(ToCString(user_number), ToCString(asset_number));
+        QDX_CAssetInfo info(ToCString(user_id), ToCString(asset_number));
         const unsigned int code = QDX_GetAssetInfo(info, scope.Callback());
         if (code == kSuccess) {
             return ToAsset(info);
@@ -50,13 +49,13 @@ Result<Asset> Client::asset_info(std::string_view user_number,
     });
 }
 
-Result<std::vector<Asset>> Client::asset_list(std::string_view user_number,
+Result<std::vector<Asset>> Client::asset_list(std::string_view user_id,
                                               std::string_view product) const {
     constexpr std::string_view doing = "listing assets";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::vector<Asset>> {
         OwnedList owned;
-        const unsigned int code = QDX_GetAssetList(ToCString(user_number), ToCString(product),
-                                                   owned.list, scope.Callback());
+        const unsigned int code =
+            QDX_GetAssetList(ToCString(user_id), ToCString(product), owned.list, scope.Callback());
         // NOROWS is how the service says the list is empty.
         if (code == kSuccess || code == kNoRows) {
             return DrainList<QDX_CAssetInfo>(owned.list, ToAsset);
@@ -66,12 +65,12 @@ Result<std::vector<Asset>> Client::asset_list(std::string_view user_number,
     });
 }
 
-Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_number,
+Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_id,
                                                    std::string_view asset_number) const {
     constexpr std::string_view doing = "reading an asset's statistics";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::vector<AssetStat>> {
         OwnedList owned;
-        const unsigned int code = QDX_GetAssetStats(ToCString(user_number), ToCString(asset_number),
+        const unsigned int code = QDX_GetAssetStats(ToCString(user_id), ToCString(asset_number),
                                                     owned.list, scope.Callback());
         if (code != kSuccess && code != kNoRows) {
             return RequestFailure(ErrorCategory::refused, code, doing,

@@ -35,6 +35,14 @@ std::string Client::library_version() {
     }
 }
 
+std::string Client::release_version() {
+    try {
+        return VANTA_RELEASE_VERSION;
+    } catch (...) {
+        return {};
+    }
+}
+
 Result<VersionCheck> Client::check_version() const {
     constexpr std::string_view doing = "asking for the service's version";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<VersionCheck> {

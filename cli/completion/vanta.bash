@@ -12,8 +12,9 @@ _vanta() {
         cword=$COMP_CWORD
     fi
 
+    # --help is offered with every command's words below, so it is not among these.
     local global="--verbose -v --quiet -q --json --server --ftp-port --tls --no-tls --ca-file --login
-                  --version --help -h --help-all"
+                  --version -h --help-all"
     local details="--first-name --last-name --address --city --state --zip --email --day-phone
                    --extension --fax --night-phone --middle-initial --code"
 

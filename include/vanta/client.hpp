@@ -1,23 +1,24 @@
-// The C++ interface to the publishing service: a Client made from a Config, typed records,
-// results as values, and background jobs as handles.
-//
-//     vanta::Client client(vanta::Config::from_environment());
-//     auto login = client.validate_user("alice", "secret", "7");
-//     if (!login) {
-//         std::cerr << login.error().reason << '\n';  // e.g. wrong_password
-//     }
-//     auto job = client.upload({.user_id = "alice", .product = 7, .name = "Holiday",
-//                               .files = {"/home/alice/a.jpg"}},
-//                              {.on_progress = [](const vanta::Progress& p) { ... }});
-//     if (job.wait(std::chrono::minutes(5))) {
-//         vanta::Result<vanta::UploadOutcome> outcome = job.outcome();
-//     }
-//
-// Nothing here throws: every operation gives a Result that holds its value or an Error. A
-// Client holds only its configuration, so any number of threads may use one Client at once,
-// and clients with different configurations work side by side. Each operation blocks its
-// caller until it is done, bounded by the configured time-outs; only upload and
-// share_by_email run in the background.
+/// \file
+/// The C++ interface to the publishing service, vanta::Client: a Client made from a Config, typed
+/// records, results as values, and background jobs as handles.
+///
+///     vanta::Client client(vanta::Config::from_environment());
+///     auto login = client.validate_user("alice", "secret", "7");
+///     if (!login) {
+///         std::cerr << login.error().reason << '\n';  // e.g. wrong_password
+///     }
+///     auto job = client.upload({.user_id = "alice", .product = 7, .name = "Holiday",
+///                               .files = {"/home/alice/a.jpg"}},
+///                              {.on_progress = [](const vanta::Progress& p) { ... }});
+///     if (job.wait(std::chrono::minutes(5))) {
+///         vanta::Result<vanta::UploadOutcome> outcome = job.outcome();
+///     }
+///
+/// Nothing here throws: every operation gives a Result that holds its value or an Error. A
+/// Client holds only its configuration, so any number of threads may use one Client at once,
+/// and clients with different configurations work side by side. Each operation blocks its
+/// caller until it is done, bounded by the configured time-outs; only upload and
+/// share_by_email run in the background.
 #pragma once
 
 #include "vanta/export.h"
@@ -37,6 +38,8 @@
 #include <variant>
 #include <vector>
 
+/// The C++ interface: vanta::Client, its Config, the records it gives, Result and Error, and
+/// the background jobs (UploadJob, ShareJob).
 namespace vanta {
 
 // ---------------------------------------------------------------------------------------
@@ -286,7 +289,7 @@ struct User {
 
 /// One published asset.
 struct Asset {
-    std::string user_number;             ///< the owner, as the request named them
+    std::string user_number;             ///< the owner's user id, as the request named it
     std::string asset_number;            ///< the asset's number
     std::string name;                    ///< the asset's name
     std::string description;             ///< free text, as the service sent it
@@ -323,10 +326,10 @@ struct Homepage {
     std::string reply;   ///< the reply text
 };
 
-/// The library's version against the service's.
+/// The library's update version against the one the service offers.
 struct VersionCheck {
-    std::string library;     ///< the version this library announces
-    std::string service;     ///< the version the service offers, as it sent it
+    std::string library;     ///< the update version this library announces ("3.3")
+    std::string service;     ///< the update version the service offers, as it sent it
     bool up_to_date = false; ///< the two are the same
 };
 
@@ -494,13 +497,14 @@ public:
 
     // Assets
 
-    /// One asset of a user, or not_found.
-    Result<Asset> asset_info(std::string_view user_number, std::string_view asset_number) const;
-    /// The user's assets under `product`. A user without assets gives an empty list.
-    Result<std::vector<Asset>> asset_list(std::string_view user_number,
-                                          std::string_view product) const;
-    /// An asset's page views per day (empty when there are none), or refused.
-    Result<std::vector<AssetStat>> asset_stats(std::string_view user_number,
+    /// One asset of the user `user_id`, or not_found.
+    Result<Asset> asset_info(std::string_view user_id, std::string_view asset_number) const;
+    /// The assets of the user `user_id` under `product`. A user without assets gives an
+    /// empty list.
+    Result<std::vector<Asset>> asset_list(std::string_view user_id, std::string_view product) const;
+    /// The page views per day of an asset of the user `user_id` (empty when there are none),
+    /// or refused.
+    Result<std::vector<AssetStat>> asset_stats(std::string_view user_id,
                                                std::string_view asset_number) const;
     /// Removes an asset's record (whether its files go too is the service's affair), or
     /// refused.
@@ -528,9 +532,13 @@ public:
 
     // Versions and self-update
 
-    /// The version this library announces to the service.
+    /// The library's update version, "3.3": what check_version() compares with the version
+    /// the service offers. It is not the release (see release_version()).
     static std::string library_version();
-    /// The library's version against the service's.
+    /// The release of the loaded library, MAJOR.MINOR.PATCH (as find_package and pkg-config
+    /// see it), e.g. "1.2.0".
+    static std::string release_version();
+    /// The library's update version against the one the service offers.
     Result<VersionCheck> check_version() const;
     /// Fetches the service's library file into `directory` (replacing it only when complete);
     /// gives the path of the file.

@@ -4,7 +4,9 @@
 
 #include "vanta/export.h"
 
-/// The version resource of the library: numbers and texts that `vanta --version` prints.
+/// The version resource of the library: fixed numbers and texts that callers written for the
+/// original interface read. They are not the release: that is vanta::Client::release_version(),
+/// the shared library's file name and the CMake and pkg-config packages' version.
 struct VantaVersionRecord {
     unsigned short fileVersion[4];    ///< 1.1.0.0
     unsigned short productVersion[4]; ///< 1.1.0.0

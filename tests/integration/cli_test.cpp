@@ -213,8 +213,9 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
          [] { WriteBytes(FtpPath("downloads/VantaAPI.dll"), "MZ replaced"); }},
         {"update download --key " + photo + " " + Work("update"), 1, "holds no Ed25519 public key",
          "{}"},
-        {"version", 0, "", R"({"/match": true})"},
-        {"version", 1, "the service offers version 3.4, this library is 3.3",
+        {"version", 0, "",
+         json({{"/match", true}, {"/update_version", "3.3"}, {"/library", VANTA_VERSION}}).dump()},
+        {"version", 1, "the service offers update version 3.4, this library has update version 3.3",
          R"({"/match": false})", none, "", Reply("get_version.exe", "version=3.4")},
         {"request --program /cgiscripts/get_version.exe", 0, "", R"({"/reply": "version=3.3"})"},
         // The service takes the files with the record; a failed upload takes back what it
@@ -227,6 +228,7 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"asset delete --user ann --product 3 --asset 2 --purge", 0, "",
          R"({"/absent_files": ["photo.jpg"], "/purged": true})"},
         {"asset list --user ann --product 3", 0, "", R"({"/assets": [], "/result": 2048})"},
+        {"--version", 0, std::string("vanta ") + VANTA_VERSION + " (library " VANTA_VERSION ")"},
         // The command line's own mistakes: nothing is sent.
         {"", 2, "a command is needed (vanta COMMAND ...): user, asset", "{}"},
         {"user frobnicate", 2, "unknown command 'frobnicate'; the commands are", "{}"},
@@ -272,8 +274,8 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
                                    "exe\ntheme: 9&h=&b=&t=2&r=")},
         {"request --program /cgiscripts/x.exe", 0, "a=\\x1B]0;x\\x07&b=\\x0D", "", none, "",
          Reply("x.exe", "a=\x1b]0;x\a&b=\r\n")},
-        {"version", 1, "vanta: version: the service offers version \\x1B[2J\\x0Ax, this library",
-         "", none, "", Reply("get_version.exe", "v=\x1b[2J\nx")},
+        {"version", 1, "vanta: version: the service offers update version \\x1B[2J\\x0Ax, this", "",
+         none, "", Reply("get_version.exe", "v=\x1b[2J\nx")},
         // Not at a terminal, deleting an account needs --yes.
         {"user delete --user ann", 2, "needs --yes", "{}"},
         {"user delete --user ann --yes", 0, "", R"({"/user": "ann"})"},
