@@ -2,6 +2,12 @@
 
 #include "platform/cfile.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 bool HoldsNul(const CString& text) {
     return text.view().find('\0') != std::string_view::npos;
 }
@@ -21,4 +27,25 @@ std::uint64_t MeasureLocalFile(const CString& path, CString* name) {
     }
     file.Close();
     return length;
+}
+
+std::string LocalFileProblem(const char* path) {
+    int fd = -1;
+    do {
+        fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    struct stat info {};
+    std::string problem;
+    if (::fstat(fd, &info) != 0) {
+        problem = std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        problem = "it is a directory";
+    } else if (!S_ISREG(info.st_mode)) {
+        problem = "not a regular file";
+    }
+    ::close(fd);
+    return problem;
 }

@@ -4,6 +4,12 @@
 #include "vanta/cstring.h"
 
 #include <cstdint>
+#include <string>
+
+// The longest name or path the library passes on (to the file system, in an FTP command, as
+// a request's program path): PATH_MAX here. A longer one names no file and would only fail
+// later, deep in the transfer, with a misleading reason; it is refused before anything is sent.
+inline constexpr int kMaxPathBytes = 4096;
 
 // True when a NUL byte stands inside `text`. Wherever the text goes on as a C string (a path
 // to the system, a name in an FTP command) it would be cut short there and name another file,
@@ -18,3 +24,8 @@ const char* WholePath(const CString& path);
 // its length; `name`, when given, receives its bare name, the text after the last '/'. Throws
 // CFileException.
 std::uint64_t MeasureLocalFile(const CString& path, CString* name = nullptr);
+
+// "" when `path` names a regular file this process may read; else why not ("Permission
+// denied", "it is a directory", "not a regular file", ...). The file is opened without
+// blocking, so that a FIFO is refused rather than waited on, and closed again.
+std::string LocalFileProblem(const char* path);
