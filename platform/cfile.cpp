@@ -156,7 +156,7 @@ CString CFile::GetFileName() const {
 
 void CFile::Throw(const char* action, int osError, const char* detail) const {
     SetFailureReason(FailureKind::LocalFile,
-                     std::string("cannot ") + action + " local file " + m_path.GetString() +
-                         ": " + (detail != nullptr ? detail : std::strerror(osError)));
+                     std::string("cannot ") + action + " local file " + m_path.GetString() + ": " +
+                         (detail != nullptr ? detail : std::strerror(osError)));
     throw CFileException(CauseOf(osError), osError, m_path);
 }

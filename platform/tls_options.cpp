@@ -25,7 +25,8 @@ std::string ReadCaFile(const std::string& path) {
         std::string bytes(static_cast<size_t>(length), '\0');
         size_t filled = 0;
         while (filled < bytes.size()) {
-            const UINT got = file.Read(bytes.data() + filled, static_cast<UINT>(bytes.size() - filled));
+            const UINT got =
+                file.Read(bytes.data() + filled, static_cast<UINT>(bytes.size() - filled));
             if (got == 0) {
                 break; // it shrank while being read: what was read is what is trusted
             }

@@ -192,9 +192,12 @@ struct Config {
     /// is. Empty: no notifications.
     StatusHandler on_status;
     /// Why a setting is not what its source asked for: a registry file that was named but
-    /// cannot be read, an environment value that is no port number, a CA file that cannot be
-    /// read, ... ("; " between them). Empty when nothing went wrong. from_environment fills it
-    /// for the program to report; a Client does not read it.
+    /// cannot be read, a host value that cannot be a host, an environment value that is no
+    /// port number, a CA file that cannot be read, ... ("; " between them), in the words of
+    /// QDX_GetConfigurationProblem: what is wrong, not what stands in its place. Empty when
+    /// nothing went wrong. from_environment fills it and takes each such setting from its next
+    /// source, as the exports do at load; a program should refuse to go on when it is not
+    /// empty, as vanta does (exit 2, nothing sent). A Client does not read it.
     std::string problems;
 
     /// The configuration the exports would use in this process now, without command-line

@@ -43,8 +43,8 @@ VANTA_API unsigned int WINAPI QDX_SetServiceAddress(const char* host, unsigned i
 /// nothing went wrong. Such a setting is taken from its next source (VANTA_SERVER, then the
 /// registry file, then the default), since the library cannot refuse to load; a program that
 /// can refuse to run should, as vanta does (it sends nothing and exits 2). The same texts
-/// reach vanta::Config::problems. A setting changed by QDX_SetServiceAddress drops its problem. The text stays
-/// valid until the calling thread calls this export again.
+/// reach vanta::Config::problems. A setting changed by QDX_SetServiceAddress drops its problem. The
+/// text stays valid until the calling thread calls this export again.
 VANTA_API const char* WINAPI QDX_GetConfigurationProblem();
 
 /// Why the last export called on this thread failed, in one line: what it was doing, the

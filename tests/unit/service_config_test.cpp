@@ -63,7 +63,7 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         {File, Registry(fits), {}, fits + " 80 21 30000", ""},
         {File, Registry(fits + "h"), {}, kDefaults, ""},
         {File, Registry("x", "Other"), {}, kDefaults, ""},
-        {File, mixedCase, {}, "a\\b 80 21 30000", ""},
+        {File, mixedCase, {}, kDefaults, "\"a\\\\b\" is not a host"}, // unescaped to a\b
         {Missing, "", {}, kDefaults, "VANTA_REGISTRY: No such file or directory"},
         {Missing, "", {"env.example"}, "env.example 80 21 30000", ""},
         {Directory, "", {}, kDefaults, "a directory"},
@@ -76,18 +76,28 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         {File, "", {nullptr, "80x", "18446744073709551697"}, kDefaults, "); VANTA_FTP_PORT=1844"},
         {Missing, "", {nullptr, nullptr, nullptr, "soon"}, kDefaults, "directory; VANTA_FTP_TIME"},
         // A host value that cannot be a host is named, escaped, and the next source is used.
-        {File, Registry("reg.example"), {"a.example:8080"}, "reg.example 80 21 30000",
+        {File,
+         Registry("reg.example"),
+         {"a.example:8080"},
+         "reg.example 80 21 30000",
          "VANTA_SERVER: \"a.example:8080\" is not a host: it holds a port (HOST:PORT)"},
         {File, "", {"[::1]:8080"}, kDefaults, "\"[::1]:8080\" is not a host: it holds a port"},
         {File, "", {"::1"}, kDefaults, "an IPv6 address needs brackets"},
         {File, "", {"[::1]"}, "[::1] 80 21 30000", ""},
         {File, "", {"a b"}, kDefaults, "\"a b\" is not a host: it holds a space"},
-        {File, "", {"evil\r\nHost: x"}, kDefaults, "\"evil\\r\\nHost: x\" is not a host: it "
-                                                   "holds a line break"},
+        {File,
+         "",
+         {"evil\r\nHost: x"},
+         kDefaults,
+         "\"evil\\r\\nHost: x\" is not a host: it "
+         "holds a line break"},
         {File, "", {"a.example/x"}, kDefaults, "it holds '/' (a path)"},
         {File, "", {"a.example?x"}, kDefaults, "it holds '?' (a query)"},
         {File, "", {"a.example#x"}, kDefaults, "it holds '#' (a fragment)"},
-        {File, Registry("u@reg.example"), {}, kDefaults,
+        {File,
+         Registry("u@reg.example"),
+         {},
+         kDefaults,
          "the registry file's \"Server\": \"u@reg.example\" is not a host: it holds '@'"},
     };
     setenv("VANTA_REGISTRY", registry.c_str(), 1);
