@@ -25,7 +25,7 @@ constexpr const char* kFooter =
 Exit status:
   0    success (an empty list included)
   1    the service refused, or the operation failed
-  2    the command line was wrong; nothing was sent
+  2    the command line or a setting was wrong; nothing was sent
   3    network failure: the service could not be reached or the connection broke
   130  interrupted (Ctrl-C)
 Every failure prints one line on stderr: vanta: COMMAND: REASON
@@ -58,7 +58,8 @@ struct GlobalArgs {
 };
 
 // The command line's settings go over the environment's and the registry file's; a source
-// that could not be read is reported rather than silently replaced by a default.
+// that cannot be used (a registry file that was named and cannot be read, a host value that
+// cannot be a host, ...) ends the run as a usage error rather than being silently replaced.
 int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
     ServiceFlags flags;
     if (app.count("--server") > 0) {
@@ -80,8 +81,10 @@ int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
     }
     PutInPlaceOfEnvironment(flags);
     vanta::Config config = vanta::Config::from_environment();
+    // A setting that cannot be used is the user's to mend: nothing is sent with whatever
+    // would stand in its place.
     if (!config.problems.empty()) {
-        return Fail(kExitFailed, config.problems);
+        return Fail(kExitUsage, config.problems + "; nothing was sent");
     }
     UseConfig(std::move(config));
     return kExitSuccess;

@@ -1,5 +1,8 @@
 #include "cli/service_address.h"
 
+#include "vanta/client.hpp"
+
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
@@ -18,23 +21,18 @@ std::optional<unsigned int> ParsePort(const std::string& text) {
 std::optional<ServiceAddress> ParseServerOption(const std::string& text, std::string& why) {
     ServiceAddress address;
     std::string port;
+    size_t hostEnd = text.size();
     if (!text.empty() && text.front() == '[') {
+        // The brackets stay part of the host: that is how an IPv6 address stands in a URL.
         const size_t close = text.find(']');
         if (close == std::string::npos || close == 1) {
             why = "--server: an IPv6 address needs its closing ]: " + text;
             return std::nullopt;
         }
-        address.host = text.substr(1, close - 1);
-        if (close + 1 < text.size()) {
-            if (text[close + 1] != ':') {
-                why = "--server: expected :PORT after ]: " + text;
-                return std::nullopt;
-            }
-            port = text.substr(close + 2);
-            if (port.empty()) {
-                why = "--server: the port is missing: " + text;
-                return std::nullopt;
-            }
+        hostEnd = close + 1;
+        if (hostEnd < text.size() && text[hostEnd] != ':') {
+            why = "--server: expected :PORT after ]: " + text;
+            return std::nullopt;
         }
     } else {
         const size_t colon = text.find(':');
@@ -42,24 +40,23 @@ std::optional<ServiceAddress> ParseServerOption(const std::string& text, std::st
             why = "--server: write an IPv6 address in brackets, [ADDRESS]:PORT: " + text;
             return std::nullopt;
         }
-        address.host = text.substr(0, colon);
-        if (colon != std::string::npos) {
-            port = text.substr(colon + 1);
-            if (port.empty()) {
-                why = "--server: the port is missing: " + text;
-                return std::nullopt;
-            }
+        hostEnd = std::min(colon, text.size());
+    }
+    address.host = text.substr(0, hostEnd);
+    if (hostEnd < text.size()) {
+        port = text.substr(hostEnd + 1);
+        if (port.empty()) {
+            why = "--server: the port is missing: " + text;
+            return std::nullopt;
         }
     }
     if (address.host.empty()) {
         why = "--server: the host is missing: " + text;
         return std::nullopt;
     }
-    for (const char c : address.host) {
-        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F || c == '/' || c == '@') {
-            why = "--server: not a host name or address: " + text;
-            return std::nullopt;
-        }
+    if (const std::string problem = vanta::host_problem(address.host); !problem.empty()) {
+        why = "--server: " + problem;
+        return std::nullopt;
     }
     if (!port.empty()) {
         const std::optional<unsigned int> number = ParsePort(port);

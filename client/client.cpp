@@ -1,6 +1,7 @@
 // The Client object itself and its configuration.
 #include "client/client_impl.h"
 #include "transport/config_loader.h"
+#include "transport/host_value.h"
 
 #include <utility>
 
@@ -13,6 +14,7 @@ ServiceConfig ToServiceConfig(const Config& config) {
     service.httpPort = config.http_port;
     service.ftpPort = config.ftp_port;
     service.ftpTimeout = config.ftp_timeout;
+    service.httpTimeout = config.http_timeout;
     service.tls = config.tls;
     service.caFile = config.ca_file.native();
     service.httpsPort = config.https_port;
@@ -25,6 +27,19 @@ ServiceConfig ToServiceConfig(const Config& config) {
         service.loginPassword = config.login_password;
     }
     return service;
+}
+// Why `config` cannot be used, or "".
+std::string ConfigProblem(const Config& config) {
+    if (std::string problem = HostValueProblem(config.host); !problem.empty()) {
+        return "the service host: " + problem;
+    }
+    using std::chrono::hours;
+    using std::chrono::milliseconds;
+    if (config.http_timeout < milliseconds(1) || config.http_timeout > hours(24)) {
+        return "http_timeout must be from 1 ms to 24 hours, not " +
+               std::to_string(config.http_timeout.count()) + " ms";
+    }
+    return {};
 }
 } // namespace
 
@@ -69,6 +84,7 @@ Config Config::from_environment() {
         config.http_port = service.httpPort;
         config.ftp_port = service.ftpPort;
         config.ftp_timeout = service.ftpTimeout;
+        config.http_timeout = service.httpTimeout;
         config.tls = service.tls;
         config.ca_file = service.caFile;
         config.https_port = service.httpsPort;
@@ -83,9 +99,18 @@ Config Config::from_environment() {
     return config;
 }
 
+std::string host_problem(std::string_view host) noexcept {
+    try {
+        return HostValueProblem(host);
+    } catch (...) {
+        return "out of memory"; // short enough to need no allocation
+    }
+}
+
 Client::Client(Config config) {
     auto impl = std::make_shared<detail::ClientState>();
     impl->service = ToServiceConfig(config);
+    impl->configProblem = ConfigProblem(config);
     impl->config = std::move(config);
     m_impl = std::move(impl);
 }

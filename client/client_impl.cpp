@@ -48,3 +48,8 @@ vanta::Error FailedWith(vanta::ErrorCategory category, unsigned int code, std::s
     }
     return error;
 }
+
+vanta::Error UnusableConfig(const vanta::detail::ClientState& state, std::string_view doing) {
+    return vanta::Error{vanta::ErrorCategory::invalid_argument, vanta::result::kZero,
+                        std::string(doing) + ": " + state.configProblem};
+}

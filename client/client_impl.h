@@ -16,7 +16,13 @@ struct vanta::detail::ClientState {
     Config config;
     // The same settings in the form the library's operations read them.
     ServiceConfig service;
+    // Why the configuration cannot be used (a host that cannot be a host, a time-out out of
+    // range), or "": every operation then fails with this reason before anything is sent.
+    std::string configProblem;
 };
+
+// The invalid_argument Error of a client whose configuration cannot be used.
+vanta::Error UnusableConfig(const vanta::detail::ClientState& state, std::string_view doing);
 
 // For the length of one operation on the calling thread: the library's operations read the
 // client's configuration, and its notifications go to the client's handler.
@@ -74,6 +80,9 @@ auto RunOperation(const vanta::detail::ClientState& state, std::string_view doin
                   Body&& body) noexcept {
     using Outcome = std::invoke_result_t<Body&, const OperationScope&>;
     return Guarded<typename ResultValue<Outcome>::type>(doing, [&]() -> Outcome {
+        if (!state.configProblem.empty()) {
+            return UnusableConfig(state, doing);
+        }
         const OperationScope scope(state);
         return body(scope);
     });

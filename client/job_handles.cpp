@@ -146,8 +146,20 @@ void JobState::OnProgress(const internal::Job& job) noexcept {
     if (phase == JobPhase::transferring && !job.InTransferPhase()) {
         phase = JobPhase::notifying;
     }
+    const bool changed = phase != m_phase.load();
     m_phase.store(phase);
-    Report();
+    if (changed || ProgressDue()) {
+        Report();
+    }
+}
+
+bool JobState::ProgressDue() const noexcept {
+    const Progress now = Snapshot();
+    if (now.total != 0 && now.bytes >= now.total && m_reportedBytes < now.total) {
+        return true; // the call that reaches 100 % is never held back
+    }
+    return now.bytes - std::min(now.bytes, m_reportedBytes) >= m_options.progress_bytes &&
+           std::chrono::steady_clock::now() - m_reportedAt >= m_options.progress_interval;
 }
 
 void JobState::Report() noexcept {
@@ -155,9 +167,12 @@ void JobState::Report() noexcept {
         return;
     }
     const FailureReasonKeeper keeper;
+    const Progress now = Snapshot();
+    m_reportedBytes = now.bytes;
+    m_reportedAt = std::chrono::steady_clock::now();
     // The caller's exception must not end the worker.
     try {
-        m_options.on_progress(Snapshot());
+        m_options.on_progress(now);
     } catch (...) {
     }
 }

@@ -46,6 +46,10 @@ UploadJob Client::upload(UploadRequest request, JobOptions options) const {
     std::shared_ptr<JobState> state;
     try {
         state = std::make_shared<JobState>(JobState::Kind::upload, *m_impl, std::move(options));
+        if (!m_impl->configProblem.empty()) {
+            state->Fail(UnusableConfig(*m_impl, "starting an upload"));
+            return UploadJob(std::move(state));
+        }
         internal::JobArguments arguments;
         arguments.userId = ToCString(request.user_id);
         arguments.productNum = request.product;
@@ -75,6 +79,10 @@ ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const 
     std::shared_ptr<JobState> state;
     try {
         state = std::make_shared<JobState>(JobState::Kind::share, *m_impl, std::move(options));
+        if (!m_impl->configProblem.empty()) {
+            state->Fail(UnusableConfig(*m_impl, doing));
+            return ShareJob(std::move(state));
+        }
         if (request.sender.empty()) {
             state->Fail(
                 FailedWith(ErrorCategory::invalid_argument, kZero, doing, "no sender address"));

@@ -6,6 +6,8 @@
 #include "upload/job.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -50,6 +52,8 @@ public:
 private:
     static unsigned int RunWorker(internal::Job& job);
     void Report() noexcept;
+    // Whether a call for bytes moved is due under the options' interval and byte step.
+    bool ProgressDue() const noexcept;
 
     const Kind m_kind;
     const ServiceConfig m_service;
@@ -59,4 +63,7 @@ private:
     bool m_detached = false; // read and written on the worker's thread only
     std::string m_privateDir;
     std::unique_ptr<internal::Job> m_job;
+    // What the last on_progress call was given and when; only the worker touches them.
+    std::uint64_t m_reportedBytes = 0;
+    std::chrono::steady_clock::time_point m_reportedAt{};
 };

@@ -39,5 +39,10 @@ const char* WholeText(const CString& text) {
         SetFailureReason("refused a name or path holding a NUL byte");
         throw CInternetException(ERROR_INVALID_PARAMETER);
     }
+    if (text.GetLength() > kMaxPathBytes) {
+        SetFailureReason("refused a name or path of " + std::to_string(text.GetLength()) +
+                         " bytes: longer than " + std::to_string(kMaxPathBytes));
+        throw CInternetException(ERROR_INVALID_PARAMETER);
+    }
     return text.GetString();
 }

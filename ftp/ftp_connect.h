@@ -40,5 +40,7 @@ private:
 };
 
 // `text` as a C string for the FTP layer. A NUL byte inside it would cut the name short and
-// make the command act on another file, so such a text is refused: throws CInternetException.
+// make the command act on another file, and a text over kMaxPathBytes names nothing on any
+// server, so such a text is refused before a command carrying it is sent: throws
+// CInternetException, the reason recorded.
 const char* WholeText(const CString& text);

@@ -17,15 +17,19 @@ unsigned int WINAPI QDX_CheckFile(const CString& subDir, const CString& fileName
     return GuardExport("looking for a remote file", kBusyOrFtpError, [&]() -> unsigned int {
         FtpCall call(callback);
         try {
+            // Names that would be refused are refused before the connection is made.
+            const CString directory = endpoint::kAssetsRoot + subDir;
+            const char* name = WholeText(fileName);
+            WholeText(directory);
             CFtpConnection& connection = call.Connect();
             // A directory that cannot be entered holds nothing: searching the login directory
             // instead could report a file of the same name elsewhere.
-            if (!connection.SetCurrentDirectory(WholeText(endpoint::kAssetsRoot + subDir))) {
+            if (!connection.SetCurrentDirectory(WholeText(directory))) {
                 found = 0;
                 return kSuccess;
             }
             CFtpFileFind finder(&connection, 1);
-            found = finder.FindFile(WholeText(fileName), INTERNET_FLAG_RELOAD) ? 1 : 0;
+            found = finder.FindFile(name, INTERNET_FLAG_RELOAD) ? 1 : 0;
             finder.Close();
             return kSuccess;
         } catch (const CInternetException&) {
@@ -39,16 +43,19 @@ unsigned int WINAPI QDX_FTPDeleteFile(const CString& subDir, const CString& file
     return GuardExport("deleting a remote file", kBusyOrFtpError, [&]() -> unsigned int {
         FtpCall call(callback);
         try {
+            const CString directory = endpoint::kAssetsRoot + subDir;
+            const char* name = WholeText(fileName);
+            WholeText(directory);
             CFtpConnection& connection = call.Connect();
-            if (!connection.SetCurrentDirectory(WholeText(endpoint::kAssetsRoot + subDir))) {
+            if (!connection.SetCurrentDirectory(WholeText(directory))) {
                 return kNotFound;
             }
             CFtpFileFind finder(&connection, 1);
             unsigned int result = kNotFound;
-            if (finder.FindFile(WholeText(fileName), INTERNET_FLAG_RELOAD)) {
+            if (finder.FindFile(name, INTERNET_FLAG_RELOAD)) {
                 // Removed while the search is still open. A refusal (a directory of that name,
                 // say) removed nothing, and says so.
-                result = connection.Remove(WholeText(fileName)) ? kSuccess : kNotFound;
+                result = connection.Remove(name) ? kSuccess : kNotFound;
             }
             finder.Close();
             return result;
@@ -61,10 +68,11 @@ unsigned int WINAPI QDX_FTPDeleteFile(const CString& subDir, const CString& file
 unsigned int RemoveRemoteDirectory(const CString& dirPath, StatusCallback callback) {
     FtpCall call(callback);
     try {
+        const char* directory = WholeText(dirPath); // refused before the connection is made
         CFtpConnection& connection = call.Connect();
         // A directory that still holds files, or none at all, is refused by the server: the
         // caller learns that its directory is still there.
-        return connection.RemoveDirectory(WholeText(dirPath)) ? kSuccess : kServiceFail;
+        return connection.RemoveDirectory(directory) ? kSuccess : kServiceFail;
     } catch (const CInternetException&) {
         return kBusyOrFtpError;
     }

@@ -17,6 +17,9 @@ bool WINAPI QDX_FTPFile(const CString& remoteDir, const CString& localPath,
     return GuardExport("sending a file", false, [&]() -> bool {
         FtpCall call(callback);
         try {
+            // Names that would be refused are refused before the connection is made.
+            WholeText(remoteDir);
+            WholeText(remoteName);
             CFtpConnection& connection = call.Connect();
             // An empty directory means the login directory. A directory the server refuses ends
             // the call: the file would otherwise land somewhere the caller did not name.

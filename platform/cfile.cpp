@@ -91,7 +91,8 @@ CFile::CFile(LPCTSTR fileName, UINT openFlags) : m_path(fileName) {
     if (error != 0) {
         ::close(m_fd);
         m_fd = -1;
-        Throw("open", error);
+        // The refusal of a FIFO, a device or a socket is ours, not the system's: say so.
+        Throw("open", error, error == EINVAL ? "not a regular file" : nullptr);
     }
 }
 
@@ -153,9 +154,9 @@ CString CFile::GetFileName() const {
     return slash < 0 ? m_path : m_path.Mid(slash + 1);
 }
 
-void CFile::Throw(const char* action, int osError) const {
-    SetFailureReason(FailureKind::LocalFile, std::string("cannot ") + action + " local file " +
-                                                 m_path.GetString() + ": " +
-                                                 std::strerror(osError));
+void CFile::Throw(const char* action, int osError, const char* detail) const {
+    SetFailureReason(FailureKind::LocalFile,
+                     std::string("cannot ") + action + " local file " + m_path.GetString() + ": " +
+                         (detail != nullptr ? detail : std::strerror(osError)));
     throw CFileException(CauseOf(osError), osError, m_path);
 }

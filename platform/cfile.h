@@ -66,9 +66,9 @@ public:
     CString GetFileName() const;
 
 private:
-    // Records "cannot <action> local file <path>: <system text>" as the failure reason and
-    // throws the matching CFileException.
-    [[noreturn]] void Throw(const char* action, int osError) const;
+    // Records "cannot <action> local file <path>: <system text>" (or `detail` in place of the
+    // system's text) as the failure reason and throws the matching CFileException.
+    [[noreturn]] void Throw(const char* action, int osError, const char* detail = nullptr) const;
 
     int m_fd = -1;
     CString m_path;

@@ -4,6 +4,12 @@
 #include "vanta/cstring.h"
 
 #include <cstdint>
+#include <string>
+
+// The longest name or path the library passes on (to the file system, in an FTP command, as
+// a request's program path): PATH_MAX here. A longer one names no file and would only fail
+// later, deep in the transfer, with a misleading reason; it is refused before anything is sent.
+inline constexpr int kMaxPathBytes = 4096;
 
 class CFile;
 
@@ -27,3 +33,8 @@ std::uint64_t MeasureLocalFile(const CString& path, CString* name = nullptr);
 // neither version of itself; false then, with the failure reason saying so.
 bool SentAsMeasured(const CFile& local, const CString& path, std::uint64_t measured,
                     std::uint64_t given);
+
+// "" when `path` names a regular file this process may read; else why not ("Permission
+// denied", "it is a directory", "not a regular file", ...). The file is opened without
+// blocking, so that a FIFO is refused rather than waited on, and closed again.
+std::string LocalFileProblem(const char* path);

@@ -2,6 +2,7 @@
 // the libcurl options that carry it out.
 #pragma once
 
+#include <cstdint>
 #include <curl/curl.h>
 #include <string>
 
@@ -17,5 +18,8 @@ struct TlsOptions {
 
 // Sets `easy` up for one TLS connection: the peer's certificate checked against the system's
 // store and `tls.caFile`, and its host name against the certificate. Verification is never
-// switched off. With `ftp`, also demands AUTH TLS and protected data connections.
+// switched off. With `ftp`, also demands AUTH TLS and protected data connections. The CA file
+// is read here, as a local file is read anywhere in the library (a regular file, opened
+// without blocking); one that cannot be used throws CInternetException with the reason
+// recorded, before anything is sent.
 void ApplyTlsOptions(CURL* easy, const TlsOptions& tls, bool ftp);

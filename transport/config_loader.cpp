@@ -3,6 +3,7 @@
 #include "platform/registry.h"
 #include "transport/config_sources.h"
 #include "transport/globals.h"
+#include "transport/host_value.h"
 #include "transport/security_settings.h"
 
 #include <string>
@@ -11,17 +12,40 @@ namespace {
 // A day: far beyond any useful wait, and still a valid libcurl time-out in milliseconds.
 constexpr unsigned long kMaxFtpTimeoutMs = 24UL * 60 * 60 * 1000;
 
+void AddProblem(std::string& problems, const std::string& text) {
+    problems += problems.empty() ? "" : "; ";
+    problems += text;
+}
+
+// The host from the first source that has a usable one. A value that cannot be a host, or a
+// registry file that was asked for and cannot be read, is described and leaves the host to
+// the next source; the text says what is wrong, not what is used instead, since a program
+// that refuses to run with a problem sends nothing at all.
 void ReadHost(LoadedConfig& loaded) {
+    std::string& problems = loaded.problems.host;
     if (const char* host = Environment("VANTA_SERVER")) {
-        loaded.config.host = host;
-        return;
+        const std::string problem = HostValueProblem(host);
+        if (problem.empty()) {
+            loaded.config.host = host;
+            return;
+        }
+        AddProblem(problems, "VANTA_SERVER: " + problem);
     }
-    loaded.config.host = ReadServerAddress().str();
+    const std::string fromFile = ReadServerAddress().str();
     const std::string& error = RegistryFileError();
     if (!error.empty() && (RegistryFileNamed() || !RegistryFileAbsent())) {
-        loaded.problems.host = "cannot read the registry file " + RegistryFilePath() +
-                               (RegistryFileNamed() ? " named by VANTA_REGISTRY" : "") + ": " +
-                               error + "; using " + loaded.config.host;
+        AddProblem(problems, "cannot read the registry file " + RegistryFilePath() +
+                                 (RegistryFileNamed() ? " named by VANTA_REGISTRY" : "") + ": " +
+                                 error);
+    }
+    if (fromFile == kDefaultServiceHost) {
+        return;
+    }
+    const std::string problem = HostValueProblem(fromFile);
+    if (problem.empty()) {
+        loaded.config.host = fromFile;
+    } else {
+        AddProblem(problems, "the registry file's \"Server\": " + problem);
     }
 }
 } // namespace

@@ -1,7 +1,6 @@
 // The exports that read and change the process-wide service configuration.
-#include "platform/internet_exception.h"
-#include "platform/service_url.h"
 #include "transport/config_sources.h"
+#include "transport/host_value.h"
 #include "transport/service_config.h"
 #include "vanta/result_codes.h"
 #include "vanta/transport.h"
@@ -10,24 +9,12 @@
 
 using namespace vanta::result;
 
-namespace {
-
-// Whether libcurl can make a URL with `host` as its host part: a name, an IPv4 address or a
-// bracketed IPv6 address, nothing that could add a path, a port or a line of its own.
-bool UsableHost(const char* host) {
-    try {
-        ServiceUrl("http", host, 80, "/", false);
-        return true;
-    } catch (const CInternetException&) {
-        return false;
-    }
-}
-} // namespace
-
 unsigned int WINAPI QDX_SetServiceAddress(const char* host, unsigned int httpPort,
                                           unsigned int ftpPort) {
     try {
-        if ((host != nullptr && (*host == '\0' || !UsableHost(host))) || httpPort > kMaxPort ||
+        // A host that could carry a path, a port or a line of its own is refused. The failure
+        // reason of the last call stays as it is: callers read it after this call.
+        if ((host != nullptr && !HostValueProblem(host).empty()) || httpPort > kMaxPort ||
             ftpPort > kMaxPort) {
             return kZero;
         }

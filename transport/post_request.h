@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Exports that read a fixed number of fields need no more of a reply than this; a longer one
 // is no reply of the service's and is not read to its end (an endless one would never end).
@@ -14,8 +15,14 @@ inline constexpr size_t kFixedReplyLimit = size_t{1} << 20;
 // Lists and the raw channel read the whole reply, however long.
 inline constexpr size_t kWholeReply = SIZE_MAX;
 
+// Why `scriptPath` cannot be a program's path, or "": a NUL byte would cut it short and post
+// to another program, and a path over kMaxPathBytes is no program's. Such a path is refused
+// before anything is sent.
+std::string ProgramPathProblem(const CString& scriptPath);
+
 // Posts `body` plus a line feed to `scriptPath` and appends the response body to `reply`.
-// Returns 1 when a 2xx reply was read to its end; 32 when the channel failed, the status was
+// Returns 1 when a 2xx reply was read to its end; 32 when the path is refused (as above), the
+// channel failed, the status was
 // outside 200-299 (the page's text stays in `reply`), or the reply grew past `replyLimit`
 // (reading stops there). Throws std::bad_alloc when the reply does not fit in memory.
 unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,

@@ -4,6 +4,7 @@
 #include "platform/failure_reason.h"
 #include "platform/http_connection.h"
 #include "platform/internet_exception.h"
+#include "platform/local_files.h"
 #include "transport/export_guard.h"
 #include "transport/globals.h"
 #include "transport/post_request.h"
@@ -19,16 +20,16 @@
 using namespace vanta::result;
 
 namespace {
-constexpr DWORD kTimeoutMs = 2000;
 // Never write the reply to a cache, and read a redirect as the reply instead of following it.
 constexpr DWORD kRequestFlags =
     INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr UINT kLineBufferSize = 1024;
 
-void SetConnectionTimeouts(CHttpConnection& connection) {
-    connection.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, kTimeoutMs, 0);
-    connection.SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, kTimeoutMs, 0);
-    connection.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, kTimeoutMs, 0);
+void SetConnectionTimeouts(CHttpConnection& connection, std::chrono::milliseconds timeout) {
+    const auto ms = static_cast<DWORD>(timeout.count());
+    connection.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, ms, 0);
+    connection.SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, ms, 0);
+    connection.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, ms, 0);
 }
 
 // Room for `total` bytes in all, allocated exactly.
@@ -49,8 +50,23 @@ void MakeRoom(CString& reply, size_t more) {
 }
 } // namespace
 
+std::string ProgramPathProblem(const CString& scriptPath) {
+    if (HoldsNul(scriptPath)) {
+        return "refused a program path holding a NUL byte";
+    }
+    if (scriptPath.GetLength() > kMaxPathBytes) {
+        return "refused a program path of " + std::to_string(scriptPath.GetLength()) +
+               " bytes: longer than " + std::to_string(kMaxPathBytes);
+    }
+    return {};
+}
+
 unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
                          StatusCallback callback, size_t replyLimit) {
+    if (std::string problem = ProgramPathProblem(scriptPath); !problem.empty()) {
+        SetFailureReason(std::move(problem));
+        return kChannelFailure;
+    }
     CString request = body;
     request += '\n';
     unsigned int result = kSuccess;
@@ -69,7 +85,7 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
         connection =
             session.GetHttpConnection(config.host.c_str(), static_cast<INTERNET_PORT>(port),
                                       config.loginName.c_str(), config.loginPassword.c_str());
-        SetConnectionTimeouts(*connection);
+        SetConnectionTimeouts(*connection, config.httpTimeout);
         file = connection->OpenRequest(HTTP_VERB_POST, scriptPath, nullptr, 1, nullptr, nullptr,
                                        kRequestFlags | (config.tls ? INTERNET_FLAG_SECURE : 0));
         file->SendRequest(FormHeaders, const_cast<char*>(request.GetString()),

@@ -1,12 +1,9 @@
 #include "transport/security_settings.h"
 
+#include "platform/local_files.h"
 #include "transport/config_sources.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <strings.h>
-#include <unistd.h>
 
 namespace {
 // The setting from $`variable`, else the registry value `value`; false when neither has it.
@@ -57,8 +54,8 @@ void ReadCaFile(ServiceConfig& config, std::string& problems) {
     }
     // Kept even when unreadable: the connections then fail and say why, rather than trust
     // less than was asked for in silence.
-    if (::access(config.caFile.c_str(), R_OK) != 0) {
-        Note(problems, origin + "=" + config.caFile + " cannot be read: " + std::strerror(errno));
+    if (const std::string problem = LocalFileProblem(config.caFile.c_str()); !problem.empty()) {
+        Note(problems, origin + "=" + config.caFile + " cannot be read: " + problem);
     }
 }
 

@@ -19,6 +19,9 @@ struct ServiceConfig {
     std::string host;
     unsigned httpPort = 80;
     unsigned ftpPort = 21;
+    // An HTTP request's connect, and each wait for its next bytes, fail after this long
+    // without progress. The exports keep the documented 2,000 ms; a client may set its own.
+    std::chrono::milliseconds httpTimeout{2000};
     // No progress on an FTP control or data connection for this long ends the operation.
     std::chrono::milliseconds ftpTimeout{30000};
     // Transport security (transport/security_settings.h): requests over HTTPS on httpsPort

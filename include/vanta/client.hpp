@@ -175,6 +175,11 @@ struct Config {
     unsigned int ftp_port = 21;     ///< port of the service's FTP server
     /// No progress on an FTP control or data connection for this long ends the operation.
     std::chrono::milliseconds ftp_timeout{30000};
+    /// An HTTP request's connect, and each wait for its next bytes, fail after this long
+    /// without progress (network, "timed out after ... ms"). The exports keep 2,000 ms; a
+    /// service that thinks longer before it answers needs more. Taken as 1 ms to 24 hours;
+    /// a value outside that range fails every operation with invalid_argument.
+    std::chrono::milliseconds http_timeout{2000};
     /// Transport security: the requests over HTTPS on https_port and the files over explicit
     /// FTPS (AUTH TLS, protected data) on ftp_port. The server's certificate must be signed by
     /// an authority of the system's store or of ca_file and name the host; a server that
@@ -198,9 +203,12 @@ struct Config {
     /// is. Empty: no notifications.
     StatusHandler on_status;
     /// Why a setting is not what its source asked for: a registry file that was named but
-    /// cannot be read, an environment value that is no port number, a CA file that cannot be
-    /// read, ... ("; " between them). Empty when nothing went wrong. from_environment fills it
-    /// for the program to report; a Client does not read it.
+    /// cannot be read, a host value that cannot be a host, an environment value that is no
+    /// port number, a CA file that cannot be read, ... ("; " between them), in the words of
+    /// QDX_GetConfigurationProblem: what is wrong, not what stands in its place. Empty when
+    /// nothing went wrong. from_environment fills it and takes each such setting from its next
+    /// source, as the exports do at load; a program should refuse to go on when it is not
+    /// empty, as vanta does (exit 2, nothing sent). A Client does not read it.
     std::string problems;
 
     /// The configuration the exports would use in this process now, without command-line
@@ -213,6 +221,14 @@ struct Config {
     /// is described in `problems`; a TLS value that is none of the above turns TLS on.
     VANTA_API static Config from_environment();
 };
+
+/// Why `host` cannot be the service's host, or "" when it can: a name, an IPv4 address or an
+/// IPv6 address in brackets ("[::1]"). A value holding a space, a control character, '/', '?',
+/// '#', '@' or a port ("a.example:8080": ports have settings of their own) is refused, named in
+/// quotes with its control bytes escaped. Config::from_environment, a Client and vanta's
+/// --server all check the host with it; a Client whose host fails fails every operation with
+/// invalid_argument and this text, sending nothing.
+VANTA_API std::string host_problem(std::string_view host) noexcept;
 
 /// Receives one line of the conversation with the service: "> " what was sent (request line
 /// and headers, FTP commands), "< " what the server answered (status and header lines, FTP
@@ -353,9 +369,18 @@ struct Progress {
 
 /// The callbacks of a job.
 struct JobOptions {
-    /// Called on the job's worker thread at every phase change and after each block sent;
-    /// keep it short, the transfer waits for it. It may call the job's members (see Job).
+    /// Called on the job's worker thread at every phase change and, while files are sent,
+    /// after each 1 KiB block, unless the two limits below space the calls out; keep it short,
+    /// the transfer waits for it. It may call the job's members (see Job).
     std::function<void(const Progress&)> on_progress;
+    /// While files are sent, on_progress runs only once at least this long has passed since
+    /// its last call (zero: no limit by time). A window that redraws needs no more than a
+    /// few calls a second: 100 ms turns the ~58,600 calls of a 60 MB upload into ~10 a second.
+    std::chrono::milliseconds progress_interval{0};
+    /// While files are sent, on_progress runs only once at least this many further bytes have
+    /// been sent since its last call (zero: every block). With both limits set, a call needs
+    /// both. Phase changes and the call that reaches the total are always delivered.
+    std::uint64_t progress_bytes = 0;
     /// The job's status notifications, on the job's worker thread. Empty: the client's
     /// on_status, if any.
     StatusHandler on_status;
@@ -527,7 +552,8 @@ public:
 
     /// Posts `body` plus one line feed to the CGI program `program` (a path such as
     /// "/cgiscripts/get_version.exe") and gives the reply's body byte for byte; network for a
-    /// failed request or an error page.
+    /// failed request or an error page; invalid_argument, nothing sent, for a program path
+    /// holding a NUL byte or longer than 4,096 bytes.
     Result<std::string> post_request(std::string_view program, std::string_view body) const;
 
     // Versions and self-update

@@ -13,7 +13,8 @@
 /// Redirects are not followed. Connect, send and receive each time out after 2,000 ms without
 /// progress; a reply slower than 1 KiB/s over 30 s fails.
 /// Returns 1 when a reply with a status of 200-299 was read to its end; 32 on any network
-/// failure and for any other status (an error page, a redirect), whose body is still appended.
+/// failure and for any other status (an error page, a redirect), whose body is still appended;
+/// 32 too, nothing sent, for a `scriptPath` holding a NUL byte or longer than 4,096 bytes.
 /// On a failure `reply` keeps what had already been appended.
 VANTA_API unsigned int WINAPI QDX_SendHTTPRequest(const CString& body, const CString& scriptPath,
                                                   CString& reply, StatusCallback callback);
@@ -36,10 +37,14 @@ VANTA_API unsigned int WINAPI QDX_SetServiceAddress(const char* host, unsigned i
                                                     unsigned int ftpPort);
 
 /// Why the configuration in use is not what its sources asked for, e.g. "cannot read the
-/// registry file /etc/x.reg named by VANTA_REGISTRY: No such file or directory; using
-/// localhost", or "VANTA_HTTP_PORT=80x is not a port number (1 to 65535)"; "" when nothing
-/// went wrong. A setting changed by QDX_SetServiceAddress drops its problem. The text stays
-/// valid until the calling thread calls this export again.
+/// registry file /etc/x.reg named by VANTA_REGISTRY: No such file or directory",
+/// "VANTA_SERVER: \"a.example:8080\" is not a host: it holds a port (HOST:PORT); give the port
+/// in its own setting", or "VANTA_HTTP_PORT=80x is not a port number (1 to 65535)"; "" when
+/// nothing went wrong. Such a setting is taken from its next source (VANTA_SERVER, then the
+/// registry file, then the default), since the library cannot refuse to load; a program that
+/// can refuse to run should, as vanta does (it sends nothing and exits 2). The same texts
+/// reach vanta::Config::problems. A setting changed by QDX_SetServiceAddress drops its problem. The
+/// text stays valid until the calling thread calls this export again.
 VANTA_API const char* WINAPI QDX_GetConfigurationProblem();
 
 /// Why the last export called on this thread failed, in one line: what it was doing, the
@@ -92,5 +97,8 @@ VANTA_API void WINAPI QDX_SetTraceCallback(TraceCallback callback);
 /// \param caFile a PEM file of further authorities to trust; "" for none; null keeps the one
 ///        set now.
 /// \return 1 when the setting was changed; 0, changing nothing, when `caFile` is not a
-///         readable file or `useTls` is none of 1, 0, -1.
+///         readable regular file (the failure reason says why) or `useTls` is none of 1, 0,
+///         -1. The CA file is read again, as a regular file opened without blocking, for each
+///         connection; one that can no longer be used then fails the call before anything is
+///         sent.
 VANTA_API unsigned int WINAPI QDX_SetTransportSecurity(int useTls, const char* caFile);

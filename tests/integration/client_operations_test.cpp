@@ -96,6 +96,14 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     const Client c({.host = "127.0.0.1", .ftp_timeout = milliseconds(3000)});
     const Client closed({.host = "127.0.0.1", .http_port = 81, .ftp_port = 22}); // no listener
     const Client pair({.host = "127.0.0.1", .login_name = "ann", .login_password = "s3cret"});
+    const Client patient({.host = "127.0.0.1", .http_timeout = milliseconds(5000)});
+    const Client badHost({.host = "127.0.0.1:80"});
+    const auto slowReply = [&](const Client& client) {
+        return [&] {
+            ScriptReply("/cgiscripts/x.exe", "late", 3000);
+            return Shown::Of(client.post_request("/cgiscripts/x.exe", ""));
+        };
+    };
     std::mutex mutex;
     std::string trace;
     set_trace_handler([&](std::string_view line) {
@@ -161,6 +169,13 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         {nullptr, "", OUTCOME(closed.file_exists("box", "n.txt")), "network|16"},
         // The FTP exports' one failure code splits by what failed.
         {nullptr, "", OUTCOME(c.send_file(dir / "missing", "", "m.txt")), "local_file|0"},
+        // A reply after 3 s: past the exports' 2 s, within a client's own limit.
+        {nullptr, "", slowReply(c), "network|32"},
+        {nullptr, "", slowReply(patient), "late"},
+        // Refused before anything is sent.
+        {nullptr, "", OUTCOME(badHost.check_version()), "invalid_argument|0"},
+        {nullptr, "", OUTCOME(c.post_request(std::string_view("/cgiscripts/x.exe\0y", 19), "")),
+         "invalid_argument|32"},
         // The service knows only the documented login pair.
         {nullptr, "", OUTCOME(pair.file_exists("box", "n.txt")), "refused|16"},
         {nullptr, "",

@@ -35,7 +35,7 @@ long long MillisSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-unsigned int Post(const char* program = kVersion, CString body = "") {
+unsigned int Post(const CString& program = kVersion, CString body = "") {
     CString reply;
     return QDX_SendHTTPRequest(body, program, reply, nullptr);
 }
@@ -155,6 +155,13 @@ TEST_F(RequestChannel, EachClassOfFailureSaysWhatFailedWhereAndWhy) {
          "127.0.0.1 port 21 refused \"RMD /assets/no-such-dir\": 550", 2},
         {[] {}, [] { return QDX_FTPFile("", "/no/such/file.bin", "f", nullptr) ? 1U : 0U; }, 0,
          "cannot open local file /no/such/file.bin: No such file or directory", 3},
+        // Refused before anything is sent: a NUL would post to the shorter path.
+        {[] {}, [] { return Post(CString("/cgiscripts/get_version.exe\0.x", 30)); }, 32,
+         "refused a program path holding a NUL byte", 4},
+        {[] {}, [] { return Post(CString('p', 4097)); }, 32,
+         "refused a program path of 4097 bytes: longer than 4096", 4},
+        {[] {}, [] { return QDX_FTPRemoveDir(CString('d', 200000), nullptr); }, 16,
+         "refused a name or path of 200000 bytes: longer than 4096", 4},
         {[] {}, post, 1, "", 0},
     };
     for (const auto& row : rows) {
@@ -169,6 +176,10 @@ TEST_F(RequestChannel, EachClassOfFailureSaysWhatFailedWhereAndWhy) {
         EXPECT_EQ(reason.substr(0, row.reason.size()), row.reason) << reason;
         EXPECT_EQ(row.reason.empty(), reason.empty()) << reason;
         EXPECT_EQ(QDX_GetLastFailureKind(), row.kind);
+        if (row.kind == 4) { // refused: nothing sent after the first post above
+            EXPECT_EQ(control::RequestLog().size(), 1U);
+            EXPECT_TRUE(control::FtpLog().commands.empty());
+        }
     }
 }
 
@@ -183,8 +194,7 @@ TEST(ConfigurationAtLoad, EnvironmentIsReadAndAnUnreadableRegistryIsReported) {
                   .unsetEnv = {"VANTA_SERVER"},
                   .timeout = std::chrono::milliseconds(20000)});
     const std::string problem = "cannot read the registry file " + missing +
-                                " named by VANTA_REGISTRY: No such file or directory; "
-                                "using localhost";
+                                " named by VANTA_REGISTRY: No such file or directory";
     EXPECT_EQ(child.out, "result=32\nreason=cannot connect to localhost port 9: "
                          "Connection refused (" +
                              problem + ")\nproblem=" + problem + "\n")

@@ -8,6 +8,7 @@
 #include "tls_service.h"
 
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 using namespace vanta::test;
 using ::testing::AllOf;
@@ -102,10 +103,12 @@ TEST_F(Tls, UntrustedCertificatesAndServersWithoutTlsGetNothing) {
         const char* host;        // the name the library addresses it by
         bool refusesTls;         // the FTP server answers AUTH TLS as a server without TLS
         const char* reason;
+        bool caFifo = false; // the CA file set is then replaced by a FIFO nobody writes to
     } rows[] = {
         {"untrusted.pem", "localhost", false, "unable to get local issuer certificate"},
         {"server.pem", "127.0.0.1", false, "no alternative certificate subject name matches"},
         {"server.pem", "localhost", true, "refused TLS"},
+        {"server.pem", "localhost", false, "swapped.pem: not a regular file", true},
     };
     const std::filesystem::path target = files_.Path("dl");
     std::filesystem::create_directories(target);
@@ -116,6 +119,13 @@ TEST_F(Tls, UntrustedCertificatesAndServersWithoutTlsGetNothing) {
                       {{"cert", CaFile(row.certificate)}, {"key", CaFile("server.key")}});
         control::FtpFaults({{"refuse_tls", row.refusesTls}});
         ASSERT_EQ(QDX_SetServiceAddress(row.host, 0, 0), 1U);
+        if (row.caFifo) { // refused when set, and when it became a FIFO after it was set
+            const std::string swapped = files_.Write("swapped.pem", ReadBytes(CaFile("ca.pem")));
+            ASSERT_EQ(QDX_SetTransportSecurity(1, swapped.c_str()), 1U);
+            std::filesystem::remove(swapped);
+            ASSERT_EQ(mkfifo(swapped.c_str(), 0600), 0);
+            EXPECT_EQ(QDX_SetTransportSecurity(1, swapped.c_str()), 0U);
+        }
         if (!row.refusesTls) { // a certificate's case: the HTTP channel too
             EXPECT_EQ(QDX_ValidateUser("alice", "x", "3", nullptr), 32U);
             EXPECT_THAT(QDX_GetLastFailureReason(), HasSubstr(row.reason));
@@ -123,9 +133,12 @@ TEST_F(Tls, UntrustedCertificatesAndServersWithoutTlsGetNothing) {
         }
         EXPECT_EQ(QDX_DownloadDll(CString(target.string()), nullptr), 16U);
         EXPECT_THAT(QDX_GetLastFailureReason(), HasSubstr(row.reason));
-        // libcurl asks for TLS under both names before it gives up; nothing else was sent.
+        // libcurl asks for TLS under both names before it gives up; nothing else was sent
+        // (nothing at all without a usable CA file).
         const std::vector<std::string> auth = FtpCommands("AUTH");
-        EXPECT_THAT(auth, Contains("AUTH TLS"));
+        if (!row.caFifo) {
+            EXPECT_THAT(auth, Contains("AUTH TLS"));
+        }
         EXPECT_EQ(auth.size(), control::FtpLog().commands.size());
         EXPECT_TRUE(std::filesystem::is_empty(target));
     }

@@ -63,8 +63,8 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         {File, Registry(fits), {}, fits + " 80 21 30000", ""},
         {File, Registry(fits + "h"), {}, kDefaults, ""},
         {File, Registry("x", "Other"), {}, kDefaults, ""},
-        {File, mixedCase, {}, "a\\b 80 21 30000", ""},
-        {Missing, "", {}, kDefaults, "VANTA_REGISTRY: No such file or directory; using localhost"},
+        {File, mixedCase, {}, kDefaults, "\"a\\\\b\" is not a host"}, // unescaped to a\b
+        {Missing, "", {}, kDefaults, "VANTA_REGISTRY: No such file or directory"},
         {Missing, "", {"env.example"}, "env.example 80 21 30000", ""},
         {Directory, "", {}, kDefaults, "a directory"},
         {Fifo, "", {}, kDefaults, "not a regular file"},
@@ -74,7 +74,31 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         {File, "", {nullptr, nullptr, "65536"}, kDefaults, "VANTA_FTP_PORT=65536"},
         {File, "", {nullptr, "-80", " 21"}, kDefaults, "(1 to 65535); VANTA_FTP_PORT= 21"},
         {File, "", {nullptr, "80x", "18446744073709551697"}, kDefaults, "); VANTA_FTP_PORT=1844"},
-        {Missing, "", {nullptr, nullptr, nullptr, "soon"}, kDefaults, "localhost; VANTA_FTP_TIME"},
+        {Missing, "", {nullptr, nullptr, nullptr, "soon"}, kDefaults, "directory; VANTA_FTP_TIME"},
+        // A host value that cannot be a host is named, escaped, and the next source is used.
+        {File,
+         Registry("reg.example"),
+         {"a.example:8080"},
+         "reg.example 80 21 30000",
+         "VANTA_SERVER: \"a.example:8080\" is not a host: it holds a port (HOST:PORT)"},
+        {File, "", {"[::1]:8080"}, kDefaults, "\"[::1]:8080\" is not a host: it holds a port"},
+        {File, "", {"::1"}, kDefaults, "an IPv6 address needs brackets"},
+        {File, "", {"[::1]"}, "[::1] 80 21 30000", ""},
+        {File, "", {"a b"}, kDefaults, "\"a b\" is not a host: it holds a space"},
+        {File,
+         "",
+         {"evil\r\nHost: x"},
+         kDefaults,
+         "\"evil\\r\\nHost: x\" is not a host: it "
+         "holds a line break"},
+        {File, "", {"a.example/x"}, kDefaults, "it holds '/' (a path)"},
+        {File, "", {"a.example?x"}, kDefaults, "it holds '?' (a query)"},
+        {File, "", {"a.example#x"}, kDefaults, "it holds '#' (a fragment)"},
+        {File,
+         Registry("u@reg.example"),
+         {},
+         kDefaults,
+         "the registry file's \"Server\": \"u@reg.example\" is not a host: it holds '@'"},
     };
     setenv("VANTA_REGISTRY", registry.c_str(), 1);
     for (const auto& row : rows) {
@@ -114,7 +138,8 @@ TEST(ProcessConfiguration, SetServiceAddressChangesOnlyWhatItIsGivenAndRefusesBa
     EXPECT_EQ(QDX_SetServiceAddress("b.example", 0, 2121), 1U);
     EXPECT_STREQ(QDX_GetConfigurationProblem(), ""); // what was changed lost its problem
     EXPECT_EQ(QDX_SetServiceAddress("[::1]", 0, 0), 1U);
-    for (const char* host : {"", "bad host", "evil\r\nHost: x", "a.example/path", "a.example:99"}) {
+    for (const char* host : {"", "bad host", "evil\r\nHost: x", "a.example/path", "a.example:99",
+                             "a?b", "a#b", "u@a.example", "[::1]:80"}) {
         EXPECT_EQ(QDX_SetServiceAddress(host, 0, 0), 0U) << host;
     }
     EXPECT_EQ(QDX_SetServiceAddress("c.example", 65536, 0), 0U);
