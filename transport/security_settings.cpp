@@ -66,9 +66,9 @@ void ReadUpdateKey(ServiceConfig& config, std::string& problems) {
     }
     // Kept even when unreadable: the download then fails and says why, rather than fetch an
     // unchecked file when a checked one was asked for.
-    if (::access(config.updateKeyFile.c_str(), R_OK) != 0) {
-        Note(problems,
-             origin + "=" + config.updateKeyFile + " cannot be read: " + std::strerror(errno));
+    if (const std::string problem = LocalFileProblem(config.updateKeyFile.c_str());
+        !problem.empty()) {
+        Note(problems, origin + "=" + config.updateKeyFile + " cannot be read: " + problem);
     }
 }
 

@@ -373,6 +373,9 @@ struct JobOptions {
     /// after each 1 KiB block, unless the two limits below space the calls out; keep it short,
     /// the transfer waits for it. It may call the job's members (see Job).
     std::function<void(const Progress&)> on_progress;
+    /// The job's status notifications, on the job's worker thread. Empty: the client's
+    /// on_status, if any.
+    StatusHandler on_status;
     /// While files are sent, on_progress runs only once at least this long has passed since
     /// its last call (zero: no limit by time). A window that redraws needs no more than a
     /// few calls a second: 100 ms turns the ~58,600 calls of a 60 MB upload into ~10 a second.
@@ -381,9 +384,6 @@ struct JobOptions {
     /// been sent since its last call (zero: every block). With both limits set, a call needs
     /// both. Phase changes and the call that reaches the total are always delivered.
     std::uint64_t progress_bytes = 0;
-    /// The job's status notifications, on the job's worker thread. Empty: the client's
-    /// on_status, if any.
-    StatusHandler on_status;
 };
 
 /// Someone the service mails about a new asset.
