@@ -6,7 +6,7 @@
 #   make test      every test under ASan+UBSan, the thread and job tests also under TSan
 #   make bench     Release build with the benchmarks, then runs them
 #   make install   Release build installed under PREFIX (default /usr/local)
-#   make package   Release build packaged as a Debian package (build/release/vantaapi_*.deb)
+#   make package   Release build packaged as Debian packages (build/release/*.deb)
 #   make docs      the API reference from the public headers, in build/release/docs/html
 #   make fuzz      clang build of the fuzz targets, each run for FUZZ_SECONDS (default 60)
 
