@@ -16,6 +16,9 @@ set(CPACK_PACKAGE_NAME vantaapi)
 set(CPACK_PACKAGE_VENDOR "VantaAPI developers")
 set(CPACK_PACKAGE_CONTACT "VantaAPI developers <packaging@vantaapi.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# Each package's description below starts with its own synopsis; CPack puts this summary in
+# front of it unless the summary is CPack's own default.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CPACK_PACKAGE_NAME} built using CMake")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -30,12 +33,19 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# dpkg-shlibdeps finds the library the tool needs in the library package's staging tree (a
+# sibling of the tool's); the dependency itself is the exact one below.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
+    ../runtime${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})
 # The development files and the tool need the library of exactly this build.
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_COMPONENT_DEV_DEPENDS runtime)
 set(CPACK_COMPONENT_TOOL_DEPENDS runtime)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${vanta_runtime_package})
+# The dynamic linker's cache is refreshed through dpkg's trigger, as Debian's libraries do.
+file(WRITE ${PROJECT_BINARY_DIR}/debian/triggers "activate-noawait ldconfig\n")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/triggers)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "client library for the publishing service
 The library signs users in, registers and uploads assets over FTP or FTPS,
