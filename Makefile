@@ -1,12 +1,12 @@
 # A thin front over CMake for the common tasks. Each target first installs the Debian
-# packages the project needs (scripts/install-deps, idempotent), then configures and builds
+# packages its task needs (scripts/install-deps TASK, idempotent), then configures and builds
 # its own tree under build/.
 #
 #   make demo      Release build, then a short scenario against the reference service
 #   make test      every test under ASan+UBSan, the thread and job tests also under TSan
 #   make bench     Release build with the benchmarks, then runs them
 #   make install   Release build installed under PREFIX (default /usr/local)
-#   make package   Release build packaged as a Debian package (build/release/vantaapi_*.deb)
+#   make package   Release build packaged as Debian packages (build/release/*.deb)
 #   make docs      the API reference from the public headers, in build/release/docs/html
 #   make fuzz      clang build of the fuzz targets, each run for FUZZ_SECONDS (default 60)
 
@@ -26,31 +26,36 @@ all: release
 deps:
 	scripts/install-deps
 
-release: deps
+release:
+	scripts/install-deps build
 	$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=Release -DVANTA_BUILD_TESTS=OFF \
 	    -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	$(CMAKE) --build build/release -j $(JOBS)
 
 demo: release
+	scripts/install-deps demo
 	scripts/netns-run scripts/demo
 
-test: deps
+test:
+	scripts/install-deps test
 	$(CONFIGURE) -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVANTA_SANITIZE=address
 	$(CMAKE) --build build/asan -j $(JOBS)
 	$(CONFIGURE) -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DVANTA_SANITIZE=thread
 	$(CMAKE) --build build/tsan -j $(JOBS)
 	CTEST=$(CTEST) scripts/run-ctest build/asan build/tsan
 
-bench: deps
+bench:
 	@if [ ! -f bench/CMakeLists.txt ]; then echo "No benchmarks exist yet (bench/ is empty)."; exit 0; fi; \
 	set -e; \
+	scripts/install-deps bench; \
 	$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DVANTA_BUILD_TESTS=OFF -DVANTA_BUILD_BENCH=ON; \
 	$(CMAKE) --build build/bench -j $(JOBS); \
 	if [ -x bench/run ]; then scripts/netns-run bench/run build/bench; \
 	else echo "Benchmarks built in build/bench; bench/run does not exist yet."; fi
 
 # libFuzzer comes with clang; the targets are built with ASan and UBSan at -O1.
-fuzz: deps
+fuzz:
+	scripts/install-deps fuzz
 	$(CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
 	    -DCMAKE_CXX_COMPILER=clang++ -DVANTA_SANITIZE=address -DVANTA_FUZZ=ON -DVANTA_BUILD_TESTS=OFF
 	$(CMAKE) --build build/fuzz -j $(JOBS) --target fuzzers
@@ -62,7 +67,8 @@ install: release
 package: release
 	cd build/release && cpack
 
-docs: deps
+docs:
+	scripts/install-deps docs
 	$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=Release -DVANTA_BUILD_TESTS=OFF \
 	    -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	$(CMAKE) --build build/release --target docs
