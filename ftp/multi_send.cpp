@@ -91,13 +91,14 @@ FileSent SendOne(CFtpConnection& connection, const CString& localPath,
     }
     // Checked once the file is closed: nothing is read twice, and the check costs one fstat.
     if (!SentAsMeasured(local, localPath, length, blocks.Given())) {
-        const std::string reason = FailureReason();
+        // Copied: the removal below sets a reason of its own.
+        std::string reason = FailureReason();
         try {
             connection.Remove(WholeText(name));
         } catch (const CInternetException&) {
             // The owner's roll-back, or the caller, takes it off the host later.
         }
-        SetFailureReason(FailureKind::LocalFile, reason);
+        SetFailureReason(FailureKind::LocalFile, std::move(reason));
         return FileSent::kChanged;
     }
     local.Close();

@@ -45,9 +45,10 @@ bool WINAPI QDX_FTPFile(const CString& remoteDir, const CString& localPath,
             remote.reset();
             // A file that changed while it was sent is stored as neither version: it goes.
             if (!SentAsMeasured(local, localPath, measured, given)) {
-                const std::string reason = FailureReason();
+                // Copied: the removal sets a reason of its own.
+                std::string reason = FailureReason();
                 connection.Remove(WholeText(remoteName));
-                SetFailureReason(FailureKind::LocalFile, reason);
+                SetFailureReason(FailureKind::LocalFile, std::move(reason));
                 return false;
             }
             local.Close();

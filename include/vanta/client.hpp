@@ -640,7 +640,7 @@ bool Job<Outcome>::finished() const {
 template <class Outcome>
 Result<Outcome> Job<Outcome>::outcome() {
     if (!m_state) {
-        return Error{ErrorCategory::invalid_argument, 0, "the job handle is empty"};
+        return Error{ErrorCategory::invalid_argument, 0, "the job handle is empty", {}};
     }
     if constexpr (std::is_same_v<Outcome, UploadOutcome>) {
         return detail::upload_outcome(*m_state);
