@@ -37,11 +37,11 @@ _vanta() {
     case $prev in
     --server | --ftp-port | --login | --user | --product | --asset | --name | --type | --to | --from | \
         --subject | --message | --title | --heading | --body | --theme | --reply-to | --dir | \
-        --program | --body | --description | --sender-name | --first-name | --last-name | \
+        --program | --description | --sender-name | --first-name | --last-name | \
         --address | --city | --state | --zip | --email | --day-phone | --extension | --fax | \
         --night-phone | --middle-initial | --code)
         return ;;
-    --message-file | --ca-file)
+    --message-file | --ca-file | --key)
         COMPREPLY=($(compgen -f -- "$cur"))
         return ;;
     esac
@@ -55,7 +55,8 @@ _vanta() {
         validate) words_here="--user --product --password-stdin" ;;
         register) words_here="--user --product --password-stdin $details" ;;
         update) words_here="--user --password-stdin $details" ;;
-        get | delete) words_here="--user" ;;
+        get) words_here="--user" ;;
+        delete) words_here="--user --yes" ;;
         esac ;;
     asset)
         case $sub in
@@ -83,7 +84,13 @@ _vanta() {
     update)
         case $sub in
         "") words_here="download" ;;
-        download) COMPREPLY=($(compgen -d -- "$cur")); return ;;
+        download)
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--key" -- "$cur"))
+            else
+                COMPREPLY=($(compgen -d -- "$cur"))
+            fi
+            return ;;
         esac ;;
     request) words_here="--program --body" ;;
     esac
