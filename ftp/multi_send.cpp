@@ -91,14 +91,13 @@ FileSent SendOne(CFtpConnection& connection, const CString& localPath,
     }
     // Checked once the file is closed: nothing is read twice, and the check costs one fstat.
     if (!SentAsMeasured(local, localPath, length, blocks.Given())) {
-        // Copied: the removal below sets a reason of its own.
-        std::string reason = FailureReason();
+        // The removal sets a reason of its own; why the file failed is what stands.
+        const FailureReasonKeeper keeper;
         try {
             connection.Remove(WholeText(name));
         } catch (const CInternetException&) {
             // The owner's roll-back, or the caller, takes it off the host later.
         }
-        SetFailureReason(FailureKind::LocalFile, std::move(reason));
         return FileSent::kChanged;
     }
     local.Close();

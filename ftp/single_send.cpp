@@ -45,10 +45,9 @@ bool WINAPI QDX_FTPFile(const CString& remoteDir, const CString& localPath,
             remote.reset();
             // A file that changed while it was sent is stored as neither version: it goes.
             if (!SentAsMeasured(local, localPath, measured, given)) {
-                // Copied: the removal sets a reason of its own.
-                std::string reason = FailureReason();
+                // The removal sets a reason of its own; why the file failed is what stands.
+                const FailureReasonKeeper keeper;
                 connection.Remove(WholeText(remoteName));
-                SetFailureReason(FailureKind::LocalFile, std::move(reason));
                 return false;
             }
             local.Close();

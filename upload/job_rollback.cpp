@@ -64,8 +64,12 @@ private:
 };
 } // namespace
 
-unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArray& names,
-                            unsigned int result) {
+namespace {
+// The frame both roll-backs share: the job's own failure is kept while `steps` run (their
+// calls set reasons of their own), then put back with what `steps` say stayed ("" when
+// nothing did). `cutShort` names what stayed when a step threw.
+template <class Steps>
+void RollBack(Job& job, unsigned int result, const std::string& cutShort, Steps steps) {
     JobFailure failure(result);
     // A cancel ends the transfer phase, as it always has; after a failure the phase stays
     // as the failure left it, so that progress reads as it did.
@@ -74,6 +78,20 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
     }
     std::string left;
     try {
+        left = steps();
+    } catch (...) {
+        left = cutShort;
+    }
+    job.m_bLeftBehind = !left.empty();
+    failure.Restore(left);
+}
+} // namespace
+
+unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArray& names,
+                            unsigned int result) {
+    const std::string asset = job.m_strAssetNum.str();
+    RollBack(job, result, "the roll-back of asset " + asset + " was cut short", [&] {
+        std::string left;
         CString product;
         product.Format("%d", static_cast<int>(job.m_nProductNum));
         // The record first: it is what puts the asset in the user's list. A service that
@@ -92,43 +110,28 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
             left += (left.empty() ? "" : "; ") + std::string("its files in ") + assetDir.str() +
                     " could not be removed (" + JobFailure::StepReason(removed) + ")";
         }
-        if (!left.empty()) {
-            left =
-                "the roll-back left asset " + job.m_strAssetNum.str() + " on the service: " + left;
-        }
-    } catch (...) {
-        left = "the roll-back of asset " + job.m_strAssetNum.str() + " was cut short";
-    }
-    job.m_bLeftBehind = !left.empty();
-    if (left.empty()) {
+        return left.empty() ? left
+                            : "the roll-back left asset " + asset + " on the service: " + left;
+    });
+    if (!job.m_bLeftBehind) {
         // Nothing of the asset is left to name: the caller gets no number of a withdrawn
         // asset, nor the address of its page.
         job.m_bRegistered = false;
         job.m_strStatus.Empty();
     }
-    failure.Restore(left);
     return result;
 }
 
 unsigned int RollBackShare(Job& job, const CString& sessionDir, const CStringArray& names,
                            unsigned int result) {
-    JobFailure failure(result);
-    if (result == kCancelled) {
-        job.EndTransferPhase();
-    }
-    std::string left;
-    try {
+    RollBack(job, result, "the roll-back of " + sessionDir.str() + " was cut short", [&] {
         // The removals of a share pass no callback, as its cancel always has.
         const unsigned int removed = RemoveJobDirectory(sessionDir, names, nullptr);
-        if (removed != kSuccess) {
-            left = "the roll-back left the session's files in " + sessionDir.str() +
-                   " on the service (" + JobFailure::StepReason(removed) + ")";
-        }
-    } catch (...) {
-        left = "the roll-back of " + sessionDir.str() + " was cut short";
-    }
-    job.m_bLeftBehind = !left.empty();
-    failure.Restore(left);
+        return removed == kSuccess
+                   ? std::string()
+                   : "the roll-back left the session's files in " + sessionDir.str() +
+                         " on the service (" + JobFailure::StepReason(removed) + ")";
+    });
     return result;
 }
 } // namespace vanta::internal
