@@ -154,6 +154,10 @@ void JobState::OnProgress(const internal::Job& job) noexcept {
 }
 
 bool JobState::ProgressDue() const noexcept {
+    // Without limits every block is reported, and this runs once per block: ask no clock.
+    if (m_options.progress_bytes == 0 && m_options.progress_interval.count() <= 0) {
+        return true;
+    }
     const Progress now = Snapshot();
     if (now.total != 0 && now.bytes >= now.total && m_reportedBytes < now.total) {
         return true; // the call that reaches 100 % is never held back
