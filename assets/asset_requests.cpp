@@ -3,12 +3,12 @@
 #include "transport/export_guard.h"
 #include "vanta/result_codes.h"
 
+#include "jobs/job.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
 #include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
-#include "upload/job.h"
 #include "vanta/transport.h"
 #include "vanta/upload.h"
 

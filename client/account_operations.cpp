@@ -7,7 +7,7 @@ namespace vanta {
 using namespace vanta::result;
 
 Result<Login> Client::validate_user(std::string_view user_id, std::string_view password,
-                                    std::string_view product_id) const {
+                                    std::string_view product_id) const noexcept {
     constexpr std::string_view doing = "validating a login";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Login> {
         const unsigned int code = QDX_ValidateUser(ToCString(user_id), ToCString(password),
@@ -36,7 +36,7 @@ Result<Login> Client::validate_user(std::string_view user_id, std::string_view p
     });
 }
 
-Result<Registration> Client::register_user(const NewAccount& account) const {
+Result<Registration> Client::register_user(const NewAccount& account) const noexcept {
     constexpr std::string_view doing = "registering an account";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Registration> {
         const UserDetails& d = account.details;
@@ -75,7 +75,7 @@ Result<Registration> Client::register_user(const NewAccount& account) const {
     });
 }
 
-Result<User> Client::user_info(std::string_view user_id) const {
+Result<User> Client::user_info(std::string_view user_id) const noexcept {
     constexpr std::string_view doing = "reading a user's record";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<User> {
         CString id, first, last, address, city, state, zip, email, day, extension, fax, night,
@@ -114,7 +114,7 @@ Result<User> Client::user_info(std::string_view user_id) const {
 }
 
 Result<void> Client::update_user(std::string_view user_id, std::string_view password,
-                                 const UserDetails& d) const {
+                                 const UserDetails& d) const noexcept {
     constexpr std::string_view doing = "updating a user's record";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = QDX_UpdateUser(
@@ -128,7 +128,7 @@ Result<void> Client::update_user(std::string_view user_id, std::string_view pass
     });
 }
 
-Result<void> Client::delete_user(std::string_view user_id) const {
+Result<void> Client::delete_user(std::string_view user_id) const noexcept {
     constexpr std::string_view doing = "removing an account";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = QDX_DeleteUser(ToCString(user_id), scope.Callback());

@@ -36,7 +36,8 @@ struct OwnedList {
 };
 } // namespace
 
-Result<Asset> Client::asset_info(std::string_view user_id, std::string_view asset_number) const {
+Result<Asset> Client::asset_info(std::string_view user_id,
+                                 std::string_view asset_number) const noexcept {
     constexpr std::string_view doing = "reading an asset";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Asset> {
         QDX_CAssetInfo info(ToCString(user_id), ToCString(asset_number));
@@ -50,7 +51,7 @@ Result<Asset> Client::asset_info(std::string_view user_id, std::string_view asse
 }
 
 Result<std::vector<Asset>> Client::asset_list(std::string_view user_id,
-                                              std::string_view product) const {
+                                              std::string_view product) const noexcept {
     constexpr std::string_view doing = "listing assets";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::vector<Asset>> {
         OwnedList owned;
@@ -66,7 +67,7 @@ Result<std::vector<Asset>> Client::asset_list(std::string_view user_id,
 }
 
 Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_id,
-                                                   std::string_view asset_number) const {
+                                                   std::string_view asset_number) const noexcept {
     constexpr std::string_view doing = "reading an asset's statistics";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::vector<AssetStat>> {
         OwnedList owned;
@@ -91,7 +92,7 @@ Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_id,
 }
 
 Result<void> Client::delete_asset(std::string_view user_id, std::string_view product,
-                                  std::string_view asset_number) const {
+                                  std::string_view asset_number) const noexcept {
     constexpr std::string_view doing = "removing an asset";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = QDX_DeleteAsset(ToCString(user_id), ToCString(product),
@@ -100,7 +101,8 @@ Result<void> Client::delete_asset(std::string_view user_id, std::string_view pro
     });
 }
 
-Result<DiskSpace> Client::disk_space(std::string_view user_id, std::string_view product) const {
+Result<DiskSpace> Client::disk_space(std::string_view user_id,
+                                     std::string_view product) const noexcept {
     constexpr std::string_view doing = "reading the disk quota";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<DiskSpace> {
         CString quota;

@@ -1,6 +1,6 @@
 #include "client/client_impl.h"
 
-#include "platform/failure_reason.h"
+#include "os/failure_reason.h"
 
 OperationScope::OperationScope(const vanta::detail::ClientState& state,
                                const vanta::StatusHandler* handler)

@@ -1,7 +1,7 @@
 // FTP files on the service host, the version check and the self-update download.
 #include "client/client_impl.h"
-#include "ftp/remote_files.h"
-#include "platform/failure_reason.h"
+#include "files/remote_files.h"
+#include "os/failure_reason.h"
 #include "vanta/ftp.h"
 #include "vanta/result_codes.h"
 #include "vanta/self_update.h"
@@ -27,7 +27,7 @@ Error FtpFailure(unsigned int code, std::string_view doing) {
 }
 } // namespace
 
-std::string Client::library_version() {
+std::string Client::library_version() noexcept {
     try {
         return ToString(QDX_GetDllVersion());
     } catch (...) {
@@ -35,7 +35,7 @@ std::string Client::library_version() {
     }
 }
 
-std::string Client::release_version() {
+std::string Client::release_version() noexcept {
     try {
         return VANTA_RELEASE_VERSION;
     } catch (...) {
@@ -43,7 +43,7 @@ std::string Client::release_version() {
     }
 }
 
-Result<VersionCheck> Client::check_version() const {
+Result<VersionCheck> Client::check_version() const noexcept {
     constexpr std::string_view doing = "asking for the service's version";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<VersionCheck> {
         CString version;
@@ -56,7 +56,7 @@ Result<VersionCheck> Client::check_version() const {
 }
 
 Result<std::filesystem::path>
-Client::download_update(const std::filesystem::path& directory) const {
+Client::download_update(const std::filesystem::path& directory) const noexcept {
     constexpr std::string_view doing = "downloading the library update";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::filesystem::path> {
         const unsigned int code = QDX_DownloadDll(ToCString(directory.native()), scope.Callback());
@@ -68,7 +68,7 @@ Client::download_update(const std::filesystem::path& directory) const {
 }
 
 Result<void> Client::send_file(const std::filesystem::path& local, std::string_view remote_dir,
-                               std::string_view remote_name) const {
+                               std::string_view remote_name) const noexcept {
     constexpr std::string_view doing = "sending a file";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         if (QDX_FTPFile(ToCString(remote_dir), ToCString(local.native()), ToCString(remote_name),
@@ -80,7 +80,7 @@ Result<void> Client::send_file(const std::filesystem::path& local, std::string_v
 }
 
 Result<void> Client::send_files(std::string_view remote_dir,
-                                std::span<const std::filesystem::path> files) const {
+                                std::span<const std::filesystem::path> files) const noexcept {
     constexpr std::string_view doing = "sending files";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         CStringArray paths;
@@ -95,7 +95,7 @@ Result<void> Client::send_files(std::string_view remote_dir,
     });
 }
 
-Result<bool> Client::file_exists(std::string_view sub_dir, std::string_view name) const {
+Result<bool> Client::file_exists(std::string_view sub_dir, std::string_view name) const noexcept {
     constexpr std::string_view doing = "looking for a file";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<bool> {
         int found = 0;
@@ -108,7 +108,7 @@ Result<bool> Client::file_exists(std::string_view sub_dir, std::string_view name
     });
 }
 
-Result<void> Client::delete_file(std::string_view sub_dir, std::string_view name) const {
+Result<void> Client::delete_file(std::string_view sub_dir, std::string_view name) const noexcept {
     constexpr std::string_view doing = "deleting a file";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code =
@@ -124,7 +124,7 @@ Result<void> Client::delete_file(std::string_view sub_dir, std::string_view name
     });
 }
 
-Result<void> Client::remove_directory(std::string_view path) const {
+Result<void> Client::remove_directory(std::string_view path) const noexcept {
     constexpr std::string_view doing = "removing a directory";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = RemoveRemoteDirectory(ToCString(path), scope.Callback());

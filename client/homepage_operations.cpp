@@ -20,7 +20,7 @@ Error HomepageError(unsigned int code, std::string_view doing, ErrorCategory onF
 }
 } // namespace
 
-Result<Homepage> Client::homepage(std::string_view user_id) const {
+Result<Homepage> Client::homepage(std::string_view user_id) const noexcept {
     constexpr std::string_view doing = "reading a homepage";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Homepage> {
         CString title, heading, body, theme, reply;
@@ -34,7 +34,8 @@ Result<Homepage> Client::homepage(std::string_view user_id) const {
     });
 }
 
-Result<void> Client::update_homepage(std::string_view user_id, const Homepage& page) const {
+Result<void> Client::update_homepage(std::string_view user_id,
+                                     const Homepage& page) const noexcept {
     constexpr std::string_view doing = "writing a homepage";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = WriteHomepage(
@@ -47,7 +48,7 @@ Result<void> Client::update_homepage(std::string_view user_id, const Homepage& p
     });
 }
 
-Result<void> Client::delete_homepage(std::string_view user_id) const {
+Result<void> Client::delete_homepage(std::string_view user_id) const noexcept {
     constexpr std::string_view doing = "removing a homepage";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
         const unsigned int code = RemoveHomepage(ToCString(user_id), scope.Callback());

@@ -2,11 +2,11 @@
 // handle's callbacks, and the members of vanta::Job.
 #include "client/job_state.h"
 
-#include "email/email_worker.h"
 #include "email/info_file.h"
-#include "platform/temp_path.h"
-#include "upload/job_failure.h"
-#include "upload/upload_worker.h"
+#include "jobs/email_worker.h"
+#include "jobs/job_failure.h"
+#include "jobs/upload_worker.h"
+#include "os/temp_path.h"
 #include "vanta/result_codes.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 #include "email/email_preparation.h"
 #include "email/info_file.h"
 #include "email/mail_address.h"
-#include "platform/failure_reason.h"
-#include "platform/temp_path.h"
+#include "os/failure_reason.h"
+#include "os/temp_path.h"
 #include "vanta/result_codes.h"
 
 #include <cstdlib>
@@ -42,7 +42,7 @@ Error PreparationError(unsigned int code, std::string_view doing) {
 }
 } // namespace
 
-UploadJob Client::upload(UploadRequest request, JobOptions options) const {
+UploadJob Client::upload(UploadRequest request, JobOptions options) const noexcept {
     std::shared_ptr<JobState> state;
     try {
         state = std::make_shared<JobState>(JobState::Kind::upload, *m_impl, std::move(options));
@@ -74,7 +74,7 @@ UploadJob Client::upload(UploadRequest request, JobOptions options) const {
     return UploadJob(std::move(state));
 }
 
-ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const {
+ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const noexcept {
     constexpr std::string_view doing = "sharing files by mail";
     std::shared_ptr<JobState> state;
     try {

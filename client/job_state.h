@@ -3,7 +3,7 @@
 #pragma once
 
 #include "client/client_impl.h"
-#include "upload/job.h"
+#include "jobs/job.h"
 
 #include <atomic>
 #include <chrono>

@@ -6,7 +6,8 @@
 
 namespace vanta {
 
-Result<std::string> Client::post_request(std::string_view program, std::string_view body) const {
+Result<std::string> Client::post_request(std::string_view program,
+                                         std::string_view body) const noexcept {
     constexpr std::string_view doing = "posting a request";
     return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::string> {
         if (const std::string problem = ProgramPathProblem(ToCString(program)); !problem.empty()) {

@@ -1,5 +1,5 @@
 // The process-wide trace handler of the C++ interface, on the library's one trace sink.
-#include "platform/trace.h"
+#include "net/trace.h"
 #include "vanta/client.hpp"
 
 #include <memory>

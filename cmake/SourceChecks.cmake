@@ -1,9 +1,11 @@
 # Checks of the sources themselves, run by CTest beside the tests (label lint): formatting
-# with the repo's .clang-format, shellcheck over the shell scripts, and the clang-tidy checks
-# of .clang-tidy over the library as this tree compiles it.
+# with the repo's .clang-format, shellcheck over the shell scripts, the includes against
+# the layers, and the clang-tidy checks of .clang-tidy over the library as this tree compiles it.
 add_test(NAME format_check COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-format)
 add_test(NAME shell_check COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-shell)
+# No include climbs a layer of cmake/layers.txt.
+add_test(NAME layer_check COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-layers)
 add_test(NAME tidy_check COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-tidy ${PROJECT_BINARY_DIR})
-set_tests_properties(format_check shell_check PROPERTIES TIMEOUT 120 LABELS lint)
+set_tests_properties(format_check shell_check layer_check PROPERTIES TIMEOUT 120 LABELS lint)
 # CPU-bound for a few minutes: alone, so that it slows no timed test beside it.
 set_tests_properties(tidy_check PROPERTIES TIMEOUT 900 LABELS lint RUN_SERIAL TRUE)

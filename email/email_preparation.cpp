@@ -1,8 +1,8 @@
 #include "email/email_preparation.h"
 
 #include "email/info_file.h"
-#include "platform/cfile.h"
-#include "platform/local_files.h"
+#include "os/cfile.h"
+#include "os/local_files.h"
 #include "transport/endpoints.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"

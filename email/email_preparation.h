@@ -1,7 +1,7 @@
 // What a sharing request does before its job runs, for the export and the C++ client alike.
 #pragma once
 
-#include "upload/job.h"
+#include "jobs/job.h"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
 #include "vanta/status_callback.h"

@@ -1,11 +1,11 @@
 // QDX_Email: the sharing request. It gets a session from the service, writes the info file
 // and starts the email job.
 #include "email/email_preparation.h"
-#include "email/email_worker.h"
 #include "email/info_file.h"
 #include "email/mail_address.h"
+#include "jobs/email_worker.h"
+#include "jobs/job_slot.h"
 #include "transport/export_guard.h"
-#include "upload/job_slot.h"
 #include "vanta/email.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"

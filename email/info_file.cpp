@@ -1,7 +1,7 @@
 #include "email/info_file.h"
 
-#include "platform/cfile.h"
-#include "platform/temp_path.h"
+#include "os/cfile.h"
+#include "os/temp_path.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "email/mail_address.h"
 
-#include "platform/failure_reason.h"
+#include "os/failure_reason.h"
 
 #include <string>
 #include <string_view>

@@ -3,7 +3,7 @@
 // buffer one byte short is refused with the size needed, a string value ends with its NUL).
 // The input goes through the real path: it is the file $VANTA_REGISTRY names.
 #include "fuzz_check.h"
-#include "platform/registry.h"
+#include "os/registry.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,11 +5,11 @@
 // environment and the registry file), then the module's entry into the framework's module
 // chain. Unload runs in reverse: the module leaves the chain after the job of the exports has
 // ended, then the configuration and FormHeaders are destroyed.
-#include "platform/curl_transfer.h"
-#include "platform/extension_module.h"
+#include "jobs/job_slot.h"
+#include "net/curl_transfer.h"
+#include "os/extension_module.h"
 #include "transport/config_loader.h"
 #include "transport/globals.h"
-#include "upload/job_slot.h"
 #include "vanta/version.h"
 
 using namespace vanta::internal;

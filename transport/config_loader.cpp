@@ -1,6 +1,6 @@
 #include "transport/config_loader.h"
 
-#include "platform/registry.h"
+#include "os/registry.h"
 #include "transport/config_sources.h"
 #include "transport/globals.h"
 #include "transport/host_value.h"

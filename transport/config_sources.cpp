@@ -1,6 +1,6 @@
 #include "transport/config_sources.h"
 
-#include "platform/registry.h"
+#include "os/registry.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -8,7 +8,7 @@
 // described as "<doing>: <what>".
 #pragma once
 
-#include "platform/failure_reason.h"
+#include "os/failure_reason.h"
 
 #include <new>
 #include <string>

@@ -1,7 +1,7 @@
 #include "transport/host_value.h"
 
-#include "platform/internet_exception.h"
-#include "platform/service_url.h"
+#include "net/internet_exception.h"
+#include "net/service_url.h"
 
 #include <cstdio>
 

@@ -7,10 +7,10 @@
 using namespace vanta::result;
 using namespace vanta::internal;
 
-unsigned int PostForVerdict(const CString& body, const char* program, StatusCallback callback,
+unsigned int PostForVerdict(const CallContext& context, const CString& body, const char* program,
                             VerdictIn where, size_t replyLimit) {
     CString answer;
-    if (PostRequest(body, program, answer, callback, replyLimit) != kSuccess) {
+    if (PostRequest(context, body, program, answer, replyLimit) != kSuccess) {
         return kChannelFailure;
     }
     CString verdict;
@@ -20,4 +20,10 @@ unsigned int PostForVerdict(const CString& body, const char* program, StatusCall
         verdict = ReplyValue(answer);
     }
     return verdict == reply::kFail ? kServiceFail : kSuccess;
+}
+
+unsigned int PostForVerdict(const CString& body, const char* program, StatusCallback callback,
+                            VerdictIn where, size_t replyLimit) {
+    const CallContext context{ActiveConfig(), StatusSink(callback)};
+    return PostForVerdict(context, body, program, where, replyLimit);
 }

@@ -2,6 +2,7 @@
 // bound on how much of the reply is read.
 #pragma once
 
+#include "transport/call_context.h"
 #include "vanta/cstring.h"
 #include "vanta/status_callback.h"
 
@@ -25,8 +26,8 @@ std::string ProgramPathProblem(const CString& scriptPath);
 // channel failed, the status was
 // outside 200-299 (the page's text stays in `reply`), or the reply grew past `replyLimit`
 // (reading stops there). Throws std::bad_alloc when the reply does not fit in memory.
-unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
-                         StatusCallback callback, size_t replyLimit);
+unsigned int PostRequest(const CallContext& context, const CString& body, const CString& scriptPath,
+                         CString& reply, size_t replyLimit);
 
 // Where a reply carries the service's verdict.
 enum class VerdictIn {
@@ -37,5 +38,12 @@ enum class VerdictIn {
 // Posts `body` to `program` and reads the service's verdict from the reply, which is not kept.
 // 1 (kSuccess): anything but FAIL, an empty reply included; 256 (kServiceFail): the verdict is
 // FAIL; 32 (kChannelFailure): as PostRequest.
+unsigned int PostForVerdict(const CallContext& context, const CString& body, const char* program,
+                            VerdictIn where, size_t replyLimit = kFixedReplyLimit);
+
+// Transitional, until every caller hands its context down: the same with the thread's
+// configuration and `callback`.
+unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
+                         StatusCallback callback, size_t replyLimit);
 unsigned int PostForVerdict(const CString& body, const char* program, StatusCallback callback,
                             VerdictIn where, size_t replyLimit = kFixedReplyLimit);

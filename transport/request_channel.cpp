@@ -1,10 +1,10 @@
 // The request channel: one HTTP POST of a form body to one CGI program, its whole reply read
 // into the caller's string. Nothing is kept between calls: each call opens its own session,
 // connection and request and closes them before it returns.
-#include "platform/failure_reason.h"
-#include "platform/http_connection.h"
-#include "platform/internet_exception.h"
-#include "platform/local_files.h"
+#include "net/http_connection.h"
+#include "net/internet_exception.h"
+#include "os/failure_reason.h"
+#include "os/local_files.h"
 #include "transport/export_guard.h"
 #include "transport/globals.h"
 #include "transport/post_request.h"
@@ -61,8 +61,8 @@ std::string ProgramPathProblem(const CString& scriptPath) {
     return {};
 }
 
-unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
-                         StatusCallback callback, size_t replyLimit) {
+unsigned int PostRequest(const CallContext& context, const CString& body, const CString& scriptPath,
+                         CString& reply, size_t replyLimit) {
     if (std::string problem = ProgramPathProblem(scriptPath); !problem.empty()) {
         SetFailureReason(std::move(problem));
         return kChannelFailure;
@@ -71,17 +71,14 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
     request += '\n';
     unsigned int result = kSuccess;
 
-    // One configuration for the whole request, even when the address changes meanwhile.
-    const ServiceConfig& config = ActiveConfig();
+    const ServiceConfig& config = context.config;
     const unsigned port = config.tls ? config.httpsPort : config.httpPort;
-    ServiceSession session(callback);
+    ServiceSession session(context.status);
     session.SetTlsOptions(SessionTls(config));
     std::unique_ptr<CHttpConnection> connection;
     std::unique_ptr<CHttpFile> file;
     try {
-        if (callback != nullptr) {
-            session.EnableStatusCallback(TRUE);
-        }
+        session.EnableStatusForSink();
         connection =
             session.GetHttpConnection(config.host.c_str(), static_cast<INTERNET_PORT>(port),
                                       config.loginName.c_str(), config.loginPassword.c_str());
@@ -140,6 +137,12 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
     connection.reset();
     session.Close();
     return result;
+}
+
+unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
+                         StatusCallback callback, size_t replyLimit) {
+    const CallContext context{ActiveConfig(), StatusSink(callback)};
+    return PostRequest(context, body, scriptPath, reply, replyLimit);
 }
 
 unsigned int WINAPI QDX_SendHTTPRequest(const CString& body, const CString& scriptPath,

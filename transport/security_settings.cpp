@@ -1,6 +1,6 @@
 #include "transport/security_settings.h"
 
-#include "platform/local_files.h"
+#include "os/local_files.h"
 #include "transport/config_sources.h"
 
 #include <strings.h>

@@ -15,7 +15,7 @@
 // load through QDX_SetTransportSecurity.
 #pragma once
 
-#include "platform/tls_options.h"
+#include "net/tls_options.h"
 #include "transport/service_config.h"
 
 // Reads the settings above from the environment and the registry file as they are now.

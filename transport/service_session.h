@@ -1,19 +1,22 @@
 // ServiceSession: the library's Internet session. It forwards every status notification of
-// the network layer to the caller's StatusCallback, unchanged. It lives on the stack of one
+// the network layer to the operation's status sink, unchanged. It lives on the stack of one
 // library call only.
 #pragma once
 
-#include "platform/internet_session.h"
-#include "vanta/status_callback.h"
+#include "net/internet_session.h"
+#include "transport/status_sink.h"
 
 class ServiceSession : public CInternetSession {
 public:
     // Opens the base session with the layer's default user-agent, context 1, the
     // preconfigured access type and no flags (synchronous). Notifications stay off until the
-    // user of the session enables them, which it does only for a non-null callback.
-    explicit ServiceSession(StatusCallback callback);
+    // user of the session enables them, which it does only for a sink that goes somewhere.
+    explicit ServiceSession(StatusSink status);
 
     void OnStatusCallback(DWORD_PTR context, DWORD status, LPVOID info, DWORD infoLength) override;
 
-    StatusCallback m_callback;
+    // Switches the notifications on when the sink goes somewhere.
+    void EnableStatusForSink();
+
+    const StatusSink m_status;
 };

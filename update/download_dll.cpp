@@ -1,10 +1,10 @@
 // Self-update: fetch the library file that the service offers into a local directory, and,
 // when the application trusts an update key, only a file signed with it.
-#include "ftp/ftp_connect.h"
-#include "platform/failure_reason.h"
-#include "platform/internet_exception.h"
+#include "net/internet_exception.h"
+#include "os/failure_reason.h"
 #include "transport/endpoints.h"
 #include "transport/export_guard.h"
+#include "transport/ftp_connect.h"
 #include "update/staging_directory.h"
 #include "update/update_signature.h"
 #include "vanta/result_codes.h"

@@ -508,45 +508,47 @@ public:
     /// (also for a wrong password and an unregistered product together: code 9216),
     /// unknown_user, network.
     Result<Login> validate_user(std::string_view user_id, std::string_view password,
-                                std::string_view product_id) const;
+                                std::string_view product_id) const noexcept;
     /// Registers an account, or a further product of one: wrong_password when the account
     /// exists with another password, refused for unusable details.
-    Result<Registration> register_user(const NewAccount& account) const;
+    Result<Registration> register_user(const NewAccount& account) const noexcept;
     /// The user's record, or unknown_user.
-    Result<User> user_info(std::string_view user_id) const;
+    Result<User> user_info(std::string_view user_id) const noexcept;
     /// Writes the user's details back; refused for an unknown user or a wrong password.
     Result<void> update_user(std::string_view user_id, std::string_view password,
-                             const UserDetails& details) const;
+                             const UserDetails& details) const noexcept;
     /// Removes the account, or unknown_user.
-    Result<void> delete_user(std::string_view user_id) const;
+    Result<void> delete_user(std::string_view user_id) const noexcept;
 
     // Assets
 
     /// One asset of the user `user_id`, or not_found.
-    Result<Asset> asset_info(std::string_view user_id, std::string_view asset_number) const;
+    Result<Asset> asset_info(std::string_view user_id,
+                             std::string_view asset_number) const noexcept;
     /// The assets of the user `user_id` under `product`. A user without assets gives an
     /// empty list.
-    Result<std::vector<Asset>> asset_list(std::string_view user_id, std::string_view product) const;
+    Result<std::vector<Asset>> asset_list(std::string_view user_id,
+                                          std::string_view product) const noexcept;
     /// The page views per day of an asset of the user `user_id` (empty when there are none),
     /// or refused.
     Result<std::vector<AssetStat>> asset_stats(std::string_view user_id,
-                                               std::string_view asset_number) const;
+                                               std::string_view asset_number) const noexcept;
     /// Removes an asset's record (whether its files go too is the service's affair), or
     /// refused.
     Result<void> delete_asset(std::string_view user_id, std::string_view product,
-                              std::string_view asset_number) const;
+                              std::string_view asset_number) const noexcept;
     /// The user's quota and the space used, or unexpected_reply.
-    Result<DiskSpace> disk_space(std::string_view user_id, std::string_view product) const;
+    Result<DiskSpace> disk_space(std::string_view user_id, std::string_view product) const noexcept;
 
     // Homepage
 
     /// The user's homepage: not_found when there is none, unknown_user when the service
     /// refuses.
-    Result<Homepage> homepage(std::string_view user_id) const;
+    Result<Homepage> homepage(std::string_view user_id) const noexcept;
     /// Writes the user's homepage, or refused (unknown user, missing text).
-    Result<void> update_homepage(std::string_view user_id, const Homepage& page) const;
+    Result<void> update_homepage(std::string_view user_id, const Homepage& page) const noexcept;
     /// Removes the user's homepage, or not_found.
-    Result<void> delete_homepage(std::string_view user_id) const;
+    Result<void> delete_homepage(std::string_view user_id) const noexcept;
 
     // Raw requests
 
@@ -554,38 +556,40 @@ public:
     /// "/cgiscripts/get_version.exe") and gives the reply's body byte for byte; network for a
     /// failed request or an error page; invalid_argument, nothing sent, for a program path
     /// holding a NUL byte or longer than 4,096 bytes.
-    Result<std::string> post_request(std::string_view program, std::string_view body) const;
+    Result<std::string> post_request(std::string_view program,
+                                     std::string_view body) const noexcept;
 
     // Versions and self-update
 
     /// The library's update version, "3.3": what check_version() compares with the version
     /// the service offers. It is not the release (see release_version()).
-    static std::string library_version();
+    static std::string library_version() noexcept;
     /// The release of the loaded library, MAJOR.MINOR.PATCH (as find_package and pkg-config
     /// see it), e.g. "1.2.0".
-    static std::string release_version();
+    static std::string release_version() noexcept;
     /// The library's update version against the one the service offers.
-    Result<VersionCheck> check_version() const;
+    Result<VersionCheck> check_version() const noexcept;
     /// Fetches the service's library file into `directory` (replacing it only when complete);
     /// gives the path of the file.
-    Result<std::filesystem::path> download_update(const std::filesystem::path& directory) const;
+    Result<std::filesystem::path>
+    download_update(const std::filesystem::path& directory) const noexcept;
 
     // FTP files on the service host. Remote names and paths are sent as given; one holding
     // CR, LF or NUL is refused before it is sent.
 
     /// Stores `local` as `remote_name` in `remote_dir` (empty: the login directory).
     Result<void> send_file(const std::filesystem::path& local, std::string_view remote_dir,
-                           std::string_view remote_name) const;
+                           std::string_view remote_name) const noexcept;
     /// Stores each file under its own name in `remote_dir`, over one connection; local files
     /// that cannot be read are skipped.
     Result<void> send_files(std::string_view remote_dir,
-                            std::span<const std::filesystem::path> files) const;
+                            std::span<const std::filesystem::path> files) const noexcept;
     /// Whether `name` exists in the assets directory `sub_dir`.
-    Result<bool> file_exists(std::string_view sub_dir, std::string_view name) const;
+    Result<bool> file_exists(std::string_view sub_dir, std::string_view name) const noexcept;
     /// Deletes `name` in the assets directory `sub_dir`, or not_found.
-    Result<void> delete_file(std::string_view sub_dir, std::string_view name) const;
+    Result<void> delete_file(std::string_view sub_dir, std::string_view name) const noexcept;
     /// Removes the directory `path` (a whole FTP path), or refused (missing, not empty).
-    Result<void> remove_directory(std::string_view path) const;
+    Result<void> remove_directory(std::string_view path) const noexcept;
 
     // Background jobs. Any number may run at once, each on its own worker thread; they do
     // not take part in the exports' one-job rule.
@@ -595,13 +599,13 @@ public:
     /// changed while it was sent), no_space, refused (registration), network, cancelled. A
     /// job that fails or is cancelled takes back its asset (record, files, directory); when
     /// that fails too, the Error's asset_number names the asset that stayed.
-    UploadJob upload(UploadRequest request, JobOptions options = {}) const;
+    UploadJob upload(UploadRequest request, JobOptions options = {}) const noexcept;
     /// Starts a sharing job: ask the service for a session, send the files, have the service
     /// mail them. Failures: invalid_argument (no sender, or an address without exactly one
     /// '@' between non-empty parts or holding a blank or control character; nothing is
     /// sent), local_file, refused, network, cancelled. A job that fails or is cancelled
     /// removes what it sent from the service; when that fails, the reason says what stayed.
-    ShareJob share_by_email(ShareRequest request, JobOptions options = {}) const;
+    ShareJob share_by_email(ShareRequest request, JobOptions options = {}) const noexcept;
 
 private:
     std::shared_ptr<const detail::ClientState> m_impl;

@@ -1,5 +1,5 @@
 // The name matching of the FTP search: '*' and '?' only, every other byte literal.
-#include "platform/ftp_file_find.h"
+#include "net/ftp_file_find.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // files it makes, and the temporary directory of the email info file ($TMPDIR, else a private
 // directory that must be the user's own). Reading and writing whole files is the upload
 // tests' (each stored file is compared with its source).
-#include "platform/cfile.h"
-#include "platform/temp_path.h"
+#include "os/cfile.h"
+#include "os/temp_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The thread stand-ins as the job code uses them: a suspended thread at the lowest priority,
 // the handle's answers during and after the thread, and an object deleted before its thread
 // ran. Runs under ThreadSanitizer as well.
-#include "platform/thread.h"
+#include "os/thread.h"
 
 #include <gtest/gtest.h>
 

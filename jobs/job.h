@@ -1,0 +1,196 @@
+// One background job (an asset upload or an email sharing job): the arguments it works on,
+// copied when it is made, its worker thread, its progress counters and its cancel request.
+//
+// A job does not know who keeps it. The exports keep one at a time (JobSlot); other owners may
+// run several at once. The worker reads only the job's own copies, never the starting caller's
+// objects, so the caller may let them go as soon as the start returns.
+//
+// Threads: the job's owner starts it and may then share it with any number of threads.
+// m_bCancel, m_bActive and the byte counters are atomic and may be read and written from any
+// thread. The members the worker writes (asset number, asset id, password, status text) are
+// read by others only after the worker has ended (WaitForEnd, Running false): the end of the
+// thread orders those writes before the reads.
+//
+// Byte counters are 64-bit, so an asset of more than 4 GiB is measured and announced correctly
+// and the progress arithmetic cannot wrap.
+#pragma once
+
+#include "net/transfer_control.h"
+#include "os/failure_reason.h"
+#include "os/thread.h"
+#include "vanta/collections.h"
+#include "vanta/cstring.h"
+#include "vanta/result_codes.h"
+#include "vanta/status_callback.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CObList;
+
+namespace vanta::internal {
+
+// One entry of an upload's recipient list, copied from the caller's QDX_CRecipient.
+struct JobRecipient {
+    CString email;
+    int viewType = 0;
+    CString name;
+};
+
+class Job;
+
+// Watches a job from its worker's thread: told when the send begins, after every block sent
+// and when the transfer phase ends. It runs inside the send, so it must be short, and must
+// not throw.
+class JobObserver {
+public:
+    virtual ~JobObserver() = default;
+    virtual void OnProgress(const Job& job) noexcept = 0;
+};
+
+// What a job is started with. Everything is held by value.
+struct JobArguments {
+    CString userId; // an upload's user id; an email job's session name
+    unsigned int productNum = 0;
+    unsigned int assetType = 0;
+    CString assetName;
+    CString description;
+    CString password; // the password text the job starts with (an upload's out-argument)
+    CStringArray files;
+    std::vector<JobRecipient> recipients;
+    StatusCallback callback = nullptr;
+    // Not owned; outlives the job's worker. Null: nobody watches.
+    JobObserver* observer = nullptr;
+};
+
+// Waits until every detached job's worker (Job::Detach) has finished with its job. Their
+// waits are bounded, and each was asked to stop, so this ends within those bounds.
+void WaitForDetachedJobs();
+
+// Sums the lengths of the job's local files into its total (MeasureLocalFile) and, with
+// `names` and `lengths`, collects their bare names and lengths in order. False when a file
+// cannot be opened or measured.
+bool MeasureJobFiles(Job& job, CStringArray* names = nullptr,
+                     std::vector<std::uint64_t>* lengths = nullptr);
+
+// The QDX_CRecipient entries of `list`, in order; other entries are left out, so the count
+// that the notification announces always matches the fields that follow it.
+std::vector<JobRecipient> CopyRecipients(const CObList& list);
+
+class Job final : public TransferControl {
+public:
+    // The worker: runs on the job's own thread and returns the job's result code.
+    using Worker = unsigned int (*)(Job&);
+    // The result of a job whose worker let an exception out: the job failed.
+    static constexpr unsigned int kWorkerFailure = vanta::result::kBusyOrFtpError;
+
+    Job(JobArguments arguments, Worker worker);
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+    // A worker that still runs is asked to stop and waited for: it uses this object. The wait
+    // ends within the bounds of the network waits, since a cancel aborts the transfer in flight.
+    // On the worker's own thread (its owner detached it, see Detach) nothing is waited for.
+    ~Job() override;
+
+    // Runs the worker on a new thread, created suspended at the lowest priority and then set
+    // running. False when the thread could not be created or set running; the job then never
+    // runs and has no thread. Call once, before sharing the job with other threads.
+    bool Start();
+
+    bool HasThread() const { return m_thread != nullptr; }
+    // True while the worker's thread runs.
+    bool Running() const;
+    // True when the caller runs on the job's worker thread: inside the job's callbacks, where
+    // waiting for the worker would wait for itself.
+    bool OnWorkerThread() const;
+    // Waits up to `milliseconds` (INFINITE: until it ends) for the worker to end. True when it
+    // has ended; false when the time ran out or the job has no thread, and at once on the
+    // worker's own thread.
+    bool WaitForEnd(DWORD milliseconds) const;
+    // On the worker's own thread only: the job is asked to stop, and `owner` (whatever owns
+    // the job) is kept until the worker has finished with the job, then let go on the worker's
+    // thread, which may destroy the job. The library's unload waits for such workers
+    // (WaitForDetachedJobs).
+    void Detach(std::shared_ptr<void> owner);
+    // The worker's result once it has ended; 0 for a job without a thread, which never ran.
+    unsigned int Result() const;
+    // Why the worker failed, as its thread recorded it (failure_reason.h) or, when it recorded
+    // nothing, as its result code tells; read once it has ended; empty after a success. The
+    // failure reason is kept per thread, so without this copy it would be lost with the thread.
+    const std::string& WorkerFailureReason() const { return m_workerFailureReason; }
+    // Makes the worker's failure reason and kind the calling thread's (nothing after a
+    // success). Call once the worker has ended.
+    void PassFailureReasonToCaller() const noexcept;
+
+    void RequestCancel() { m_bCancel.store(true); }
+    // The transfer phase: set from the start until the worker clears it. Progress reads 0 and
+    // a cancel is not taken once it is over.
+    bool InTransferPhase() const { return m_bActive.load(); }
+    void EndTransferPhase();
+    // Bytes sent in whole percent of the total; 0 outside the transfer phase or for an empty
+    // job.
+    unsigned int ProgressPercent() const;
+    void AddToTotal(std::uint64_t bytes) { m_nTotalBytes.fetch_add(bytes); }
+    std::uint64_t TotalBytes() const { return m_nTotalBytes.load(); }
+    // Bytes handed to the connection since the send started.
+    std::uint64_t BytesSent() const { return m_nBytesSent.load(std::memory_order_relaxed); }
+    // True once the job's send has begun.
+    bool SendBegun() const { return m_bSendBegun.load(); }
+    JobObserver* Observer() const { return m_observer; }
+
+    // TransferControl: what the job's sends report and ask.
+    void BeginSend() override;
+    void AddBytesSent(std::uint64_t bytes) override;
+    bool CancelRequested() const override { return m_bCancel.load(std::memory_order_relaxed); }
+
+    // The arguments, as copied at the start.
+    const CString m_strUserId;
+    const CString m_strAssetName;
+    const CString m_strDescription;
+    const unsigned int m_nProductNum;
+    const unsigned int m_nAssetType;
+    const CStringArray m_files;
+    const std::vector<JobRecipient> m_recipients;
+    const StatusCallback m_pfnCallback;
+
+    // Written by the worker. The registration stores the asset number, id and password and
+    // sets m_bRegistered; the upload worker stores the page address in m_strStatus. A roll-back
+    // that took the asset away clears both again, so after a failure m_bRegistered means that
+    // the asset stayed on the service.
+    CString m_strAssetNum;
+    CString m_strAssetId;
+    CString m_strPassword;
+    CString m_strStatus;
+    bool m_bRegistered = false;
+    // Set by a roll-back that could not take everything back; the worker's failure reason then
+    // says what stayed.
+    bool m_bLeftBehind = false;
+
+private:
+    std::string m_workerFailureReason;
+    FailureKind m_workerFailureKind = FailureKind::None;
+    // Set and read on the worker's thread only.
+    std::shared_ptr<void> m_detachedOwner;
+
+    static UINT ThreadMain(LPVOID self);
+
+    void Notify() const {
+        if (m_observer != nullptr) {
+            m_observer->OnProgress(*this);
+        }
+    }
+
+    Worker m_worker;
+    JobObserver* const m_observer;
+    std::atomic<bool> m_bSendBegun{false};
+    std::unique_ptr<CWinThread> m_thread;
+    std::atomic<bool> m_bCancel{false};
+    std::atomic<bool> m_bActive{true};
+    std::atomic<std::uint64_t> m_nBytesSent{0};
+    std::atomic<std::uint64_t> m_nTotalBytes{0};
+};
+
+} // namespace vanta::internal

@@ -1,0 +1,44 @@
+#include "os/failure_reason.h"
+
+namespace {
+thread_local std::string t_reason;
+thread_local FailureKind t_kind = FailureKind::None;
+} // namespace
+
+void ClearFailureReason() {
+    t_reason.clear();
+    t_kind = FailureKind::None;
+}
+
+void SetFailureReason(FailureKind kind, std::string text) noexcept {
+    t_reason.swap(text);
+    t_kind = kind;
+}
+
+void SetFailureReason(std::string text) noexcept {
+    SetFailureReason(FailureKind::Other, std::move(text));
+}
+
+const std::string& FailureReason() {
+    return t_reason;
+}
+
+FailureKind LastFailureKind() {
+    return t_kind;
+}
+
+FailureReasonKeeper::FailureReasonKeeper() noexcept : m_kind(t_kind) {
+    try {
+        m_reason = t_reason;
+        m_kept = true;
+    } catch (...) {
+        // No memory for the copy: the callback's calls may replace the reason.
+    }
+}
+
+FailureReasonKeeper::~FailureReasonKeeper() {
+    if (m_kept) {
+        t_reason.swap(m_reason);
+        t_kind = m_kind;
+    }
+}

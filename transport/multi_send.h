@@ -1,0 +1,28 @@
+// The multi-file send, for the exported QDX_FTPFile and for the jobs' workers.
+#pragma once
+
+#include "transport/call_context.h"
+#include "vanta/collections.h"
+#include "vanta/cstring.h"
+#include "vanta/status_callback.h"
+
+#include <cstdint>
+#include <vector>
+
+class TransferControl;
+
+// Sends `localFiles` over one FTP connection into `remoteDir` (empty: the login directory).
+// With a transfer control in the context, its byte counters follow the send, and its cancel request
+// stops the send between blocks or aborts the transfer in flight: the result is then 16384. Without
+// one, nothing but the caller's own arguments is touched. `measured` holds the files' lengths as
+// the caller measured them (null: each file is measured when it is opened); a file that does
+// not give exactly that many bytes, cannot be opened or read any more, or is no longer that
+// long when its send ends, stops the send with 8, its remote copy removed again. 1: sent
+// (unreadable local files are skipped); 16: the connection failed or the directory was refused.
+unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
+                       const CStringArray& localFiles,
+                       const std::vector<std::uint64_t>* measured = nullptr);
+// Transitional, until every caller hands its context down: the thread's configuration.
+unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
+                       StatusCallback callback, TransferControl* control,
+                       const std::vector<std::uint64_t>* measured = nullptr);
