@@ -2,6 +2,9 @@
 #pragma once
 
 #include "client/status_forwarding.h"
+#include "os/failure_reason.h"
+#include "transport/call_context.h"
+#include "transport/operation_failure.h"
 #include "transport/service_config.h"
 #include "vanta/client.hpp"
 #include "vanta/cstring.h"
@@ -41,16 +44,6 @@ private:
 CString ToCString(std::string_view text);
 std::string ToString(const CString& text);
 
-// The Error of an operation that just failed on this thread. The reason is the one the
-// library recorded for the failure when there is one, else "<doing>: <detail>".
-vanta::Error FailedWith(vanta::ErrorCategory category, unsigned int code, std::string_view doing,
-                        std::string_view detail);
-
-// The Error of a request export that gave `code`: the channel's failure (32) is a network
-// error; any other code is `category`, described by `detail` unless the library recorded why.
-vanta::Error RequestFailure(vanta::ErrorCategory category, unsigned int code,
-                            std::string_view doing, std::string_view detail);
-
 // Runs `body` (which gives a Result<T>) so that no exception leaves it.
 template <class T, class Body>
 vanta::Result<T> Guarded(std::string_view doing, Body&& body) noexcept {
@@ -88,7 +81,21 @@ auto RunOperation(const vanta::detail::ClientState& state, std::string_view doin
     });
 }
 
-// The outcome of a request export that gives kSuccess or a failure code: nothing, or the
-// failure as RequestFailure describes it.
-vanta::Result<void> SucceededOr(unsigned int code, vanta::ErrorCategory category,
-                                std::string_view doing, std::string_view detail);
+// Runs one operation of a client over the library's typed core: `body` takes the
+// CallContext (the client's configuration, its status handler, the trace) and gives the
+// operation's Result; no exception leaves it, and a client whose configuration cannot be used
+// fails before anything is sent.
+template <class Body>
+auto RunCore(const vanta::detail::ClientState& state, std::string_view doing,
+             Body&& body) noexcept {
+    using Outcome = std::invoke_result_t<Body&, const CallContext&>;
+    return Guarded<typename ResultValue<Outcome>::type>(doing, [&]() -> Outcome {
+        if (!state.configProblem.empty()) {
+            return UnusableConfig(state, doing);
+        }
+        // The failure reason of an earlier call on this thread says nothing about this one.
+        ClearFailureReason();
+        const CallContext context{state.service, SinkFor(state.config.on_status)};
+        return body(context);
+    });
+}

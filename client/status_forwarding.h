@@ -3,8 +3,13 @@
 // the calling thread.
 #pragma once
 
+#include "transport/status_sink.h"
 #include "vanta/client.hpp"
 #include "vanta/status_callback.h"
+
+// The status sink that hands notifications to `handler` (nowhere when it is empty); the
+// handler outlives every operation given the sink.
+StatusSink SinkFor(const vanta::StatusHandler& handler) noexcept;
 
 // Makes `handler` the receiver of this thread's notifications while the object lives; the
 // previous receiver comes back afterwards, so scopes nest.

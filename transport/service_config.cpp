@@ -117,6 +117,10 @@ const ServiceConfig& ActiveConfig() {
     return State().Current();
 }
 
+const ServiceConfig& CurrentProcessConfig() {
+    return State().Current();
+}
+
 std::shared_ptr<const ServiceConfig> ProcessConfig() {
     return State().Owner();
 }

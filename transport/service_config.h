@@ -58,6 +58,10 @@ struct ConfigProblems {
 // ScopedServiceConfig is alive on it, else the process-wide one.
 const ServiceConfig& ActiveConfig();
 
+// The process-wide configuration as it stands now, for an export that starts. Every
+// configuration published stays alive until unload, so the reference never dangles.
+const ServiceConfig& CurrentProcessConfig();
+
 // The process-wide configuration as it stands now, for a job that captures it at its start.
 std::shared_ptr<const ServiceConfig> ProcessConfig();
 // The problems of the process-wide configuration, joined; "" when there are none.

@@ -6,6 +6,11 @@
 #include "vanta/export.h"
 #include "vanta/status_callback.h"
 
+/// The name of the library file that the service offers for the self-update, in its
+/// "/downloads" and in the directory it is fetched into; its signature is this name plus
+/// ".sig".
+inline constexpr const char* kUpdateFileName = "VantaAPI.dll";
+
 /// Fetches "VantaAPI.dll" from the service's "/downloads" into `localDir` + "/VantaAPI.dll",
 /// replacing a file of that name once the whole file has arrived. 1 when the file is in
 /// place; 16 when the host could not be reached, the login or the fetch failed or the file
