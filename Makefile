@@ -5,6 +5,8 @@
 #   make demo      Release build, then a short scenario against the reference service
 #   make test      every test under ASan+UBSan, the thread and job tests also under TSan
 #   make bench     Release build with the benchmarks, then runs them
+#   make bench-compare BASE=COMMIT   this tree against COMMIT (default HEAD~1): the one
+#                  request and the 1 GB upload, alternating in one run
 #   make install   Release build installed under PREFIX (default /usr/local)
 #   make package   Release build packaged as Debian packages (build/release/*.deb)
 #   make docs      the API reference from the public headers, in build/release/docs/html
@@ -16,10 +18,11 @@ CMAKE ?= cmake
 CTEST ?= ctest
 GENERATOR ?= Ninja
 FUZZ_SECONDS ?= 60
+BASE ?= HEAD~1
 
 CONFIGURE = $(CMAKE) -S . -G $(GENERATOR) -DVANTA_WERROR=ON
 
-.PHONY: all deps demo test bench fuzz install docs release clean
+.PHONY: all deps demo test bench bench-compare fuzz install docs release clean
 
 all: release
 
@@ -52,6 +55,19 @@ bench:
 	$(CMAKE) --build build/bench -j $(JOBS); \
 	if [ -x bench/run ]; then scripts/netns-run bench/run build/bench; \
 	else echo "Benchmarks built in build/bench; bench/run does not exist yet."; fi
+
+# The base commit is built from its own files (git archive), beside this tree's build.
+bench-compare:
+	set -e; \
+	scripts/install-deps bench; \
+	rm -rf build/bench-base-src; mkdir -p build/bench-base-src; \
+	git archive "$(BASE)" | tar -x -C build/bench-base-src; \
+	$(CMAKE) -S build/bench-base-src -G $(GENERATOR) -B build/bench-base -DCMAKE_BUILD_TYPE=Release \
+	    -DVANTA_BUILD_TESTS=OFF -DVANTA_BUILD_BENCH=ON; \
+	$(CMAKE) --build build/bench-base -j $(JOBS); \
+	$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DVANTA_BUILD_TESTS=OFF -DVANTA_BUILD_BENCH=ON; \
+	$(CMAKE) --build build/bench -j $(JOBS); \
+	scripts/netns-run bench/compare-builds build/bench-base build/bench
 
 # libFuzzer comes with clang; the targets are built with ASan and UBSan at -O1.
 fuzz:
