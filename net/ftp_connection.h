@@ -73,9 +73,11 @@ public:
                  DWORD attributes = FILE_ATTRIBUTE_NORMAL, DWORD flags = FTP_TRANSFER_TYPE_BINARY,
                  DWORD_PTR context = 1);
 
-    // The connection's transfer, reset and set up for one operation on `path` (escaped here;
-    // empty for the current directory), lent to the caller until the lease ends. Throws when
-    // the connection is closed or its transfer is already lent.
+    // For an operation that runs outside the connection's own calls (a remote file open for
+    // writing, a directory search): the connection's transfer, reset and set up for one
+    // operation on `path` (escaped here; empty for the current directory), lent to the caller
+    // until the lease ends. Throws CInternetException when the connection is closed or its
+    // transfer is already lent.
     FtpLease Lease(const std::string& path, bool binary = true);
 
 private:
