@@ -1,3 +1,5 @@
+// The active-mode peer check: the accepted data connection's peer against the control
+// connection's server.
 #include "net/active_mode_peer.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// The transfer driver: starts, drives and ends one libcurl transfer and routes its callbacks.
 #include "net/curl_transfer.h"
 
 #include "net/internet_constants.h"

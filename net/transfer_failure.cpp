@@ -1,3 +1,4 @@
+// The description of a failed transfer: its kind, the failure reason's words and the exception.
 #include "net/transfer_failure.h"
 
 #include "net/internet_constants.h"

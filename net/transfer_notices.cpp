@@ -1,3 +1,4 @@
+// The status notifications of one transfer, raised from libcurl's events in their order.
 #include "net/transfer_notices.h"
 
 #include "net/internet_constants.h"

@@ -1,3 +1,4 @@
+// The stall watchdog and the cancel grace: when a transfer in flight is given up.
 #include "net/transfer_watchdog.h"
 
 #include "net/transfer_control.h"

@@ -1,3 +1,4 @@
+// The atomic local-file writer: a temporary file beside the final one, renamed into place.
 #include "os/atomic_file_writer.h"
 
 #include <cerrno>
