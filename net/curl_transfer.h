@@ -1,5 +1,8 @@
-// One libcurl easy handle, driven step by step through a private multi handle, with the
-// layer's status notifications raised from libcurl's callbacks as the events happen.
+// The transfer driver: one libcurl easy handle, driven step by step through a private multi
+// handle. Its parts each hold one idea: the status notifications (TransferNotices), the stall
+// watchdog and the cancel grace (transfer_watchdog.h), the description of a failure
+// (transfer_failure.h) and the active-mode peer check (ActiveModePeerCheck); the driver routes
+// libcurl's callbacks to them.
 //
 // The Internet stand-ins are pull- and push-shaped (ReadString, Write), while libcurl runs a
 // transfer to its end in one call. Driving the easy handle through a multi handle lets a
@@ -7,8 +10,10 @@
 // or until the bytes handed to Write have gone out.
 #pragma once
 
-#include "framework/win_types.h"
-#include "os/failure_reason.h"
+#include "net/active_mode_peer.h"
+#include "net/transfer_failure.h"
+#include "net/transfer_notices.h"
+#include "net/transfer_watchdog.h"
 
 #include <chrono>
 #include <curl/curl.h>
@@ -23,14 +28,11 @@ class CInternetSession;
 // for a job's worker that is using the network.
 void InitInternetLayer();
 
-// Whether libcurl's result says that the server refused one command, the connection staying
-// usable.
-bool IsServerRefusal(CURLcode code);
-
 class CurlTransfer {
 public:
-    // Notifications go to `session` with `context`; the easy handle is made here and raises
-    // INTERNET_STATUS_HANDLE_CREATED. Throws CInternetException when libcurl has no handle.
+    // Notifications go to `session` with `context`, and the trace to the session's sink; the
+    // easy handle is made here and raises INTERNET_STATUS_HANDLE_CREATED. Throws
+    // CInternetException when libcurl has no handle.
     CurlTransfer(CInternetSession& session, DWORD_PTR context);
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
@@ -55,12 +57,11 @@ public:
     void Reset();
 
     // A transfer whose up- and download byte counts stand still for `stallMs` is aborted and
-    // reported as a time-out. 0 switches the watchdog off. The watchdog is armed once the
-    // connection is up, so that it never overlaps the connect time-out.
-    void SetStallTimeout(long stallMs) { m_stallMs = stallMs; }
+    // reported as a time-out. 0 switches the watchdog off.
+    void SetStallTimeout(long stallMs) { m_watchdog.SetLimit(stallMs); }
 
     // Size of the request that a REQUEST_SENT notification waits for (HTTP: headers + body).
-    void ExpectRequestBody(curl_off_t bodyBytes) { m_requestBodyBytes = bodyBytes; }
+    void ExpectRequestBody(curl_off_t bodyBytes) { m_notices.ExpectRequestBody(bodyBytes); }
 
     // Lets the owner veto a transfer just before its request is sent, e.g. when libcurl opened
     // a fresh connection where the owner expects its logged-in one. Return false to abort.
@@ -81,9 +82,8 @@ public:
     // Runs the transfer to its end and detaches it. Returns libcurl's result.
     CURLcode Finish();
     // Whether the started transfer has ended, and how.
-    bool Ended() const { return m_ended; }
-    CURLcode Result() const { return m_result; }
-    bool Stalled() const { return m_stalled; }
+    bool Ended() const { return m_run.ended; }
+    CURLcode Result() const { return m_run.result; }
     // Unpauses a transfer that a read or write callback paused.
     void Continue();
 
@@ -94,32 +94,33 @@ public:
     // recorded the failure reason: what failed, the server and libcurl's or the system's text.
     // A transfer aborted for its owner's cancel gives ERROR_INTERNET_OPERATION_CANCELLED.
     [[noreturn]] void ThrowFailure(CURLcode code) const;
+    // True for CURLE_OK, false when the server refused the command (the connection stays
+    // usable); throws like ThrowFailure for any other result.
+    bool Accepted(CURLcode code) const;
     // Records as the failure reason that the server refused the last command sent, with its
     // answer, e.g. `publish.example.net port 21 refused "CWD x": 550 No such directory.`.
     void NoteRefusal() const;
 
-    // A step started before the owner's cancel gets this long to end on its own (a healthy
-    // server ends a file within it, keeping what was sent); then the transfer is aborted.
-    static constexpr int kCancelGraceMs = 250;
-
 private:
-    // True once the session's transfer control has asked for a cancel at least
-    // kCancelGraceMs ago: the transfer in flight is to be aborted.
-    bool CancelDue();
+    // How the transfer started last has gone so far; reset by assignment when one starts.
+    struct Run {
+        bool ended = false;
+        CURLcode result = CURLE_OK;
+        // Aborted for the owner's cancel.
+        bool cancelled = false;
+        // A new connection was needed and refused (RefuseNewConnections).
+        bool refusedConnection = false;
+        std::chrono::steady_clock::time_point startTime{};
+    };
+
     // Ends the started transfer at once for the owner's cancel; libcurl closes its connection.
     void AbortForCancel();
     // Shuts the connection's socket down, so that nothing more waits on this server.
     void ShutDownConnection();
     void InstallCallbacks();
-    void Raise(DWORD status, void* info = nullptr, DWORD length = 0);
     void Detach();
     void CollectResult();
-    struct Failure {
-        FailureKind kind;
-        std::string text;
-    };
-    Failure DescribeFailure(CURLcode code) const;
-    std::string Server() const;
+    void Trace(char prefix, const char* data, size_t size) const;
 
     static int OnResolverStart(void* resolverState, void* reserved, void* self);
     static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
@@ -132,50 +133,22 @@ private:
                           curl_off_t ulNow);
 
     CInternetSession& m_session;
+    TransferNotices m_notices;
+    StallWatchdog m_watchdog;
+    CancelGrace m_cancelGrace;
+    ActiveModePeerCheck m_peerCheck;
+    FtpDialogue m_dialogue;
+    Run m_run;
+
     std::string m_host;
     unsigned m_port = 0;
     long m_connectTimeoutMs = 0;
     char m_errorText[CURL_ERROR_SIZE] = {};
-    // The last command line sent and reply line received (FTP), for failure reasons.
-    std::string m_lastCommand;
-    std::string m_lastReply;
-    std::chrono::steady_clock::time_point m_startTime;
-    DWORD_PTR m_context;
     CURL* m_easy = nullptr;
     CURLM* m_multi = nullptr;
     bool m_attached = false;
-    bool m_ended = false;
-    CURLcode m_result = CURLE_OK;
     std::function<bool(bool)> m_prerequisite;
     bool m_refuseNewConnections = false;
-    bool m_refusedConnection = false;
-
-    // Per-transfer notification state.
-    bool m_nameResolving = false;
-    bool m_nameResolved = false;
-    bool m_socketOpened = false;
-    bool m_connected = false;
-    curl_socket_t m_lastSocket = CURL_SOCKET_BAD;
-    // The address of the server the connection reached, as libcurl writes it.
-    char m_peerAddress[64] = {};
-    curl_off_t m_requestBodyBytes = -1;
-    curl_off_t m_headerBytesOut = 0;
-    curl_off_t m_bodyBytesOut = 0;
-    bool m_requestSent = false;
-    bool m_receiving = false;
-    DWORD m_headerBytesIn = 0;
-    DWORD m_countInfo = 0;
-
-    // Cancel by the session's transfer control. Kept over Reset and Start: once seen, every
-    // later step on this handle is aborted without another grace.
-    bool m_cancelSeen = false;
-    bool m_cancelled = false;
-    std::chrono::steady_clock::time_point m_cancelSeenAt;
-
-    // Stall watchdog.
-    long m_stallMs = 0;
-    bool m_watchdogArmed = false;
-    bool m_stalled = false;
-    curl_off_t m_lastMoved = -1;
-    std::chrono::steady_clock::time_point m_lastMoveTime;
+    // The socket of the connection itself (never a data connection's), while it is open.
+    curl_socket_t m_connectionSocket = CURL_SOCKET_BAD;
 };

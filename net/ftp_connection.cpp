@@ -3,15 +3,12 @@
 #include "net/internet_exception.h"
 #include "net/internet_file.h"
 #include "net/service_url.h"
+#include "os/atomic_file_writer.h"
 #include "os/failure_reason.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // libcurl closes a connection that has been idle this long before reusing it (118 s by
@@ -28,81 +25,11 @@ std::string Escape(CURL* easy, const std::string& text) {
     return result;
 }
 
-size_t WriteToDescriptor(char* data, size_t size, size_t count, void* target) {
-    const int fd = *static_cast<int*>(target);
-    size_t left = size * count;
-    while (left > 0) {
-        const ssize_t put = ::write(fd, data, left);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return 0; // libcurl ends the transfer with CURLE_WRITE_ERROR
-        }
-        data += put;
-        left -= static_cast<size_t>(put);
-    }
-    return size * count;
+// Writes what libcurl receives into the local file; 0 makes libcurl end the transfer with
+// CURLE_WRITE_ERROR.
+size_t WriteToLocalFile(char* data, size_t size, size_t count, void* target) {
+    return static_cast<AtomicFileWriter*>(target)->Write(data, size * count) ? size * count : 0;
 }
-
-// A temporary file beside the final one, removed unless it was renamed into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string& finalPath) {
-        const size_t slash = finalPath.rfind('/');
-        const std::string dir = slash == std::string::npos ? "" : finalPath.substr(0, slash + 1);
-        const std::string base =
-            slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
-        // Created like any new file (mode 0666 less the umask), under a name nobody else uses.
-        std::random_device random;
-        for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
-            char suffix[16];
-            std::snprintf(suffix, sizeof(suffix), ".%08x", random());
-            m_path = dir + "." + base + suffix;
-            m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd < 0 && errno != EEXIST) {
-                break;
-            }
-        }
-        if (m_fd < 0) {
-            m_path.clear();
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        if (!m_path.empty()) {
-            ::unlink(m_path.c_str());
-        }
-    }
-
-    bool IsOpen() const { return m_fd >= 0; }
-    int* Descriptor() { return &m_fd; }
-
-    // Closes the file and renames it to `finalPath`; false when either fails.
-    bool Commit(const std::string& finalPath, bool failIfExists) {
-        const bool closed = ::close(m_fd) == 0;
-        m_fd = -1;
-        if (!closed) {
-            return false;
-        }
-        const int renamed = failIfExists ? ::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD,
-                                                       finalPath.c_str(), RENAME_NOREPLACE)
-                                         : ::rename(m_path.c_str(), finalPath.c_str());
-        if (renamed != 0) {
-            return false;
-        }
-        m_path.clear();
-        return true;
-    }
-
-private:
-    std::string m_path;
-    int m_fd = -1;
-};
 } // namespace
 
 void RefuseLineBreaks(LPCTSTR text) {
@@ -195,14 +122,8 @@ CurlTransfer& CFtpConnection::Prepare(const std::string& path, bool binary) {
     return transfer;
 }
 
-bool CFtpConnection::Accepted(CURLcode code) const {
-    if (code == CURLE_OK) {
-        return true;
-    }
-    if (!IsServerRefusal(code)) {
-        m_transfer->ThrowFailure(code);
-    }
-    return false;
+FtpLease CFtpConnection::Lease(const std::string& path, bool binary) {
+    return FtpLease(Prepare(path, binary), m_busy);
 }
 
 bool CFtpConnection::Command(const std::string& command) {
@@ -219,7 +140,7 @@ bool CFtpConnection::Command(const std::string& command) {
     curl_easy_setopt(transfer.Easy(), CURLOPT_NOBODY, 1L);
     const CURLcode code = transfer.Perform();
     curl_easy_setopt(transfer.Easy(), CURLOPT_QUOTE, nullptr);
-    if (!Accepted(code)) {
+    if (!transfer.Accepted(code)) {
         transfer.NoteRefusal();
         return false;
     }
@@ -261,8 +182,7 @@ std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(LPCTSTR fileName, DWORD 
     if (access != GENERIC_WRITE || fileName == nullptr || *fileName == '\0') {
         throw CInternetException(ERROR_INVALID_PARAMETER);
     }
-    return std::make_unique<CInternetFile>(CInternetFile::Key{}, *this, fileName,
-                                           flags != FTP_TRANSFER_TYPE_ASCII);
+    return std::make_unique<CInternetFile>(Lease(fileName, flags != FTP_TRANSFER_TYPE_ASCII));
 }
 
 BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfExists,
@@ -279,22 +199,22 @@ BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfE
         return FALSE;
     }
     // The temporary file first: a target that cannot be written costs no RETR.
-    TemporaryFile temporary(localFile);
+    AtomicFileWriter temporary(localFile);
     if (!temporary.IsOpen()) {
         SetFailureReason(FailureKind::LocalFile, std::string("cannot create a file beside ") +
                                                      localFile + ": " + std::strerror(errno));
         return FALSE;
     }
     CurlTransfer& transfer = Prepare(remoteFile, flags != FTP_TRANSFER_TYPE_ASCII);
-    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEFUNCTION, &WriteToDescriptor);
-    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEDATA, temporary.Descriptor());
+    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEFUNCTION, &WriteToLocalFile);
+    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEDATA, &temporary);
     const CURLcode code = transfer.Perform();
     if (code == CURLE_WRITE_ERROR) {
         SetFailureReason(FailureKind::LocalFile,
                          std::string("cannot write the file received for ") + localFile);
         return FALSE;
     }
-    if (!Accepted(code)) {
+    if (!transfer.Accepted(code)) {
         transfer.NoteRefusal();
         return FALSE;
     }

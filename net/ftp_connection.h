@@ -17,11 +17,13 @@
 //
 // Operations answer a refusal by the server (a 4xx/5xx reply) with FALSE, as the original's
 // do, and a failure of the connection itself with CInternetException. One operation at a
-// time: while a file opened for writing is open, other operations throw.
+// time: while a file opened for writing is open (it holds the connection's transfer on a
+// lease), other operations throw.
 #pragma once
 
 #include "framework/win_types.h"
 #include "net/curl_transfer.h"
+#include "net/ftp_lease.h"
 #include "net/internet_constants.h"
 #include "net/internet_session.h"
 
@@ -29,7 +31,6 @@
 #include <string>
 
 class CInternetFile;
-class CFtpFileFind;
 
 class CFtpConnection {
 public:
@@ -72,19 +73,20 @@ public:
                  DWORD attributes = FILE_ATTRIBUTE_NORMAL, DWORD flags = FTP_TRANSFER_TYPE_BINARY,
                  DWORD_PTR context = 1);
 
-private:
-    friend class CInternetFile;
-    friend class CFtpFileFind;
+    // For an operation that runs outside the connection's own calls (a remote file open for
+    // writing, a directory search): the connection's transfer, reset and set up for one
+    // operation on `path` (escaped here; empty for the current directory), lent to the caller
+    // until the lease ends. Throws CInternetException when the connection is closed or its
+    // transfer is already lent.
+    FtpLease Lease(const std::string& path, bool binary = true);
 
+private:
     // The handle, reset and set up for one operation on `path` (escaped here; empty for the
     // current directory). Throws when the connection is closed or busy.
     CurlTransfer& Prepare(const std::string& path, bool binary = true);
     // Runs a QUOTE command (prefixed so that a refusal keeps the connection) and tells whether
     // the server accepted it.
     bool Command(const std::string& command);
-    // Throws unless libcurl's result is CURLE_OK or a refusal by the server.
-    bool Accepted(CURLcode code) const;
-    void SetBusy(bool busy) { m_busy = busy; }
 
     CInternetSession& m_session;
     std::string m_server;
@@ -97,6 +99,7 @@ private:
     // The session's limits when the connection was made (0: libcurl's own).
     DWORD m_connectTimeoutMs;
     DWORD m_stallTimeoutMs;
+    // A lease on the transfer is out.
     bool m_busy = false;
     std::unique_ptr<CurlTransfer> m_transfer;
 };

@@ -52,12 +52,13 @@ BOOL CFtpFileFind::FindFile(LPCTSTR name, DWORD /*flags*/) {
         m_pattern = "*";
     }
 
-    CurlTransfer& transfer = m_connection->Prepare(directory);
+    const FtpLease lease = m_connection->Lease(directory);
+    CurlTransfer& transfer = lease.Transfer();
     curl_easy_setopt(transfer.Easy(), CURLOPT_DIRLISTONLY, 1L);
     curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEFUNCTION, &CFtpFileFind::OnListing);
     curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEDATA, this);
     const CURLcode code = transfer.Perform();
-    if (!m_connection->Accepted(code)) {
+    if (!transfer.Accepted(code)) {
         m_found.clear();
         return FALSE;
     }

@@ -116,8 +116,8 @@ BOOL CHttpFile::SendRequest(const CString& headers, LPVOID optional, DWORD optio
         ApplyTlsOptions(easy, m_connection.Session().Tls(), false);
     }
     m_transfer->SetHost(m_connection.Server().c_str(), PortOf(m_connection, m_secure));
-    if (TraceEnabled()) {
-        Trace('*', "POST " + m_url);
+    if (const TraceSink trace = m_connection.Session().GetTrace()) {
+        Trace(trace, '*', "POST " + m_url);
     }
     m_transfer->SetStallTimeout(static_cast<long>(m_connection.StallTimeoutMs()));
     m_transfer->ExpectRequestBody(static_cast<curl_off_t>(optionalLength));

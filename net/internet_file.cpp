@@ -1,14 +1,13 @@
 #include "net/internet_file.h"
 
 #include "net/curl_transfer.h"
-#include "net/ftp_connection.h"
+#include "net/internet_constants.h"
 #include "net/internet_exception.h"
 
 #include <utility>
 
-CInternetFile::CInternetFile(Key, CFtpConnection& connection, const std::string& name, bool binary)
-    : m_connection(connection) {
-    CurlTransfer& transfer = connection.Prepare(name, binary);
+CInternetFile::CInternetFile(FtpLease lease) {
+    CurlTransfer& transfer = lease.Transfer();
     CURL* easy = transfer.Easy();
     curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, &CInternetFile::OnRead);
@@ -17,8 +16,7 @@ CInternetFile::CInternetFile(Key, CFtpConnection& connection, const std::string&
     // No size is announced: the caller decides where the file ends, and libcurl would call a
     // shorter file an error.
     transfer.Start();
-    m_transfer = &transfer;
-    connection.SetBusy(true);
+    m_lease.emplace(std::move(lease));
     // The first call for data means the server answered STOR and the data connection is up;
     // the transfer then pauses until there is a source to send from.
     if (!transfer.Drive([this] { return m_started; })) {
@@ -35,13 +33,14 @@ CInternetFile::~CInternetFile() {
 }
 
 void CInternetFile::Send(const Source& source) {
-    if (m_transfer == nullptr || m_ending) {
+    if (!m_lease || m_ending) {
         throw CInternetException(ERROR_INTERNET_CONNECTION_ABORTED);
     }
+    CurlTransfer& transfer = m_lease->Transfer();
     m_source = &source;
     m_sourceEnded = false;
-    m_transfer->Continue();
-    const bool running = m_transfer->Drive([this] { return m_sourceEnded; });
+    transfer.Continue();
+    const bool running = transfer.Drive([this] { return m_sourceEnded; });
     m_source = nullptr;
     if (m_sourceFailure) {
         std::rethrow_exception(std::exchange(m_sourceFailure, nullptr));
@@ -56,25 +55,23 @@ void CInternetFile::Close() {
 }
 
 void CInternetFile::Finish() {
-    if (m_transfer == nullptr) {
+    if (!m_lease) {
         return;
     }
+    CurlTransfer& transfer = m_lease->Transfer();
     m_ending = true;
-    m_transfer->Continue();
-    const CURLcode code = m_transfer->Finish();
-    CurlTransfer& transfer = *m_transfer;
-    m_transfer = nullptr;
-    m_connection.SetBusy(false);
+    transfer.Continue();
+    const CURLcode code = transfer.Finish();
+    m_lease.reset();
     if (code != CURLE_OK) {
         transfer.ThrowFailure(code);
     }
 }
 
 void CInternetFile::ThrowTransferFailure() {
-    CurlTransfer& transfer = *m_transfer;
+    CurlTransfer& transfer = m_lease->Transfer();
     const CURLcode code = transfer.Finish();
-    m_transfer = nullptr;
-    m_connection.SetBusy(false);
+    m_lease.reset();
     transfer.ThrowFailure(code == CURLE_OK ? CURLE_SEND_ERROR : code);
 }
 

@@ -4,17 +4,20 @@
 // into its own send buffer of kSendBufferBytes, as often as the connection takes one: no copy
 // between the local file and the socket other than the read itself, and no pause of the
 // transfer between pieces. Memory does not grow with the file.
+//
+// The file holds the connection's transfer on a lease (FtpLease) from the moment it is
+// opened until it is closed or its transfer fails; the connection serves nothing else
+// meanwhile.
 #pragma once
 
 #include "framework/win_types.h"
+#include "net/ftp_lease.h"
 
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
-
-class CFtpConnection;
-class CurlTransfer;
 
 class CInternetFile {
 public:
@@ -24,14 +27,10 @@ public:
     // source has nothing more. It may throw: Send passes the exception on.
     using Source = std::function<size_t(char* buffer, size_t capacity)>;
 
-    // Made only by CFtpConnection::OpenFile.
-    class Key {
-        friend class CFtpConnection;
-        Key() = default;
-    };
-    // Sends STOR `name` and waits until the server accepts the transfer; throws
-    // CInternetException when it refuses it or the connection fails.
-    CInternetFile(Key, CFtpConnection& connection, const std::string& name, bool binary);
+    // Sends STOR for the file that `lease` was set up for (CFtpConnection::OpenFile) and waits
+    // until the server accepts the transfer; throws CInternetException when it refuses it or
+    // the connection fails, the lease then given back.
+    explicit CInternetFile(FtpLease lease);
     CInternetFile(const CInternetFile&) = delete;
     CInternetFile& operator=(const CInternetFile&) = delete;
     // Ends a file that was not closed like Close does, without throwing: what was sent so far
@@ -53,10 +52,9 @@ private:
     void Finish();
     [[noreturn]] void ThrowTransferFailure();
 
-    CFtpConnection& m_connection;
-    CurlTransfer* m_transfer = nullptr; // the connection's; null once closed
-    const Source* m_source = nullptr;   // while Send runs
-    bool m_sourceEnded = false;         // the source returned 0 or threw
+    std::optional<FtpLease> m_lease;  // empty once closed or failed
+    const Source* m_source = nullptr; // while Send runs
+    bool m_sourceEnded = false;       // the source returned 0 or threw
     std::exception_ptr m_sourceFailure;
     bool m_ending = false;
     bool m_started = false; // libcurl has asked for data: the server accepted the STOR

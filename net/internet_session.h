@@ -6,6 +6,7 @@
 #include "framework/win_types.h"
 #include "net/internet_constants.h"
 #include "net/tls_options.h"
+#include "net/trace.h"
 
 #include <memory>
 
@@ -66,6 +67,11 @@ public:
     void SetTransferControl(const TransferControl* control) { m_transferControl = control; }
     const TransferControl* GetTransferControl() const { return m_transferControl; }
 
+    // Where the transfers of this session's connections trace the conversation (null: no
+    // trace, the default). Set before connecting.
+    void SetTrace(TraceSink trace) { m_trace = trace; }
+    TraceSink GetTrace() const { return m_trace; }
+
 private:
     bool m_statusEnabled = false;
     DWORD m_connectTimeoutMs = 0;
@@ -74,4 +80,5 @@ private:
     bool m_hasAgent = false;
     char m_agent[128] = {};
     const TransferControl* m_transferControl = nullptr;
+    TraceSink m_trace = nullptr;
 };

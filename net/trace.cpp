@@ -39,12 +39,7 @@ TraceSink CurrentTraceSink() {
     return g_sink.load(std::memory_order_acquire);
 }
 
-bool TraceEnabled() {
-    return g_sink.load(std::memory_order_acquire) != nullptr;
-}
-
-void Trace(char prefix, std::string_view text) {
-    const TraceSink sink = g_sink.load(std::memory_order_acquire);
+void Trace(TraceSink sink, char prefix, std::string_view text) {
     if (sink == nullptr) {
         return;
     }

@@ -7,7 +7,8 @@
 #include "transport/security_settings.h"
 #include "transport/service_config.h"
 
-FtpCall::FtpCall(const CallContext& context) : m_session(context.status), m_config(context.config) {
+FtpCall::FtpCall(const CallContext& context)
+    : m_session(context.status, context.trace), m_config(context.config) {
     const auto limit = static_cast<DWORD>(m_config.ftpTimeout.count());
     m_session.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, limit);
     m_session.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, limit);

@@ -73,7 +73,7 @@ unsigned int PostRequest(const CallContext& context, const CString& body, const 
 
     const ServiceConfig& config = context.config;
     const unsigned port = config.tls ? config.httpsPort : config.httpPort;
-    ServiceSession session(context.status);
+    ServiceSession session(context.status, context.trace);
     session.SetTlsOptions(SessionTls(config));
     std::unique_ptr<CHttpConnection> connection;
     std::unique_ptr<CHttpFile> file;

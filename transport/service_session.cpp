@@ -2,9 +2,11 @@
 
 #include "os/failure_reason.h"
 
-ServiceSession::ServiceSession(StatusSink status)
+ServiceSession::ServiceSession(StatusSink status, TraceSink trace)
     : CInternetSession(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
-      m_status(status) {}
+      m_status(status) {
+    SetTrace(trace);
+}
 
 void ServiceSession::EnableStatusForSink() {
     if (m_status.Enabled()) {
