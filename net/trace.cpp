@@ -36,7 +36,14 @@ void SetTraceSink(TraceSink sink) {
 }
 
 TraceSink CurrentTraceSink() {
-    return g_sink.load(std::memory_order_acquire);
+    if (g_sink.load(std::memory_order_acquire) == nullptr) {
+        return nullptr;
+    }
+    return [](const char* line) {
+        if (const TraceSink installed = g_sink.load(std::memory_order_acquire)) {
+            installed(line);
+        }
+    };
 }
 
 void Trace(TraceSink sink, char prefix, std::string_view text) {
