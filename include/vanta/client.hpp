@@ -48,8 +48,8 @@ namespace vanta {
 // ---------------------------------------------------------------------------------------
 // Configuration and the trace
 
-/// Where a Client finds the service, and how long it waits. The defaults are those of the
-/// exports.
+/// Where a Client finds the service, and how long it waits. The defaults (vanta::defaults) are
+/// those of the exports.
 struct Config {
     std::string host = defaults::host;            ///< host name or address of the service
     unsigned int http_port = defaults::http_port; ///< port of the service's CGI programs
@@ -57,7 +57,7 @@ struct Config {
     /// No progress on an FTP control or data connection for this long ends the operation.
     std::chrono::milliseconds ftp_timeout = defaults::ftp_timeout;
     /// An HTTP request's connect, and each wait for its next bytes, fail after this long
-    /// without progress (network, "timed out after ... ms"). The exports keep 2,000 ms; a
+    /// without progress (network, "timed out after ... ms"). The exports keep the default; a
     /// service that thinks longer before it answers needs more. Taken as 1 ms to 24 hours;
     /// a value outside that range fails every operation with invalid_argument.
     std::chrono::milliseconds http_timeout = defaults::http_timeout;
@@ -100,7 +100,7 @@ struct Config {
     /// VANTA_HTTPS_PORT; the login from VANTA_LOGIN and VANTA_LOGIN_PASSWORD (else "Login" and
     /// "LoginPassword"). A value that cannot be used leaves its setting to the next source and
     /// is described in `problems`; a TLS value that is none of the above turns TLS on.
-    VANTA_API static Config from_environment();
+    VANTA_API static Config from_environment() noexcept;
 };
 
 /// Why `host` cannot be the service's host, or "" when it can: a name, an IPv4 address or an
@@ -141,9 +141,9 @@ public:
     explicit Client(Config config = Config::from_environment());
     ~Client();
     /// A client with the same configuration.
-    Client(const Client&);
+    Client(const Client&) noexcept;
     /// Takes the other client's configuration.
-    Client& operator=(const Client&);
+    Client& operator=(const Client&) noexcept;
     /// Takes over the other client's configuration.
     Client(Client&&) noexcept;
     /// Takes over the other client's configuration.

@@ -54,6 +54,8 @@ struct Error {
 
 template <class T>
 class Result;
+template <>
+class Result<void>;
 
 /// @cond INTERNAL
 namespace detail {
@@ -95,19 +97,19 @@ public:
     explicit operator bool() const noexcept { return has_value(); }
 
     /// The value; the result must hold one.
-    T& value() & { return *checked(std::get_if<0>(&m_state)); }
+    T& value() & noexcept { return *checked(std::get_if<0>(&m_state)); }
     /// The value; the result must hold one.
-    const T& value() const& { return *checked(std::get_if<0>(&m_state)); }
+    const T& value() const& noexcept { return *checked(std::get_if<0>(&m_state)); }
     /// The value, moved out; the result must hold one.
-    T&& value() && { return std::move(*checked(std::get_if<0>(&m_state))); }
+    T&& value() && noexcept { return std::move(*checked(std::get_if<0>(&m_state))); }
     /// The value; the result must hold one.
-    T& operator*() & { return value(); }
+    T& operator*() & noexcept { return value(); }
     /// The value; the result must hold one.
-    const T& operator*() const& { return value(); }
+    const T& operator*() const& noexcept { return value(); }
     /// The value's members; the result must hold one.
-    T* operator->() { return &value(); }
+    T* operator->() noexcept { return &value(); }
     /// The value's members; the result must hold one.
-    const T* operator->() const { return &value(); }
+    const T* operator->() const noexcept { return &value(); }
     /// The value, or `fallback` when the result holds an error.
     template <class U>
     T value_or(U&& fallback) const& {
@@ -115,10 +117,10 @@ public:
     }
 
     /// The error; the result must hold one.
-    const Error& error() const& { return *checked(std::get_if<1>(&m_state)); }
+    const Error& error() const& noexcept { return *checked(std::get_if<1>(&m_state)); }
     /// The error, moved out of the result; the result must hold one. A value rather than a
     /// reference, so that it outlives a temporary result.
-    Error error() && { return std::move(*checked(std::get_if<1>(&m_state))); }
+    Error error() && noexcept { return std::move(*checked(std::get_if<1>(&m_state))); }
 
     /// `f(value())` when the result holds a value, else the error as the Result type that `f`
     /// gives (which must be a Result).
@@ -189,13 +191,13 @@ private:
         }
         if constexpr (std::is_void_v<U>) {
             std::invoke(std::forward<F>(f), std::forward<Self>(self).value());
-            return Result<void>();
+            return Result<U>();
         } else {
             return Result<U>(std::invoke(std::forward<F>(f), std::forward<Self>(self).value()));
         }
     }
     template <class P>
-    static P* checked(P* p) {
+    static P* checked(P* p) noexcept {
         if (p == nullptr) {
             std::abort();
         }
@@ -222,10 +224,10 @@ public:
     /// True on success.
     explicit operator bool() const noexcept { return has_value(); }
     /// The error; the result must hold one.
-    const Error& error() const& { return *checked(); }
+    const Error& error() const& noexcept { return *checked(); }
     /// The error, moved out of the result; the result must hold one. A value rather than a
     /// reference, so that it outlives a temporary result.
-    Error error() && { return std::move(*checked()); }
+    Error error() && noexcept { return std::move(*checked()); }
 
     /// `f()` on success, else the error as the Result type that `f` gives (which must be a
     /// Result).
@@ -283,18 +285,18 @@ private:
         }
         if constexpr (std::is_void_v<U>) {
             std::invoke(std::forward<F>(f));
-            return Result<void>();
+            return Result<U>();
         } else {
             return Result<U>(std::invoke(std::forward<F>(f)));
         }
     }
-    const Error* checked() const {
+    const Error* checked() const noexcept {
         if (!m_error) {
             std::abort();
         }
         return &*m_error;
     }
-    Error* checked() {
+    Error* checked() noexcept {
         if (!m_error) {
             std::abort();
         }
