@@ -2,39 +2,24 @@
 
 #include "cli/terminal_text.h"
 
+#include <cctype>
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace {
-const char* StatusName(unsigned long status) {
-    switch (status) {
-    case 10:
-        return "RESOLVING_NAME";
-    case 11:
-        return "NAME_RESOLVED";
-    case 20:
-        return "CONNECTING_TO_SERVER";
-    case 21:
-        return "CONNECTED_TO_SERVER";
-    case 30:
-        return "SENDING_REQUEST";
-    case 31:
-        return "REQUEST_SENT";
-    case 40:
-        return "RECEIVING_RESPONSE";
-    case 41:
-        return "RESPONSE_RECEIVED";
-    case 50:
-        return "CLOSING_CONNECTION";
-    case 51:
-        return "CONNECTION_CLOSED";
-    case 60:
-        return "HANDLE_CREATED";
-    case 70:
-        return "HANDLE_CLOSING";
-    default:
+// The status's name in capitals, as the Internet status constants spell it: "RESOLVING_NAME".
+std::string StatusName(const vanta::StatusNotification& status) {
+    const std::string_view name = to_string(status.status());
+    if (name.empty()) {
         return "UNKNOWN_STATUS";
     }
+    std::string capitals(name);
+    for (char& c : capitals) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return capitals;
 }
 
 std::optional<vanta::Client>& Client() {
@@ -74,7 +59,7 @@ void UseConfig(vanta::Config config) {
         // Both run on the thread doing the network work, a job's worker too: one fprintf per
         // line keeps lines whole.
         config.on_status = [](const vanta::StatusNotification& status) {
-            std::fprintf(stderr, "* %s (%lu)\n", StatusName(status.code), status.code);
+            std::fprintf(stderr, "* %s (%lu)\n", StatusName(status).c_str(), status.code);
         };
         vanta::set_trace_handler([](std::string_view line) {
             std::fprintf(stderr, "%s\n", EscapeForTerminal(line).c_str());

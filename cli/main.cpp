@@ -8,6 +8,7 @@
 #include "cli/usage_errors.h"
 
 #include <iostream>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -18,8 +19,10 @@ std::string VersionText() {
            vanta::Client::release_version() + ")";
 }
 
-constexpr const char* kFooter =
-    R"(Run 'vanta COMMAND --help' for a command's options and an example,
+// The main help's footer; the defaults it names are the library's own.
+std::string Footer() {
+    using namespace vanta::defaults;
+    return R"(Run 'vanta COMMAND --help' for a command's options and an example,
 'vanta --help-all' for every command at once.
 
 Exit status:
@@ -31,9 +34,12 @@ Exit status:
 Every failure prints one line on stderr: vanta: COMMAND: REASON
 
 Where the service is and how it is reached (the first that is set wins):
-  host       --server, VANTA_SERVER, the registry file's "Server", localhost
-  HTTP port  --server HOST:PORT, VANTA_HTTP_PORT, 80
-  FTP port   --ftp-port, VANTA_FTP_PORT, 21
+  host       --server, VANTA_SERVER, the registry file's "Server", )" +
+           std::string(host) + R"(
+  HTTP port  --server HOST:PORT, VANTA_HTTP_PORT, )" +
+           std::to_string(http_port) + R"(
+  FTP port   --ftp-port, VANTA_FTP_PORT, )" +
+           std::to_string(ftp_port) + R"(
   TLS        --tls or --no-tls, VANTA_TLS, the registry file's "TLS", off
   CA file    --ca-file, VANTA_CA_FILE, the registry file's "CAFile", none
   login      --login, VANTA_LOGIN, the registry file's "Login", the documented one
@@ -45,8 +51,11 @@ Environment:
                         --password-stdin is not given (else a prompt at a terminal)
   VANTA_LOGIN_PASSWORD  password of the login (else the registry file's
                         "LoginPassword"); never taken from the command line
-  VANTA_HTTPS_PORT      the service's HTTPS port when TLS is on (443)
-  VANTA_FTP_TIMEOUT_MS  how long an FTP connection may make no progress (30000))";
+  VANTA_HTTPS_PORT      the service's HTTPS port when TLS is on ()" +
+           std::to_string(https_port) + R"()
+  VANTA_FTP_TIMEOUT_MS  how long an FTP connection may make no progress ()" +
+           std::to_string(ftp_timeout.count()) + ")";
+}
 
 struct GlobalArgs {
     std::string server;
@@ -93,7 +102,7 @@ int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
 
 int main(int argc, char** argv) {
     CLI::App app{"vanta: work with the publishing service from the command line", "vanta"};
-    app.footer(kFooter);
+    app.footer(Footer());
     app.set_version_flag("--version", VersionText(),
                          "Print the release of vanta and of the library");
     app.set_help_all_flag("--help-all", "Print the help of every command");

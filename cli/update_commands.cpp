@@ -1,11 +1,14 @@
 // vanta update download DIR [--key FILE]: fetch the library file that the service offers.
 #include "cli/cli_common.h"
 #include "cli/output.h"
+#include "vanta/self_update.h"
+
+#include <string>
 
 void AddUpdateCommands(CLI::App& app) {
     auto* update = app.add_subcommand("update", "Self-update");
-    auto* download =
-        update->add_subcommand("download", "Fetch the service's VantaAPI.dll into DIR");
+    auto* download = update->add_subcommand("download", std::string("Fetch the service's ") +
+                                                            kUpdateFileName + " into DIR");
     static std::string dir;
     static std::string key;
     download
@@ -24,6 +27,6 @@ void AddUpdateCommands(CLI::App& app) {
         }
         const auto file = vanta::Client(std::move(config)).download_update(dir);
         return Finish("QDX_DownloadDll", file,
-                      {{"file", file ? file->string() : dir + "/VantaAPI.dll"}});
+                      {{"file", file ? file->string() : dir + "/" + kUpdateFileName}});
     });
 }

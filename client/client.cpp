@@ -73,7 +73,7 @@ std::string_view to_string(ErrorCategory category) noexcept {
     return "unknown";
 }
 
-Config Config::from_environment() {
+Config Config::from_environment() noexcept {
     Config config;
     // Read now, as the library reads it at load: environment, then registry file, then the
     // defaults. A source that cannot be used leaves its setting to the next one.
@@ -116,8 +116,8 @@ Client::Client(Config config) {
 }
 
 Client::~Client() = default;
-Client::Client(const Client&) = default;
-Client& Client::operator=(const Client&) = default;
+Client::Client(const Client&) noexcept = default;
+Client& Client::operator=(const Client&) noexcept = default;
 Client::Client(Client&&) noexcept = default;
 Client& Client::operator=(Client&&) noexcept = default;
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "vanta/cstring.h"
+#include "vanta/defaults.hpp"
 
 // The single request header of every form post, with no line end of its own.
 extern CString FormHeaders;
@@ -13,7 +14,7 @@ extern const char* const LoginName;
 extern const char* const LoginPassword;
 
 // The host used when neither the environment nor the registry names one.
-inline constexpr const char* kDefaultServiceHost = "localhost";
+inline constexpr const char* kDefaultServiceHost = vanta::defaults::host;
 
 // Reads "Server" under HKEY_LOCAL_MACHINE "SOFTWARE\Vanta Inc\Apps", falling back to the
 // default host when the key or the value is missing or the value does not fit 1,024 bytes.

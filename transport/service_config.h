@@ -10,6 +10,7 @@
 #pragma once
 
 #include "transport/globals.h"
+#include "vanta/defaults.hpp"
 
 #include <chrono>
 #include <memory>
@@ -17,19 +18,19 @@
 
 struct ServiceConfig {
     std::string host;
-    unsigned httpPort = 80;
-    unsigned ftpPort = 21;
+    unsigned httpPort = vanta::defaults::http_port;
+    unsigned ftpPort = vanta::defaults::ftp_port;
     // An HTTP request's connect, and each wait for its next bytes, fail after this long
-    // without progress. The exports keep the documented 2,000 ms; a client may set its own.
-    std::chrono::milliseconds httpTimeout{2000};
+    // without progress. The exports keep the default; a client may set its own.
+    std::chrono::milliseconds httpTimeout = vanta::defaults::http_timeout;
     // No progress on an FTP control or data connection for this long ends the operation.
-    std::chrono::milliseconds ftpTimeout{30000};
+    std::chrono::milliseconds ftpTimeout = vanta::defaults::ftp_timeout;
     // Transport security (transport/security_settings.h): requests over HTTPS on httpsPort
     // and explicit FTPS on ftpPort; certificates checked against the system's store and, when
     // named, the CA file too.
     bool tls = false;
     std::string caFile;
-    unsigned httpsPort = 443;
+    unsigned httpsPort = vanta::defaults::https_port;
     // The login presented on both channels: Basic credentials of every request, USER and
     // PASS of every FTP connection; the documented pair unless set.
     std::string loginName = LoginName;

@@ -133,16 +133,55 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         {nullptr, "", OUTCOME(c.register_user(Account("ann", "x", "7"))), "wrong_password|8192"},
         {nullptr, "", OUTCOME(c.register_user(Account("", "pw", "7"))), "refused|256"},
         {nullptr, "", user, "Ann||C1|1"},
+        {nullptr, "", OUTCOME(c.validate_user("ann", "pw", "7").and_then([&](const Login&) {
+             return c.user_info("ann");
+         })),
+         "Ann||C1|1"},
+        {kValidate, "s=1&p=0&h=0",
+         [&] {
+             bool called = false;
+             const auto r = c.validate_user("ann", "pw", "7").and_then([&](Login) {
+                 called = true;
+                 return Result<User>(User{});
+             });
+             return Shown::Of(r) + (called ? " called" : "");
+         },
+         "wrong_password|8192"},
         {nullptr, "", OUTCOME(c.update_user("ann", "no", {})), "refused|256"},
         {nullptr, "", OUTCOME(c.delete_homepage("ann")), "not_found|0"},
+        // Result's chaining: or_else recovers from the error it is given, and only from it.
+        {nullptr, "",
+         [&] {
+             return Shown::Of(c.delete_homepage("ann").or_else([](Error e) -> Result<void> {
+                 if (e.category == ErrorCategory::not_found) {
+                     return {};
+                 }
+                 return e;
+             }));
+         },
+         "ok"},
         {nullptr, "", OUTCOME(c.update_homepage("nobody", {})), "refused|0"},
         {nullptr, "", OUTCOME(c.update_homepage("ann", {"T", "H", "B = c + 1%", "3", "R"})), "ok"},
+        {nullptr, "",
+         OUTCOME(c.update_homepage("ann", {"T", "H", "B = c + 1%", "3", "R"}).and_then([&] {
+             return c.homepage("ann");
+         })),
+         "T|B = c + 1%|3|R"},
+        {nullptr, "", OUTCOME(c.update_user("ann", "no", {}).transform([] { return true; })),
+         "refused|256"},
         {nullptr, "", page, "T|B = c + 1%|3|R"},
         {kPage, "t=FAIL", page, "unknown_user|0"},
         {kPage, nullptr, page, "network|0"},
         {nullptr, "", OUTCOME(c.delete_user("ann")), "ok"},
         {nullptr, "", OUTCOME(c.delete_user("ann")), "unknown_user|256"},
         {nullptr, "", user, "unknown_user|2048"},
+        {nullptr, "",
+         [&] {
+             auto r = c.user_info("ann");
+             const Error e = std::move(r).error();
+             return Shown::Of(e) + (r.error().reason.empty() ? " moved out" : "");
+         },
+         "unknown_user|2048 moved out"},
         // Records of 13 values: name, description, product, type, declared size, asset id,
         // creation day number, asset number, password, files, page, views, file names.
         {kAsset,
@@ -153,10 +192,24 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         {kAsset, "n=NOROWS", assets, ""},
         {kAsset, "n=FAIL", assets, "unknown_user|256"},
         {kAsset, "n=FAIL", OUTCOME(c.asset_info("U", "12")), "not_found|256"},
+        {kAsset, "n=FAIL",
+         [&] {
+             return Shown::Of(c.asset_info("U", "12").or_else([](const Error& e) -> Result<Asset> {
+                 return Error{ErrorCategory::refused, e.code + 1, e.reason, {}};
+             }));
+         },
+         "refused|257"},
         {kStats, "day=20261206&views=3&day=20261207&views=1", OUTCOME(c.asset_stats("U", "12")),
          "2026-12-06 00h|3;2026-12-07 00h|1;"},
         {kStats, "day=20261399&views=1", OUTCOME(c.asset_stats("U", "12")), "unexpected_reply|0"},
         {kSpace, "quota=8589934592&used=10", space, "8589934592|10"},
+        {kSpace, "quota=100&used=10",
+         [&] {
+             const auto measured = c.disk_space("U", "7");
+             return Shown::Of(measured.transform(
+                 [](const DiskSpace& d) { return std::to_string(d.quota - d.used); }));
+         },
+         "90"},
         {kSpace, "quota=1&used=-1", space, "unexpected_reply|0"},
         {nullptr, "", OUTCOME(c.send_file(dir / "note.txt", "/assets/box", "n.txt")), "ok"},
         {nullptr, "", OUTCOME(c.file_exists("box", "gone.txt")), "0"},

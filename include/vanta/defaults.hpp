@@ -1,0 +1,22 @@
+/// \file
+/// The settings a configuration starts with when nothing names others: vanta::Config's
+/// defaults, those of the exports and those that vanta's help names.
+#pragma once
+
+#include <chrono>
+
+/// The default settings of the service's address and waits.
+namespace vanta::defaults {
+/// The service's host when neither the environment nor the registry file names one.
+inline constexpr const char* host = "localhost";
+/// The port of the service's CGI programs.
+inline constexpr unsigned int http_port = 80;
+/// The port of the service's CGI programs over HTTPS (with transport security on).
+inline constexpr unsigned int https_port = 443;
+/// The port of the service's FTP server.
+inline constexpr unsigned int ftp_port = 21;
+/// How long an HTTP request's connect, or a wait for its next bytes, may make no progress.
+inline constexpr std::chrono::milliseconds http_timeout{2000};
+/// How long an FTP control or data connection may make no progress.
+inline constexpr std::chrono::milliseconds ftp_timeout{30000};
+} // namespace vanta::defaults
