@@ -3,26 +3,41 @@
 #pragma once
 
 #include "framework/win_types.h"
+#include "vanta/defaults.hpp"
+#include "vanta/status.hpp"
 
-// Status notifications, as the caller's StatusCallback receives them.
-inline constexpr DWORD INTERNET_STATUS_RESOLVING_NAME = 10;
-inline constexpr DWORD INTERNET_STATUS_NAME_RESOLVED = 11;
-inline constexpr DWORD INTERNET_STATUS_CONNECTING_TO_SERVER = 20;
-inline constexpr DWORD INTERNET_STATUS_CONNECTED_TO_SERVER = 21;
-inline constexpr DWORD INTERNET_STATUS_SENDING_REQUEST = 30;
-inline constexpr DWORD INTERNET_STATUS_REQUEST_SENT = 31;
-inline constexpr DWORD INTERNET_STATUS_RECEIVING_RESPONSE = 40;
-inline constexpr DWORD INTERNET_STATUS_RESPONSE_RECEIVED = 41;
-inline constexpr DWORD INTERNET_STATUS_CLOSING_CONNECTION = 50;
-inline constexpr DWORD INTERNET_STATUS_CONNECTION_CLOSED = 51;
-inline constexpr DWORD INTERNET_STATUS_HANDLE_CREATED = 60;
-inline constexpr DWORD INTERNET_STATUS_HANDLE_CLOSING = 70;
+// Status notifications, as the caller's StatusCallback receives them: the numbers of the
+// public vanta::Status under the names the network layer's code is written in.
+inline constexpr DWORD INTERNET_STATUS_RESOLVING_NAME =
+    static_cast<DWORD>(vanta::Status::resolving_name);
+inline constexpr DWORD INTERNET_STATUS_NAME_RESOLVED =
+    static_cast<DWORD>(vanta::Status::name_resolved);
+inline constexpr DWORD INTERNET_STATUS_CONNECTING_TO_SERVER =
+    static_cast<DWORD>(vanta::Status::connecting_to_server);
+inline constexpr DWORD INTERNET_STATUS_CONNECTED_TO_SERVER =
+    static_cast<DWORD>(vanta::Status::connected_to_server);
+inline constexpr DWORD INTERNET_STATUS_SENDING_REQUEST =
+    static_cast<DWORD>(vanta::Status::sending_request);
+inline constexpr DWORD INTERNET_STATUS_REQUEST_SENT =
+    static_cast<DWORD>(vanta::Status::request_sent);
+inline constexpr DWORD INTERNET_STATUS_RECEIVING_RESPONSE =
+    static_cast<DWORD>(vanta::Status::receiving_response);
+inline constexpr DWORD INTERNET_STATUS_RESPONSE_RECEIVED =
+    static_cast<DWORD>(vanta::Status::response_received);
+inline constexpr DWORD INTERNET_STATUS_CLOSING_CONNECTION =
+    static_cast<DWORD>(vanta::Status::closing_connection);
+inline constexpr DWORD INTERNET_STATUS_CONNECTION_CLOSED =
+    static_cast<DWORD>(vanta::Status::connection_closed);
+inline constexpr DWORD INTERNET_STATUS_HANDLE_CREATED =
+    static_cast<DWORD>(vanta::Status::handle_created);
+inline constexpr DWORD INTERNET_STATUS_HANDLE_CLOSING =
+    static_cast<DWORD>(vanta::Status::handle_closing);
 
 inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;
 inline constexpr INTERNET_PORT INTERNET_INVALID_PORT_NUMBER = 0;
-inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;
-inline constexpr INTERNET_PORT INTERNET_DEFAULT_FTP_PORT = 21;
-inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTPS_PORT = 443;
+inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = vanta::defaults::http_port;
+inline constexpr INTERNET_PORT INTERNET_DEFAULT_FTP_PORT = vanta::defaults::ftp_port;
+inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTPS_PORT = vanta::defaults::https_port;
 
 // Options for SetOption; values in milliseconds.
 inline constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
