@@ -48,16 +48,14 @@ unsigned int WINAPI QDX_GetUserInfo(const CString& userId, CString& text1, CStri
                                     CString& text14, unsigned int& number15, CString& text16,
                                     CString& text17, StatusCallback callback) {
     return GuardExport("reading an account", kChannelFailure, [&]() -> unsigned int {
-        // What the reply lacks stays as the caller had it.
-        core::UserRecord record{
-            text1,
-            {text2, text3, text4, text5, text6, text7, text8, text10, text12, text13, text14, text16},
-            number9,
-            number11,
-            number15,
-            text17};
+        // A text the reply lacks stays as the caller had it. The numbers are written only
+        // when the record was read, the only case in which the reply gives all three.
+        core::UserRecord record;
+        record.userId = text1;
+        record.details = {text2, text3,  text4,  text5,  text6,  text7,
+                          text8, text10, text12, text13, text14, text16};
+        record.code = text17;
         const auto read = core::GetUserInfo(ExportContext(callback), userId, record);
-        // In the order the reply carries them.
         text1 = record.userId;
         text2 = record.details.first;
         text3 = record.details.last;
@@ -66,15 +64,17 @@ unsigned int WINAPI QDX_GetUserInfo(const CString& userId, CString& text1, CStri
         text6 = record.details.state;
         text7 = record.details.zip;
         text8 = record.details.email;
-        number9 = record.number;
         text10 = record.details.dayPhone;
-        number11 = record.assetCount;
         text12 = record.details.extension;
         text13 = record.details.fax;
         text14 = record.details.nightPhone;
-        number15 = record.productCount;
         text16 = record.details.middleInitial;
         text17 = record.code;
+        if (read) {
+            number9 = record.number;
+            number11 = record.assetCount;
+            number15 = record.productCount;
+        }
         return ExportCode(read);
     });
 }
