@@ -1,14 +1,13 @@
-// Reading one asset's description, into a record or into separate out-arguments.
+// Reading one asset's description.
+#include "assets/asset_operations.h"
 #include "assets/asset_replies.h"
 #include "transport/endpoints.h"
-#include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/operation_failure.h"
 #include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
-#include "vanta/assets.h"
 #include "vanta/result_codes.h"
-#include "vanta/transport.h"
 
 #include <cstdlib>
 
@@ -44,39 +43,18 @@ unsigned int ReadAssetInfoReply(const CString& answer, QDX_CAssetInfo& info) {
     return kSuccess;
 }
 
-unsigned int WINAPI QDX_GetAssetInfo(QDX_CAssetInfo& info, StatusCallback callback) {
-    return GuardExport("reading an asset", kChannelFailure, [&]() -> unsigned int {
-        FormBody body;
-        body.Add("user_num=", info.m_strUserNum).Add("&asset_num=", info.m_strAssetNum);
-        CString answer;
-        if (PostRequest(body, endpoint::kGetAsset, answer, callback, kFixedReplyLimit) !=
-            kSuccess) {
-            return kChannelFailure;
-        }
-        return ReadAssetInfoReply(answer, info);
-    });
+namespace core {
+
+vanta::Result<void> GetAssetInfo(const CallContext& context, QDX_CAssetInfo& info) {
+    FormBody body;
+    body.Add("user_num=", info.m_strUserNum).Add("&asset_num=", info.m_strAssetNum);
+    CString answer;
+    unsigned int code = kChannelFailure;
+    if (PostRequest(context, body, endpoint::kGetAsset, answer, kFixedReplyLimit) == kSuccess) {
+        code = ReadAssetInfoReply(answer, info);
+    }
+    return SucceededOr(code, vanta::ErrorCategory::not_found, kReadingAsset,
+                       "the service knows no such asset of that user");
 }
 
-unsigned int WINAPI QDX_GetAssetInfo(const CString& userNum, const CString& assetNum,
-                                     CString& text4, unsigned int& value4, CString& text2,
-                                     CString& text5, double& dValue, CString& text3,
-                                     unsigned int& value5, CString& text6, unsigned int& value1,
-                                     unsigned int& value2, StatusCallback callback) {
-    return GuardExport("reading an asset", kChannelFailure, [&]() -> unsigned int {
-        QDX_CAssetInfo info(userNum, assetNum);
-        const unsigned int result = QDX_GetAssetInfo(info, callback);
-        if (result == kSuccess) {
-            text4 = info.m_strText4;
-            value4 = info.m_nValue4;
-            text2 = info.m_strText2;
-            text5 = info.m_strText5;
-            dValue = info.m_dValue;
-            text3 = info.m_strText3;
-            value5 = info.m_nValue5;
-            text6 = info.m_strText6;
-            value1 = info.m_nValue1;
-            value2 = info.m_nValue2;
-        }
-        return result;
-    });
-}
+} // namespace core

@@ -1,13 +1,14 @@
 // Listing a user's assets of one product as records appended to the caller's list.
+#include "assets/asset_operations.h"
 #include "assets/asset_replies.h"
 #include "transport/endpoints.h"
-#include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/operation_failure.h"
+#include "transport/raw_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "vanta/assets.h"
 #include "vanta/result_codes.h"
-#include "vanta/transport.h"
 
 #include <cstdlib>
 #include <memory>
@@ -62,16 +63,24 @@ unsigned int ReadAssetListReply(const CString& answer, const CString& userNum, C
     return kSuccess;
 }
 
-unsigned int WINAPI QDX_GetAssetList(const CString& userNum, const CString& productNum,
-                                     CObList& assets, StatusCallback callback) {
-    return GuardExport("listing assets", kChannelFailure, [&]() -> unsigned int {
-        FormBody body;
-        // The service's field name is "prodcut_id", spelt so.
-        body.Add("user_num=", userNum).AddRaw("&asset_num=0").Add("&prodcut_id=", productNum);
-        CString answer;
-        if (QDX_SendHTTPRequest(body, endpoint::kGetAsset, answer, callback) != kSuccess) {
-            return kChannelFailure;
-        }
-        return ReadAssetListReply(answer, userNum, assets);
-    });
+namespace core {
+
+vanta::Result<unsigned int> GetAssetList(const CallContext& context, const CString& userNum,
+                                         const CString& productNum, CObList& assets) {
+    FormBody body;
+    // The service's field name is "prodcut_id", spelt so.
+    body.Add("user_num=", userNum).AddRaw("&asset_num=0").Add("&prodcut_id=", productNum);
+    CString answer;
+    // The whole reply, however many records it holds.
+    const auto posted = PostRaw(context, body, endpoint::kGetAsset, answer);
+    const unsigned int code =
+        posted ? ReadAssetListReply(answer, userNum, assets) : posted.error().code;
+    // NOROWS is how the service says the list is empty.
+    if (code == kSuccess || code == kNoRows) {
+        return code;
+    }
+    return RequestFailure(vanta::ErrorCategory::unknown_user, code, kListingAssets,
+                          "the service knows no such user");
 }
+
+} // namespace core

@@ -1,6 +1,5 @@
-// Creating an asset's record before its files are sent, and removing a record.
+// Creating an asset's record before its files are sent.
 #include "assets/asset_requests.h"
-#include "transport/export_guard.h"
 #include "vanta/result_codes.h"
 
 #include "jobs/job.h"
@@ -42,18 +41,4 @@ unsigned int CreateAsset(Job& job, const CStringArray& fileNames) {
     NextReplyField(NextReplyField(rest, job.m_strAssetId), job.m_strPassword);
     job.m_bRegistered = true;
     return kSuccess;
-}
-
-unsigned int WINAPI QDX_DeleteAsset(const CString& userId, const CString& productNum,
-                                    const CString& assetNum, StatusCallback callback) {
-    return GuardExport("deleting an asset", kChannelFailure, [&]() -> unsigned int {
-        // The service expects the asset number before the product number, and both names with a
-        // blank before the "=".
-        FormBody body;
-        body.Add("user_id=", userId).Add("&asset_num =", assetNum).Add("&product_id =", productNum);
-        // FAIL is this export's 0.
-        const unsigned int verdict =
-            PostForVerdict(body, endpoint::kDeleteAsset, callback, VerdictIn::kWholeValue);
-        return verdict == kServiceFail ? kZero : verdict;
-    });
 }

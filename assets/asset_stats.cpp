@@ -1,13 +1,14 @@
 // Reading an asset's statistics as two-number records appended to the caller's list.
+#include "assets/asset_operations.h"
 #include "assets/asset_replies.h"
 #include "transport/endpoints.h"
-#include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/operation_failure.h"
+#include "transport/raw_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "vanta/assets.h"
 #include "vanta/result_codes.h"
-#include "vanta/transport.h"
 
 #include <cstdlib>
 #include <memory>
@@ -39,15 +40,21 @@ unsigned int ReadAssetStatsReply(const CString& answer, CObList& stats) {
     return kSuccess;
 }
 
-unsigned int WINAPI QDX_GetAssetStats(const CString& userNum, const CString& assetNum,
-                                      CObList& stats, StatusCallback callback) {
-    return GuardExport("reading asset statistics", kChannelFailure, [&]() -> unsigned int {
-        FormBody body;
-        body.Add("User_Id=", userNum).Add("&Asset_num=", assetNum);
-        CString answer;
-        if (QDX_SendHTTPRequest(body, endpoint::kGetStats, answer, callback) != kSuccess) {
-            return kChannelFailure;
-        }
-        return ReadAssetStatsReply(answer, stats);
-    });
+namespace core {
+
+vanta::Result<unsigned int> GetAssetStats(const CallContext& context, const CString& userNum,
+                                          const CString& assetNum, CObList& stats) {
+    FormBody body;
+    body.Add("User_Id=", userNum).Add("&Asset_num=", assetNum);
+    CString answer;
+    // The whole reply, however many records it holds.
+    const auto posted = PostRaw(context, body, endpoint::kGetStats, answer);
+    const unsigned int code = posted ? ReadAssetStatsReply(answer, stats) : posted.error().code;
+    if (code == kSuccess || code == kNoRows) {
+        return code;
+    }
+    return RequestFailure(vanta::ErrorCategory::refused, code, kReadingAssetStats,
+                          "the service refused the request");
 }
+
+} // namespace core

@@ -1,17 +1,16 @@
 // Assets: one asset, a user's list, an asset's statistics, removal and the disk quota.
+#include "assets/asset_operations.h"
 #include "client/client_impl.h"
 #include "client/record_conversion.h"
 #include "vanta/assets.h"
 #include "vanta/result_codes.h"
-#include "vanta/upload.h"
 
 #include <memory>
 
 namespace vanta {
-using namespace vanta::result;
 
 namespace {
-// Takes the entries out of an export's list, converting each; the list owns none of them.
+// Takes the entries out of a core list, converting each; the list owns none of them.
 template <class Entry, class Convert>
 auto DrainList(CObList& list, Convert convert) -> std::vector<decltype(convert(Entry()))> {
     std::vector<decltype(convert(Entry()))> records;
@@ -38,44 +37,38 @@ struct OwnedList {
 
 Result<Asset> Client::asset_info(std::string_view user_id,
                                  std::string_view asset_number) const noexcept {
-    constexpr std::string_view doing = "reading an asset";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<Asset> {
+    return RunCore(*m_impl, core::kReadingAsset, [&](const CallContext& ctx) -> Result<Asset> {
         QDX_CAssetInfo info(ToCString(user_id), ToCString(asset_number));
-        const unsigned int code = QDX_GetAssetInfo(info, scope.Callback());
-        if (code == kSuccess) {
-            return ToAsset(info);
+        if (auto read = core::GetAssetInfo(ctx, info); !read) {
+            return read.error();
         }
-        return RequestFailure(ErrorCategory::not_found, code, doing,
-                              "the service knows no such asset of that user");
+        return ToAsset(info);
     });
 }
 
 Result<std::vector<Asset>> Client::asset_list(std::string_view user_id,
                                               std::string_view product) const noexcept {
-    constexpr std::string_view doing = "listing assets";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::vector<Asset>> {
-        OwnedList owned;
-        const unsigned int code =
-            QDX_GetAssetList(ToCString(user_id), ToCString(product), owned.list, scope.Callback());
-        // NOROWS is how the service says the list is empty.
-        if (code == kSuccess || code == kNoRows) {
+    return RunCore(
+        *m_impl, core::kListingAssets, [&](const CallContext& ctx) -> Result<std::vector<Asset>> {
+            OwnedList owned;
+            if (auto listed =
+                    core::GetAssetList(ctx, ToCString(user_id), ToCString(product), owned.list);
+                !listed) {
+                return listed.error();
+            }
             return DrainList<QDX_CAssetInfo>(owned.list, ToAsset);
-        }
-        return RequestFailure(ErrorCategory::unknown_user, code, doing,
-                              "the service knows no such user");
-    });
+        });
 }
 
 Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_id,
                                                    std::string_view asset_number) const noexcept {
-    constexpr std::string_view doing = "reading an asset's statistics";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::vector<AssetStat>> {
+    constexpr std::string_view doing = core::kReadingAssetStats;
+    return RunCore(*m_impl, doing, [&](const CallContext& ctx) -> Result<std::vector<AssetStat>> {
         OwnedList owned;
-        const unsigned int code = QDX_GetAssetStats(ToCString(user_id), ToCString(asset_number),
-                                                    owned.list, scope.Callback());
-        if (code != kSuccess && code != kNoRows) {
-            return RequestFailure(ErrorCategory::refused, code, doing,
-                                  "the service refused the request");
+        if (auto read =
+                core::GetAssetStats(ctx, ToCString(user_id), ToCString(asset_number), owned.list);
+            !read) {
+            return read.error();
         }
         bool readable = true;
         auto stats = DrainList<QDX_CAssetStat>(owned.list, [&](const QDX_CAssetStat& stat) {
@@ -84,7 +77,7 @@ Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_id,
             return AssetStat{day.value_or(std::chrono::sys_days()), stat.m_nValue2};
         });
         if (!readable) {
-            return FailedWith(ErrorCategory::unexpected_reply, kZero, doing,
+            return FailedWith(ErrorCategory::unexpected_reply, result::kZero, doing,
                               "a record names no day of the calendar");
         }
         return stats;
@@ -93,30 +86,25 @@ Result<std::vector<AssetStat>> Client::asset_stats(std::string_view user_id,
 
 Result<void> Client::delete_asset(std::string_view user_id, std::string_view product,
                                   std::string_view asset_number) const noexcept {
-    constexpr std::string_view doing = "removing an asset";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
-        const unsigned int code = QDX_DeleteAsset(ToCString(user_id), ToCString(product),
-                                                  ToCString(asset_number), scope.Callback());
-        return SucceededOr(code, ErrorCategory::refused, doing, "the service refused the removal");
+    return RunCore(*m_impl, core::kRemovingAsset, [&](const CallContext& ctx) {
+        return core::DeleteAsset(ctx, ToCString(user_id), ToCString(product),
+                                 ToCString(asset_number));
     });
 }
 
 Result<DiskSpace> Client::disk_space(std::string_view user_id,
                                      std::string_view product) const noexcept {
-    constexpr std::string_view doing = "reading the disk quota";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<DiskSpace> {
-        CString quota;
-        CString used;
-        const unsigned int code =
-            QDX_GetDiskSpace(ToCString(user_id), ToCString(product), quota, used, scope.Callback());
-        if (code != kSuccess) {
-            return RequestFailure(ErrorCategory::unexpected_reply, code, doing,
-                                  "the reply holds no quota");
+    constexpr std::string_view doing = core::kReadingDiskSpace;
+    return RunCore(*m_impl, doing, [&](const CallContext& ctx) -> Result<DiskSpace> {
+        core::DiskSpaceReply space;
+        if (auto read = core::GetDiskSpace(ctx, ToCString(user_id), ToCString(product), space);
+            !read) {
+            return read.error();
         }
-        const auto quotaBytes = ParseByteCount(quota.view());
-        const auto usedBytes = ParseByteCount(used.view());
+        const auto quotaBytes = ParseByteCount(space.quota.view());
+        const auto usedBytes = ParseByteCount(space.used.view());
         if (!quotaBytes || !usedBytes) {
-            return FailedWith(ErrorCategory::unexpected_reply, kZero, doing,
+            return FailedWith(ErrorCategory::unexpected_reply, result::kZero, doing,
                               "the quota or the space used is not a byte count");
         }
         return DiskSpace{*quotaBytes, *usedBytes};

@@ -1,94 +1,91 @@
-// A user's homepage record: read, write, delete. Every failure, the request's own included,
-// comes back as 0.
+// A user's homepage record: read, write, delete.
+#include "homepage/homepage_operations.h"
 #include "homepage/homepage_reply.h"
-#include "homepage/homepage_requests.h"
 #include "transport/endpoints.h"
-#include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/operation_failure.h"
 #include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
-#include "vanta/homepage.h"
 #include "vanta/result_codes.h"
-#include "vanta/transport.h"
 
 using namespace vanta::result;
 using namespace vanta::internal;
+using vanta::ErrorCategory;
 
 namespace {
-unsigned int OneOrZero(unsigned int result) {
-    return result == kSuccess ? kSuccess : kZero;
+// The homepage exports give 0 for every failure, so that is the code the Error carries: a
+// failed request, the service's NOROWS, or its FAIL (which means `onFail`).
+vanta::Error HomepageError(unsigned int code, std::string_view doing, ErrorCategory onFail) {
+    switch (code) {
+    case kChannelFailure:
+        return FailedWith(ErrorCategory::network, kZero, doing, "the request failed");
+    case kNoRows:
+        return FailedWith(ErrorCategory::not_found, kZero, doing, "the user has no homepage");
+    default:
+        return FailedWith(onFail, kZero, doing, "the service answered FAIL");
+    }
+}
+
+vanta::Result<void> Verdict(unsigned int code, std::string_view doing, ErrorCategory onFail) {
+    if (code != kSuccess) {
+        return HomepageError(code, doing, onFail);
+    }
+    return {};
 }
 } // namespace
 
-unsigned int ReadHomepageReply(const CString& answer, CString& title, CString& heading,
-                               CString& body, CString& theme, CString& replyText) {
+unsigned int ReadHomepageReply(const CString& answer, core::HomepageRecord& page) {
     ReplyCursor cursor(answer);
-    cursor.Next(title);
+    cursor.Next(page.title);
     // The marker stays in the title, the caller's only way to tell a refusal from a failure.
-    if (title == reply::kFail || title == reply::kNoRows) {
+    if (page.title == reply::kFail || page.title == reply::kNoRows) {
         return kZero;
     }
-    cursor.Next(heading);
-    cursor.Next(body);
-    cursor.Next(theme);
-    cursor.Next(replyText);
+    cursor.Next(page.heading);
+    cursor.Next(page.body);
+    cursor.Next(page.theme);
+    cursor.Next(page.reply);
     return kSuccess;
 }
 
-unsigned int ReadHomepage(const CString& userId, CString& title, CString& heading, CString& body,
-                          CString& theme, CString& replyText, StatusCallback callback) {
+namespace core {
+
+vanta::Result<void> ReadHomepage(const CallContext& context, const CString& userId,
+                                 HomepageRecord& page) {
     FormBody form;
     form.Add("user=", userId);
     CString answer;
-    if (PostRequest(form, endpoint::kGetHomepage, answer, callback, kFixedReplyLimit) != kSuccess) {
-        return kChannelFailure;
+    unsigned int code = kChannelFailure;
+    if (PostRequest(context, form, endpoint::kGetHomepage, answer, kFixedReplyLimit) == kSuccess) {
+        code = ReadHomepageReply(answer, page);
+        if (code != kSuccess) {
+            // The reader leaves the service's marker in the title.
+            code = page.title == reply::kFail ? kServiceFail : kNoRows;
+        }
     }
-    if (ReadHomepageReply(answer, title, heading, body, theme, replyText) == kSuccess) {
-        return kSuccess;
-    }
-    // The reader leaves the service's marker in the title.
-    return title == reply::kFail ? kServiceFail : kNoRows;
+    return Verdict(code, kReadingHomepage, ErrorCategory::unknown_user);
 }
 
-unsigned int WriteHomepage(const CString& userId, const CString& title, const CString& heading,
-                           const CString& body, const CString& theme, const CString& replyText,
-                           StatusCallback callback) {
+vanta::Result<void> WriteHomepage(const CallContext& context, const CString& userId,
+                                  const HomepageRecord& page) {
     FormBody form;
     form.Add("user=", userId)
-        .Add("&Title=", title)
-        .Add("&Heading=", heading)
-        .Add("&Body=", body)
-        .Add("&Theme=", theme)
-        .Add("&Reply=", replyText);
-    return PostForVerdict(form, endpoint::kUpdateHomepage, callback, VerdictIn::kWholeValue);
+        .Add("&Title=", page.title)
+        .Add("&Heading=", page.heading)
+        .Add("&Body=", page.body)
+        .Add("&Theme=", page.theme)
+        .Add("&Reply=", page.reply);
+    return Verdict(PostForVerdict(context, form, endpoint::kUpdateHomepage, VerdictIn::kWholeValue),
+                   kWritingHomepage, ErrorCategory::refused);
 }
 
-unsigned int RemoveHomepage(const CString& userId, StatusCallback callback) {
+vanta::Result<void> RemoveHomepage(const CallContext& context, const CString& userId) {
     FormBody form;
     form.Add("user=", userId);
-    return PostForVerdict(form, endpoint::kDeleteHomepage, callback, VerdictIn::kWholeValue);
+    // The service answers FAIL when there was no homepage to remove.
+    return Verdict(PostForVerdict(context, form, endpoint::kDeleteHomepage, VerdictIn::kWholeValue),
+                   kRemovingHomepage, ErrorCategory::not_found);
 }
 
-unsigned int WINAPI QDX_GetHomepageInfo(const CString& userId, CString& title, CString& heading,
-                                        CString& body, CString& theme, CString& replyText,
-                                        StatusCallback callback) {
-    return GuardExport("reading a homepage", kZero, [&]() -> unsigned int {
-        return OneOrZero(ReadHomepage(userId, title, heading, body, theme, replyText, callback));
-    });
-}
-
-unsigned int WINAPI QDX_UpdateHomepageInfo(const CString& userId, const CString& title,
-                                           const CString& heading, const CString& body,
-                                           const CString& theme, const CString& replyText,
-                                           StatusCallback callback) {
-    return GuardExport("updating a homepage", kZero, [&]() -> unsigned int {
-        return OneOrZero(WriteHomepage(userId, title, heading, body, theme, replyText, callback));
-    });
-}
-
-unsigned int WINAPI QDX_DeleteHomepageInfo(const CString& userId, StatusCallback callback) {
-    return GuardExport("deleting a homepage", kZero, [&]() -> unsigned int {
-        return OneOrZero(RemoveHomepage(userId, callback));
-    });
-}
+} // namespace core

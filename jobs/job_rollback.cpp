@@ -1,8 +1,11 @@
 #include "jobs/job_rollback.h"
 
+#include "assets/asset_operations.h"
 #include "files/remote_files.h"
 #include "jobs/job.h"
 #include "os/failure_reason.h"
+#include "transport/call_context.h"
+#include "transport/service_config.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
@@ -96,10 +99,13 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
         product.Format("%d", static_cast<int>(job.m_nProductNum));
         // The record first: it is what puts the asset in the user's list. A service that
         // takes the files with the record leaves the FTP step nothing to do.
-        const unsigned int withdrawn =
-            QDX_DeleteAsset(job.m_strUserId, product, job.m_strAssetNum, job.m_pfnCallback);
-        if (withdrawn != kSuccess) {
-            left = "its record could not be withdrawn (" + JobFailure::StepReason(withdrawn) + ")";
+        ClearFailureReason();
+        const auto withdrawn =
+            core::DeleteAsset(CallContext{ActiveConfig(), StatusSink(job.m_pfnCallback)},
+                              job.m_strUserId, product, job.m_strAssetNum);
+        if (!withdrawn) {
+            left = "its record could not be withdrawn (" +
+                   JobFailure::StepReason(withdrawn.error().code) + ")";
         }
         // A job whose send never got into the asset's directory stored nothing there; the
         // empty directory the service made at registration goes with the record. Not trying

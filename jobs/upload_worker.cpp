@@ -1,10 +1,13 @@
 // The upload worker: one asset from the application's local files to the service.
 #include "jobs/upload_worker.h"
 
+#include "assets/asset_operations.h"
 #include "assets/asset_requests.h"
 #include "jobs/job.h"
 #include "jobs/job_rollback.h"
 #include "net/internet_constants.h"
+#include "os/failure_reason.h"
+#include "transport/call_context.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
 #include "transport/globals.h"
@@ -66,15 +69,17 @@ unsigned int RunUpload(Job& job) {
         return kCancelled;
     }
 
-    CString quota;
-    CString used;
-    const unsigned int space =
-        QDX_GetDiskSpace(job.m_strUserId, ProductText(job), quota, used, job.m_pfnCallback);
-    if (space != kSuccess) {
-        return space;
+    // The step's failure reason is its own, as each step's is.
+    ClearFailureReason();
+    core::DiskSpaceReply space;
+    if (const auto read =
+            core::GetDiskSpace(CallContext{ActiveConfig(), StatusSink(job.m_pfnCallback)},
+                               job.m_strUserId, ProductText(job), space);
+        !read) {
+        return read.error().code;
     }
     // Equality passes: the asset exactly fills what is left.
-    if (std::atof(quota) < std::atof(used) + static_cast<double>(job.TotalBytes())) {
+    if (std::atof(space.quota) < std::atof(space.used) + static_cast<double>(job.TotalBytes())) {
         return kNoSpace;
     }
     if (job.CancelRequested()) {

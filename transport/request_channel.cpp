@@ -5,7 +5,6 @@
 #include "net/internet_exception.h"
 #include "os/failure_reason.h"
 #include "os/local_files.h"
-#include "transport/export_guard.h"
 #include "transport/globals.h"
 #include "transport/post_request.h"
 #include "transport/security_settings.h"
@@ -143,10 +142,4 @@ unsigned int PostRequest(const CString& body, const CString& scriptPath, CString
                          StatusCallback callback, size_t replyLimit) {
     const CallContext context{ActiveConfig(), StatusSink(callback)};
     return PostRequest(context, body, scriptPath, reply, replyLimit);
-}
-
-unsigned int WINAPI QDX_SendHTTPRequest(const CString& body, const CString& scriptPath,
-                                        CString& reply, StatusCallback callback) {
-    return GuardExport("posting a request", kChannelFailure,
-                       [&] { return PostRequest(body, scriptPath, reply, callback, kWholeReply); });
 }

@@ -5,21 +5,36 @@
 #include "transport/form_body.h"
 #include "vanta/cstring.h"
 
-inline vanta::internal::FormBody&
-AddContactFields(vanta::internal::FormBody& body, const CString& first, const CString& last,
-                 const CString& addr, const CString& city, const CString& st, const CString& zip,
-                 const CString& email, const CString& day, const CString& ex, const CString& fax,
-                 const CString& night, const CString& mid) {
-    return body.Add("&First=", first)
-        .Add("&Last=", last)
-        .Add("&Addr=", addr)
-        .Add("&City=", city)
-        .Add("&St=", st)
-        .Add("&Zip=", zip)
-        .Add("&EMail=", email)
-        .Add("&Day=", day)
-        .Add("&Ex=", ex)
-        .Add("&Fax=", fax)
-        .Add("&Night=", night)
-        .Add("&Mid=", mid);
+namespace core {
+// The details as the caller gave them, bytes unchanged.
+struct ContactDetails {
+    CString first;
+    CString last;
+    CString address;
+    CString city;
+    CString state;
+    CString zip;
+    CString email;
+    CString dayPhone;
+    CString extension;
+    CString fax;
+    CString nightPhone;
+    CString middleInitial;
+};
+} // namespace core
+
+inline vanta::internal::FormBody& AddContactFields(vanta::internal::FormBody& body,
+                                                   const core::ContactDetails& d) {
+    return body.Add("&First=", d.first)
+        .Add("&Last=", d.last)
+        .Add("&Addr=", d.address)
+        .Add("&City=", d.city)
+        .Add("&St=", d.state)
+        .Add("&Zip=", d.zip)
+        .Add("&EMail=", d.email)
+        .Add("&Day=", d.dayPhone)
+        .Add("&Ex=", d.extension)
+        .Add("&Fax=", d.fax)
+        .Add("&Night=", d.nightPhone)
+        .Add("&Mid=", d.middleInitial);
 }

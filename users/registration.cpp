@@ -1,18 +1,19 @@
 // Registering an account, or a further product for a known one.
 #include "transport/endpoints.h"
-#include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/operation_failure.h"
 #include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
 #include "users/contact_fields.h"
+#include "users/user_operations.h"
 #include "users/user_replies.h"
 #include "vanta/result_codes.h"
-#include "vanta/transport.h"
-#include "vanta/users.h"
 
 using namespace vanta::result;
 using namespace vanta::internal;
+using vanta::ErrorCategory;
+using Kind = vanta::Registration::Kind;
 
 namespace {
 unsigned int Classify(const CString& status, const CString& kind) {
@@ -39,42 +40,55 @@ unsigned int Classify(const CString& status, const CString& kind) {
 }
 } // namespace
 
-unsigned int ReadRegistrationReply(const CString& answer, CString& replyValue1,
-                                   CString& replyValue3, CString& replyValue4) {
+unsigned int ReadRegistrationReply(const CString& answer, core::RegistrationReply& reply) {
     // All four fields are read before any is judged, so the caller sees them whatever the
     // outcome.
     ReplyCursor cursor(answer);
     CString kind;
-    cursor.Next(replyValue1);
+    cursor.Next(reply.userId);
     cursor.Next(kind);
-    cursor.Next(replyValue3);
-    cursor.Next(replyValue4);
+    cursor.Next(reply.number);
+    cursor.Next(reply.message);
     // The service's field syntax cannot carry an "&", so it writes "*" for the one it
     // means.
-    if (const int star = replyValue4.Find('*'); star >= 0) {
-        replyValue4.SetAt(star, '&');
+    if (const int star = reply.message.Find('*'); star >= 0) {
+        reply.message.SetAt(star, '&');
     }
-    return Classify(replyValue1, kind);
+    return Classify(reply.userId, kind);
 }
 
-unsigned int WINAPI QDX_RegisterNewUser(
-    const CString& cust, CString& replyValue3, const CString& first, const CString& last,
-    const CString& addr, const CString& city, const CString& st, const CString& zip,
-    const CString& email, const CString& day, CString& replyValue1, CString& postPassword,
-    CString& productId, CString& replyValue4, const CString& ex, const CString& fax,
-    const CString& night, const CString& mid, const CString& code, StatusCallback callback) {
-    return GuardExport("registering an account", kChannelFailure, [&]() -> unsigned int {
-        FormBody body;
-        body.Add("Cust=", cust);
-        AddContactFields(body, first, last, addr, city, st, zip, email, day, ex, fax, night, mid)
-            .Add("&Code=", code)
-            .Add("&PostPW=", postPassword)
-            .Add("&ProductId=", productId);
-        CString answer;
-        if (PostRequest(body, endpoint::kCreateUser, answer, callback, kFixedReplyLimit) !=
-            kSuccess) {
-            return kChannelFailure;
-        }
-        return ReadRegistrationReply(answer, replyValue1, replyValue3, replyValue4);
-    });
+namespace core {
+
+vanta::Result<Registered> RegisterUser(const CallContext& context, const RegistrationForm& form,
+                                       RegistrationReply& reply) {
+    constexpr std::string_view doing = kRegisteringAccount;
+    FormBody body;
+    body.Add("Cust=", form.userId);
+    AddContactFields(body, form.contact)
+        .Add("&Code=", form.code)
+        .Add("&PostPW=", form.password)
+        .Add("&ProductId=", form.productId);
+    CString answer;
+    unsigned int code = kChannelFailure;
+    if (PostRequest(context, body, endpoint::kCreateUser, answer, kFixedReplyLimit) == kSuccess) {
+        code = ReadRegistrationReply(answer, reply);
+    }
+    switch (code) {
+    case kRegisteredNew:
+        return Registered{code, Kind::new_account};
+    case kRegisteredNewApp:
+        return Registered{code, Kind::new_product};
+    case kRegisteredOld:
+        return Registered{code, Kind::existing};
+    case kStatus1OrWrongPassword:
+        return FailedWith(ErrorCategory::wrong_password, code, doing,
+                          "the account exists with another password");
+    case kServiceFail:
+        return FailedWith(ErrorCategory::refused, code, doing, "the service refused the details");
+    default:
+        return RequestFailure(ErrorCategory::unexpected_reply, code, doing,
+                              "the reply names no known kind of registration");
+    }
 }
+
+} // namespace core

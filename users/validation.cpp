@@ -1,19 +1,19 @@
 // Checking a login and removing an account.
 #include "transport/endpoints.h"
-#include "transport/export_guard.h"
 #include "transport/form_body.h"
+#include "transport/operation_failure.h"
 #include "transport/post_request.h"
 #include "transport/reply_readers.h"
 #include "transport/reply_values.h"
+#include "users/user_operations.h"
 #include "users/user_replies.h"
 #include "vanta/result_codes.h"
-#include "vanta/transport.h"
-#include "vanta/users.h"
 
 #include <cstdlib>
 
 using namespace vanta::result;
 using namespace vanta::internal;
+using vanta::ErrorCategory;
 
 namespace {
 // The service's status values that refuse the login, and the codes the caller knows them by.
@@ -56,24 +56,46 @@ unsigned int ReadValidationReply(const CString& answer) {
     return flags != kZero ? flags : kSuccess;
 }
 
-unsigned int WINAPI QDX_ValidateUser(const CString& userId, const CString& password,
-                                     const CString& productId, StatusCallback callback) {
-    return GuardExport("validating a login", kChannelFailure, [&]() -> unsigned int {
-        FormBody body;
-        body.Add("user_id=", userId).Add("&PW=", password).Add("&product_id=", productId);
-        CString answer;
-        if (PostRequest(body, endpoint::kValidateUser, answer, callback, kFixedReplyLimit) !=
-            kSuccess) {
-            return kChannelFailure;
-        }
-        return ReadValidationReply(answer);
-    });
+namespace core {
+
+vanta::Result<LoginVerdict> ValidateUser(const CallContext& context, const CString& userId,
+                                         const CString& password, const CString& productId) {
+    constexpr std::string_view doing = kValidatingLogin;
+    FormBody body;
+    body.Add("user_id=", userId).Add("&PW=", password).Add("&product_id=", productId);
+    CString answer;
+    unsigned int code = kChannelFailure;
+    if (PostRequest(context, body, endpoint::kValidateUser, answer, kFixedReplyLimit) == kSuccess) {
+        code = ReadValidationReply(answer);
+    }
+    switch (code) {
+    case kSuccess:
+    case kValidHasHomepage:
+    case kValidPublished:
+    case kValidPublishedAndHomepage:
+        return LoginVerdict{code, (code & kValidPublished) != 0, (code & kValidHasHomepage) != 0};
+    case kStatus1OrWrongPassword:
+        return FailedWith(ErrorCategory::wrong_password, code, doing, "wrong password");
+    case kNotFound:
+        return FailedWith(ErrorCategory::product_not_registered, code, doing,
+                          "the product is not registered for the account");
+    case kStatus3:
+        return FailedWith(ErrorCategory::wrong_password, code, doing,
+                          "wrong password, and the product is not registered");
+    case kServiceFail:
+        return FailedWith(ErrorCategory::unknown_user, code, doing,
+                          "the service knows no such user");
+    default:
+        return RequestFailure(ErrorCategory::unexpected_reply, code, doing, "unexpected answer");
+    }
 }
 
-unsigned int WINAPI QDX_DeleteUser(const CString& userId, StatusCallback callback) {
-    return GuardExport("deleting an account", kChannelFailure, [&]() -> unsigned int {
-        FormBody body;
-        body.Add("user=", userId);
-        return PostForVerdict(body, endpoint::kDeleteUser, callback, VerdictIn::kWholeValue);
-    });
+vanta::Result<void> DeleteUser(const CallContext& context, const CString& userId) {
+    FormBody body;
+    body.Add("user=", userId);
+    return SucceededOr(PostForVerdict(context, body, endpoint::kDeleteUser, VerdictIn::kWholeValue),
+                       ErrorCategory::unknown_user, kRemovingAccount,
+                       "the service knows no such user");
 }
+
+} // namespace core
