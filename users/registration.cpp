@@ -25,7 +25,7 @@ unsigned int Classify(const CString& status, const CString& kind) {
         return kServiceFail;
     }
     if (status == reply::kWrongPassword) {
-        return kStatus1OrWrongPassword;
+        return register_user::kWrongPassword;
     }
     if (kind == reply::kNewApp) {
         return kRegisteredNewApp;
@@ -80,7 +80,7 @@ vanta::Result<Registered> RegisterUser(const CallContext& context, const Registr
         return Registered{code, Kind::new_product};
     case kRegisteredOld:
         return Registered{code, Kind::existing};
-    case kStatus1OrWrongPassword:
+    case register_user::kWrongPassword:
         return FailedWith(ErrorCategory::wrong_password, code, doing,
                           "the account exists with another password");
     case kServiceFail:

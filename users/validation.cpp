@@ -20,11 +20,11 @@ namespace {
 unsigned int StatusCode(long status) {
     switch (status) {
     case 1:
-        return kStatus1OrWrongPassword;
+        return validate_user::kWrongPassword;
     case 2:
         return kNotFound;
     case 3:
-        return kStatus3;
+        return validate_user::kWrongPasswordAndNotRegistered;
     default:
         return kZero;
     }
@@ -74,12 +74,12 @@ vanta::Result<LoginVerdict> ValidateUser(const CallContext& context, const CStri
     case kValidPublished:
     case kValidPublishedAndHomepage:
         return LoginVerdict{code, (code & kValidPublished) != 0, (code & kValidHasHomepage) != 0};
-    case kStatus1OrWrongPassword:
+    case validate_user::kWrongPassword:
         return FailedWith(ErrorCategory::wrong_password, code, doing, "wrong password");
     case kNotFound:
         return FailedWith(ErrorCategory::product_not_registered, code, doing,
                           "the product is not registered for the account");
-    case kStatus3:
+    case validate_user::kWrongPasswordAndNotRegistered:
         return FailedWith(ErrorCategory::wrong_password, code, doing,
                           "wrong password, and the product is not registered");
     case kServiceFail:

@@ -142,7 +142,12 @@ inline constexpr unsigned int kBusy = kBusyOrFtpError;
 } // namespace job_start
 
 /// 8192: the former name of validate_user::kWrongPassword and register_user::kWrongPassword
-inline constexpr unsigned int kStatus1OrWrongPassword = validate_user::kWrongPassword;
+[[deprecated(
+    "use validate_user::kWrongPassword or "
+    "register_user::kWrongPassword")]] inline constexpr unsigned int kStatus1OrWrongPassword =
+    validate_user::kWrongPassword;
 /// 9216: the former name of validate_user::kWrongPasswordAndNotRegistered
-inline constexpr unsigned int kStatus3 = validate_user::kWrongPasswordAndNotRegistered;
+[[deprecated(
+    "use validate_user::kWrongPasswordAndNotRegistered")]] inline constexpr unsigned int kStatus3 =
+    validate_user::kWrongPasswordAndNotRegistered;
 } // namespace vanta::result
