@@ -1,15 +1,41 @@
-// Registration of a new asset, for the upload worker.
+// Creating an asset's record before its files are sent, and withdrawing a record.
 #pragma once
 
+#include "transport/call_context.h"
+#include "vanta/client.hpp"
 #include "vanta/collections.h"
+#include "vanta/cstring.h"
 
-namespace vanta::internal {
-class Job;
-}
+#include <cstdint>
 
-// Registers the asset of `job` whose files the service is to know as `fileNames` (bare names,
-// in transfer order; the job's total already holds their size). On success the asset number,
-// asset id and password go into the job as far as the reply carries them, and the job is
-// marked registered.
-// 1: registered; 256: the service answered FAIL (nothing stored); 32: channel failure.
-unsigned int CreateAsset(vanta::internal::Job& job, const CStringArray& fileNames);
+namespace core {
+
+// What the service is told about an asset when its record is created.
+struct AssetDraft {
+    CString userId;
+    CString name;
+    CString description;
+    unsigned int productNum = 0;
+    unsigned int assetType = 0;
+    // The sum of the files' lengths, as measured before anything is sent.
+    std::uint64_t totalBytes = 0;
+    // The files' bare names, in transfer order.
+    CStringArray fileNames;
+    // The password the caller started with: the asset's, when the reply names none.
+    CString password;
+};
+
+// The record the service made: the asset's number, and the login (id and password) of its
+// page, each as far as the reply carries it (the id is empty, the password the draft's, where
+// it does not).
+struct NewAsset {
+    CString number;
+    CString id;
+    CString password;
+};
+
+// Registers `draft` with the service. Fails refused with 256 when the service answers FAIL
+// (nothing stored), network with 32 when the channel fails.
+vanta::Result<NewAsset> CreateAsset(const CallContext& context, const AssetDraft& draft);
+
+} // namespace core

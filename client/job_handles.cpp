@@ -4,7 +4,6 @@
 
 #include "email/info_file.h"
 #include "jobs/email_worker.h"
-#include "jobs/job_failure.h"
 #include "jobs/upload_worker.h"
 #include "os/temp_path.h"
 #include "vanta/result_codes.h"
@@ -16,42 +15,6 @@ namespace vanta {
 using namespace vanta::result;
 
 namespace {
-// The category of a job worker's outcome code.
-ErrorCategory JobErrorCategory(unsigned int code) {
-    switch (code) {
-    case kLocalFileError:
-        return ErrorCategory::local_file;
-    case kNoSpace:
-        return ErrorCategory::no_space;
-    case kServiceFail:
-    case kZero:
-        return ErrorCategory::refused;
-    case kCancelled:
-        return ErrorCategory::cancelled;
-    default:
-        return ErrorCategory::network;
-    }
-}
-
-// One outcome code of a job worker as an error, described by the code alone.
-Error JobErrorByCode(unsigned int code, std::string_view doing) {
-    return FailedWith(JobErrorCategory(code), code, doing, internal::DescribeJobFailure(code).text);
-}
-
-// One outcome code of a job worker as the handle's error, with the reason the worker recorded
-// when it recorded one (a cancel keeps its own).
-Error JobError(unsigned int code, std::string_view doing, std::string_view workerReason) {
-    Error error = JobErrorByCode(code, doing);
-    if (!workerReason.empty() && code != kCancelled) {
-        try {
-            error.reason = workerReason;
-        } catch (...) {
-            // The reason by code stands.
-        }
-    }
-    return error;
-}
-
 // Waits for the job's end: its early error, its worker's failure, or `outcome()` on success.
 template <class T, class Outcome>
 Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) noexcept {
@@ -61,24 +24,13 @@ Result<T> FinishedJob(JobState& state, std::string_view doing, Outcome outcome) 
             return FailedWith(ErrorCategory::invalid_argument, kZero, doing,
                               "the job has not finished: called from inside its own callback");
         }
-        const unsigned int code = state.WaitForResult();
+        state.WaitForResult();
         if (state.EarlyError()) {
             return *state.EarlyError();
         }
-        if (code != kSuccess) {
-            const internal::Job* job = state.LibraryJob();
-            Error error = JobError(code, doing, job != nullptr ? job->WorkerFailureReason() : "");
-            // The roll-back could not take everything away: the reason that says what stayed
-            // goes to the caller (a cancel's too), with the number of an asset that stayed.
-            if (job != nullptr && job->m_bLeftBehind) {
-                if (job->m_bRegistered) {
-                    error.asset_number = ToString(job->m_strAssetNum);
-                }
-                if (!job->WorkerFailureReason().empty()) {
-                    error.reason = job->WorkerFailureReason();
-                }
-            }
-            return error;
+        // A state without an early error holds a job that ran.
+        if (const std::optional<Error>& failure = state.LibraryJob()->Failure()) {
+            return *failure;
         }
         return outcome();
     });
@@ -92,7 +44,8 @@ DWORD Milliseconds(std::chrono::milliseconds timeout) {
 } // namespace
 
 JobState::JobState(Kind kind, const detail::ClientState& client, JobOptions options)
-    : m_kind(kind), m_service(client.service), m_options(std::move(options)) {
+    : m_kind(kind), m_service(std::make_shared<const ServiceConfig>(client.service)),
+      m_options(std::move(options)) {
     if (!m_options.on_status) {
         m_options.on_status = client.config.on_status;
     }
@@ -109,9 +62,12 @@ JobState::~JobState() {
 }
 
 void JobState::Start(internal::JobArguments arguments) {
-    arguments.callback = ScopedStatusHandler::CallbackFor(m_options.on_status);
+    arguments.config = m_service;
+    arguments.status = SinkFor(m_options.on_status);
     arguments.observer = this;
-    m_job = std::make_unique<internal::Job>(std::move(arguments), &JobState::RunWorker);
+    const internal::JobWork& work = m_kind == Kind::upload ? kUploadWork : kShareWork;
+    m_job = std::make_unique<internal::Job>(std::move(arguments),
+                                            internal::JobWork{&JobState::RunWorker, work.doing});
     if (!m_job->Start()) {
         m_job.reset();
         Fail(FailedWith(ErrorCategory::internal, kZero, "starting a job",
@@ -124,18 +80,14 @@ void JobState::Fail(Error error) noexcept {
     m_phase.store(JobPhase::finished);
 }
 
-unsigned int JobState::RunWorker(internal::Job& job) {
+Result<void> JobState::RunWorker(internal::Job& job, const CallContext& context) {
     auto& state = *static_cast<JobState*>(job.Observer());
-    unsigned int result = 0;
-    {
-        ScopedServiceConfig config(state.m_service);
-        ScopedStatusHandler status(&state.m_options.on_status);
-        state.Report();
-        result = state.m_kind == Kind::upload ? RunUpload(job) : RunEmail(job);
-    }
+    state.Report();
+    const internal::JobWork& work = state.m_kind == Kind::upload ? kUploadWork : kShareWork;
+    Result<void> outcome = work.run(job, context);
     state.m_phase.store(JobPhase::finished);
     state.Report();
-    return result;
+    return outcome;
 }
 
 void JobState::OnProgress(const internal::Job& job) noexcept {
@@ -195,13 +147,14 @@ void JobState::Cancel() noexcept {
 }
 
 void JobState::Detach() noexcept {
-    // Whoever let the handle go may be taking the callbacks' objects with it.
+    // Whoever let the handle go may be taking the callbacks' objects with it: the progress
+    // reports stop here, the status notifications in the job.
     m_detached = true;
-    ScopedStatusHandler::MuteThisThread();
     // Client's job starts make every state with make_shared, so there is an owner to share.
     if (std::shared_ptr<JobState> self = weak_from_this().lock()) {
         m_job->Detach(std::move(self));
     } else {
+        m_job->MuteStatus();
         Cancel();
     }
 }
@@ -210,13 +163,11 @@ bool JobState::WaitForEnd(std::chrono::milliseconds timeout) const noexcept {
     return !m_job || m_job->WaitForEnd(Milliseconds(timeout));
 }
 
-unsigned int JobState::WaitForResult() const noexcept {
-    if (!m_job) {
-        return kZero;
-    }
+void JobState::WaitForResult() const noexcept {
     // Every wait of the worker is bounded, and so is this one.
-    m_job->WaitForEnd(INFINITE);
-    return m_job->Result();
+    if (m_job) {
+        m_job->WaitForEnd(INFINITE);
+    }
 }
 
 namespace detail {

@@ -27,19 +27,6 @@ std::string MakePrivateDirectory() {
     }
     return pattern;
 }
-
-Error PreparationError(unsigned int code, std::string_view doing) {
-    switch (code) {
-    case kChannelFailure:
-        return FailedWith(ErrorCategory::network, code, doing, "the session request failed");
-    case kLocalFileError:
-        return FailedWith(ErrorCategory::local_file, code, doing,
-                          "a file could not be opened, or the request file not written");
-    default:
-        return FailedWith(ErrorCategory::refused, code, doing,
-                          "the service gave no sharing session");
-    }
-}
 } // namespace
 
 UploadJob Client::upload(UploadRequest request, JobOptions options) const noexcept {
@@ -111,20 +98,21 @@ ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const 
         for (const std::filesystem::path& file : request.files) {
             files.Add(ToCString(file.native()));
         }
-        internal::JobArguments arguments;
-        unsigned int prepared = 0;
-        {
-            // The session request runs now, on the calling thread.
-            OperationScope scope(*m_impl);
-            prepared = PrepareEmailJob(
-                addresses, ToCString(request.subject), ToCString(request.message), files,
-                ToCString(request.sender_name), scope.Callback(),
-                [&] { return ToCString(directory + "/" + kEmailInfoName); }, arguments);
-        }
-        if (prepared != kSuccess) {
-            state->Fail(PreparationError(prepared, doing));
+        // The session request runs now, on the calling thread.
+        const Result<CString> session = RunCore(*m_impl, doing, [&](const CallContext& context) {
+            return core::PrepareShare(context, addresses, ToCString(request.subject),
+                                      ToCString(request.message), files,
+                                      ToCString(request.sender_name),
+                                      [&] { return ToCString(directory + "/" + kEmailInfoName); });
+        });
+        if (!session) {
+            state->Fail(session.error());
             return ShareJob(std::move(state));
         }
+        // The job sends copies of the list's paths, the request file last.
+        internal::JobArguments arguments;
+        arguments.userId = *session;
+        arguments.files = files;
         state->Start(std::move(arguments));
     } catch (...) {
         if (state) {

@@ -23,8 +23,8 @@ public:
     // private directory, if it has one.
     ~JobState() override;
 
-    // Makes the library's job from `arguments` and starts its worker; on failure the state
-    // holds the error.
+    // Makes the library's job from `arguments` (the client's configuration and the handle's
+    // status handler added) and starts its worker; on failure the state holds the error.
     void Start(internal::JobArguments arguments);
     // The job ends before it started, with `error`.
     void Fail(Error error) noexcept;
@@ -39,9 +39,8 @@ public:
     // more, and the state stays until the worker has finished with it.
     void Detach() noexcept;
     bool WaitForEnd(std::chrono::milliseconds timeout) const noexcept;
-    // Waits for the end and gives the job's result code (0 when it never ran). Not on the
-    // worker's own thread.
-    unsigned int WaitForResult() const noexcept;
+    // Waits for the end of a job that started. Not on the worker's own thread.
+    void WaitForResult() const noexcept;
     const std::optional<Error>& EarlyError() const { return m_early; }
     const internal::Job* LibraryJob() const { return m_job.get(); }
     const StatusHandler& StatusHandlerOfJob() const { return m_options.on_status; }
@@ -50,13 +49,14 @@ public:
     void OnProgress(const internal::Job& job) noexcept override;
 
 private:
-    static unsigned int RunWorker(internal::Job& job);
+    // The worker of the library's job: the kind's own, framed by the phase reports.
+    static Result<void> RunWorker(internal::Job& job, const CallContext& context);
     void Report() noexcept;
     // Whether a call for bytes moved is due under the options' interval and byte step.
     bool ProgressDue() const noexcept;
 
     const Kind m_kind;
-    const ServiceConfig m_service;
+    const std::shared_ptr<const ServiceConfig> m_service;
     JobOptions m_options;
     std::atomic<JobPhase> m_phase{JobPhase::preparing};
     std::optional<Error> m_early;

@@ -30,10 +30,6 @@ ScopedStatusHandler::~ScopedStatusHandler() {
     t_handler = m_previous;
 }
 
-void ScopedStatusHandler::MuteThisThread() {
-    t_handler = nullptr;
-}
-
 StatusCallback ScopedStatusHandler::Callback() const {
     return m_active ? &ForwardStatus : nullptr;
 }
@@ -55,8 +51,4 @@ StatusSink SinkFor(const vanta::StatusHandler& handler) noexcept {
             }
         },
         &handler);
-}
-
-StatusCallback ScopedStatusHandler::CallbackFor(const vanta::StatusHandler& handler) {
-    return handler ? &ForwardStatus : nullptr;
 }

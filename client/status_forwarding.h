@@ -20,16 +20,9 @@ public:
     ScopedStatusHandler(const ScopedStatusHandler&) = delete;
     ScopedStatusHandler& operator=(const ScopedStatusHandler&) = delete;
 
-    // This thread's notifications go nowhere until the innermost scope ends: a job's worker
-    // whose handle was let go calls back no more.
-    static void MuteThisThread();
-
     // The callback to hand the library's operations: null when there is no handler, so that
     // the network layer keeps its notifications off.
     StatusCallback Callback() const;
-    // The callback for operations that will run under a scope of `handler` on another thread
-    // (a job's worker): null when the handler is empty.
-    static StatusCallback CallbackFor(const vanta::StatusHandler& handler);
 
 private:
     const vanta::StatusHandler* m_previous;

@@ -1,20 +1,25 @@
-// What a sharing request does before its job runs, for the export and the C++ client alike.
+// What a share does before its job runs, for the export and the C++ client alike.
 #pragma once
 
-#include "jobs/job.h"
+#include "transport/call_context.h"
+#include "vanta/client.hpp"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
-#include "vanta/status_callback.h"
 
 #include <functional>
 
+namespace core {
+
 // Asks the service for a sharing session, writes the request into the info file at the path
-// that `infoPath` gives (asked only once the session is known) and appends that path to `files`;
-// then `arguments` holds what the email job is started with (the session name, `files`,
-// `callback`). `addresses` holds the sender first and must not be empty. 1: ready; 0: the service
-// answered FAIL or gave no session name; 8: `infoPath` gives no path, a file of `files` could not
-// be opened, or the info file could not be written; 32: the session request failed in the network.
-unsigned int PrepareEmailJob(const CStringArray& addresses, const CString& subject,
-                             const CString& message, CStringArray& files, const CString& snText,
-                             StatusCallback callback, const std::function<CString()>& infoPath,
-                             vanta::internal::JobArguments& arguments);
+// that `infoPath` gives (asked only once the session is known) and appends that path to
+// `files`; gives the session's name, which the email job works under. `addresses` holds the
+// sender first and must not be empty. Fails refused with 0 when the service answered FAIL or
+// gave no session name; local_file with 8 when `infoPath` gives no path, a file of `files`
+// could not be opened, or the info file could not be written; network with 32 when the
+// session request failed.
+vanta::Result<CString> PrepareShare(const CallContext& context, const CStringArray& addresses,
+                                    const CString& subject, const CString& message,
+                                    CStringArray& files, const CString& snText,
+                                    const std::function<CString()>& infoPath);
+
+} // namespace core

@@ -78,9 +78,9 @@ unsigned int RemoveRemoteDirectory(const CString& dirPath, StatusCallback callba
     }
 }
 
-unsigned int RemoveJobDirectory(const CString& dirPath, const CStringArray& names,
-                                StatusCallback callback) {
-    FtpCall call(callback);
+unsigned int RemoveJobDirectory(const CallContext& context, const CString& dirPath,
+                                const CStringArray& names) {
+    FtpCall call(context);
     try {
         CFtpConnection& connection = call.Connect();
         // A directory that cannot be entered holds nothing of the job's: it was never made,

@@ -2,6 +2,7 @@
 // C++ client tells them apart.
 #pragma once
 
+#include "transport/call_context.h"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
 #include "vanta/status_callback.h"
@@ -14,5 +15,5 @@ unsigned int RemoveRemoteDirectory(const CString& dirPath, StatusCallback callba
 // connection: the files `names`, then the directory. 1: the directory is gone, also when it
 // was not there to begin with; 16: the connection failed, or the directory is still there
 // (it holds a file of another name, say).
-unsigned int RemoveJobDirectory(const CString& dirPath, const CStringArray& names,
-                                StatusCallback callback);
+unsigned int RemoveJobDirectory(const CallContext& context, const CString& dirPath,
+                                const CStringArray& names);

@@ -3,7 +3,7 @@
 #include "jobs/email_worker.h"
 
 #include "email/info_file.h"
-#include "jobs/job.h"
+#include "jobs/job_failure.h"
 #include "jobs/job_rollback.h"
 #include "os/cfile.h"
 #include "os/local_files.h"
@@ -12,34 +12,38 @@
 #include "transport/form_body.h"
 #include "transport/multi_send.h"
 #include "transport/post_request.h"
-#include "vanta/ftp.h"
 #include "vanta/result_codes.h"
-#include "vanta/upload.h"
 
 #include <cstdint>
 #include <vector>
 
 using namespace vanta::result;
 using namespace vanta::internal;
+using vanta::ErrorCategory;
 
-unsigned int RunEmail(Job& job) {
+namespace {
+vanta::Result<void> RunEmail(Job& job, const CallContext& context) {
     // From the start the session's directory exists on the service: a job that does not
     // succeed takes it back with whatever it sent, whatever step it ends in.
     const CString sessionDir = CString(endpoint::kAssetsRoot) + job.m_strUserId;
     CStringArray names;
     std::vector<std::uint64_t> lengths;
     if (!MeasureJobFiles(job, &names, &lengths)) {
-        return RollBackShare(job, sessionDir, names, kLocalFileError);
+        return RollBackShare(
+            context, job, sessionDir, names,
+            JobFailed(ErrorCategory::local_file, kLocalFileError, job_failure::kLocalFile));
     }
     if (job.CancelRequested()) {
-        return RollBackShare(job, sessionDir, names, kCancelled);
+        return RollBackShare(
+            context, job, sessionDir, names,
+            JobFailed(ErrorCategory::cancelled, kCancelled, job_failure::kCancelled));
     }
 
     // The mails would announce files that never arrived, or arrived other than measured:
     // report the failed transfer instead. The local info file stays, as after a cancel.
-    const unsigned int sent = SendFiles(sessionDir, job.m_files, job.m_pfnCallback, &job, &lengths);
+    const unsigned int sent = SendFiles(context, sessionDir, job.m_files, &lengths);
     if (sent != kSuccess) {
-        return RollBackShare(job, sessionDir, names, sent);
+        return RollBackShare(context, job, sessionDir, names, SendFailed(sent));
     }
 
     job.EndTransferPhase();
@@ -51,11 +55,17 @@ unsigned int RunEmail(Job& job) {
 
     FormBody body;
     body.Add("SessionName=", job.m_strUserId);
-    const unsigned int verdict = PostForVerdict(body, endpoint::kFireEmails, job.m_pfnCallback,
-                                                VerdictIn::kFirstField, kWholeReply);
+    const unsigned int verdict =
+        PostForVerdict(context, body, endpoint::kFireEmails, VerdictIn::kFirstField, kWholeReply);
     if (verdict == kSuccess) {
-        return kSuccess;
+        return {};
     }
     // FAIL is the worker's 0.
-    return RollBackShare(job, sessionDir, names, verdict == kServiceFail ? kZero : verdict);
+    return RollBackShare(context, job, sessionDir, names,
+                         verdict == kServiceFail
+                             ? JobFailed(ErrorCategory::refused, kZero, job_failure::kMailRefused)
+                             : JobFailed(ErrorCategory::network, verdict, job_failure::kTransfer));
 }
+} // namespace
+
+const JobWork kShareWork{&RunEmail, "sharing files by mail"};

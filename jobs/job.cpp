@@ -5,7 +5,6 @@
 #include "os/failure_reason.h"
 #include "os/local_files.h"
 #include "vanta/result_codes.h"
-#include "vanta/upload.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -15,16 +14,6 @@
 using namespace vanta::result;
 
 namespace vanta::internal {
-
-std::vector<JobRecipient> CopyRecipients(const CObList& list) {
-    std::vector<JobRecipient> copies;
-    for (POSITION pos = list.GetHeadPosition(); pos;) {
-        if (const auto* entry = dynamic_cast<const QDX_CRecipient*>(list.GetNext(pos))) {
-            copies.push_back({entry->m_strEmail, entry->m_nViewType, entry->m_strName});
-        }
-    }
-    return copies;
-}
 
 bool MeasureJobFiles(Job& job, CStringArray* names, std::vector<std::uint64_t>* lengths) {
     try {
@@ -45,13 +34,30 @@ bool MeasureJobFiles(Job& job, CStringArray* names, std::vector<std::uint64_t>* 
     return true;
 }
 
-Job::Job(JobArguments arguments, Worker worker)
+Job::Job(JobArguments arguments, const JobWork& work)
     : m_strUserId(std::move(arguments.userId)), m_strAssetName(std::move(arguments.assetName)),
       m_strDescription(std::move(arguments.description)), m_nProductNum(arguments.productNum),
       m_nAssetType(arguments.assetType), m_files(std::move(arguments.files)),
-      m_recipients(std::move(arguments.recipients)), m_pfnCallback(arguments.callback),
-      m_strPassword(std::move(arguments.password)), m_worker(worker),
+      m_recipients(std::move(arguments.recipients)), m_strPassword(std::move(arguments.password)),
+      m_config(std::move(arguments.config)), m_status(arguments.status), m_work(work),
       m_observer(arguments.observer) {}
+
+StatusSink Job::Status() const {
+    // Without a receiver the network layer keeps its notifications off, as it always has.
+    return m_status.Enabled() ? StatusSink(&Job::DeliverStatus, this) : StatusSink();
+}
+
+void Job::DeliverStatus(const void* self, DWORD status, void* info, DWORD length) noexcept {
+    const auto& job = *static_cast<const Job*>(self);
+    if (job.m_statusMuted.load()) {
+        return;
+    }
+    // The receiver's exception must not unwind through the network layer's callbacks.
+    try {
+        job.m_status.Notify(status, info, length);
+    } catch (...) {
+    }
+}
 
 namespace {
 // The workers that were detached from their owners and still use their jobs.
@@ -89,6 +95,7 @@ bool Job::OnWorkerThread() const {
 
 void Job::Detach(std::shared_ptr<void> owner) {
     RequestCancel();
+    MuteStatus();
     if (m_detachedOwner || !OnWorkerThread()) {
         return;
     }
@@ -176,26 +183,46 @@ void Job::AddBytesSent(std::uint64_t bytes) {
     Notify();
 }
 
-UINT Job::ThreadMain(LPVOID self) {
-    auto* job = static_cast<Job*>(self);
+unsigned int Job::RunWorker() noexcept {
     // The thread is new, so its failure reason starts empty: what it holds at the end is the
     // worker's own.
-    unsigned int result = kWorkerFailure;
+    vanta::Result<void> outcome;
     // An exception leaving a thread function would end the whole process.
     try {
-        result = job->m_worker(*job);
+        // The trace as it stands when the worker starts, for the whole job.
+        const CallContext context{*m_config, Status(), this};
+        outcome = m_work.run(*this, context);
     } catch (...) {
+        outcome = JobFailed(vanta::ErrorCategory::network, kWorkerFailure, job_failure::kTransfer);
     }
-    if (result != kSuccess) {
-        const JobFailureDescription byCode = DescribeJobFailure(result);
-        const bool recorded = !FailureReason().empty();
-        job->m_workerFailureKind = recorded ? LastFailureKind() : byCode.kind;
-        try {
-            job->m_workerFailureReason = recorded ? FailureReason() : byCode.text;
-        } catch (...) {
-            // No memory for the copy: the owner describes the failure by its code.
+    if (outcome) {
+        return kSuccess;
+    }
+    const vanta::Error& failure = outcome.error();
+    const bool recorded = !FailureReason().empty();
+    m_workerFailureKind = recorded ? LastFailureKind() : KindOfJobFailure(failure.category);
+    try {
+        m_workerFailureReason = recorded ? FailureReason() : failure.reason;
+        vanta::Error error{failure.category, failure.code, m_workerFailureReason, {}};
+        // A cancel is described as one, unless the roll-back has to say what stayed.
+        if (error.reason.empty() ||
+            (failure.category == vanta::ErrorCategory::cancelled && !m_bLeftBehind)) {
+            error.reason = std::string(m_work.doing) + ": " + failure.reason;
         }
+        if (m_bLeftBehind && m_bRegistered) {
+            error.asset_number = m_strAssetNum.str();
+        }
+        m_failure = std::move(error);
+    } catch (...) {
+        // No memory for the texts: the code still tells the failure.
+        m_failure = JobFailed(failure.category, failure.code, "");
     }
+    return failure.code;
+}
+
+UINT Job::ThreadMain(LPVOID self) {
+    auto* job = static_cast<Job*>(self);
+    const unsigned int result = job->RunWorker();
     // A detached job's owner goes last, on this thread, and may take the job with it: nothing
     // below may touch the job.
     if (std::shared_ptr<void> owner = std::move(job->m_detachedOwner)) {

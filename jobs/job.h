@@ -9,7 +9,7 @@
 // m_bCancel, m_bActive and the byte counters are atomic and may be read and written from any
 // thread. The members the worker writes (asset number, asset id, password, status text) are
 // read by others only after the worker has ended (WaitForEnd, Running false): the end of the
-// thread orders those writes before the reads.
+// thread orders those writes before the reads. So is the job's outcome.
 //
 // Byte counters are 64-bit, so an asset of more than 4 GiB is measured and announced correctly
 // and the progress arithmetic cannot wrap.
@@ -18,22 +18,24 @@
 #include "net/transfer_control.h"
 #include "os/failure_reason.h"
 #include "os/thread.h"
+#include "transport/call_context.h"
+#include "transport/service_config.h"
+#include "transport/status_sink.h"
+#include "vanta/client.hpp"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
 #include "vanta/result_codes.h"
-#include "vanta/status_callback.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-class CObList;
-
 namespace vanta::internal {
 
-// One entry of an upload's recipient list, copied from the caller's QDX_CRecipient.
+// One entry of an upload's recipient list, copied from the caller's.
 struct JobRecipient {
     CString email;
     int viewType = 0;
@@ -61,9 +63,21 @@ struct JobArguments {
     CString password; // the password text the job starts with (an upload's out-argument)
     CStringArray files;
     std::vector<JobRecipient> recipients;
-    StatusCallback callback = nullptr;
+    // What every request of the job runs with, from its start to its end, even when the
+    // process's configuration changes meanwhile. Must not be null.
+    std::shared_ptr<const ServiceConfig> config;
+    // Where the job's status notifications go; what it points at outlives the job's worker.
+    StatusSink status;
     // Not owned; outlives the job's worker. Null: nobody watches.
     JobObserver* observer = nullptr;
+};
+
+// What a job does: its worker, which runs on the job's own thread with the job's context and
+// gives the job's outcome (a failure's Error as JobFailed makes it), and what the job is
+// doing, in words, for the failures it describes.
+struct JobWork {
+    vanta::Result<void> (*run)(Job& job, const CallContext& context);
+    const char* doing;
 };
 
 // Waits until every detached job's worker (Job::Detach) has finished with its job. Their
@@ -76,18 +90,12 @@ void WaitForDetachedJobs();
 bool MeasureJobFiles(Job& job, CStringArray* names = nullptr,
                      std::vector<std::uint64_t>* lengths = nullptr);
 
-// The QDX_CRecipient entries of `list`, in order; other entries are left out, so the count
-// that the notification announces always matches the fields that follow it.
-std::vector<JobRecipient> CopyRecipients(const CObList& list);
-
 class Job final : public TransferControl {
 public:
-    // The worker: runs on the job's own thread and returns the job's result code.
-    using Worker = unsigned int (*)(Job&);
-    // The result of a job whose worker let an exception out: the job failed.
+    // The code of a job whose worker let an exception out: the job failed.
     static constexpr unsigned int kWorkerFailure = vanta::result::kBusyOrFtpError;
 
-    Job(JobArguments arguments, Worker worker);
+    Job(JobArguments arguments, const JobWork& work);
     Job(const Job&) = delete;
     Job& operator=(const Job&) = delete;
     // A worker that still runs is asked to stop and waited for: it uses this object. The wait
@@ -112,17 +120,23 @@ public:
     bool WaitForEnd(DWORD milliseconds) const;
     // On the worker's own thread only: the job is asked to stop, and `owner` (whatever owns
     // the job) is kept until the worker has finished with the job, then let go on the worker's
-    // thread, which may destroy the job. The library's unload waits for such workers
-    // (WaitForDetachedJobs).
+    // thread, which may destroy the job. The job's status notifications go nowhere from now
+    // on: whoever let it go may be taking their receiver with it. The library's unload waits
+    // for such workers (WaitForDetachedJobs).
     void Detach(std::shared_ptr<void> owner);
-    // The worker's result once it has ended; 0 for a job without a thread, which never ran.
+    // The job's status notifications go nowhere from now on.
+    void MuteStatus() { m_statusMuted.store(true); }
+    // The code of the worker's outcome once it has ended (1, or its Error's code); 0 for a
+    // job without a thread, which never ran.
     unsigned int Result() const;
-    // Why the worker failed, as its thread recorded it (failure_reason.h) or, when it recorded
-    // nothing, as its result code tells; read once it has ended; empty after a success. The
-    // failure reason is kept per thread, so without this copy it would be lost with the thread.
-    const std::string& WorkerFailureReason() const { return m_workerFailureReason; }
+    // How the worker failed, read once it has ended: the category, the exports' code, the
+    // reason (the one its thread recorded, else what the failing step said; a cancel's is
+    // "<doing>: cancelled" unless the roll-back left something behind) and the number of an
+    // asset that stayed. Empty after a success and for a job that never ran.
+    const std::optional<vanta::Error>& Failure() const { return m_failure; }
     // Makes the worker's failure reason and kind the calling thread's (nothing after a
-    // success). Call once the worker has ended.
+    // success), as its thread recorded them or, when it recorded nothing, as its failure
+    // says. Call once the worker has ended.
     void PassFailureReasonToCaller() const noexcept;
 
     void RequestCancel() { m_bCancel.store(true); }
@@ -137,6 +151,8 @@ public:
     std::uint64_t TotalBytes() const { return m_nTotalBytes.load(); }
     // Bytes handed to the connection since the send started.
     std::uint64_t BytesSent() const { return m_nBytesSent.load(std::memory_order_relaxed); }
+    // Where the worker's notifications go: the job's receiver until the job is detached.
+    StatusSink Status() const;
     // True once the job's send has begun.
     bool SendBegun() const { return m_bSendBegun.load(); }
     JobObserver* Observer() const { return m_observer; }
@@ -154,7 +170,6 @@ public:
     const unsigned int m_nAssetType;
     const CStringArray m_files;
     const std::vector<JobRecipient> m_recipients;
-    const StatusCallback m_pfnCallback;
 
     // Written by the worker. The registration stores the asset number, id and password and
     // sets m_bRegistered; the upload worker stores the page address in m_strStatus. A roll-back
@@ -170,12 +185,17 @@ public:
     bool m_bLeftBehind = false;
 
 private:
+    std::optional<vanta::Error> m_failure;
+    // The thread's record of the failure, as QDX_GetLastFailureReason reads it.
     std::string m_workerFailureReason;
     FailureKind m_workerFailureKind = FailureKind::None;
     // Set and read on the worker's thread only.
     std::shared_ptr<void> m_detachedOwner;
 
     static UINT ThreadMain(LPVOID self);
+    // Runs the worker and keeps its failure; the outcome's code.
+    unsigned int RunWorker() noexcept;
+    static void DeliverStatus(const void* self, DWORD status, void* info, DWORD length) noexcept;
 
     void Notify() const {
         if (m_observer != nullptr) {
@@ -183,7 +203,11 @@ private:
         }
     }
 
-    Worker m_worker;
+    const std::shared_ptr<const ServiceConfig> m_config;
+    const StatusSink m_status;
+    // Set when the job is detached: the notifications stop.
+    std::atomic<bool> m_statusMuted{false};
+    const JobWork m_work;
     JobObserver* const m_observer;
     std::atomic<bool> m_bSendBegun{false};
     std::unique_ptr<CWinThread> m_thread;

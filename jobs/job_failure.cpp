@@ -6,23 +6,40 @@ using namespace vanta::result;
 
 namespace vanta::internal {
 
-JobFailureDescription DescribeJobFailure(unsigned int code) {
+vanta::Error JobFailed(vanta::ErrorCategory category, unsigned int code,
+                       const char* unrecorded) noexcept {
+    vanta::Error error{category, code, {}, {}};
+    try {
+        error.reason = unrecorded;
+    } catch (...) {
+        // No memory for the text: the category and the code still stand.
+    }
+    return error;
+}
+
+vanta::Error SendFailed(unsigned int code) noexcept {
     switch (code) {
-    case kLocalFileError:
-        return {FailureKind::LocalFile, "a local file could not be opened or measured"};
-    case kNoSpace:
-        return {FailureKind::Refused, "the files do not fit the user's disk quota"};
-    case kServiceFail:
-        return {FailureKind::Refused, "the service refused to register the asset"};
     case kCancelled:
-        return {FailureKind::Other, "cancelled"};
-    case kZero:
-        // An upload's notification or a share's mailing answered FAIL, or a reply the worker
-        // depends on lacked its values.
-        return {FailureKind::Refused,
-                "the service refused to send the mails, or a reply lacked its values"};
+        return JobFailed(vanta::ErrorCategory::cancelled, code, job_failure::kCancelled);
+    case kLocalFileError:
+        // A file that cannot be read any more, or changed since it was measured.
+        return JobFailed(vanta::ErrorCategory::local_file, code, job_failure::kLocalFile);
     default:
-        return {FailureKind::Network, "the transfer or a request failed"};
+        return JobFailed(vanta::ErrorCategory::network, code, job_failure::kTransfer);
+    }
+}
+
+FailureKind KindOfJobFailure(vanta::ErrorCategory category) noexcept {
+    switch (category) {
+    case vanta::ErrorCategory::local_file:
+        return FailureKind::LocalFile;
+    case vanta::ErrorCategory::no_space:
+    case vanta::ErrorCategory::refused:
+        return FailureKind::Refused;
+    case vanta::ErrorCategory::cancelled:
+        return FailureKind::Other;
+    default:
+        return FailureKind::Network;
     }
 }
 

@@ -5,9 +5,7 @@
 #include "jobs/job.h"
 #include "os/failure_reason.h"
 #include "transport/call_context.h"
-#include "transport/service_config.h"
 #include "vanta/result_codes.h"
-#include "vanta/upload.h"
 
 #include <string>
 #include <utility>
@@ -90,19 +88,19 @@ void RollBack(Job& job, unsigned int result, const std::string& cutShort, Steps 
 }
 } // namespace
 
-unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArray& names,
-                            unsigned int result) {
+vanta::Error RollBackUpload(const CallContext& context, Job& job, const CString& assetDir,
+                            const CStringArray& names, vanta::Error result) {
+    const CallContext steps = context.WithControl(nullptr);
     const std::string asset = job.m_strAssetNum.str();
-    RollBack(job, result, "the roll-back of asset " + asset + " was cut short", [&] {
+    RollBack(job, result.code, "the roll-back of asset " + asset + " was cut short", [&] {
         std::string left;
         CString product;
         product.Format("%d", static_cast<int>(job.m_nProductNum));
         // The record first: it is what puts the asset in the user's list. A service that
-        // takes the files with the record leaves the FTP step nothing to do.
+        // takes the files with the record leaves the FTP step nothing to do. Only what the
+        // withdrawal itself records may describe its failure.
         ClearFailureReason();
-        const auto withdrawn =
-            core::DeleteAsset(CallContext{ActiveConfig(), StatusSink(job.m_pfnCallback)},
-                              job.m_strUserId, product, job.m_strAssetNum);
+        const auto withdrawn = core::DeleteAsset(steps, job.m_strUserId, product, job.m_strAssetNum);
         if (!withdrawn) {
             left = "its record could not be withdrawn (" +
                    JobFailure::StepReason(withdrawn.error().code) + ")";
@@ -111,7 +109,7 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
         // empty directory the service made at registration goes with the record. Not trying
         // again also spares a second wait on an FTP side that could not be reached.
         const unsigned int removed =
-            job.SendBegun() ? RemoveJobDirectory(assetDir, names, job.m_pfnCallback) : kSuccess;
+            job.SendBegun() ? RemoveJobDirectory(steps, assetDir, names) : kSuccess;
         if (removed != kSuccess) {
             left += (left.empty() ? "" : "; ") + std::string("its files in ") + assetDir.str() +
                     " could not be removed (" + JobFailure::StepReason(removed) + ")";
@@ -128,11 +126,12 @@ unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArra
     return result;
 }
 
-unsigned int RollBackShare(Job& job, const CString& sessionDir, const CStringArray& names,
-                           unsigned int result) {
-    RollBack(job, result, "the roll-back of " + sessionDir.str() + " was cut short", [&] {
-        // The removals of a share pass no callback, as its cancel always has.
-        const unsigned int removed = RemoveJobDirectory(sessionDir, names, nullptr);
+vanta::Error RollBackShare(const CallContext& context, Job& job, const CString& sessionDir,
+                           const CStringArray& names, vanta::Error result) {
+    // The removals of a share pass no notifications on, as its cancel always has.
+    const CallContext steps{context.config, StatusSink(), nullptr, context.trace};
+    RollBack(job, result.code, "the roll-back of " + sessionDir.str() + " was cut short", [&] {
+        const unsigned int removed = RemoveJobDirectory(steps, sessionDir, names);
         return removed == kSuccess
                    ? std::string()
                    : "the roll-back left the session's files in " + sessionDir.str() +

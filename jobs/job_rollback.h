@@ -2,11 +2,17 @@
 // itself there; and when that fails too, saying what stayed.
 #pragma once
 
+#include "jobs/job.h"
+#include "transport/call_context.h"
+#include "vanta/client.hpp"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
 
 namespace vanta::internal {
-class Job;
+
+// The roll-backs run with the job's configuration and notifications (a share's without them,
+// as its cancel always has), but outside its transfer control: the cancel that ended the job
+// must not stop them.
 
 // An upload that registered its asset and then failed with `result`: ends the transfer phase
 // after a cancel, withdraws the asset's record, and removes the files `names` and the asset's
@@ -15,12 +21,12 @@ class Job;
 // caller's out-strings are not written) and its status text is cleared; otherwise the
 // asset number stays and the thread's failure reason adds what stayed on the service.
 // Returns `result`.
-unsigned int RollBackUpload(Job& job, const CString& assetDir, const CStringArray& names,
-                            unsigned int result);
+vanta::Error RollBackUpload(const CallContext& context, Job& job, const CString& assetDir,
+                            const CStringArray& names, vanta::Error result);
 
 // A share that failed with `result` once its session existed: ends the transfer phase after a
 // cancel and removes the files `names` and the session's directory `sessionDir` over FTP. When that
 // fails, the thread's failure reason adds what stayed. Returns `result`.
-unsigned int RollBackShare(Job& job, const CString& sessionDir, const CStringArray& names,
-                           unsigned int result);
+vanta::Error RollBackShare(const CallContext& context, Job& job, const CString& sessionDir,
+                           const CStringArray& names, vanta::Error result);
 } // namespace vanta::internal

@@ -3,19 +3,16 @@
 
 #include "assets/asset_operations.h"
 #include "assets/asset_requests.h"
-#include "jobs/job.h"
+#include "jobs/job_failure.h"
 #include "jobs/job_rollback.h"
 #include "net/internet_constants.h"
 #include "os/failure_reason.h"
-#include "transport/call_context.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
-#include "transport/globals.h"
 #include "transport/multi_send.h"
 #include "transport/post_request.h"
 #include "transport/service_config.h"
 #include "vanta/result_codes.h"
-#include "vanta/upload.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -23,6 +20,7 @@
 
 using namespace vanta::result;
 using namespace vanta::internal;
+using vanta::ErrorCategory;
 
 namespace {
 CString ProductText(const Job& job) {
@@ -57,62 +55,10 @@ CString NotificationBody(const Job& job) {
     }
     return body.Text();
 }
-} // namespace
 
-unsigned int RunUpload(Job& job) {
-    CStringArray names;
-    std::vector<std::uint64_t> lengths;
-    if (!MeasureJobFiles(job, &names, &lengths)) {
-        return kLocalFileError;
-    }
-    if (job.CancelRequested()) {
-        return kCancelled;
-    }
-
-    // The step's failure reason is its own, as each step's is.
-    ClearFailureReason();
-    core::DiskSpaceReply space;
-    if (const auto read =
-            core::GetDiskSpace(CallContext{ActiveConfig(), StatusSink(job.m_pfnCallback)},
-                               job.m_strUserId, ProductText(job), space);
-        !read) {
-        return read.error().code;
-    }
-    // Equality passes: the asset exactly fills what is left.
-    if (std::atof(space.quota) < std::atof(space.used) + static_cast<double>(job.TotalBytes())) {
-        return kNoSpace;
-    }
-    if (job.CancelRequested()) {
-        return kCancelled;
-    }
-
-    const unsigned int created = CreateAsset(job, names);
-    if (created != kSuccess) {
-        return created;
-    }
-    // From here on the asset exists: a job that does not succeed takes it back, whatever
-    // step it ends in.
-    CString remoteDir;
-    remoteDir.Format("%s%s/%d/%s", endpoint::kAssetsRoot, job.m_strUserId.GetString(),
-                     static_cast<int>(job.m_nProductNum), job.m_strAssetNum.GetString());
-    if (job.CancelRequested()) {
-        return RollBackUpload(job, remoteDir, names, kCancelled);
-    }
-
-    // The files must be sent as they were measured: that is the size registered and checked
-    // against the quota.
-    const unsigned int sent = SendFiles(remoteDir, job.m_files, job.m_pfnCallback, &job, &lengths);
-    if (sent != kSuccess) {
-        return RollBackUpload(job, remoteDir, names, sent);
-    }
-
-    job.EndTransferPhase();
-    const CString body = NotificationBody(job);
-    // The page address is in the job whatever becomes of the notification, unless the
-    // roll-back of a failed one takes the asset away. The page is
-    // served where the requests go: over HTTPS when TLS is on, on the port in use when it is
-    // not the scheme's own.
-    const ServiceConfig& config = ActiveConfig();
+// The address of the asset's page, served where the requests go: over HTTPS when TLS is on,
+// on the port in use when it is not the scheme's own.
+CString PageAddress(const ServiceConfig& config, const Job& job) {
     const unsigned port = config.tls ? config.httpsPort : config.httpPort;
     const unsigned schemePort =
         config.tls ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
@@ -120,17 +66,117 @@ unsigned int RunUpload(Job& job) {
     if (port != schemePort) {
         server.Format("%s:%u", config.host.c_str(), port);
     }
-    job.m_strStatus.Format("%s://%s:%s@%s/QDXAssets/%s/%d/%s/index.asp",
-                           config.tls ? "https" : "http", job.m_strAssetId.GetString(),
-                           job.m_strPassword.GetString(), server.GetString(),
-                           job.m_strUserId.GetString(), static_cast<int>(job.m_nProductNum),
-                           job.m_strAssetNum.GetString());
-    const unsigned int verdict = PostForVerdict(body, endpoint::kSmtpMail, job.m_pfnCallback,
-                                                VerdictIn::kFirstField, kWholeReply);
+    CString address;
+    address.Format("%s://%s:%s@%s/QDXAssets/%s/%d/%s/index.asp", config.tls ? "https" : "http",
+                   job.m_strAssetId.GetString(), job.m_strPassword.GetString(), server.GetString(),
+                   job.m_strUserId.GetString(), static_cast<int>(job.m_nProductNum),
+                   job.m_strAssetNum.GetString());
+    return address;
+}
+
+vanta::Error Cancelled() {
+    return JobFailed(ErrorCategory::cancelled, kCancelled, job_failure::kCancelled);
+}
+
+// The quota check: the files must fit what the user has left.
+vanta::Result<void> CheckQuota(const CallContext& context, const Job& job) {
+    // The step's failure reason is its own, as each step's is.
+    ClearFailureReason();
+    core::DiskSpaceReply space;
+    if (const auto read = core::GetDiskSpace(context, job.m_strUserId, ProductText(job), space);
+        !read) {
+        const unsigned int code = read.error().code;
+        if (code == kZero) {
+            return JobFailed(ErrorCategory::refused, code, job_failure::kMailRefused);
+        }
+        return JobFailed(ErrorCategory::network, code, job_failure::kTransfer);
+    }
+    // Equality passes: the asset exactly fills what is left.
+    if (std::atof(space.quota) < std::atof(space.used) + static_cast<double>(job.TotalBytes())) {
+        return JobFailed(ErrorCategory::no_space, kNoSpace, job_failure::kNoSpace);
+    }
+    return {};
+}
+
+// Registers the asset and keeps what the service made of it in the job.
+vanta::Result<void> Register(const CallContext& context, Job& job, const CStringArray& names) {
+    core::AssetDraft draft;
+    draft.userId = job.m_strUserId;
+    draft.name = job.m_strAssetName;
+    draft.description = job.m_strDescription;
+    draft.productNum = job.m_nProductNum;
+    draft.assetType = job.m_nAssetType;
+    draft.totalBytes = job.TotalBytes();
+    draft.fileNames = names;
+    draft.password = job.m_strPassword;
+    vanta::Result<core::NewAsset> created = core::CreateAsset(context, draft);
+    if (!created) {
+        const vanta::Error& error = created.error();
+        return JobFailed(error.category, error.code,
+                         error.category == ErrorCategory::refused
+                             ? job_failure::kRegistrationRefused
+                             : job_failure::kTransfer);
+    }
+    job.m_strAssetNum = created->number;
+    job.m_strAssetId = created->id;
+    job.m_strPassword = created->password;
+    job.m_bRegistered = true;
+    return {};
+}
+
+vanta::Result<void> RunUpload(Job& job, const CallContext& context) {
+    CStringArray names;
+    std::vector<std::uint64_t> lengths;
+    if (!MeasureJobFiles(job, &names, &lengths)) {
+        return JobFailed(ErrorCategory::local_file, kLocalFileError, job_failure::kLocalFile);
+    }
+    if (job.CancelRequested()) {
+        return Cancelled();
+    }
+
+    if (vanta::Result<void> fits = CheckQuota(context, job); !fits) {
+        return fits;
+    }
+    if (job.CancelRequested()) {
+        return Cancelled();
+    }
+
+    if (vanta::Result<void> registered = Register(context, job, names); !registered) {
+        return registered;
+    }
+    // From here on the asset exists: a job that does not succeed takes it back, whatever
+    // step it ends in.
+    CString remoteDir;
+    remoteDir.Format("%s%s/%d/%s", endpoint::kAssetsRoot, job.m_strUserId.GetString(),
+                     static_cast<int>(job.m_nProductNum), job.m_strAssetNum.GetString());
+    if (job.CancelRequested()) {
+        return RollBackUpload(context, job, remoteDir, names, Cancelled());
+    }
+
+    // The files must be sent as they were measured: that is the size registered and checked
+    // against the quota.
+    const unsigned int sent = SendFiles(context, remoteDir, job.m_files, &lengths);
+    if (sent != kSuccess) {
+        return RollBackUpload(context, job, remoteDir, names, SendFailed(sent));
+    }
+
+    job.EndTransferPhase();
+    const CString body = NotificationBody(job);
+    // The page address is in the job whatever becomes of the notification, unless the
+    // roll-back of a failed one takes the asset away.
+    job.m_strStatus = PageAddress(context.config, job);
+    const unsigned int verdict =
+        PostForVerdict(context, body, endpoint::kSmtpMail, VerdictIn::kFirstField, kWholeReply);
     if (verdict == kSuccess) {
-        return kSuccess;
+        return {};
     }
     // A failed job keeps no asset, even a whole one: the caller was told it failed. FAIL is
     // the worker's 0.
-    return RollBackUpload(job, remoteDir, names, verdict == kServiceFail ? kZero : verdict);
+    return RollBackUpload(context, job, remoteDir, names,
+                          verdict == kServiceFail
+                              ? JobFailed(ErrorCategory::refused, kZero, job_failure::kMailRefused)
+                              : JobFailed(ErrorCategory::network, verdict, job_failure::kTransfer));
 }
+} // namespace
+
+const JobWork kUploadWork{&RunUpload, "uploading an asset"};

@@ -1,14 +1,14 @@
 // QDX_Email: the sharing request. It gets a session from the service, writes the info file
-// and starts the email job.
+// and starts the email job in the slot of the exports.
 #include "email/email_preparation.h"
 #include "email/info_file.h"
 #include "email/mail_address.h"
 #include "jobs/email_worker.h"
 #include "jobs/job_slot.h"
 #include "transport/export_guard.h"
+#include "transport/service_config.h"
 #include "vanta/email.h"
 #include "vanta/result_codes.h"
-#include "vanta/upload.h"
 
 #include <memory>
 
@@ -47,12 +47,20 @@ unsigned int WINAPI QDX_Email(const CStringArray& addresses, const CString& subj
         }
         RemoveStaleInfoEntry(files);
 
-        JobArguments arguments;
-        const unsigned int prepared = PrepareEmailJob(addresses, subject, message, files, snText,
-                                                      callback, &EmailInfoPath, arguments);
-        if (prepared != kSuccess) {
-            return prepared;
+        // The session request and the job run with the configuration as it stands now.
+        const std::shared_ptr<const ServiceConfig> config = ProcessConfig();
+        const vanta::Result<CString> session =
+            core::PrepareShare(CallContext{*config, StatusSink(callback)}, addresses, subject,
+                               message, files, snText, &EmailInfoPath);
+        if (!session) {
+            return session.error().code;
         }
-        return claim.Start(std::make_unique<Job>(std::move(arguments), &RunEmail));
+        // The job sends copies of the list's paths, the info file last.
+        JobArguments arguments;
+        arguments.userId = *session;
+        arguments.files = files;
+        arguments.config = config;
+        arguments.status = StatusSink(callback);
+        return claim.Start(std::make_unique<Job>(std::move(arguments), kShareWork));
     });
 }

@@ -1,7 +1,9 @@
-// Starting an upload job, and the exports that watch and stop whatever job is current.
+// The upload export, and the exports that watch and stop whatever job of the exports is
+// current (an upload or a share): thin adapters over the job slot.
 #include "jobs/job_slot.h"
 #include "jobs/upload_worker.h"
 #include "transport/export_guard.h"
+#include "transport/service_config.h"
 #include "vanta/result_codes.h"
 #include "vanta/upload.h"
 
@@ -9,6 +11,20 @@
 
 using namespace vanta::result;
 using namespace vanta::internal;
+
+namespace {
+// The QDX_CRecipient entries of `list`, in order; other entries are left out, so the count
+// that the notification announces always matches the fields that follow it.
+std::vector<JobRecipient> CopyRecipients(const CObList& list) {
+    std::vector<JobRecipient> copies;
+    for (POSITION pos = list.GetHeadPosition(); pos;) {
+        if (const auto* entry = dynamic_cast<const QDX_CRecipient*>(list.GetNext(pos))) {
+            copies.push_back({entry->m_strEmail, entry->m_nViewType, entry->m_strName});
+        }
+    }
+    return copies;
+}
+} // namespace
 
 QDX_CRecipient::QDX_CRecipient() : m_nViewType(0) {}
 
@@ -38,8 +54,9 @@ unsigned int WINAPI QDX_UploadAsset(const CString& userId, const unsigned int& p
         arguments.password = password;
         arguments.files = localFiles;
         arguments.recipients = CopyRecipients(recipients);
-        arguments.callback = callback;
-        return claim.Start(std::make_unique<Job>(std::move(arguments), &RunUpload),
+        arguments.config = ProcessConfig();
+        arguments.status = StatusSink(callback);
+        return claim.Start(std::make_unique<Job>(std::move(arguments), kUploadWork),
                            JobOutStrings{&password, &assetNum});
     });
 }
