@@ -7,7 +7,7 @@
 #include "transport/operation_failure.h"
 #include "update/self_update.h"
 #include "update/staging_directory.h"
-#include "update/update_key_check.h"
+#include "update/update_key.h"
 #include "update/update_signature.h"
 #include "vanta/result_codes.h"
 #include "vanta/self_update.h"

@@ -3,7 +3,7 @@
 #include "transport/operation_failure.h"
 #include "transport/service_config.h"
 #include "update/self_update.h"
-#include "update/update_key_check.h"
+#include "update/update_key.h"
 #include "update/update_signature.h"
 #include "vanta/result_codes.h"
 
