@@ -27,7 +27,7 @@ std::string Client::release_version() noexcept {
 Result<VersionCheck> Client::check_version() const noexcept {
     return RunCore(*m_impl, "asking for the service's version",
                    [&](const CallContext& context) -> Result<VersionCheck> {
-                       auto asked = core::AskServiceVersion(context);
+                       const auto asked = core::AskServiceVersion(context);
                        if (!asked) {
                            return asked.error();
                        }
@@ -40,7 +40,8 @@ Result<std::filesystem::path>
 Client::download_update(const std::filesystem::path& directory) const noexcept {
     return RunCore(*m_impl, "downloading the library update",
                    [&](const CallContext& context) -> Result<std::filesystem::path> {
-                       auto fetched = core::DownloadUpdate(context, ToCString(directory.native()));
+                       const auto fetched =
+                           core::DownloadUpdate(context, ToCString(directory.native()));
                        if (!fetched) {
                            return fetched.error();
                        }
