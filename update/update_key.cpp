@@ -1,9 +1,9 @@
 // The setting of the key a self-update download is checked against.
+#include "update/update_key.h"
 #include "os/failure_reason.h"
 #include "transport/operation_failure.h"
 #include "transport/service_config.h"
 #include "update/self_update.h"
-#include "update/update_key.h"
 #include "update/update_signature.h"
 #include "vanta/result_codes.h"
 
