@@ -1,35 +1,16 @@
 // FTP files on the service host, the version check and the self-update download.
 #include "client/client_impl.h"
+#include "files/file_sends.h"
 #include "files/remote_files.h"
-#include "os/failure_reason.h"
-#include "vanta/ftp.h"
-#include "vanta/result_codes.h"
+#include "update/self_update.h"
+#include "update/versions.h"
 #include "vanta/self_update.h"
-#include "vanta/upload.h"
-#include "vanta/versions.h"
 
 namespace vanta {
-using namespace vanta::result;
-
-namespace {
-// The FTP exports give one code for a lost connection, a refused login or command and an
-// unreadable local file; the failure's recorded kind tells them apart.
-Error FtpFailure(unsigned int code, std::string_view doing) {
-    switch (LastFailureKind()) {
-    case FailureKind::Refused:
-        return FailedWith(ErrorCategory::refused, code, doing, "the FTP server refused");
-    case FailureKind::LocalFile:
-        return FailedWith(ErrorCategory::local_file, code, doing,
-                          "a local file could not be read or written");
-    default:
-        return FailedWith(ErrorCategory::network, code, doing, "the FTP session failed");
-    }
-}
-} // namespace
 
 std::string Client::library_version() noexcept {
     try {
-        return ToString(QDX_GetDllVersion());
+        return core::LibraryVersion();
     } catch (...) {
         return {};
     }
@@ -44,99 +25,64 @@ std::string Client::release_version() noexcept {
 }
 
 Result<VersionCheck> Client::check_version() const noexcept {
-    constexpr std::string_view doing = "asking for the service's version";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<VersionCheck> {
-        CString version;
-        const unsigned int code = QDX_GetServerVersion(version, scope.Callback());
-        if (code != kSuccess && code != kZero) {
-            return FailedWith(ErrorCategory::network, code, doing, "the request failed");
-        }
-        return VersionCheck{library_version(), ToString(version), code == kSuccess};
-    });
+    return RunCore(*m_impl, "asking for the service's version",
+                   [&](const CallContext& context) -> Result<VersionCheck> {
+                       const auto asked = core::AskServiceVersion(context);
+                       if (!asked) {
+                           return asked.error();
+                       }
+                       return VersionCheck{library_version(), ToString(asked.value().version),
+                                           asked.value().matches};
+                   });
 }
 
 Result<std::filesystem::path>
 Client::download_update(const std::filesystem::path& directory) const noexcept {
-    constexpr std::string_view doing = "downloading the library update";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<std::filesystem::path> {
-        const unsigned int code = QDX_DownloadDll(ToCString(directory.native()), scope.Callback());
-        if (code != kSuccess) {
-            return FtpFailure(code, doing);
-        }
-        return directory / "VantaAPI.dll";
-    });
+    return RunCore(*m_impl, "downloading the library update",
+                   [&](const CallContext& context) -> Result<std::filesystem::path> {
+                       const auto fetched =
+                           core::DownloadUpdate(context, ToCString(directory.native()));
+                       if (!fetched) {
+                           return fetched.error();
+                       }
+                       return directory / kUpdateFileName;
+                   });
 }
 
 Result<void> Client::send_file(const std::filesystem::path& local, std::string_view remote_dir,
                                std::string_view remote_name) const noexcept {
-    constexpr std::string_view doing = "sending a file";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
-        if (QDX_FTPFile(ToCString(remote_dir), ToCString(local.native()), ToCString(remote_name),
-                        scope.Callback())) {
-            return {};
-        }
-        return FtpFailure(kZero, doing);
+    return RunCore(*m_impl, "sending a file", [&](const CallContext& context) {
+        return core::SendFile(context, ToCString(remote_dir), ToCString(local.native()),
+                              ToCString(remote_name));
     });
 }
 
 Result<void> Client::send_files(std::string_view remote_dir,
                                 std::span<const std::filesystem::path> files) const noexcept {
-    constexpr std::string_view doing = "sending files";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
+    return RunCore(*m_impl, "sending files", [&](const CallContext& context) {
         CStringArray paths;
         for (const std::filesystem::path& file : files) {
             paths.Add(ToCString(file.native()));
         }
-        const unsigned int code = QDX_FTPFile(ToCString(remote_dir), paths, scope.Callback());
-        if (code != kSuccess) {
-            return FtpFailure(code, doing);
-        }
-        return {};
+        return core::SendFileSet(context, ToCString(remote_dir), paths);
     });
 }
 
 Result<bool> Client::file_exists(std::string_view sub_dir, std::string_view name) const noexcept {
-    constexpr std::string_view doing = "looking for a file";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<bool> {
-        int found = 0;
-        const unsigned int code =
-            QDX_CheckFile(ToCString(sub_dir), ToCString(name), found, scope.Callback());
-        if (code != kSuccess) {
-            return FtpFailure(code, doing);
-        }
-        return found == 1;
+    return RunCore(*m_impl, "looking for a file", [&](const CallContext& context) {
+        return core::FindRemoteFile(context, ToCString(sub_dir), ToCString(name));
     });
 }
 
 Result<void> Client::delete_file(std::string_view sub_dir, std::string_view name) const noexcept {
-    constexpr std::string_view doing = "deleting a file";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
-        const unsigned int code =
-            QDX_FTPDeleteFile(ToCString(sub_dir), ToCString(name), scope.Callback());
-        if (code == kSuccess) {
-            return {};
-        }
-        if (code == kNotFound) {
-            return FailedWith(ErrorCategory::not_found, code, doing,
-                              "no such file, or the host refused to delete it");
-        }
-        return FtpFailure(code, doing);
+    return RunCore(*m_impl, "deleting a file", [&](const CallContext& context) {
+        return core::DeleteRemoteFile(context, ToCString(sub_dir), ToCString(name));
     });
 }
 
 Result<void> Client::remove_directory(std::string_view path) const noexcept {
-    constexpr std::string_view doing = "removing a directory";
-    return RunOperation(*m_impl, doing, [&](const auto& scope) -> Result<void> {
-        const unsigned int code = RemoveRemoteDirectory(ToCString(path), scope.Callback());
-        if (code == kSuccess) {
-            return {};
-        }
-        if (code == kServiceFail) {
-            // The export gives 16 for this too.
-            return FailedWith(ErrorCategory::refused, kBusyOrFtpError, doing,
-                              "the host refused (missing or not empty)");
-        }
-        return FtpFailure(code, doing);
+    return RunCore(*m_impl, "removing a directory", [&](const CallContext& context) {
+        return core::RemoveRemoteDirectory(context, ToCString(path));
     });
 }
 

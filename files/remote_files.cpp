@@ -1,92 +1,95 @@
 // Remote file management below the assets root: look a name up, delete a file, remove a
-// directory.
+// directory, take a job's files off the host.
 #include "files/remote_files.h"
 
 #include "net/ftp_file_find.h"
 #include "net/internet_exception.h"
 #include "transport/endpoints.h"
-#include "transport/export_guard.h"
 #include "transport/ftp_connect.h"
-#include "vanta/ftp.h"
+#include "transport/operation_failure.h"
 #include "vanta/result_codes.h"
+
+#include <optional>
 
 using namespace vanta::result;
 
-unsigned int WINAPI QDX_CheckFile(const CString& subDir, const CString& fileName, int& found,
-                                  StatusCallback callback) {
-    return GuardExport("looking for a remote file", kBusyOrFtpError, [&]() -> unsigned int {
-        FtpCall call(callback);
-        try {
-            // Names that would be refused are refused before the connection is made.
-            const CString directory = endpoint::kAssetsRoot + subDir;
-            const char* name = WholeText(fileName);
-            WholeText(directory);
-            CFtpConnection& connection = call.Connect();
-            // A directory that cannot be entered holds nothing: searching the login directory
-            // instead could report a file of the same name elsewhere.
-            if (!connection.SetCurrentDirectory(WholeText(directory))) {
-                found = 0;
-                return kSuccess;
-            }
-            CFtpFileFind finder(&connection, 1);
-            found = finder.FindFile(name, INTERNET_FLAG_RELOAD) ? 1 : 0;
-            finder.Close();
-            return kSuccess;
-        } catch (const CInternetException&) {
-            return kBusyOrFtpError;
+namespace {
+// How a step on the host ended. Each operation's Error is built once its connection is closed,
+// from the reason the failing step recorded.
+enum class HostStep { kDone, kRefused, kSessionFailed };
+
+// Whether the name is there; nothing when the session failed.
+std::optional<bool> LookUp(const CallContext& context, const CString& subDir,
+                           const CString& fileName) {
+    FtpCall call(context);
+    try {
+        // Names that would be refused are refused before the connection is made.
+        const CString directory = endpoint::kAssetsRoot + subDir;
+        const char* name = WholeText(fileName);
+        WholeText(directory);
+        CFtpConnection& connection = call.Connect();
+        // A directory that cannot be entered holds nothing: searching the login directory
+        // instead could report a file of the same name elsewhere.
+        if (!connection.SetCurrentDirectory(WholeText(directory))) {
+            return false;
         }
-    });
+        CFtpFileFind finder(&connection, 1);
+        const bool found = finder.FindFile(name, INTERNET_FLAG_RELOAD) != FALSE;
+        finder.Close();
+        return found;
+    } catch (const CInternetException&) {
+        return std::nullopt;
+    }
 }
 
-unsigned int WINAPI QDX_FTPDeleteFile(const CString& subDir, const CString& fileName,
-                                      StatusCallback callback) {
-    return GuardExport("deleting a remote file", kBusyOrFtpError, [&]() -> unsigned int {
-        FtpCall call(callback);
-        try {
-            const CString directory = endpoint::kAssetsRoot + subDir;
-            const char* name = WholeText(fileName);
-            WholeText(directory);
-            CFtpConnection& connection = call.Connect();
-            if (!connection.SetCurrentDirectory(WholeText(directory))) {
-                return kNotFound;
-            }
-            CFtpFileFind finder(&connection, 1);
-            unsigned int result = kNotFound;
-            if (finder.FindFile(name, INTERNET_FLAG_RELOAD)) {
-                // Removed while the search is still open. A refusal (a directory of that name,
-                // say) removed nothing, and says so.
-                result = connection.Remove(name) ? kSuccess : kNotFound;
-            }
-            finder.Close();
-            return result;
-        } catch (const CInternetException&) {
-            return kBusyOrFtpError;
+// kRefused: nothing was removed (no such directory or name, or the host refused).
+HostStep Delete(const CallContext& context, const CString& subDir, const CString& fileName) {
+    FtpCall call(context);
+    try {
+        const CString directory = endpoint::kAssetsRoot + subDir;
+        const char* name = WholeText(fileName);
+        WholeText(directory);
+        CFtpConnection& connection = call.Connect();
+        if (!connection.SetCurrentDirectory(WholeText(directory))) {
+            return HostStep::kRefused;
         }
-    });
+        CFtpFileFind finder(&connection, 1);
+        HostStep step = HostStep::kRefused;
+        if (finder.FindFile(name, INTERNET_FLAG_RELOAD)) {
+            // Removed while the search is still open. A refusal (a directory of that name,
+            // say) removed nothing, and says so.
+            step = connection.Remove(name) ? HostStep::kDone : HostStep::kRefused;
+        }
+        finder.Close();
+        return step;
+    } catch (const CInternetException&) {
+        return HostStep::kSessionFailed;
+    }
 }
 
-unsigned int RemoveRemoteDirectory(const CString& dirPath, StatusCallback callback) {
-    FtpCall call(callback);
+HostStep RemoveDirectory(const CallContext& context, const CString& dirPath) {
+    FtpCall call(context);
     try {
         const char* directory = WholeText(dirPath); // refused before the connection is made
         CFtpConnection& connection = call.Connect();
         // A directory that still holds files, or none at all, is refused by the server: the
         // caller learns that its directory is still there.
-        return connection.RemoveDirectory(directory) ? kSuccess : kServiceFail;
+        return connection.RemoveDirectory(directory) ? HostStep::kDone : HostStep::kRefused;
     } catch (const CInternetException&) {
-        return kBusyOrFtpError;
+        return HostStep::kSessionFailed;
     }
 }
 
-unsigned int RemoveJobDirectory(const CallContext& context, const CString& dirPath,
-                                const CStringArray& names) {
+// kRefused: the directory is still there.
+HostStep RemoveJobFiles(const CallContext& context, const CString& dirPath,
+                        const CStringArray& names) {
     FtpCall call(context);
     try {
         CFtpConnection& connection = call.Connect();
         // A directory that cannot be entered holds nothing of the job's: it was never made,
         // or it went with the asset's record.
         if (!connection.SetCurrentDirectory(WholeText(dirPath))) {
-            return kSuccess;
+            return HostStep::kDone;
         }
         for (INT_PTR i = 0; i < names.GetSize(); ++i) {
             // A file that never arrived is refused; the directory's removal tells whether
@@ -95,18 +98,59 @@ unsigned int RemoveJobDirectory(const CallContext& context, const CString& dirPa
         }
         // Out of the directory first: a server may refuse to remove the one it stands in.
         connection.SetCurrentDirectory("/");
-        if (!connection.RemoveDirectory(WholeText(dirPath))) {
-            return kBusyOrFtpError;
-        }
-        return kSuccess;
+        return connection.RemoveDirectory(WholeText(dirPath)) ? HostStep::kDone
+                                                              : HostStep::kRefused;
     } catch (const CInternetException&) {
-        return kBusyOrFtpError;
+        return HostStep::kSessionFailed;
     }
 }
+} // namespace
 
-unsigned int WINAPI QDX_FTPRemoveDir(const CString& dirPath, StatusCallback callback) {
-    return GuardExport("removing a remote directory", kBusyOrFtpError, [&]() -> unsigned int {
-        const unsigned int result = RemoveRemoteDirectory(dirPath, callback);
-        return result == kServiceFail ? kBusyOrFtpError : result;
-    });
+namespace core {
+
+vanta::Result<bool> FindRemoteFile(const CallContext& context, const CString& subDir,
+                                   const CString& fileName) {
+    if (const std::optional<bool> found = LookUp(context, subDir, fileName)) {
+        return *found;
+    }
+    return FtpFailure(kBusyOrFtpError, "looking for a file");
 }
+
+vanta::Result<void> DeleteRemoteFile(const CallContext& context, const CString& subDir,
+                                     const CString& fileName) {
+    constexpr std::string_view doing = "deleting a file";
+    switch (Delete(context, subDir, fileName)) {
+    case HostStep::kDone:
+        return {};
+    case HostStep::kRefused:
+        return FailedWith(vanta::ErrorCategory::not_found, kNotFound, doing,
+                          "no such file, or the host refused to delete it");
+    case HostStep::kSessionFailed:
+        break;
+    }
+    return FtpFailure(kBusyOrFtpError, doing);
+}
+
+vanta::Result<void> RemoveRemoteDirectory(const CallContext& context, const CString& dirPath) {
+    constexpr std::string_view doing = "removing a directory";
+    switch (RemoveDirectory(context, dirPath)) {
+    case HostStep::kDone:
+        return {};
+    case HostStep::kRefused:
+        return FailedWith(vanta::ErrorCategory::refused, kBusyOrFtpError, doing,
+                          "the host refused (missing or not empty)");
+    case HostStep::kSessionFailed:
+        break;
+    }
+    return FtpFailure(kBusyOrFtpError, doing);
+}
+
+vanta::Result<void> RemoveJobDirectory(const CallContext& context, const CString& dirPath,
+                                       const CStringArray& names) {
+    if (RemoveJobFiles(context, dirPath, names) == HostStep::kDone) {
+        return {};
+    }
+    return FtpFailure(kBusyOrFtpError, "removing a job's files");
+}
+
+} // namespace core

@@ -108,11 +108,13 @@ vanta::Error RollBackUpload(const CallContext& context, Job& job, const CString&
         // A job whose send never got into the asset's directory stored nothing there; the
         // empty directory the service made at registration goes with the record. Not trying
         // again also spares a second wait on an FTP side that could not be reached.
-        const unsigned int removed =
-            job.SendBegun() ? RemoveJobDirectory(steps, assetDir, names) : kSuccess;
-        if (removed != kSuccess) {
+        const vanta::Result<void> removed = job.SendBegun()
+                                                ? core::RemoveJobDirectory(steps, assetDir, names)
+                                                : vanta::Result<void>();
+        if (!removed) {
             left += (left.empty() ? "" : "; ") + std::string("its files in ") + assetDir.str() +
-                    " could not be removed (" + JobFailure::StepReason(removed) + ")";
+                    " could not be removed (" + JobFailure::StepReason(removed.error().code) +
+                    ")";
         }
         return left.empty() ? left
                             : "the roll-back left asset " + asset + " on the service: " + left;
@@ -131,11 +133,11 @@ vanta::Error RollBackShare(const CallContext& context, Job& job, const CString& 
     // The removals of a share pass no notifications on, as its cancel always has.
     const CallContext steps{context.config, StatusSink(), nullptr, context.trace};
     RollBack(job, result.code, "the roll-back of " + sessionDir.str() + " was cut short", [&] {
-        const unsigned int removed = RemoveJobDirectory(steps, sessionDir, names);
-        return removed == kSuccess
-                   ? std::string()
-                   : "the roll-back left the session's files in " + sessionDir.str() +
-                         " on the service (" + JobFailure::StepReason(removed) + ")";
+        const vanta::Result<void> removed = core::RemoveJobDirectory(steps, sessionDir, names);
+        return removed ? std::string()
+                       : "the roll-back left the session's files in " + sessionDir.str() +
+                             " on the service (" + JobFailure::StepReason(removed.error().code) +
+                             ")";
     });
     return result;
 }

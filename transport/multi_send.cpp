@@ -1,4 +1,4 @@
-// The multi-file send: the transfer step of the background jobs, and the exported QDX_FTPFile.
+// The multi-file send: the transfer step of the background jobs, and of the file-set send.
 #include "transport/multi_send.h"
 
 #include "net/internet_exception.h"
@@ -7,10 +7,8 @@
 #include "os/cfile.h"
 #include "os/failure_reason.h"
 #include "os/local_files.h"
-#include "transport/export_guard.h"
 #include "transport/ftp_connect.h"
 #include "vanta/result_codes.h"
-#include "vanta/upload.h"
 
 #include <algorithm>
 #include <functional>
@@ -154,13 +152,4 @@ unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
                        const std::vector<std::uint64_t>* measured) {
     const CallContext context{ActiveConfig(), StatusSink(callback), control};
     return SendFiles(context, remoteDir, localFiles, measured);
-}
-
-unsigned int WINAPI QDX_FTPFile(const CString& remoteDir, const CStringArray& localFiles,
-                                StatusCallback callback) {
-    return GuardExport("sending files", kBusyOrFtpError, [&] {
-        // A file that changed while it was sent is a failed send here.
-        const unsigned int sent = SendFiles(remoteDir, localFiles, callback, nullptr);
-        return sent == kLocalFileError ? kBusyOrFtpError : sent;
-    });
 }

@@ -1,4 +1,4 @@
-// The multi-file send, for the exported QDX_FTPFile and for the jobs' workers.
+// The multi-file send, for the file-set send and for the jobs' workers.
 #pragma once
 
 #include "transport/call_context.h"

@@ -1,0 +1,25 @@
+// Local files stored on the service host over one FTP connection: one file under a name of
+// the caller's, or a set of files under their own names.
+#pragma once
+
+#include "transport/call_context.h"
+#include "vanta/client.hpp"
+#include "vanta/collections.h"
+#include "vanta/cstring.h"
+
+namespace core {
+
+// Stores the local file `localPath` as `remoteName` in `remoteDir` (empty: the login
+// directory). Any failure (host, login, directory, local file, transfer) is an Error with code
+// 0; when the connection or the directory fails, the local file is not opened.
+vanta::Result<void> SendFile(const CallContext& context, const CString& remoteDir,
+                             const CString& localPath, const CString& remoteName);
+
+// Stores every file of `localFiles` in `remoteDir` under the last component of its path;
+// files that cannot be opened or read are skipped. A network failure and a file that changed
+// while it was sent are an Error with code 16; a cancel of the context's transfer control one
+// with code 16384.
+vanta::Result<void> SendFileSet(const CallContext& context, const CString& remoteDir,
+                                const CStringArray& localFiles);
+
+} // namespace core

@@ -1,0 +1,24 @@
+// The library's update version and the comparison with the one the service offers.
+#pragma once
+
+#include "transport/call_context.h"
+#include "vanta/client.hpp"
+#include "vanta/cstring.h"
+
+namespace core {
+
+// The version the service is asked to match ("3.3"); not the shared library's file version.
+const char* LibraryVersion() noexcept;
+
+// The service's answer to the version question.
+struct ServiceVersion {
+    // The reply's text after its first "=", taken whole (empty without one).
+    CString version;
+    // It equals LibraryVersion(), byte for byte.
+    bool matches = false;
+};
+
+// Asks the service for its current version. A failed request is a network Error, code 32.
+vanta::Result<ServiceVersion> AskServiceVersion(const CallContext& context);
+
+} // namespace core
