@@ -2,13 +2,6 @@
 
 #include "os/failure_reason.h"
 
-OperationScope::OperationScope(const vanta::detail::ClientState& state,
-                               const vanta::StatusHandler* handler)
-    : m_config(state.service), m_status(handler != nullptr ? handler : &state.config.on_status) {
-    // Not every operation runs through an export, which would clear it on entry.
-    ClearFailureReason();
-}
-
 CString ToCString(std::string_view text) {
     return CString(text);
 }

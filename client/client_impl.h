@@ -27,19 +27,6 @@ struct vanta::detail::ClientState {
 // The invalid_argument Error of a client whose configuration cannot be used.
 vanta::Error UnusableConfig(const vanta::detail::ClientState& state, std::string_view doing);
 
-// For the length of one operation on the calling thread: the library's operations read the
-// client's configuration, and its notifications go to the client's handler.
-class OperationScope {
-public:
-    explicit OperationScope(const vanta::detail::ClientState& state,
-                            const vanta::StatusHandler* handler = nullptr);
-    StatusCallback Callback() const { return m_status.Callback(); }
-
-private:
-    ScopedServiceConfig m_config;
-    ScopedStatusHandler m_status;
-};
-
 // The caller's text as the library's string type, bytes unchanged.
 CString ToCString(std::string_view text);
 std::string ToString(const CString& text);
@@ -58,28 +45,13 @@ vanta::Result<T> Guarded(std::string_view doing, Body&& body) noexcept {
     }
 }
 
-// Runs one operation of a client: for its length the library reads the client's
-// configuration and sends its notifications to the client's handler, and no exception leaves
-// it. `body` takes the OperationScope and gives the operation's Result.
+// The T of a Result<T>.
 template <class T>
 struct ResultValue;
 template <class T>
 struct ResultValue<vanta::Result<T>> {
     using type = T;
 };
-
-template <class Body>
-auto RunOperation(const vanta::detail::ClientState& state, std::string_view doing,
-                  Body&& body) noexcept {
-    using Outcome = std::invoke_result_t<Body&, const OperationScope&>;
-    return Guarded<typename ResultValue<Outcome>::type>(doing, [&]() -> Outcome {
-        if (!state.configProblem.empty()) {
-            return UnusableConfig(state, doing);
-        }
-        const OperationScope scope(state);
-        return body(scope);
-    });
-}
 
 // Runs one operation of a client over the library's typed core: `body` takes the
 // CallContext (the client's configuration, its status handler, the trace) and gives the

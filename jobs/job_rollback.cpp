@@ -100,7 +100,8 @@ vanta::Error RollBackUpload(const CallContext& context, Job& job, const CString&
         // takes the files with the record leaves the FTP step nothing to do. Only what the
         // withdrawal itself records may describe its failure.
         ClearFailureReason();
-        const auto withdrawn = core::DeleteAsset(steps, job.m_strUserId, product, job.m_strAssetNum);
+        const auto withdrawn =
+            core::DeleteAsset(steps, job.m_strUserId, product, job.m_strAssetNum);
         if (!withdrawn) {
             left = "its record could not be withdrawn (" +
                    JobFailure::StepReason(withdrawn.error().code) + ")";
@@ -113,8 +114,7 @@ vanta::Error RollBackUpload(const CallContext& context, Job& job, const CString&
                                                 : vanta::Result<void>();
         if (!removed) {
             left += (left.empty() ? "" : "; ") + std::string("its files in ") + assetDir.str() +
-                    " could not be removed (" + JobFailure::StepReason(removed.error().code) +
-                    ")";
+                    " could not be removed (" + JobFailure::StepReason(removed.error().code) + ")";
         }
         return left.empty() ? left
                             : "the roll-back left asset " + asset + " on the service: " + left;
@@ -134,10 +134,10 @@ vanta::Error RollBackShare(const CallContext& context, Job& job, const CString& 
     const CallContext steps{context.config, StatusSink(), nullptr, context.trace};
     RollBack(job, result.code, "the roll-back of " + sessionDir.str() + " was cut short", [&] {
         const vanta::Result<void> removed = core::RemoveJobDirectory(steps, sessionDir, names);
-        return removed ? std::string()
-                       : "the roll-back left the session's files in " + sessionDir.str() +
-                             " on the service (" + JobFailure::StepReason(removed.error().code) +
-                             ")";
+        return removed
+                   ? std::string()
+                   : "the roll-back left the session's files in " + sessionDir.str() +
+                         " on the service (" + JobFailure::StepReason(removed.error().code) + ")";
     });
     return result;
 }

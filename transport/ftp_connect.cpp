@@ -15,9 +15,6 @@ FtpCall::FtpCall(const CallContext& context)
     m_session.SetTransferControl(context.control);
 }
 
-FtpCall::FtpCall(StatusCallback callback, TransferControl* control)
-    : FtpCall(CallContext{ActiveConfig(), StatusSink(callback), control}) {}
-
 FtpCall::~FtpCall() {
     if (m_connection) {
         m_connection->Close();

@@ -24,8 +24,6 @@ public:
     // With a transfer control in the context, its cancel request aborts the connection's
     // transfer in flight.
     explicit FtpCall(const CallContext& context);
-    // Transitional, until every caller hands its context down: the thread's configuration.
-    explicit FtpCall(StatusCallback callback, TransferControl* control = nullptr);
     FtpCall(const FtpCall&) = delete;
     FtpCall& operator=(const FtpCall&) = delete;
     // Closes and destroys the connection, if one was opened, then closes the session.

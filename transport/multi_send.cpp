@@ -146,10 +146,3 @@ unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
     }
     return kSuccess;
 }
-
-unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
-                       StatusCallback callback, TransferControl* control,
-                       const std::vector<std::uint64_t>* measured) {
-    const CallContext context{ActiveConfig(), StatusSink(callback), control};
-    return SendFiles(context, remoteDir, localFiles, measured);
-}

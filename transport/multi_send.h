@@ -22,7 +22,3 @@ class TransferControl;
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
                        const CStringArray& localFiles,
                        const std::vector<std::uint64_t>* measured = nullptr);
-// Transitional, until every caller hands its context down: the thread's configuration.
-unsigned int SendFiles(const CString& remoteDir, const CStringArray& localFiles,
-                       StatusCallback callback, TransferControl* control,
-                       const std::vector<std::uint64_t>* measured = nullptr);

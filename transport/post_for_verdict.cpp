@@ -21,9 +21,3 @@ unsigned int PostForVerdict(const CallContext& context, const CString& body, con
     }
     return verdict == reply::kFail ? kServiceFail : kSuccess;
 }
-
-unsigned int PostForVerdict(const CString& body, const char* program, StatusCallback callback,
-                            VerdictIn where, size_t replyLimit) {
-    const CallContext context{ActiveConfig(), StatusSink(callback)};
-    return PostForVerdict(context, body, program, where, replyLimit);
-}

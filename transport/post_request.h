@@ -40,10 +40,3 @@ enum class VerdictIn {
 // FAIL; 32 (kChannelFailure): as PostRequest.
 unsigned int PostForVerdict(const CallContext& context, const CString& body, const char* program,
                             VerdictIn where, size_t replyLimit = kFixedReplyLimit);
-
-// Transitional, until every caller hands its context down: the same with the thread's
-// configuration and `callback`.
-unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
-                         StatusCallback callback, size_t replyLimit);
-unsigned int PostForVerdict(const CString& body, const char* program, StatusCallback callback,
-                            VerdictIn where, size_t replyLimit = kFixedReplyLimit);

@@ -137,9 +137,3 @@ unsigned int PostRequest(const CallContext& context, const CString& body, const 
     session.Close();
     return result;
 }
-
-unsigned int PostRequest(const CString& body, const CString& scriptPath, CString& reply,
-                         StatusCallback callback, size_t replyLimit) {
-    const CallContext context{ActiveConfig(), StatusSink(callback)};
-    return PostRequest(context, body, scriptPath, reply, replyLimit);
-}

@@ -84,7 +84,7 @@ private:
 
     std::mutex m_mutex;
     // Every configuration ever published, the current one last: references handed out by
-    // ActiveConfig() stay valid while calls that started earlier still run.
+    // CurrentProcessConfig() stay valid while calls that started earlier still run.
     std::vector<std::shared_ptr<const ServiceConfig>> m_published;
     std::atomic<const ServiceConfig*> m_current{nullptr};
     ConfigProblems m_problems;
@@ -95,7 +95,6 @@ ProcessState& State() {
     return state;
 }
 
-thread_local const ServiceConfig* t_threadConfig = nullptr;
 } // namespace
 
 std::string ConfigProblems::Joined() const {
@@ -108,13 +107,6 @@ std::string ConfigProblems::Joined() const {
         }
     }
     return joined;
-}
-
-const ServiceConfig& ActiveConfig() {
-    if (t_threadConfig != nullptr) {
-        return *t_threadConfig;
-    }
-    return State().Current();
 }
 
 const ServiceConfig& CurrentProcessConfig() {
@@ -143,13 +135,4 @@ void ChangeProcessSecurity(int tls, const char* caFile) {
 
 void ChangeProcessUpdateKey(const char* keyFile) {
     State().ChangeUpdateKey(keyFile);
-}
-
-ScopedServiceConfig::ScopedServiceConfig(ServiceConfig config)
-    : m_config(std::move(config)), m_previous(t_threadConfig) {
-    t_threadConfig = &m_config;
-}
-
-ScopedServiceConfig::~ScopedServiceConfig() {
-    t_threadConfig = m_previous;
 }

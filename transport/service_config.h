@@ -2,11 +2,9 @@
 //
 // One process-wide configuration is built while the library loads (config_loader.h) and may
 // be changed later, while calls run (QDX_SetServiceAddress). Every configuration published
-// stays alive until unload, so a reference from ActiveConfig() never dangles; an operation
-// that needs the host and the ports to belong together reads ActiveConfig() once.
-//
-// A thread may run with a configuration of its own (ScopedServiceConfig): a job's worker uses
-// the configuration its job started with, and a client object carries its own.
+// stays alive until unload, so a reference from CurrentProcessConfig() never dangles. An
+// export takes it once, when it starts, into its call context (exports/export_context.h); a
+// job captures it at its start; a client object carries a configuration of its own.
 #pragma once
 
 #include "transport/globals.h"
@@ -55,10 +53,6 @@ struct ConfigProblems {
     std::string Joined() const;
 };
 
-// The configuration of the calling operation: the calling thread's own while a
-// ScopedServiceConfig is alive on it, else the process-wide one.
-const ServiceConfig& ActiveConfig();
-
 // The process-wide configuration as it stands now, for an export that starts. Every
 // configuration published stays alive until unload, so the reference never dangles.
 const ServiceConfig& CurrentProcessConfig();
@@ -83,16 +77,3 @@ void ChangeProcessSecurity(int tls, const char* caFile);
 // Sets the self-update key file of the process-wide configuration ("" for none); the key's
 // problem goes.
 void ChangeProcessUpdateKey(const char* keyFile);
-
-// Gives the calling thread its own configuration for the scope's lifetime; scopes nest.
-class ScopedServiceConfig {
-public:
-    explicit ScopedServiceConfig(ServiceConfig config);
-    ScopedServiceConfig(const ScopedServiceConfig&) = delete;
-    ScopedServiceConfig& operator=(const ScopedServiceConfig&) = delete;
-    ~ScopedServiceConfig();
-
-private:
-    ServiceConfig m_config;
-    const ServiceConfig* m_previous;
-};

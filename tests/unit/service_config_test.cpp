@@ -144,7 +144,7 @@ TEST(ProcessConfiguration, SetServiceAddressChangesOnlyWhatItIsGivenAndRefusesBa
     }
     EXPECT_EQ(QDX_SetServiceAddress("c.example", 65536, 0), 0U);
     EXPECT_EQ(QDX_SetServiceAddress(nullptr, 0, 70000), 0U);
-    EXPECT_EQ(Summary(ActiveConfig()), "[::1] 8080 2121 30000");
+    EXPECT_EQ(Summary(CurrentProcessConfig()), "[::1] 8080 2121 30000");
     PublishProcessConfig(saved, {});
 }
 
