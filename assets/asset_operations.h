@@ -5,9 +5,9 @@
 
 #include "transport/call_context.h"
 #include "vanta/assets.h"
-#include "vanta/client.hpp"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
+#include "vanta/results.hpp"
 
 #include <string_view>
 

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "transport/call_context.h"
-#include "vanta/client.hpp"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
+#include "vanta/results.hpp"
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 // or the code its Error carries.
 #pragma once
 
-#include "vanta/client.hpp"
 #include "vanta/result_codes.h"
+#include "vanta/results.hpp"
 
 template <class T>
 unsigned int ExportCode(const vanta::Result<T>& outcome,

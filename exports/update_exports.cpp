@@ -2,7 +2,7 @@
 // against.
 #include "exports/export_context.h"
 #include "transport/export_guard.h"
-#include "update/self_update.h"
+#include "update/update_download.h"
 #include "vanta/result_codes.h"
 #include "vanta/self_update.h"
 

@@ -1,7 +1,7 @@
 // The exports of the library's version and of the comparison with the service's.
 #include "exports/export_context.h"
 #include "transport/export_guard.h"
-#include "update/versions.h"
+#include "update/version_check.h"
 #include "vanta/result_codes.h"
 #include "vanta/versions.h"
 

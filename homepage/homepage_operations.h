@@ -4,8 +4,8 @@
 #pragma once
 
 #include "transport/call_context.h"
-#include "vanta/client.hpp"
 #include "vanta/cstring.h"
+#include "vanta/results.hpp"
 
 #include <string_view>
 

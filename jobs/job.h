@@ -21,10 +21,10 @@
 #include "transport/call_context.h"
 #include "transport/service_config.h"
 #include "transport/status_sink.h"
-#include "vanta/client.hpp"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
 #include "vanta/result_codes.h"
+#include "vanta/results.hpp"
 
 #include <atomic>
 #include <cstdint>

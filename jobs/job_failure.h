@@ -4,7 +4,7 @@
 #pragma once
 
 #include "os/failure_reason.h"
-#include "vanta/client.hpp"
+#include "vanta/results.hpp"
 
 namespace vanta::internal {
 

@@ -4,9 +4,9 @@
 
 #include "jobs/job.h"
 #include "transport/call_context.h"
-#include "vanta/client.hpp"
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
+#include "vanta/results.hpp"
 
 namespace vanta::internal {
 

@@ -3,7 +3,7 @@
 // for it and the reason. The front ends turn it into an export's code or hand it on.
 #pragma once
 
-#include "vanta/client.hpp"
+#include "vanta/results.hpp"
 
 #include <string_view>
 

@@ -3,7 +3,7 @@
 #include "os/failure_reason.h"
 #include "transport/operation_failure.h"
 #include "transport/service_config.h"
-#include "update/self_update.h"
+#include "update/update_download.h"
 #include "update/update_signature.h"
 #include "vanta/result_codes.h"
 

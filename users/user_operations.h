@@ -5,8 +5,9 @@
 
 #include "transport/call_context.h"
 #include "users/contact_fields.h"
-#include "vanta/client.hpp"
 #include "vanta/cstring.h"
+#include "vanta/records.hpp"
+#include "vanta/results.hpp"
 
 #include <string_view>
 

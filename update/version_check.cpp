@@ -1,5 +1,5 @@
 // The library's version text and the comparison with the service's.
-#include "update/versions.h"
+#include "update/version_check.h"
 
 #include "transport/endpoints.h"
 #include "transport/operation_failure.h"

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "transport/call_context.h"
-#include "vanta/client.hpp"
 #include "vanta/cstring.h"
+#include "vanta/results.hpp"
 
 namespace core {
 

@@ -1,6 +1,6 @@
 // The homepage record, with refusals and failures told apart.
-#include "homepage/homepage_operations.h"
 #include "client/client_impl.h"
+#include "homepage/homepage_operations.h"
 
 namespace vanta {
 

@@ -2,8 +2,8 @@
 #include "client/client_impl.h"
 #include "files/file_sends.h"
 #include "files/remote_files.h"
-#include "update/self_update.h"
-#include "update/versions.h"
+#include "update/update_download.h"
+#include "update/version_check.h"
 #include "vanta/self_update.h"
 
 namespace vanta {
