@@ -25,7 +25,7 @@ std::string Client::release_version() noexcept {
 }
 
 Result<VersionCheck> Client::check_version() const noexcept {
-    return RunCore(*m_impl, "asking for the service's version",
+    return RunCore(*m_impl, core::kAskingVersion,
                    [&](const CallContext& context) -> Result<VersionCheck> {
                        const auto asked = core::AskServiceVersion(context);
                        if (!asked) {
@@ -38,7 +38,7 @@ Result<VersionCheck> Client::check_version() const noexcept {
 
 Result<std::filesystem::path>
 Client::download_update(const std::filesystem::path& directory) const noexcept {
-    return RunCore(*m_impl, "downloading the library update",
+    return RunCore(*m_impl, core::kDownloadingUpdate,
                    [&](const CallContext& context) -> Result<std::filesystem::path> {
                        const auto fetched =
                            core::DownloadUpdate(context, ToCString(directory.native()));
@@ -51,7 +51,7 @@ Client::download_update(const std::filesystem::path& directory) const noexcept {
 
 Result<void> Client::send_file(const std::filesystem::path& local, std::string_view remote_dir,
                                std::string_view remote_name) const noexcept {
-    return RunCore(*m_impl, "sending a file", [&](const CallContext& context) {
+    return RunCore(*m_impl, core::kSendingFile, [&](const CallContext& context) {
         return core::SendFile(context, ToCString(remote_dir), ToCString(local.native()),
                               ToCString(remote_name));
     });
@@ -59,7 +59,7 @@ Result<void> Client::send_file(const std::filesystem::path& local, std::string_v
 
 Result<void> Client::send_files(std::string_view remote_dir,
                                 std::span<const std::filesystem::path> files) const noexcept {
-    return RunCore(*m_impl, "sending files", [&](const CallContext& context) {
+    return RunCore(*m_impl, core::kSendingFiles, [&](const CallContext& context) {
         CStringArray paths;
         for (const std::filesystem::path& file : files) {
             paths.Add(ToCString(file.native()));
@@ -69,19 +69,19 @@ Result<void> Client::send_files(std::string_view remote_dir,
 }
 
 Result<bool> Client::file_exists(std::string_view sub_dir, std::string_view name) const noexcept {
-    return RunCore(*m_impl, "looking for a file", [&](const CallContext& context) {
+    return RunCore(*m_impl, core::kLookingForFile, [&](const CallContext& context) {
         return core::FindRemoteFile(context, ToCString(sub_dir), ToCString(name));
     });
 }
 
 Result<void> Client::delete_file(std::string_view sub_dir, std::string_view name) const noexcept {
-    return RunCore(*m_impl, "deleting a file", [&](const CallContext& context) {
+    return RunCore(*m_impl, core::kDeletingFile, [&](const CallContext& context) {
         return core::DeleteRemoteFile(context, ToCString(sub_dir), ToCString(name));
     });
 }
 
 Result<void> Client::remove_directory(std::string_view path) const noexcept {
-    return RunCore(*m_impl, "removing a directory", [&](const CallContext& context) {
+    return RunCore(*m_impl, core::kRemovingDirectory, [&](const CallContext& context) {
         return core::RemoveRemoteDirectory(context, ToCString(path));
     });
 }

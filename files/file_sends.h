@@ -7,7 +7,13 @@
 #include "vanta/cstring.h"
 #include "vanta/results.hpp"
 
+#include <string_view>
+
 namespace core {
+
+// What each operation is doing, as its failures describe it.
+inline constexpr std::string_view kSendingFile = "sending a file";
+inline constexpr std::string_view kSendingFiles = "sending files";
 
 // Stores the local file `localPath` as `remoteName` in `remoteDir` (empty: the login
 // directory). Any failure (host, login, directory, local file, transfer) is an Error with code

@@ -15,5 +15,5 @@ vanta::Result<void> core::SendFileSet(const CallContext& context, const CString&
         return {};
     }
     // A file that changed while it was sent is a failed send here.
-    return FtpFailure(sent == kLocalFileError ? kBusyOrFtpError : sent, "sending files");
+    return FtpFailure(sent == kLocalFileError ? kBusyOrFtpError : sent, kSendingFiles);
 }

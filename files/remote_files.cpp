@@ -113,12 +113,12 @@ vanta::Result<bool> FindRemoteFile(const CallContext& context, const CString& su
     if (const std::optional<bool> found = LookUp(context, subDir, fileName)) {
         return *found;
     }
-    return FtpFailure(kBusyOrFtpError, "looking for a file");
+    return FtpFailure(kBusyOrFtpError, kLookingForFile);
 }
 
 vanta::Result<void> DeleteRemoteFile(const CallContext& context, const CString& subDir,
                                      const CString& fileName) {
-    constexpr std::string_view doing = "deleting a file";
+    constexpr std::string_view doing = kDeletingFile;
     switch (Delete(context, subDir, fileName)) {
     case HostStep::kDone:
         return {};
@@ -132,7 +132,7 @@ vanta::Result<void> DeleteRemoteFile(const CallContext& context, const CString& 
 }
 
 vanta::Result<void> RemoveRemoteDirectory(const CallContext& context, const CString& dirPath) {
-    constexpr std::string_view doing = "removing a directory";
+    constexpr std::string_view doing = kRemovingDirectory;
     switch (RemoveDirectory(context, dirPath)) {
     case HostStep::kDone:
         return {};

@@ -7,9 +7,16 @@
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
 #include "vanta/results.hpp"
+
 #include "vanta/status_callback.h"
+#include <string_view>
 
 namespace core {
+
+// What each operation is doing, as its failures describe it.
+inline constexpr std::string_view kLookingForFile = "looking for a file";
+inline constexpr std::string_view kDeletingFile = "deleting a file";
+inline constexpr std::string_view kRemovingDirectory = "removing a directory";
 
 // Whether `fileName` (a file or a directory) is in "/assets/" + `subDir`: false also when the
 // directory cannot be entered. A network failure is an Error with code 16.

@@ -68,5 +68,5 @@ vanta::Result<void> core::SendFile(const CallContext& context, const CString& re
     if (Send(context, remoteDir, localPath, remoteName)) {
         return {};
     }
-    return FtpFailure(vanta::result::kZero, "sending a file");
+    return FtpFailure(vanta::result::kZero, kSendingFile);
 }

@@ -91,5 +91,5 @@ vanta::Result<void> core::DownloadUpdate(const CallContext& context, const CStri
     if ((keyFile.empty() || UpdateKeyUsable(keyFile)) && Fetch(context, localDir, keyFile)) {
         return {};
     }
-    return FtpFailure(vanta::result::kBusyOrFtpError, "downloading the library update");
+    return FtpFailure(vanta::result::kBusyOrFtpError, kDownloadingUpdate);
 }

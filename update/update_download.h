@@ -6,7 +6,12 @@
 #include "vanta/cstring.h"
 #include "vanta/results.hpp"
 
+#include <string_view>
+
 namespace core {
+
+// What the operation is doing, as its failures describe it.
+inline constexpr std::string_view kDownloadingUpdate = "downloading the library update";
 
 // Fetches the service's library file into `localDir`, under the same name, replacing a file
 // there once the whole file has arrived. With the context's update key, only a file signed

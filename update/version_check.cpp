@@ -19,8 +19,8 @@ vanta::Result<core::ServiceVersion> core::AskServiceVersion(const CallContext& c
     const unsigned int code =
         PostRequest(context, CString(), endpoint::kGetVersion, answer, kFixedReplyLimit);
     if (code != kSuccess) {
-        return FailedWith(vanta::ErrorCategory::network, kChannelFailure,
-                          "asking for the service's version", "the request failed");
+        return FailedWith(vanta::ErrorCategory::network, kChannelFailure, kAskingVersion,
+                          "the request failed");
     }
     // Taken whole: a line end or blank after the number makes it another version.
     ServiceVersion reply{ReplyValue(answer)};

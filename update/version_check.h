@@ -5,7 +5,12 @@
 #include "vanta/cstring.h"
 #include "vanta/results.hpp"
 
+#include <string_view>
+
 namespace core {
+
+// What the operation is doing, as its failures describe it.
+inline constexpr std::string_view kAskingVersion = "asking for the service's version";
 
 // The version the service is asked to match ("3.3"); not the shared library's file version.
 const char* LibraryVersion() noexcept;
