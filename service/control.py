@@ -4,6 +4,7 @@ threads and the FTP session threads, so every access takes the lock."""
 import base64
 import collections
 import threading
+import time
 
 from .request_log import MAX_ENTRIES, BoundedLog
 
@@ -69,6 +70,10 @@ class ControlState:
         self._ftp_total = 0
         self._ftp_open = 0
         self._ftp_next_id = 1
+        self._ftp_moved = 0         # file bytes over data connections, for the drops
+        self._listener_changed = threading.Condition(self._lock)
+        self._listener_asked = 0    # bumped when the FTP port is to stop or start listening
+        self._listener_done = 0     # the last request the FTP server has carried out
 
     @staticmethod
     def _new_ftp_log():
@@ -79,10 +84,11 @@ class ControlState:
         with self._lock:
             self._scripts.clear()
             self._requests = BoundedLog()
-            self.ftp_faults = {}
+            self._replace_ftp_faults({})
             self._ftp_commands = self._new_ftp_log()
             self._ftp_logins = 0
             self._ftp_total = 0
+        self._wait_for_listener()
 
     # --- HTTP
 
@@ -115,12 +121,15 @@ class ControlState:
 
     # --- FTP
 
+    DROPS = ("drop_data_after", "drop_data_every", "drop_control_after", "drop_control_every")
+
     def set_ftp_faults(self, options):
         if not isinstance(options, dict):
             raise BadRequest("faults are a JSON object")
         known = {"refuse_login", "fail_stor_after", "delay_ms",
                  "drop_after_commands", "refuse_tls", "stall_stor_after",
-                 "stall_send_after", "dele_1xx_drop", "active_from"}
+                 "stall_send_after", "dele_1xx_drop", "active_from",
+                 "login_421", "refuse_connections_ms"} | set(self.DROPS)
         unknown = set(options) - known
         if unknown:
             raise BadRequest("unknown faults: " + ", ".join(sorted(unknown)))
@@ -134,12 +143,85 @@ class ControlState:
                 raise BadRequest("active_from must be an address")
             faults["active_from"] = source
         for key in ("fail_stor_after", "delay_ms", "drop_after_commands",
-                    "stall_stor_after", "stall_send_after"):
+                    "stall_stor_after", "stall_send_after", "login_421"):
             value = _int(options, key)
             if value is not None:
                 faults[key] = value
+        drops = [key for key in self.DROPS if key in options]
+        if len(drops) > 1:
+            raise BadRequest("one drop fault at a time")
+        for key in drops:
+            faults[key] = _int(options, key, minimum=1)
+        refuse_ms = _int(options, "refuse_connections_ms")
+        if refuse_ms:
+            faults["refuse_until"] = time.monotonic() + refuse_ms / 1000.0
         with self._lock:
-            self.ftp_faults = faults
+            self._replace_ftp_faults(faults)
+        self._wait_for_listener()
+
+    def _replace_ftp_faults(self, faults):
+        """Under the lock. A drop counts the bytes moved from now on, and a
+        refusal that starts or ends asks the FTP server to act on its port."""
+        if "refuse_until" in faults or "refuse_until" in self.ftp_faults:
+            self._listener_asked += 1
+        self.ftp_faults = faults
+        self._ftp_moved = 0
+
+    def _wait_for_listener(self):
+        # The FTP server acts between two turns of its event loop (a fraction
+        # of a second); the caller may connect as soon as this returns.
+        with self._lock:
+            self._listener_changed.wait_for(
+                lambda: self._listener_done >= self._listener_asked, timeout=2)
+
+    def ftp_listen_wanted(self):
+        """(whether the FTP port is to listen now, the request this answers)."""
+        with self._lock:
+            until = self.ftp_faults.get("refuse_until")
+            if until is not None and time.monotonic() >= until:
+                del self.ftp_faults["refuse_until"]  # the refusal is over
+                until = None
+            return until is None, self._listener_asked
+
+    def ftp_listener_done(self, asked):
+        with self._lock:
+            self._listener_done = max(self._listener_done, asked)
+            self._listener_changed.notify_all()
+
+    def ftp_drop_room(self):
+        """File bytes the data connections may still move before the next
+        drop, or None when no drop is asked for."""
+        with self._lock:
+            for key in self.DROPS:
+                every = self.ftp_faults.get(key)
+                if every is not None:
+                    return every - self._ftp_moved % every
+            return None
+
+    def ftp_moved(self, count):
+        """Count file bytes moved; "data" or "control" when the connection of
+        that kind is to be dropped now (a drop "after" N then clears itself)."""
+        with self._lock:
+            key = next((k for k in self.DROPS if k in self.ftp_faults), None)
+            if key is None:
+                return None
+            every = self.ftp_faults[key]
+            before = self._ftp_moved
+            self._ftp_moved += count
+            if self._ftp_moved // every == before // every:
+                return None
+            if key.endswith("_after"):
+                del self.ftp_faults[key]
+            return "data" if key.startswith("drop_data") else "control"
+
+    def ftp_login_answer(self):
+        """421 while the busy-login count lasts (it counts down), else None."""
+        with self._lock:
+            left = self.ftp_faults.get("login_421")
+            if not left:
+                return None
+            self.ftp_faults["login_421"] = left - 1
+            return 421
 
     def ftp_fault(self, key):
         with self._lock:

@@ -6,6 +6,8 @@ delay injected into one session's replies does not hold up the others."""
 import errno
 import logging
 import os
+import socket
+import struct
 import sys
 import threading
 import time
@@ -35,12 +37,51 @@ class _FS(AbstractedFS):
         self.cwd = self.fs2ftp(path)
 
 
+def _reset_on_close(sock):
+    """Closing `sock` from now on sends a reset, as a broken connection
+    looks to the peer, instead of an orderly end."""
+    try:
+        sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    except OSError:
+        pass  # already gone
+
+
 class _DTP(DTPHandler):
     """Receives like the stock handler, but a full disk can be simulated:
     past the configured number of bytes a STOR stops with an error reply,
     and what was written so far stays on disk. A hostile server can also be
     played: past a number of bytes the data connection stalls (a STOR is no
-    longer read, RETR or NLST data no longer sent) while it stays open."""
+    longer read, RETR or NLST data no longer sent) while it stays open.
+    A network break can be played too: once the file bytes moved reach the
+    drop fault's count, the data or the control connection breaks at that
+    very byte."""
+
+    _due_drop = None  # "data" or "control" once a send has reached the drop
+
+    def _drop_room(self):
+        # Only file transfers count; a listing has no file object.
+        if self.file_obj is None:
+            return None
+        return self.cmd_channel.control.ftp_drop_room()
+
+    def _drop(self, kind):
+        # The file is closed first: once the client sees the break, what is
+        # on disk is all there is.
+        if self.file_obj is not None and not self.file_obj.closed:
+            self.file_obj.close()
+        if self.receive:
+            # A sender would see an orderly end of the data; the bytes it
+            # is still sending would reset the connection anyway.
+            _reset_on_close(self.socket)
+        if kind == "data":
+            self._resp = ("426 Connection broken; transfer aborted.",
+                          logging.getLogger("pyftpdlib").warning)
+            self.close()
+        else:
+            self._resp = ()
+            session = self.cmd_channel
+            _reset_on_close(session.socket)
+            session.close()
 
     def _stalls(self, key, done):
         limit = self.cmd_channel.control.ftp_fault(key)
@@ -51,9 +92,25 @@ class _DTP(DTPHandler):
         self.ioloop.unregister(self._fileno)
         return True
 
+    def use_sendfile(self):
+        # While a drop is asked for, sends go through send(), which stops
+        # at the drop's byte. (The stock check fails on the file a drop closed.)
+        if self.file_obj is not None and self.file_obj.closed:
+            return False
+        return self._drop_room() is None and DTPHandler.use_sendfile(self)
+
+    def send(self, data):
+        room = self._drop_room()
+        sent = DTPHandler.send(self, data if room is None else data[:room])
+        if room is not None and sent:
+            self._due_drop = self.cmd_channel.control.ftp_moved(sent)
+        return sent
+
     def initiate_send(self):
         if not self._stalls("stall_send_after", self.tot_bytes_sent):
             DTPHandler.initiate_send(self)
+            if self._due_drop:
+                self._drop(self._due_drop)
 
     def initiate_sendfile(self):
         if self._stalls("stall_send_after", self.tot_bytes_sent):
@@ -64,10 +121,13 @@ class _DTP(DTPHandler):
         if self._stalls("stall_stor_after", self.tot_bytes_received):
             return None
         limit = self.cmd_channel.control.ftp_fault("fail_stor_after")
-        if limit is None:
+        room = self._drop_room()
+        if limit is None and room is None:
             return DTPHandler.handle_read(self)
         try:
-            chunk = self.recv(self.ac_in_buffer_size)
+            # Nothing past a drop's byte is read: the rest is lost with the
+            # connection.
+            chunk = self.recv(min(self.ac_in_buffer_size, room or self.ac_in_buffer_size))
         except RetryError:
             return
         except OSError:
@@ -76,15 +136,19 @@ class _DTP(DTPHandler):
         if not chunk:
             self.transfer_finished = True
             return
-        room = max(0, limit - (self.tot_bytes_received - len(chunk)))
+        keep = len(chunk) if limit is None else max(
+            0, limit - (self.tot_bytes_received - len(chunk)))
         try:
-            self.file_obj.write(chunk[:room])
+            self.file_obj.write(chunk[:keep])
         except OSError as err:
             raise _FileReadWriteError(err)
-        if len(chunk) > room:
+        if len(chunk) > keep:
             self._resp = ("426 No space left on device; transfer aborted.",
                           logging.getLogger("pyftpdlib").warning)
-            self.close()
+            return self.close()
+        drop = room is not None and self.cmd_channel.control.ftp_moved(len(chunk))
+        if drop:
+            self._drop(drop)
 
     handle_read_event = handle_read
 
@@ -143,6 +207,10 @@ class _Handler(FTPHandler):
             # cannot know whether the file went.
             self.respond("150 Deleting.")
             return self.close_when_done()
+        if cmd == "PASS" and self.control.ftp_login_answer() == 421:
+            # As a server with too many users: the answer, then it hangs up.
+            self.respond("421 Too many connections, try again later.")
+            return self.close_when_done()
         if cmd == "PASS" and self.control.ftp_fault("refuse_login"):
             self.username = ""
             return self.respond("530 Login refused.")
@@ -169,7 +237,11 @@ class FtpServer:
             "_exit": threading.Event(), "_lock": threading.Lock(),
             "poll_timeout": 0.2})
         self._server = server_class((host, port), handler)
-        self.port = self._server.address[1]
+        self._address = self._server.address  # read from the socket, which a refusal closes
+        self.port = self._address[1]
+        self._family = self._server.socket.family
+        self._control = control
+        self._listen_failed = False
         self._stop = threading.Event()
         self._thread = threading.Thread(target=self._run, name="ftp", daemon=True)
 
@@ -177,10 +249,44 @@ class FtpServer:
         self._thread.start()
 
     def _run(self):
+        listening = True
         while not self._stop.is_set():
-            self._server.serve_forever(timeout=0.2, blocking=False,
-                                       handle_exit=False)
+            wanted, asked = self._control.ftp_listen_wanted()
+            if wanted != listening:
+                listening = self._listen() if wanted else self._stop_listening()
+            self._control.ftp_listener_done(asked)
+            if listening:
+                self._server.serve_forever(timeout=0.2, blocking=False,
+                                           handle_exit=False)
+            else:
+                # Nothing to wait on: open sessions run on threads of their own.
+                self._stop.wait(0.02)
         self._server.close_all()
+
+    def _stop_listening(self):
+        """Connections are refused (not left waiting) until _listen: the
+        listening socket is closed; open sessions go on."""
+        self._server.del_channel()
+        self._server.socket.close()
+        return False
+
+    def _listen(self):
+        sock = socket.socket(self._family, socket.SOCK_STREAM)
+        try:
+            sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            sock.bind(self._address)
+            sock.listen(self._server.backlog)
+        except OSError as err:
+            # Tried again on the next turn of the loop; said once.
+            if not self._listen_failed:
+                logging.getLogger("pyftpdlib").warning("cannot listen again: %s", err)
+            self._listen_failed = True
+            sock.close()
+            return False
+        self._listen_failed = False
+        sock.setblocking(False)
+        self._server.set_socket(sock)
+        return True
 
     def stop(self):
         self._stop.set()

@@ -2,6 +2,7 @@
 requests to them."""
 import contextlib
 import http.client
+import json
 import os
 import select
 import subprocess
@@ -51,3 +52,13 @@ def register(port, user, password):
     fields = dict.fromkeys("First Last Addr City St Zip EMail Day Ex Fax Night Mid Code".split(),
                            "")
     return post(port, "create_user.exe", Cust=user, PostPW=password, ProductId="1", **fields)
+
+
+def control(port, data_dir, path, options=None):
+    """A control request (POST with `options`, else GET); returns the JSON answer."""
+    with open(os.path.join(data_dir, "control-token")) as f:
+        headers = {"X-Control-Token": f.read().strip()}
+    body = None if options is None else json.dumps(options).encode()
+    with contextlib.closing(http.client.HTTPConnection(HOST, port, timeout=10)) as conn:
+        conn.request("GET" if body is None else "POST", "/_control/" + path, body, headers)
+        return json.loads(conn.getresponse().read())

@@ -14,7 +14,7 @@ import time
 import unittest
 import urllib.request
 
-from .harness import HOST, REPO, post, register, service_command, start_service, \
+from .harness import HOST, REPO, control, post, register, service_command, start_service, \
     stop_service
 
 
@@ -66,6 +66,123 @@ class LifetimeTest(unittest.TestCase):
                         self.assertEqual(client.size("f%d" % passive), 3000)
             finally:
                 stop_service(proc)
+
+
+FILE = bytes(i * 7 % 251 for i in range(10000))  # no two offsets a multiple of 251 apart alike
+
+
+def ftp_session(port):
+    client = ftplib.FTP()
+    client.connect(HOST, port, timeout=10)
+    client.login("mossbay", "mossbay")
+    client.voidcmd("TYPE I")  # SIZE and REST are binary-only
+    return client
+
+
+def send_resuming(port, name, how):
+    """Send FILE as a resuming client does: after each break, log in again, ask
+    the size of the partial file and send the rest (REST then STOR, or APPE).
+    Returns the sizes found at each new start."""
+    found = []
+    for _ in range(10):
+        try:
+            with ftp_session(port) as client:
+                done = client.size(name) if found else 0
+                found.append(done)
+                rest = io.BytesIO(FILE[done:])
+                if how == "APPE":
+                    client.storbinary("APPE " + name, rest, 1000)
+                else:
+                    client.storbinary("STOR " + name, rest, 1000, rest=done or None)
+                return found
+        except ftplib.all_errors:
+            pass  # broken: start again
+    return found
+
+
+class FtpResumeAndFaultTest(unittest.TestCase):
+    def setUp(self):
+        tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(tmp.cleanup)
+        self.data = tmp.name + "/d"
+        self.proc, self.http, self.ftp = start_service(self.data)
+        self.addCleanup(stop_service, self.proc)
+
+    def stored(self, name):
+        with open(os.path.join(self.data, "ftp", name), "rb") as f:
+            return f.read()
+
+    def faults(self, options):
+        self.assertEqual(control(self.http, self.data, "ftp", options), {"ok": True})
+
+    def test_a_send_broken_at_a_byte_leaves_that_many_and_resumes_byte_exact(self):
+        rows = [  # faults, resumed with, sizes found at each start
+            ({}, "REST", [0]),
+            ({"drop_data_after": 3000}, "REST", [0, 3000]),
+            ({"drop_data_after": 3000}, "APPE", [0, 3000]),
+            ({"drop_control_after": 9999}, "REST", [0, 9999]),  # at the last byte
+            ({"drop_data_every": 4000}, "APPE", [0, 4000, 8000]),
+            ({"drop_control_every": 2500}, "REST", [0, 2500, 5000, 7500, 10000]),  # last byte too
+            ({"drop_control_every": 1}, "APPE", [0]),  # ... every byte: never gets further
+        ]
+        for faults, how, found in rows:
+            name = "f-%s-%s" % (how, "-".join("%s%s" % kv for kv in faults.items()))
+            self.faults(faults)
+            if faults.get("drop_control_every") == 1:
+                self.assertEqual(send_resuming(self.ftp, name, how)[:3], [0, 1, 2])
+                self.assertEqual(len(self.stored(name)), 10)  # ten starts, one byte each
+                continue
+            self.assertEqual(send_resuming(self.ftp, name, how), found, faults)
+            self.assertEqual(self.stored(name), FILE, faults)
+            self.faults({})
+        log = control(self.http, self.data, "ftp/log")
+        self.assertEqual(log["sessions_open"], 0)  # a drop ends its session too
+
+    def test_resume_commands_and_a_download_broken_at_a_byte(self):
+        with ftp_session(self.ftp) as client:
+            client.storbinary("STOR a", io.BytesIO(FILE[:4000]))
+            self.assertEqual(client.size("a"), 4000)
+            # A REST beyond the end would leave a hole: refused.
+            with self.assertRaisesRegex(ftplib.error_perm, "^554"):
+                client.storbinary("STOR a", io.BytesIO(b"x"), rest=4001)
+            client.storbinary("STOR a", io.BytesIO(FILE[3000:]), rest=3000)
+            self.assertEqual(self.stored("a"), FILE)
+            self.faults({"drop_data_after": 3000})
+            got = []
+            with self.assertRaisesRegex(ftplib.error_temp, "^426 Connection broken"):
+                client.retrbinary("RETR a", got.append)
+            self.assertEqual(b"".join(got), FILE[:3000])
+            client.retrbinary("RETR a", got.append, rest=3000)  # once: no second drop
+            self.assertEqual(b"".join(got), FILE)
+            self.assertEqual(client.sendcmd("NOOP")[:3], "200")  # the session goes on
+
+    def test_busy_logins_and_refused_connections_for_a_while(self):
+        self.faults({"login_421": 2})
+        for _ in range(2):
+            client = ftplib.FTP()
+            client.connect(HOST, self.ftp, timeout=10)
+            with self.assertRaisesRegex(ftplib.error_temp, "^421"):
+                client.login("mossbay", "mossbay")
+            with self.assertRaises(EOFError):  # it hung up
+                client.getline()
+            client.close()
+        ftp_session(self.ftp).quit()
+        start = time.monotonic()
+        self.faults({"refuse_connections_ms": 1000})
+        with self.assertRaises(ConnectionRefusedError):
+            socket.create_connection((HOST, self.ftp), timeout=10).close()
+        while time.monotonic() - start < 5:
+            try:
+                ftp_session(self.ftp).quit()
+                break
+            except ConnectionRefusedError:
+                time.sleep(0.05)
+        self.assertGreaterEqual(time.monotonic() - start, 1.0)
+        self.assertLess(time.monotonic() - start, 1.5)
+        # A reset ends a refusal at once.
+        self.faults({"refuse_connections_ms": 60000})
+        control(self.http, self.data, "reset", {})
+        ftp_session(self.ftp).quit()
 
 
 def exchange(port, request, pause=0.0):
