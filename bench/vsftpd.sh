@@ -9,6 +9,10 @@
 # so the tree is served through a read-only bind mount with writable bind mounts of the
 # directories uploads go to ("assets" and "bench"); the mounts live in the namespace's own
 # mount table (scripts/netns-run gives the command one) and vanish with it.
+#
+# Resumed uploads need anon_other_write_enable: without it vsftpd answers an anonymous APPE
+# with 550 and a STOR after REST with 553 (it may then only create new files). SIZE and a
+# RETR after REST need nothing.
 vsftpd_pid=""
 vsftpd_dir=""
 

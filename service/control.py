@@ -70,10 +70,12 @@ class ControlState:
         self._ftp_total = 0
         self._ftp_open = 0
         self._ftp_next_id = 1
-        self._ftp_moved = 0         # file bytes over data connections, for the drops
+        self._ftp_moved = 0  # file bytes over data connections, for the drops
+        # Requests to the FTP server to stop or start listening, numbered,
+        # and the last one it has carried out.
         self._listener_changed = threading.Condition(self._lock)
-        self._listener_asked = 0    # bumped when the FTP port is to stop or start listening
-        self._listener_done = 0     # the last request the FTP server has carried out
+        self._listener_asked = 0
+        self._listener_done = 0
 
     @staticmethod
     def _new_ftp_log():
@@ -121,7 +123,8 @@ class ControlState:
 
     # --- FTP
 
-    DROPS = ("drop_data_after", "drop_data_every", "drop_control_after", "drop_control_every")
+    DROPS = ("drop_data_after", "drop_data_every",
+             "drop_control_after", "drop_control_every")
 
     def set_ftp_faults(self, options):
         if not isinstance(options, dict):

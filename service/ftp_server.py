@@ -41,7 +41,8 @@ def _reset_on_close(sock):
     """Closing `sock` from now on sends a reset, as a broken connection
     looks to the peer, instead of an orderly end."""
     try:
-        sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                        struct.pack("ii", 1, 0))
     except OSError:
         pass  # already gone
 
@@ -127,7 +128,8 @@ class _DTP(DTPHandler):
         try:
             # Nothing past a drop's byte is read: the rest is lost with the
             # connection.
-            chunk = self.recv(min(self.ac_in_buffer_size, room or self.ac_in_buffer_size))
+            chunk = self.recv(min(self.ac_in_buffer_size,
+                                  room or self.ac_in_buffer_size))
         except RetryError:
             return
         except OSError:
@@ -146,7 +148,8 @@ class _DTP(DTPHandler):
             self._resp = ("426 No space left on device; transfer aborted.",
                           logging.getLogger("pyftpdlib").warning)
             return self.close()
-        drop = room is not None and self.cmd_channel.control.ftp_moved(len(chunk))
+        control = self.cmd_channel.control
+        drop = room is not None and control.ftp_moved(len(chunk))
         if drop:
             self._drop(drop)
 
@@ -237,7 +240,8 @@ class FtpServer:
             "_exit": threading.Event(), "_lock": threading.Lock(),
             "poll_timeout": 0.2})
         self._server = server_class((host, port), handler)
-        self._address = self._server.address  # read from the socket, which a refusal closes
+        # Kept: the server reads it from its socket, which a refusal closes.
+        self._address = self._server.address
         self.port = self._address[1]
         self._family = self._server.socket.family
         self._control = control
@@ -279,7 +283,8 @@ class FtpServer:
         except OSError as err:
             # Tried again on the next turn of the loop; said once.
             if not self._listen_failed:
-                logging.getLogger("pyftpdlib").warning("cannot listen again: %s", err)
+                logging.getLogger("pyftpdlib").warning(
+                    "cannot listen again: %s", err)
             self._listen_failed = True
             sock.close()
             return False

@@ -125,6 +125,8 @@ class FtpResumeAndFaultTest(unittest.TestCase):
             ({"drop_control_every": 2500}, "REST", [0, 2500, 5000, 7500, 10000]),  # last byte too
             ({"drop_control_every": 1}, "APPE", [0]),  # ... every byte: never gets further
         ]
+        for bad in ({"drop_data_after": 1, "drop_control_every": 2}, {"drop_data_every": 0}):
+            self.assertFalse(control(self.http, self.data, "ftp", bad)["ok"], bad)
         for faults, how, found in rows:
             name = "f-%s-%s" % (how, "-".join("%s%s" % kv for kv in faults.items()))
             self.faults(faults)

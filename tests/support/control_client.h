@@ -74,7 +74,11 @@ void SetQuota(const std::string& user, uint64_t quota);
 // Hostile-server faults: {"stall_stor_after": N} (a STOR is no longer read after N bytes),
 // {"stall_send_after": N} (RETR and NLST data stop after N bytes), {"dele_1xx_drop": true}
 // (DELE answered 150, then the connection closed), {"active_from": "127.0.0.2"} (active-mode
-// data connections come from that address).
+// data connections come from that address). Network faults: {"drop_data_after": N} or
+// {"drop_control_after": N} (the data or the control connection breaks once N file bytes have
+// moved over data connections; "_every" instead of "_after" breaks it again every N bytes),
+// {"login_421": K} (the next K logins answered 421 and the connection closed),
+// {"refuse_connections_ms": T} (new connections refused for T ms). See service/README.md.
 void FtpFaults(const nlohmann::json& faults);
 
 FtpSessionLog FtpLog();
