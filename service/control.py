@@ -217,14 +217,14 @@ class ControlState:
                 del self.ftp_faults[key]
             return "data" if key.startswith("drop_data") else "control"
 
-    def ftp_login_answer(self):
-        """421 while the busy-login count lasts (it counts down), else None."""
+    def ftp_login_busy(self):
+        """True while the count of logins to answer 421 lasts (one taken)."""
         with self._lock:
             left = self.ftp_faults.get("login_421")
             if not left:
-                return None
+                return False
             self.ftp_faults["login_421"] = left - 1
-            return 421
+            return True
 
     def ftp_fault(self, key):
         with self._lock:

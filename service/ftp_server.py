@@ -210,7 +210,7 @@ class _Handler(FTPHandler):
             # cannot know whether the file went.
             self.respond("150 Deleting.")
             return self.close_when_done()
-        if cmd == "PASS" and self.control.ftp_login_answer() == 421:
+        if cmd == "PASS" and self.control.ftp_login_busy():
             # As a server with too many users: the answer, then it hangs up.
             self.respond("421 Too many connections, try again later.")
             return self.close_when_done()
@@ -258,7 +258,8 @@ class FtpServer:
             wanted, asked = self._control.ftp_listen_wanted()
             if wanted != listening:
                 listening = self._listen() if wanted else self._stop_listening()
-            self._control.ftp_listener_done(asked)
+            if listening == wanted:
+                self._control.ftp_listener_done(asked)
             if listening:
                 self._server.serve_forever(timeout=0.2, blocking=False,
                                            handle_exit=False)
