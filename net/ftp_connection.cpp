@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 // libcurl closes a connection that has been idle this long before reusing it (118 s by
@@ -177,12 +178,33 @@ BOOL CFtpConnection::RemoveDirectory(LPCTSTR directory) {
 }
 
 std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(LPCTSTR fileName, DWORD access, DWORD flags,
-                                                        DWORD_PTR /*context*/) {
+                                                        DWORD_PTR /*context*/, bool append) {
     RefuseLineBreaks(fileName);
     if (access != GENERIC_WRITE || fileName == nullptr || *fileName == '\0') {
         throw CInternetException(ERROR_INVALID_PARAMETER);
     }
-    return std::make_unique<CInternetFile>(Lease(fileName, flags != FTP_TRANSFER_TYPE_ASCII));
+    FtpLease lease = Lease(fileName, flags != FTP_TRANSFER_TYPE_ASCII);
+    curl_easy_setopt(lease.Transfer().Easy(), CURLOPT_APPEND, append ? 1L : 0L);
+    return std::make_unique<CInternetFile>(std::move(lease));
+}
+
+std::int64_t CFtpConnection::GetFileSize(LPCTSTR fileName) {
+    RefuseLineBreaks(fileName);
+    if (fileName == nullptr || *fileName == '\0') {
+        throw CInternetException(ERROR_INVALID_PARAMETER);
+    }
+    // Without a body libcurl asks SIZE (and REST 0) and fetches nothing; a SIZE the server
+    // refuses leaves the length unknown rather than failing the operation.
+    CurlTransfer& transfer = Prepare(fileName);
+    curl_easy_setopt(transfer.Easy(), CURLOPT_NOBODY, 1L);
+    const CURLcode code = transfer.Perform();
+    if (!transfer.Accepted(code)) {
+        transfer.NoteRefusal();
+        return -1;
+    }
+    curl_off_t length = -1;
+    curl_easy_getinfo(transfer.Easy(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    return length;
 }
 
 BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfExists,

@@ -27,6 +27,7 @@
 #include "net/internet_constants.h"
 #include "net/internet_session.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -51,12 +52,17 @@ public:
     // unchanged.
     BOOL SetCurrentDirectory(LPCTSTR directory);
 
-    // STOR `fileName`: a remote file for writing, replacing a file of that name. Only
-    // GENERIC_WRITE is offered. Returns once the server has accepted the transfer; throws
+    // STOR `fileName`: a remote file for writing, replacing a file of that name; with
+    // `append`, APPE: the bytes go after what the remote file holds (a send that resumes).
+    // Only GENERIC_WRITE is offered. Returns once the server has accepted the transfer; throws
     // CInternetException when it refuses it or the connection fails.
     std::unique_ptr<CInternetFile> OpenFile(LPCTSTR fileName, DWORD access = GENERIC_READ,
                                             DWORD flags = FTP_TRANSFER_TYPE_BINARY,
-                                            DWORD_PTR context = 1);
+                                            DWORD_PTR context = 1, bool append = false);
+
+    // SIZE `fileName` (binary). -1 when the server does not tell it (no such file, SIZE not
+    // supported); CInternetException when the connection fails.
+    std::int64_t GetFileSize(LPCTSTR fileName);
 
     // DELE `fileName`. FALSE when the server refuses it.
     BOOL Remove(LPCTSTR fileName);

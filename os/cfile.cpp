@@ -122,6 +122,12 @@ UINT CFile::Read(void* buffer, UINT count) {
     }
 }
 
+void CFile::SeekTo(std::uint64_t offset) {
+    if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        Throw("seek in", errno);
+    }
+}
+
 void CFile::Write(const void* buffer, UINT count) {
     const auto* bytes = static_cast<const char*>(buffer);
     while (count > 0) {

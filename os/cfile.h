@@ -58,6 +58,8 @@ public:
     // Up to `count` bytes; 0 only at the end of the file. The callers read whole pieces of
     // the FTP send buffer, so each read is one system call.
     UINT Read(void* buffer, UINT count);
+    // Moves to `offset` bytes from the start, where the next Read begins.
+    void SeekTo(std::uint64_t offset);
     // All `count` bytes, or a CFileException.
     void Write(const void* buffer, UINT count);
     void Close();

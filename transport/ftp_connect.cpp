@@ -24,6 +24,11 @@ FtpCall::~FtpCall() {
 }
 
 CFtpConnection& FtpCall::Connect() {
+    // A connection that broke is closed before the next one logs in.
+    if (m_connection) {
+        m_connection->Close();
+        m_connection.reset();
+    }
     m_session.EnableStatusForSink();
     m_session.SetTlsOptions(SessionTls(m_config));
     m_connection = m_session.GetFtpConnection(m_config.host.c_str(), m_config.loginName.c_str(),

@@ -30,8 +30,8 @@ public:
     ~FtpCall();
 
     // Switches notifications on for a non-null callback and opens the connection to the
-    // service host taken at construction. Throws CInternetException when the host cannot be reached
-    // or the login is refused.
+    // service host taken at construction, closing the one opened before, if any. Throws
+    // CInternetException when the host cannot be reached or the login is refused.
     CFtpConnection& Connect();
 
 private:

@@ -1,8 +1,10 @@
 // The multi-file send: the transfer step of the background jobs, and of the file-set send.
 #include "transport/multi_send.h"
 
+#include "net/internet_constants.h"
 #include "net/internet_exception.h"
 #include "net/internet_file.h"
+#include "net/trace.h"
 #include "net/transfer_control.h"
 #include "os/cfile.h"
 #include "os/failure_reason.h"
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 
 using namespace vanta::result;
@@ -24,11 +27,15 @@ bool CancelRequested(const TransferControl* control) {
 // Gives a local file's bytes to the connection in blocks of kFtpCopyBlockBytes: a cancel test
 // before each block, and each block counted as sent once the connection has it. One read of
 // the local file serves as many blocks as the connection takes at once. No more than the
-// file's measured length is read: a file that grew is not sent past it.
+// file's measured length is read: a file that grew is not sent past it. A source that resumes
+// starts at `offset`, and counts only the bytes beyond `counted` (what earlier attempts at the
+// file already counted), so that progress never goes back and no byte counts twice.
 class BlockSource {
 public:
-    BlockSource(CFile& local, TransferControl* control, std::uint64_t measured)
-        : m_local(local), m_control(control), m_measured(measured) {}
+    BlockSource(CFile& local, TransferControl* control, std::uint64_t measured,
+                std::uint64_t offset, std::uint64_t& counted)
+        : m_local(local), m_control(control), m_measured(measured), m_given(offset),
+          m_counted(counted) {}
 
     size_t operator()(char* buffer, size_t capacity) {
         if (Stopped() || m_given >= m_measured) {
@@ -40,8 +47,12 @@ public:
         while (given < read && (given == 0 || !Stopped())) {
             const UINT block = std::min(read - given, kFtpCopyBlockBytes);
             given += block;
-            if (m_control != nullptr) {
-                m_control->AddBytesSent(block);
+            const std::uint64_t end = m_given + given;
+            if (end > m_counted) {
+                if (m_control != nullptr) {
+                    m_control->AddBytesSent(end - std::max(m_counted, end - block));
+                }
+                m_counted = end;
             }
         }
         m_given += given;
@@ -61,27 +72,62 @@ private:
     CFile& m_local;
     TransferControl* m_control;
     const std::uint64_t m_measured;
-    std::uint64_t m_given = 0;
+    std::uint64_t m_given;
+    std::uint64_t& m_counted;
     bool m_cancelled = false;
 };
 
-enum class FileSent { kWhole, kCancelled, kChanged };
+enum class FileSent { kWhole, kCancelled, kChanged, kSizeDiffers };
+
+// One local file's progress across the connections that try to send it.
+struct FileAttempts {
+    // The server accepted a STOR of this file in this send: what it holds of the name is ours.
+    bool begun = false;
+    // Bytes of the file counted in the transfer control so far.
+    std::uint64_t counted = 0;
+};
+
+// Removes what a failed file left on the server, keeping the reason why it failed.
+void RemoveAfterFailure(CFtpConnection& connection, const CString& name) {
+    const FailureReasonKeeper keeper;
+    try {
+        connection.Remove(WholeText(name));
+    } catch (const CInternetException&) {
+        // The owner's roll-back, or the caller, takes it off the host later.
+    }
+}
 
 // Sends one local file into the connection's current directory; `measured` is its length as
-// the caller measured it, null to take it now. kCancelled when the cancel request was seen
-// between blocks; kChanged when the file did not give exactly its measured bytes or is no
-// longer that long at the end (the remote file is then removed again). The remote file is
-// closed either way, so what a cancel left stays for the owner to roll back. Throws
-// CFileException for the local file and CInternetException for the connection (a transfer
-// aborted for the cancel included).
+// the caller measured it, null to take it now. A file begun on an earlier connection resumes
+// where the server's copy ends (from the start when the server does not tell its size or holds
+// more than the file), and its remote size is checked once it is closed: kSizeDiffers when it
+// is not the file's length. kCancelled when the cancel request was seen between blocks;
+// kChanged when the file did not give exactly its measured bytes or is no longer that long at
+// the end. The remote file is removed again after kChanged and kSizeDiffers, and closed
+// either way, so what a cancel left stays for the owner to roll back. Throws CFileException
+// for the local file and CInternetException for the connection (a transfer aborted for the
+// cancel included).
 FileSent SendOne(CFtpConnection& connection, const CString& localPath,
-                 const std::uint64_t* measured, TransferControl* control) {
+                 const std::uint64_t* measured, TransferControl* control, FileAttempts& attempts,
+                 TraceSink trace) {
     CFile local(WholePath(localPath), CFile::modeRead);
     const std::uint64_t length = measured != nullptr ? *measured : local.GetLength();
     const CString name = local.GetFileName();
-    std::unique_ptr<CInternetFile> remote =
-        connection.OpenFile(WholeText(name), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
-    BlockSource blocks(local, control, length);
+    const bool resuming = attempts.begun;
+    std::uint64_t offset = 0;
+    if (resuming) {
+        const std::int64_t held = connection.GetFileSize(WholeText(name));
+        if (held > 0 && static_cast<std::uint64_t>(held) <= length) {
+            offset = static_cast<std::uint64_t>(held);
+            local.SeekTo(offset);
+        }
+        Trace(trace, '*',
+              "resuming " + std::string(name.GetString()) + " at offset " + std::to_string(offset));
+    }
+    std::unique_ptr<CInternetFile> remote = connection.OpenFile(
+        WholeText(name), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1, offset > 0);
+    attempts.begun = true;
+    BlockSource blocks(local, control, length, offset, attempts.counted);
     remote->Send(std::ref(blocks));
     remote->Close();
     if (blocks.Cancelled()) {
@@ -89,60 +135,110 @@ FileSent SendOne(CFtpConnection& connection, const CString& localPath,
     }
     // Checked once the file is closed: nothing is read twice, and the check costs one fstat.
     if (!SentAsMeasured(local, localPath, length, blocks.Given())) {
-        // The removal sets a reason of its own; why the file failed is what stands.
-        const FailureReasonKeeper keeper;
-        try {
-            connection.Remove(WholeText(name));
-        } catch (const CInternetException&) {
-            // The owner's roll-back, or the caller, takes it off the host later.
-        }
+        RemoveAfterFailure(connection, name);
         return FileSent::kChanged;
     }
     local.Close();
+    if (resuming) {
+        // The pieces of a resumed file were stitched by the server: its length says whether
+        // they meet.
+        const std::int64_t stored = connection.GetFileSize(WholeText(name));
+        if (stored < 0 || static_cast<std::uint64_t>(stored) != length) {
+            SetFailureReason(FailureKind::Network,
+                             "the server holds " + std::to_string(stored) + " bytes of " +
+                                 std::string(name.GetString()) + " after resuming, not " +
+                                 std::to_string(length));
+            RemoveAfterFailure(connection, name);
+            return FileSent::kSizeDiffers;
+        }
+    }
     return FileSent::kWhole;
+}
+
+// Whether a failure is a broken or refused connection that a new login may get past: the
+// connection dropped, timed out, was refused, or the server answered 421 (libcurl calls it a
+// time-out). A command the server refused, a refused login and a refused name are final.
+bool WorthAnotherConnection(const CInternetException& failure) {
+    switch (failure.m_dwError) {
+    case ERROR_INTERNET_TIMEOUT:
+    case ERROR_INTERNET_CANNOT_CONNECT:
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case ERROR_INTERNET_CONNECTION_RESET:
+    case ERROR_FTP_DROPPED:
+        return true;
+    default:
+        return failure.m_cause == CURLE_FTP_ACCEPT_FAILED ||
+               failure.m_cause == CURLE_FTP_ACCEPT_TIMEOUT;
+    }
 }
 } // namespace
 
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
-                       const CStringArray& localFiles, const std::vector<std::uint64_t>* measured) {
+                       const CStringArray& localFiles, const std::vector<std::uint64_t>* measured,
+                       unsigned int attempts) {
     TransferControl* const control = context.control;
+    unsigned int connectionsLeft = std::max(attempts, 1U);
     FtpCall call(context);
-    try {
-        CFtpConnection& connection = call.Connect();
-        // An empty directory means the login directory. A directory the server refuses ends
-        // the send: the files would otherwise land where the caller did not name.
-        if (!remoteDir.IsEmpty() && !connection.SetCurrentDirectory(WholeText(remoteDir))) {
-            return kBusyOrFtpError;
-        }
-        if (control != nullptr) {
-            control->BeginSend();
-        }
-        for (INT_PTR i = 0; i < localFiles.GetSize(); ++i) {
+    CFtpConnection* connection = nullptr;
+    bool sendBegun = false;
+    INT_PTR i = 0;
+    FileAttempts current;
+    while (true) {
+        try {
+            if (connection == nullptr) {
+                connection = &call.Connect();
+                // An empty directory means the login directory. A directory the server refuses
+                // ends the send: the files would otherwise land where the caller did not name.
+                if (!remoteDir.IsEmpty() &&
+                    !connection->SetCurrentDirectory(WholeText(remoteDir))) {
+                    return kBusyOrFtpError;
+                }
+                if (control != nullptr && !sendBegun) {
+                    control->BeginSend();
+                }
+                sendBegun = true;
+            }
+            for (; i < localFiles.GetSize(); ++i, current = FileAttempts{}) {
+                if (CancelRequested(control)) {
+                    return kCancelled;
+                }
+                const bool known = measured != nullptr && static_cast<size_t>(i) < measured->size();
+                try {
+                    const FileSent sent =
+                        SendOne(*connection, localFiles.GetAt(i), known ? &(*measured)[i] : nullptr,
+                                control, current, context.trace);
+                    if (sent == FileSent::kCancelled) {
+                        return kCancelled;
+                    }
+                    if (sent == FileSent::kChanged) {
+                        return kLocalFileError;
+                    }
+                    if (sent == FileSent::kSizeDiffers) {
+                        return kBusyOrFtpError;
+                    }
+                } catch (const CFileException&) {
+                    // A local file that cannot be opened or read is skipped; the others still
+                    // go. One that was measured for the caller has changed since: its send
+                    // fails.
+                    if (known) {
+                        return kLocalFileError;
+                    }
+                }
+            }
+            return kSuccess;
+        } catch (const CInternetException& failure) {
+            // A transfer that failed once the cancel was asked for was most likely aborted for
+            // it; either way the owner stops and rolls back as after a cancel.
             if (CancelRequested(control)) {
                 return kCancelled;
             }
-            const bool known = measured != nullptr && static_cast<size_t>(i) < measured->size();
-            try {
-                const FileSent sent = SendOne(connection, localFiles.GetAt(i),
-                                              known ? &(*measured)[i] : nullptr, control);
-                if (sent == FileSent::kCancelled) {
-                    return kCancelled;
-                }
-                if (sent == FileSent::kChanged) {
-                    return kLocalFileError;
-                }
-            } catch (const CFileException&) {
-                // A local file that cannot be opened or read is skipped; the others still go.
-                // One that was measured for the caller has changed since: its send fails.
-                if (known) {
-                    return kLocalFileError;
-                }
+            if (--connectionsLeft == 0 || !WorthAnotherConnection(failure)) {
+                return kBusyOrFtpError;
             }
+            connection = nullptr;
+            Trace(context.trace, '*',
+                  "the connection broke; logging in again (" + std::to_string(connectionsLeft) +
+                      (connectionsLeft == 1 ? " attempt" : " attempts") + " left)");
         }
-    } catch (const CInternetException&) {
-        // A transfer that failed once the cancel was asked for was most likely aborted for
-        // it; either way the owner stops and rolls back as after a cancel.
-        return CancelRequested(control) ? kCancelled : kBusyOrFtpError;
     }
-    return kSuccess;
 }

@@ -19,6 +19,14 @@ class TransferControl;
 // not give exactly that many bytes, cannot be opened or read any more, or is no longer that
 // long when its send ends, stops the send with 8, its remote copy removed again. 1: sent
 // (unreadable local files are skipped); 16: the connection failed or the directory was refused.
+//
+// `attempts` bounds the connections the send may use. With more than one, a connection that
+// breaks (or a login answered 421) is replaced by a new login in the same directory, and a
+// file whose STOR had begun resumes where the server's copy ends (SIZE, then APPE), its remote
+// size checked against the local length once it is closed; the bytes counted in the transfer
+// control are not counted again. A refused directory, STOR or login is not tried again. 1: the
+// first broken connection ends the send.
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
                        const CStringArray& localFiles,
-                       const std::vector<std::uint64_t>* measured = nullptr);
+                       const std::vector<std::uint64_t>* measured = nullptr,
+                       unsigned int attempts = 1);

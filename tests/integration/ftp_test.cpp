@@ -4,6 +4,9 @@
 // file is not as expected.
 #include <gmock/gmock.h>
 
+#include <sstream>
+
+#include "child_process.h"
 #include "ftp_checks.h"
 #include "status_recorder.h"
 #include "vantaapi.h"
@@ -101,6 +104,89 @@ TEST_F(Ftp, SendsStoreWhatTheyCanReadAndStopAtTheFirstNetworkFailure) {
     }
     EXPECT_EQ(ReadBytes(FtpPath("assets/u1/a.bin")), Pattern(70000, 1));
     EXPECT_EQ(ReadBytes(FtpPath("assets/u1/same.bin")), "second");
+}
+
+// A multi-file send allowed more than one connection gets past broken connections: it logs in
+// again, resumes the file that broke off where the server's copy ends, and goes on with the
+// next; the server ends with both files byte for byte, and each byte is counted once. With one
+// connection (the exports today) the same break ends the send with 16. A refused STOR or login
+// is not tried again, and a break that keeps coming spends the connections.
+TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
+    const std::string a = files_.Write("a.bin", Pattern(300000, 3));
+    const std::string b = files_.Write("b.bin", Pattern(70000, 4));
+    const struct {
+        nlohmann::json faults;
+        unsigned int result;
+        int logins;
+        std::vector<std::string> resumes; // the trace's resume lines, in order
+        std::string attempts = "3";
+        std::string dir = "/assets/u1";
+        std::vector<std::string> paths = {};
+    } cases[] = {
+        {{{"drop_data_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}},
+        {{{"drop_control_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}},
+        {{{"drop_data_after", 299999}}, 1, 2, {"* resuming a.bin at offset 299999"}},
+        // The whole of a.bin arrived, its verdict did not: nothing is sent again.
+        {{{"drop_control_after", 300000}}, 1, 2, {"* resuming a.bin at offset 300000"}},
+        // Between the files, and within b.bin.
+        {{{"drop_control_after", 300001}}, 1, 2, {"* resuming b.bin at offset 1"}},
+        {{{"drop_data_every", 120000}},
+         1,
+         4,
+         {"* resuming a.bin at offset 120000", "* resuming a.bin at offset 240000",
+          "* resuming b.bin at offset 60000"},
+         "5"},
+        {{{"login_421", 1}}, 1, 1, {}},
+        {{{"drop_control_every", 50000}},
+         16,
+         3,
+         {"* resuming a.bin at offset 50000", "* resuming a.bin at offset 100000"}},
+        {{{"refuse_login", true}}, 16, 0, {}},
+        {{}, 16, 1, {}, "3", "/assets/missing"},
+        // The server refuses to store over its directory "album".
+        {{}, 16, 1, {}, "3", "/assets/u1", {a, files_.Write("album", "x"), b}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
+        control::Reset();
+        std::filesystem::remove(FtpPath("assets/u1/a.bin"));
+        std::filesystem::remove(FtpPath("assets/u1/b.bin"));
+        control::FtpFaults(c.faults.is_null() ? nlohmann::json::object() : c.faults);
+        std::vector<std::string> argv = {HelperPath("resume_send_probe"), c.attempts, c.dir};
+        const std::vector<std::string> paths = c.paths.empty() ? std::vector{a, b} : c.paths;
+        argv.insert(argv.end(), paths.begin(), paths.end());
+        const ChildResult probe = RunChild(argv, ChildOptions{.timeout = std::chrono::seconds(60)});
+        control::FtpFaults(nlohmann::json::object());
+        std::vector<std::string> resumes;
+        std::istringstream lines(probe.out);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with("* resuming")) {
+                resumes.push_back(line);
+            }
+        }
+        EXPECT_EQ(resumes, c.resumes) << probe.out << probe.err;
+        EXPECT_EQ(control::FtpLog().logins, c.logins);
+        if (c.result == 1) {
+            EXPECT_THAT(probe.out, testing::HasSubstr("result=1 counted=370000"));
+            // Compared as a whole: a difference in 300 kB of bytes is no help to read.
+            EXPECT_TRUE(ReadBytes(FtpPath("assets/u1/a.bin")) == Pattern(300000, 3));
+            EXPECT_TRUE(ReadBytes(FtpPath("assets/u1/b.bin")) == Pattern(70000, 4));
+        } else {
+            EXPECT_THAT(probe.out, testing::HasSubstr("result=" + std::to_string(c.result)));
+        }
+        // One connection: the first break ends the send.
+        if (!c.resumes.empty()) {
+            control::Reset();
+            control::FtpFaults(c.faults);
+            CStringArray both;
+            both.Add(CString(a));
+            both.Add(CString(b));
+            EXPECT_EQ(QDX_FTPFile("/assets/u1", both, nullptr), 16U);
+            EXPECT_EQ(control::FtpLog().logins, 1);
+            control::FtpFaults(nlohmann::json::object());
+        }
+    }
 }
 
 // Looking up, deleting and removing act on the named entry in the named directory only, with

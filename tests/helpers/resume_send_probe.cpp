@@ -1,0 +1,56 @@
+// A process of its own for the multi-file send with more than one connection, which no export
+// offers yet: `resume_send_probe ATTEMPTS DIR FILE...` sends the files into DIR with at most
+// ATTEMPTS connections, with the process's configuration (the registry file and environment
+// the test gave it), and prints "result=R counted=C", C being the bytes its transfer control
+// counted, then the trace's lines about broken connections and resumes.
+#include "net/curl_transfer.h"
+#include "net/trace.h"
+#include "net/transfer_control.h"
+#include "transport/call_context.h"
+#include "transport/config_loader.h"
+#include "transport/multi_send.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+class CountingControl : public TransferControl {
+public:
+    void BeginSend() override { counted = 0; }
+    void AddBytesSent(std::uint64_t bytes) override { counted += bytes; }
+    bool CancelRequested() const override { return false; }
+
+    std::uint64_t counted = 0;
+};
+
+void PrintResumeLines(const char* line) {
+    const std::string_view text = line;
+    if (text.find("resuming") != std::string_view::npos ||
+        text.find("logging in again") != std::string_view::npos) {
+        std::printf("%s\n", line);
+    }
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        return 2;
+    }
+    InitInternetLayer();
+    SetTraceSink(&PrintResumeLines);
+    const LoadedConfig loaded = LoadServiceConfig();
+    CountingControl control;
+    const CallContext context{loaded.config, {}, &control, CurrentTraceSink()};
+    CStringArray files;
+    for (int i = 3; i < argc; ++i) {
+        files.Add(argv[i]);
+    }
+    const unsigned int result =
+        SendFiles(context, argv[2], files, nullptr,
+                  static_cast<unsigned int>(std::strtoul(argv[1], nullptr, 10)));
+    std::printf("result=%u counted=%llu\n", result,
+                static_cast<unsigned long long>(control.counted));
+    return 0;
+}
