@@ -31,6 +31,11 @@ std::string Escape(CURL* easy, const std::string& text) {
 size_t WriteToLocalFile(char* data, size_t size, size_t count, void* target) {
     return static_cast<AtomicFileWriter*>(target)->Write(data, size * count) ? size * count : 0;
 }
+
+// Takes what libcurl would otherwise write to the process's standard output.
+size_t Discard(char* /*data*/, size_t size, size_t count, void* /*target*/) {
+    return size * count;
+}
 } // namespace
 
 void RefuseLineBreaks(LPCTSTR text) {
@@ -197,6 +202,9 @@ std::int64_t CFtpConnection::GetFileSize(LPCTSTR fileName) {
     // refuses leaves the length unknown rather than failing the operation.
     CurlTransfer& transfer = Prepare(fileName);
     curl_easy_setopt(transfer.Easy(), CURLOPT_NOBODY, 1L);
+    // libcurl reports the size as header lines ("Content-Length: N").
+    curl_easy_setopt(transfer.Easy(), CURLOPT_HEADERFUNCTION, &Discard);
+    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEFUNCTION, &Discard);
     const CURLcode code = transfer.Perform();
     if (!transfer.Accepted(code)) {
         transfer.NoteRefusal();

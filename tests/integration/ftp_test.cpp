@@ -159,13 +159,17 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
         const ChildResult probe = RunChild(argv, ChildOptions{.timeout = std::chrono::seconds(60)});
         control::FtpFaults(nlohmann::json::object());
         std::vector<std::string> resumes;
+        std::string stray; // anything the send itself wrote to the process's output
         std::istringstream lines(probe.out);
         for (std::string line; std::getline(lines, line);) {
             if (line.starts_with("* resuming")) {
                 resumes.push_back(line);
+            } else if (!line.starts_with("* ") && !line.starts_with("result=")) {
+                stray += line + "\n";
             }
         }
         EXPECT_EQ(resumes, c.resumes) << probe.out << probe.err;
+        EXPECT_EQ(stray, "");
         EXPECT_EQ(control::FtpLog().logins, c.logins);
         if (c.result == 1) {
             EXPECT_THAT(probe.out, testing::HasSubstr("result=1 counted=370000"));
