@@ -122,6 +122,7 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
         std::string attempts = "3";
         std::string dir = "/assets/u1";
         std::vector<std::string> paths = {};
+        bool changes = false; // a.bin is cut short while the connection is replaced
     } cases[] = {
         {{{"drop_data_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}},
         {{{"drop_control_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}},
@@ -141,6 +142,15 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
          16,
          3,
          {"* resuming a.bin at offset 50000", "* resuming a.bin at offset 100000"}},
+        // The measured file changed between attempts: it fails and its remote copy goes.
+        {{{"drop_data_after", 100000}},
+         8,
+         2,
+         {"* resuming a.bin at offset 100000"},
+         "3",
+         "/assets/u1",
+         {},
+         true},
         {{{"refuse_login", true}}, 16, 0, {}},
         {{}, 16, 1, {}, "3", "/assets/missing"},
         // The server refuses to store over its directory "album".
@@ -156,7 +166,11 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
         std::vector<std::string> argv = {HelperPath("resume_send_probe"), c.attempts, c.dir};
         const std::vector<std::string> paths = c.paths.empty() ? std::vector{a, b} : c.paths;
         argv.insert(argv.end(), paths.begin(), paths.end());
-        const ChildResult probe = RunChild(argv, ChildOptions{.timeout = std::chrono::seconds(60)});
+        ChildOptions options{.timeout = std::chrono::seconds(60)};
+        if (c.changes) {
+            options.env = {{"RESUME_PROBE_TRUNCATE", files_.Write("a.bin", Pattern(300000, 3))}};
+        }
+        const ChildResult probe = RunChild(argv, options);
         control::FtpFaults(nlohmann::json::object());
         std::vector<std::string> resumes;
         std::string stray; // anything the send itself wrote to the process's output
@@ -178,9 +192,11 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
             EXPECT_TRUE(ReadBytes(FtpPath("assets/u1/b.bin")) == Pattern(70000, 4));
         } else {
             EXPECT_THAT(probe.out, testing::HasSubstr("result=" + std::to_string(c.result)));
+            EXPECT_FALSE(c.changes && std::filesystem::exists(FtpPath("assets/u1/a.bin")));
         }
         // One connection: the first break ends the send.
         if (!c.resumes.empty()) {
+            files_.Write("a.bin", Pattern(300000, 3));
             control::Reset();
             control::FtpFaults(c.faults);
             CStringArray both;
