@@ -60,11 +60,7 @@ vanta::Result<void> RunEmail(Job& job, const CallContext& context) {
     if (verdict == kSuccess) {
         return {};
     }
-    // FAIL is the worker's 0.
-    return RollBackShare(context, job, sessionDir, names,
-                         verdict == kServiceFail
-                             ? JobFailed(ErrorCategory::refused, kZero, job_failure::kMailRefused)
-                             : JobFailed(ErrorCategory::network, verdict, job_failure::kTransfer));
+    return RollBackShare(context, job, sessionDir, names, NotificationFailed(verdict));
 }
 } // namespace
 

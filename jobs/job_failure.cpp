@@ -29,6 +29,14 @@ vanta::Error SendFailed(unsigned int code) noexcept {
     }
 }
 
+vanta::Error NotificationFailed(unsigned int verdict) noexcept {
+    if (verdict == vanta::result::kServiceFail) {
+        return JobFailed(vanta::ErrorCategory::refused, vanta::result::kZero,
+                         job_failure::kMailRefused);
+    }
+    return JobFailed(vanta::ErrorCategory::network, verdict, job_failure::kTransfer);
+}
+
 FailureKind KindOfJobFailure(vanta::ErrorCategory category) noexcept {
     switch (category) {
     case vanta::ErrorCategory::local_file:

@@ -29,6 +29,10 @@ vanta::Error JobFailed(vanta::ErrorCategory category, unsigned int code,
 // The Error of a multi-file send that gave `code` (8, 16 or 16384).
 vanta::Error SendFailed(unsigned int code) noexcept;
 
+// The Error of the request that ends a job (an upload's notification, a share's mailing) when
+// it gave `verdict`: the service's FAIL is the worker's 0, anything else a failed transfer.
+vanta::Error NotificationFailed(unsigned int verdict) noexcept;
+
 // The failure kind that QDX_GetLastFailureKind gives for a job's failure of `category` whose
 // thread recorded none.
 FailureKind KindOfJobFailure(vanta::ErrorCategory category) noexcept;

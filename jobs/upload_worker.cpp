@@ -170,12 +170,8 @@ vanta::Result<void> RunUpload(Job& job, const CallContext& context) {
     if (verdict == kSuccess) {
         return {};
     }
-    // A failed job keeps no asset, even a whole one: the caller was told it failed. FAIL is
-    // the worker's 0.
-    return RollBackUpload(context, job, remoteDir, names,
-                          verdict == kServiceFail
-                              ? JobFailed(ErrorCategory::refused, kZero, job_failure::kMailRefused)
-                              : JobFailed(ErrorCategory::network, verdict, job_failure::kTransfer));
+    // A failed job keeps no asset, even a whole one: the caller was told it failed.
+    return RollBackUpload(context, job, remoteDir, names, NotificationFailed(verdict));
 }
 } // namespace
 
