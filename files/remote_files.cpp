@@ -18,23 +18,30 @@ namespace {
 // from the reason the failing step recorded.
 enum class HostStep { kDone, kRefused, kSessionFailed };
 
+// Connects and enters "/assets/" + `subDir`, both names refused before the connection is
+// made if they would be. Null when the directory cannot be entered: it holds nothing, and
+// working in the login directory instead could find or remove a file of the same name
+// elsewhere. Throws CInternetException when the session fails.
+CFtpConnection* EnterAssetsDirectory(FtpCall& call, const CString& subDir,
+                                     const CString& fileName) {
+    const CString directory = endpoint::kAssetsRoot + subDir;
+    WholeText(fileName);
+    WholeText(directory);
+    CFtpConnection& connection = call.Connect();
+    return connection.SetCurrentDirectory(WholeText(directory)) ? &connection : nullptr;
+}
+
 // Whether the name is there; nothing when the session failed.
 std::optional<bool> LookUp(const CallContext& context, const CString& subDir,
                            const CString& fileName) {
     FtpCall call(context);
     try {
-        // Names that would be refused are refused before the connection is made.
-        const CString directory = endpoint::kAssetsRoot + subDir;
-        const char* name = WholeText(fileName);
-        WholeText(directory);
-        CFtpConnection& connection = call.Connect();
-        // A directory that cannot be entered holds nothing: searching the login directory
-        // instead could report a file of the same name elsewhere.
-        if (!connection.SetCurrentDirectory(WholeText(directory))) {
+        CFtpConnection* connection = EnterAssetsDirectory(call, subDir, fileName);
+        if (connection == nullptr) {
             return false;
         }
-        CFtpFileFind finder(&connection, 1);
-        const bool found = finder.FindFile(name, INTERNET_FLAG_RELOAD) != FALSE;
+        CFtpFileFind finder(connection, 1);
+        const bool found = finder.FindFile(fileName, INTERNET_FLAG_RELOAD) != FALSE;
         finder.Close();
         return found;
     } catch (const CInternetException&) {
@@ -46,19 +53,16 @@ std::optional<bool> LookUp(const CallContext& context, const CString& subDir,
 HostStep Delete(const CallContext& context, const CString& subDir, const CString& fileName) {
     FtpCall call(context);
     try {
-        const CString directory = endpoint::kAssetsRoot + subDir;
-        const char* name = WholeText(fileName);
-        WholeText(directory);
-        CFtpConnection& connection = call.Connect();
-        if (!connection.SetCurrentDirectory(WholeText(directory))) {
+        CFtpConnection* connection = EnterAssetsDirectory(call, subDir, fileName);
+        if (connection == nullptr) {
             return HostStep::kRefused;
         }
-        CFtpFileFind finder(&connection, 1);
+        CFtpFileFind finder(connection, 1);
         HostStep step = HostStep::kRefused;
-        if (finder.FindFile(name, INTERNET_FLAG_RELOAD)) {
+        if (finder.FindFile(fileName, INTERNET_FLAG_RELOAD)) {
             // Removed while the search is still open. A refusal (a directory of that name,
             // say) removed nothing, and says so.
-            step = connection.Remove(name) ? HostStep::kDone : HostStep::kRefused;
+            step = connection->Remove(fileName) ? HostStep::kDone : HostStep::kRefused;
         }
         finder.Close();
         return step;

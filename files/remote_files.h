@@ -8,7 +8,6 @@
 #include "vanta/cstring.h"
 #include "vanta/results.hpp"
 
-#include "vanta/status_callback.h"
 #include <string_view>
 
 namespace core {
