@@ -166,7 +166,8 @@ vanta::Result<void> RunUpload(Job& job, const CallContext& context) {
     // roll-back of a failed one takes the asset away.
     job.m_strStatus = PageAddress(context.config, job);
     const unsigned int verdict =
-        PostForVerdict(context, body, endpoint::kSmtpMail, VerdictIn::kFirstField, kWholeReply);
+        PostForVerdict(context, body, endpoint::kSmtpMail, vanta::repeat_rule("send_notification"),
+                       VerdictIn::kFirstField, kWholeReply);
     if (verdict == kSuccess) {
         return {};
     }
