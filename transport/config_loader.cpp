@@ -53,26 +53,29 @@ void ReadHost(LoadedConfig& loaded) {
 
 // The number of retries from $VANTA_RETRIES, else the registry file's "Retries" (0 to
 // kMaxRetries). Only a named number makes the exports retry; the other settings of the policy
-// keep the client's defaults. A value that is no such number leaves one attempt and says so.
-void ReadRetries(LoadedConfig& loaded) {
-    std::string text;
-    std::string origin = "VANTA_RETRIES";
-    if (const char* set = Environment("VANTA_RETRIES")) {
-        text = set;
-    } else if (RegistryValue("Retries", text) && !text.empty()) {
-        origin = "the registry file's \"Retries\"";
-    } else {
-        return;
-    }
+// keep the client's defaults. A value that is no such number is described and leaves the
+// setting to the next source.
+bool TakeRetries(LoadedConfig& loaded, const std::string& origin, const std::string& text) {
     unsigned long retries = 0;
     if (text == "0" || ParseNumber(text.c_str(), kMaxRetries, retries)) {
         loaded.config.retry = vanta::RetryPolicy{};
         loaded.config.retry.retries = static_cast<unsigned>(retries);
         loaded.retriesNamed = true;
+        return true;
+    }
+    AddProblem(loaded.problems.retries, origin + "=" + text + " is not a number of retries (0 to " +
+                                            std::to_string(kMaxRetries) + ")");
+    return false;
+}
+
+void ReadRetries(LoadedConfig& loaded) {
+    if (const char* text = Environment("VANTA_RETRIES");
+        text != nullptr && TakeRetries(loaded, "VANTA_RETRIES", text)) {
         return;
     }
-    loaded.problems.retries = origin + "=" + text + " is not a number of retries (0 to " +
-                              std::to_string(kMaxRetries) + ")";
+    if (std::string text; RegistryValue("Retries", text) && !text.empty()) {
+        TakeRetries(loaded, "the registry file's \"Retries\"", text);
+    }
 }
 } // namespace
 
