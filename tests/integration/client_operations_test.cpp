@@ -4,6 +4,11 @@
 // load. The exports' own tests cover the wire format; these cover what the client adds.
 #include <gmock/gmock.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -11,6 +16,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "control_client.h"
@@ -23,6 +29,43 @@ namespace vanta::test {
 namespace {
 
 using namespace std::chrono;
+
+// A server that comes up late: from `after` on, 127.0.0.1 `port` answers one request with
+// `body`; before, a connect there is refused. Gives up after 5 s without a request.
+std::thread AnswerOnceLater(uint16_t port, milliseconds after, std::string body) {
+    return std::thread([=] {
+        std::this_thread::sleep_for(after);
+        const int server = socket(AF_INET, SOCK_STREAM, 0);
+        const timeval limit{.tv_sec = 5, .tv_usec = 0};
+        setsockopt(server, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        sockaddr_in where{.sin_family = AF_INET, .sin_port = htons(port), .sin_addr{}, .sin_zero{}};
+        inet_pton(AF_INET, "127.0.0.1", &where.sin_addr);
+        const int one = 1;
+        setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        EXPECT_EQ(bind(server, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+        listen(server, 1);
+        if (const int client = accept(server, nullptr, nullptr); client >= 0) {
+            setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+            // The headers, then the one-byte body: a line feed.
+            std::string request;
+            char buffer[4096];
+            while (request.find("\r\n\r\n\n") == std::string::npos) {
+                const ssize_t got = recv(client, buffer, sizeof buffer, 0);
+                if (got <= 0) {
+                    break;
+                }
+                request.append(buffer, static_cast<size_t>(got));
+            }
+            const std::string reply =
+                "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                "\r\nConnection: close\r\n\r\n" + body;
+            EXPECT_EQ(send(client, reply.data(), reply.size(), 0),
+                      static_cast<ssize_t>(reply.size()));
+            close(client);
+        }
+        close(server);
+    });
+}
 
 NewAccount Account(const std::string& user, const std::string& password, const char* product) {
     return {user, password, product, {.first_name = "Ann", .code = "C1"}};
@@ -99,6 +142,7 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     const Client patient({.host = "127.0.0.1", .http_timeout = milliseconds(5000)});
     const Client badHost({.host = "127.0.0.1:80"});
     const Client once({.host = "127.0.0.1", .retry = RetryPolicy::none()});
+    const Client late({.host = "127.0.0.1", .http_port = 82}); // listening after 100 ms
     const auto slowReply = [&](const Client& client) {
         return [&] {
             ScriptReply("/cgiscripts/x.exe", "late", 3000);
@@ -189,7 +233,16 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
          posts("/cgiscripts/update_homepage.exe",
                OUTCOME(c.update_homepage("ann", {"T", "H", "B", "3", "R"}))),
          "network|0 x1"},
-        // A write that never reached the service is, until the policy is spent.
+        // A write that never reached the service is made again: here the port listens in time.
+        {nullptr, "",
+         [&] {
+             std::thread server = AnswerOnceLater(82, milliseconds(100), "late=1");
+             const std::string shown = Shown::Of(late.post_request("/cgiscripts/x.exe", ""));
+             server.join();
+             return shown;
+         },
+         "late=1"},
+        // Else until the policy is spent.
         {nullptr, "", [&] { return reason(closed.delete_user("ann")); },
          "cannot connect to 127.0.0.1 port 81: Connection refused (after 3 "
          "attempts)"},
