@@ -92,15 +92,15 @@ int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
     if (app.count("--login") > 0) {
         flags.login = args.login;
     }
+    if (app.count("--retries") > 0) {
+        flags.retries = args.retries;
+    }
     PutInPlaceOfEnvironment(flags);
     vanta::Config config = vanta::Config::from_environment();
     // A setting that cannot be used is the user's to mend: nothing is sent with whatever
     // would stand in its place.
     if (!config.problems.empty()) {
         return Fail(kExitUsage, config.problems + "; nothing was sent");
-    }
-    if (app.count("--retries") > 0) {
-        config.retry.retries = args.retries;
     }
     UseConfig(std::move(config));
     return kExitSuccess;

@@ -28,7 +28,7 @@ struct RetryPolicy {
     std::chrono::milliseconds budget{10000};
     /// The wait before the first retry; each further wait doubles, up to max_backoff.
     std::chrono::milliseconds initial_backoff{250};
-    std::chrono::milliseconds max_backoff{2000};
+    std::chrono::milliseconds max_backoff{2000}; ///< the longest wait between two attempts
     /// The share (0 to 1) by which each wait is shortened at random; 0: exact waits.
     double jitter = 0.2;
 
@@ -54,8 +54,8 @@ enum class RepeatWhen {
 /// One row of the table below: an operation of vanta::Client (the exports that do the same
 /// follow the same rule) and when it is repeated.
 struct RepeatRule {
-    std::string_view operation;
-    RepeatWhen when;
+    std::string_view operation; ///< the name of the vanta::Client operation
+    RepeatWhen when;            ///< when it is made again after a failure
 };
 
 /// What is safe to repeat, per operation. post_request sends to any program, so it is taken
