@@ -50,7 +50,8 @@ vanta::Result<void> GetAssetInfo(const CallContext& context, QDX_CAssetInfo& inf
     body.Add("user_num=", info.m_strUserNum).Add("&asset_num=", info.m_strAssetNum);
     CString answer;
     unsigned int code = kChannelFailure;
-    if (PostRequest(context, body, endpoint::kGetAsset, answer, kFixedReplyLimit) == kSuccess) {
+    if (PostRequest(context, body, endpoint::kGetAsset, answer, kFixedReplyLimit,
+                    vanta::repeat_rule("asset_info")) == kSuccess) {
         code = ReadAssetInfoReply(answer, info);
     }
     return SucceededOr(code, vanta::ErrorCategory::not_found, kReadingAsset,

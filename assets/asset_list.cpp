@@ -72,7 +72,8 @@ vanta::Result<unsigned int> GetAssetList(const CallContext& context, const CStri
     body.Add("user_num=", userNum).AddRaw("&asset_num=0").Add("&prodcut_id=", productNum);
     CString answer;
     // The whole reply, however many records it holds.
-    const auto posted = PostRaw(context, body, endpoint::kGetAsset, answer);
+    const auto posted =
+        PostRaw(context, body, endpoint::kGetAsset, answer, vanta::repeat_rule("asset_list"));
     const unsigned int code =
         posted ? ReadAssetListReply(answer, userNum, assets) : posted.error().code;
     // NOROWS is how the service says the list is empty.

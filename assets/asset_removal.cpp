@@ -18,7 +18,8 @@ vanta::Result<void> DeleteAsset(const CallContext& context, const CString& userI
     FormBody body;
     body.Add("user_id=", userId).Add("&asset_num =", assetNum).Add("&product_id =", productNum);
     const unsigned int verdict =
-        PostForVerdict(context, body, endpoint::kDeleteAsset, VerdictIn::kWholeValue);
+        PostForVerdict(context, body, endpoint::kDeleteAsset, vanta::repeat_rule("delete_asset"),
+                       VerdictIn::kWholeValue);
     // FAIL is the export's 0.
     return SucceededOr(verdict == kServiceFail ? kZero : verdict, vanta::ErrorCategory::refused,
                        kRemovingAsset, "the service refused the removal");

@@ -33,7 +33,8 @@ vanta::Result<NewAsset> CreateAsset(const CallContext& context, const AssetDraft
     }
 
     CString answer;
-    if (PostRequest(context, body, endpoint::kCreateAsset, answer, kFixedReplyLimit) != kSuccess) {
+    if (PostRequest(context, body, endpoint::kCreateAsset, answer, kFixedReplyLimit,
+                    vanta::repeat_rule("create_asset")) != kSuccess) {
         return FailedWith(vanta::ErrorCategory::network, kChannelFailure, doing,
                           "the request failed");
     }

@@ -48,7 +48,8 @@ vanta::Result<unsigned int> GetAssetStats(const CallContext& context, const CStr
     body.Add("User_Id=", userNum).Add("&Asset_num=", assetNum);
     CString answer;
     // The whole reply, however many records it holds.
-    const auto posted = PostRaw(context, body, endpoint::kGetStats, answer);
+    const auto posted =
+        PostRaw(context, body, endpoint::kGetStats, answer, vanta::repeat_rule("asset_stats"));
     const unsigned int code = posted ? ReadAssetStatsReply(answer, stats) : posted.error().code;
     if (code == kSuccess || code == kNoRows) {
         return code;

@@ -18,7 +18,8 @@ vanta::Result<void> GetDiskSpace(const CallContext& context, const CString& user
     body.Add("user_num=", userId).Add("&product_id=", productId);
     CString answer;
     unsigned int code = kChannelFailure;
-    if (PostRequest(context, body, endpoint::kGetDiskSpace, answer, kFixedReplyLimit) == kSuccess) {
+    if (PostRequest(context, body, endpoint::kGetDiskSpace, answer, kFixedReplyLimit,
+                    vanta::repeat_rule("disk_space")) == kSuccess) {
         code = kZero;
         if (answer.Find('=') >= 0 && answer.Find('&') >= 0) {
             NextReplyField(NextReplyField(answer, space.quota), space.used);

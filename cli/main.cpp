@@ -54,7 +54,10 @@ Environment:
   VANTA_HTTPS_PORT      the service's HTTPS port when TLS is on ()" +
            std::to_string(https_port) + R"()
   VANTA_FTP_TIMEOUT_MS  how long an FTP connection may make no progress ()" +
-           std::to_string(ftp_timeout.count()) + ")";
+           std::to_string(ftp_timeout.count()) + R"()
+  VANTA_RETRIES         retries of a request that failed on the network (else
+                        the registry file's "Retries", else )" +
+           std::to_string(vanta::RetryPolicy{}.retries) + R"(); --retries wins)";
 }
 
 struct GlobalArgs {
@@ -64,6 +67,7 @@ struct GlobalArgs {
     bool noTls = false;
     std::string caFile;
     std::string login;
+    unsigned int retries = 0;
 };
 
 // The command line's settings go over the environment's and the registry file's; a source
@@ -87,6 +91,9 @@ int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
     }
     if (app.count("--login") > 0) {
         flags.login = args.login;
+    }
+    if (app.count("--retries") > 0) {
+        flags.retries = args.retries;
     }
     PutInPlaceOfEnvironment(flags);
     vanta::Config config = vanta::Config::from_environment();
@@ -134,6 +141,11 @@ int main(int argc, char** argv) {
                    "Login name for both channels (over VANTA_LOGIN); its password only "
                    "from VANTA_LOGIN_PASSWORD or the registry file")
         ->type_name("NAME");
+    app.add_option("--retries", global.retries,
+                   "Repeat a request that failed on the network up to N times; a write only "
+                   "when it never reached the service (over VANTA_RETRIES)")
+        ->check(CLI::Range(0, 100))
+        ->type_name("N");
     app.fallthrough();
 
     AddUserCommands(app);

@@ -91,4 +91,7 @@ void PutInPlaceOfEnvironment(const ServiceFlags& flags) {
     if (flags.login) {
         put("VANTA_LOGIN", *flags.login);
     }
+    if (flags.retries) {
+        put("VANTA_RETRIES", std::to_string(*flags.retries));
+    }
 }

@@ -24,10 +24,11 @@ struct ServiceFlags {
     std::optional<bool> tls;               // --tls or --no-tls
     std::optional<std::string> caFile;     // --ca-file
     std::optional<std::string> login;      // --login
+    std::optional<unsigned int> retries;   // --retries
 };
 
 // Puts `flags` in the place of their environment variables (VANTA_SERVER, VANTA_HTTP_PORT,
-// VANTA_FTP_PORT, VANTA_TLS, VANTA_CA_FILE, VANTA_LOGIN), so that the library's own loader
-// applies the one order of precedence (flag, environment, registry file, default) and reports
-// only the problems of the sources still in use.
+// VANTA_FTP_PORT, VANTA_TLS, VANTA_CA_FILE, VANTA_LOGIN, VANTA_RETRIES), so that the library's own
+// loader applies the one order of precedence (flag, environment, registry file, default) and
+// reports only the problems of the sources still in use.
 void PutInPlaceOfEnvironment(const ServiceFlags& flags);

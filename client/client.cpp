@@ -19,6 +19,7 @@ ServiceConfig ToServiceConfig(const Config& config) {
     service.caFile = config.ca_file.native();
     service.httpsPort = config.https_port;
     service.updateKeyFile = config.update_key.native();
+    service.retry = config.retry;
     // An empty login keeps the documented pair that ServiceConfig starts with.
     if (!config.login_name.empty()) {
         service.loginName = config.login_name;
@@ -28,6 +29,30 @@ ServiceConfig ToServiceConfig(const Config& config) {
     }
     return service;
 }
+// Why `policy` cannot be used, or "".
+std::string RetryPolicyProblem(const RetryPolicy& policy) {
+    using std::chrono::hours;
+    using std::chrono::milliseconds;
+    if (policy.retries > 100) {
+        return "retries must be from 0 to 100, not " + std::to_string(policy.retries);
+    }
+    if (policy.budget < milliseconds(1) || policy.budget > hours(24)) {
+        return "budget must be from 1 ms to 24 hours, not " +
+               std::to_string(policy.budget.count()) + " ms";
+    }
+    if (policy.initial_backoff < milliseconds(0) || policy.max_backoff < policy.initial_backoff ||
+        policy.max_backoff > hours(24)) {
+        return "the back-off must run from 0 up to at most 24 hours, not from " +
+               std::to_string(policy.initial_backoff.count()) + " ms to " +
+               std::to_string(policy.max_backoff.count()) + " ms";
+    }
+    // Written so that NaN fails too.
+    if (!(policy.jitter >= 0 && policy.jitter <= 1)) {
+        return "jitter must be from 0 to 1";
+    }
+    return {};
+}
+
 // Why `config` cannot be used, or "".
 std::string ConfigProblem(const Config& config) {
     if (std::string problem = HostValueProblem(config.host); !problem.empty()) {
@@ -38,6 +63,9 @@ std::string ConfigProblem(const Config& config) {
     if (config.http_timeout < milliseconds(1) || config.http_timeout > hours(24)) {
         return "http_timeout must be from 1 ms to 24 hours, not " +
                std::to_string(config.http_timeout.count()) + " ms";
+    }
+    if (std::string problem = RetryPolicyProblem(config.retry); !problem.empty()) {
+        return "retry: " + problem;
     }
     return {};
 }
@@ -91,6 +119,9 @@ Config Config::from_environment() noexcept {
         config.login_name = service.loginName;
         config.login_password = service.loginPassword;
         config.update_key = service.updateKeyFile;
+        if (loaded.retriesNamed) {
+            config.retry = service.retry;
+        }
         config.problems = loaded.problems.Joined();
     } catch (...) {
         // Out of memory copying the texts: the defaults stand.

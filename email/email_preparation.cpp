@@ -41,7 +41,8 @@ vanta::Result<CString> PrepareShare(const CallContext& context, const CStringArr
                                     CStringArray& files, const CString& snText,
                                     const std::function<CString()>& infoPath) {
     CString answer;
-    if (PostRequest(context, CString(), endpoint::kGetUnique, answer, kWholeReply) != kSuccess) {
+    if (PostRequest(context, CString(), endpoint::kGetUnique, answer, kWholeReply,
+                    vanta::repeat_rule("send_mail")) != kSuccess) {
         return FailedWith(vanta::ErrorCategory::network, kChannelFailure, kDoing,
                           "the session request failed");
     }

@@ -12,6 +12,7 @@ using namespace vanta::result;
 unsigned int WINAPI QDX_SendHTTPRequest(const CString& body, const CString& scriptPath,
                                         CString& reply, StatusCallback callback) {
     return GuardExport("posting a request", kChannelFailure, [&]() -> unsigned int {
-        return ExportCode(core::PostRaw(ExportContext(callback), body, scriptPath, reply));
+        return ExportCode(core::PostRaw(ExportContext(callback), body, scriptPath, reply,
+                                        vanta::repeat_rule("post_request")));
     });
 }

@@ -57,7 +57,8 @@ vanta::Result<void> ReadHomepage(const CallContext& context, const CString& user
     form.Add("user=", userId);
     CString answer;
     unsigned int code = kChannelFailure;
-    if (PostRequest(context, form, endpoint::kGetHomepage, answer, kFixedReplyLimit) == kSuccess) {
+    if (PostRequest(context, form, endpoint::kGetHomepage, answer, kFixedReplyLimit,
+                    vanta::repeat_rule("homepage")) == kSuccess) {
         code = ReadHomepageReply(answer, page);
         if (code != kSuccess) {
             // The reader leaves the service's marker in the title.
@@ -76,7 +77,8 @@ vanta::Result<void> WriteHomepage(const CallContext& context, const CString& use
         .Add("&Body=", page.body)
         .Add("&Theme=", page.theme)
         .Add("&Reply=", page.reply);
-    return Verdict(PostForVerdict(context, form, endpoint::kUpdateHomepage, VerdictIn::kWholeValue),
+    return Verdict(PostForVerdict(context, form, endpoint::kUpdateHomepage,
+                                  vanta::repeat_rule("update_homepage"), VerdictIn::kWholeValue),
                    kWritingHomepage, ErrorCategory::refused);
 }
 
@@ -84,7 +86,8 @@ vanta::Result<void> RemoveHomepage(const CallContext& context, const CString& us
     FormBody form;
     form.Add("user=", userId);
     // The service answers FAIL when there was no homepage to remove.
-    return Verdict(PostForVerdict(context, form, endpoint::kDeleteHomepage, VerdictIn::kWholeValue),
+    return Verdict(PostForVerdict(context, form, endpoint::kDeleteHomepage,
+                                  vanta::repeat_rule("delete_homepage"), VerdictIn::kWholeValue),
                    kRemovingHomepage, ErrorCategory::not_found);
 }
 

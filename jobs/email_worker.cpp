@@ -56,7 +56,8 @@ vanta::Result<void> RunEmail(Job& job, const CallContext& context) {
     FormBody body;
     body.Add("SessionName=", job.m_strUserId);
     const unsigned int verdict =
-        PostForVerdict(context, body, endpoint::kFireEmails, VerdictIn::kFirstField, kWholeReply);
+        PostForVerdict(context, body, endpoint::kFireEmails, vanta::repeat_rule("send_mail"),
+                       VerdictIn::kFirstField, kWholeReply);
     if (verdict == kSuccess) {
         return {};
     }

@@ -134,15 +134,17 @@ vanta::Result<void> RunUpload(Job& job, const CallContext& context) {
         return Cancelled();
     }
 
+    // A cancel that ends a request's wait before its next attempt fails the request: the
+    // job was cancelled, not failed.
     if (vanta::Result<void> fits = CheckQuota(context, job); !fits) {
-        return fits;
+        return job.CancelRequested() ? Cancelled() : fits;
     }
     if (job.CancelRequested()) {
         return Cancelled();
     }
 
     if (vanta::Result<void> registered = Register(context, job, names); !registered) {
-        return registered;
+        return job.CancelRequested() ? Cancelled() : registered;
     }
     // From here on the asset exists: a job that does not succeed takes it back, whatever
     // step it ends in.
@@ -166,7 +168,8 @@ vanta::Result<void> RunUpload(Job& job, const CallContext& context) {
     // roll-back of a failed one takes the asset away.
     job.m_strStatus = PageAddress(context.config, job);
     const unsigned int verdict =
-        PostForVerdict(context, body, endpoint::kSmtpMail, VerdictIn::kFirstField, kWholeReply);
+        PostForVerdict(context, body, endpoint::kSmtpMail, vanta::repeat_rule("send_notification"),
+                       VerdictIn::kFirstField, kWholeReply);
     if (verdict == kSuccess) {
         return {};
     }

@@ -11,6 +11,8 @@
 namespace {
 // A day: far beyond any useful wait, and still a valid libcurl time-out in milliseconds.
 constexpr unsigned long kMaxFtpTimeoutMs = 24UL * 60 * 60 * 1000;
+// More retries than this are a mistake, not a policy.
+constexpr unsigned long kMaxRetries = 100;
 
 void AddProblem(std::string& problems, const std::string& text) {
     problems += problems.empty() ? "" : "; ";
@@ -48,6 +50,33 @@ void ReadHost(LoadedConfig& loaded) {
         AddProblem(problems, "the registry file's \"Server\": " + problem);
     }
 }
+
+// The number of retries from $VANTA_RETRIES, else the registry file's "Retries" (0 to
+// kMaxRetries). Only a named number makes the exports retry; the other settings of the policy
+// keep the client's defaults. A value that is no such number is described and leaves the
+// setting to the next source.
+bool TakeRetries(LoadedConfig& loaded, const std::string& origin, const std::string& text) {
+    unsigned long retries = 0;
+    if (text == "0" || ParseNumber(text.c_str(), kMaxRetries, retries)) {
+        loaded.config.retry = vanta::RetryPolicy{};
+        loaded.config.retry.retries = static_cast<unsigned>(retries);
+        loaded.retriesNamed = true;
+        return true;
+    }
+    AddProblem(loaded.problems.retries, origin + "=" + text + " is not a number of retries (0 to " +
+                                            std::to_string(kMaxRetries) + ")");
+    return false;
+}
+
+void ReadRetries(LoadedConfig& loaded) {
+    if (const char* text = Environment("VANTA_RETRIES");
+        text != nullptr && TakeRetries(loaded, "VANTA_RETRIES", text)) {
+        return;
+    }
+    if (std::string text; RegistryValue("Retries", text) && !text.empty()) {
+        TakeRetries(loaded, "the registry file's \"Retries\"", text);
+    }
+}
 } // namespace
 
 LoadedConfig LoadServiceConfig() noexcept {
@@ -64,6 +93,7 @@ LoadedConfig LoadServiceConfig() noexcept {
                    loaded.problems.ftpTimeout);
         loaded.config.ftpTimeout = std::chrono::milliseconds(timeoutMs);
         LoadSecuritySettings(loaded.config, loaded.problems);
+        ReadRetries(loaded);
     } catch (...) {
         // Out of memory while the library loads: the defaults, and no text to say why.
         loaded = LoadedConfig{};

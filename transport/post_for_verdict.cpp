@@ -8,9 +8,9 @@ using namespace vanta::result;
 using namespace vanta::internal;
 
 unsigned int PostForVerdict(const CallContext& context, const CString& body, const char* program,
-                            VerdictIn where, size_t replyLimit) {
+                            vanta::RepeatWhen when, VerdictIn where, size_t replyLimit) {
     CString answer;
-    if (PostRequest(context, body, program, answer, replyLimit) != kSuccess) {
+    if (PostRequest(context, body, program, answer, replyLimit, when) != kSuccess) {
         return kChannelFailure;
     }
     CString verdict;

@@ -4,6 +4,7 @@
 
 #include "transport/call_context.h"
 #include "vanta/cstring.h"
+#include "vanta/retry.hpp"
 #include "vanta/status_callback.h"
 
 #include <cstddef>
@@ -21,13 +22,15 @@ inline constexpr size_t kWholeReply = SIZE_MAX;
 // before anything is sent.
 std::string ProgramPathProblem(const CString& scriptPath);
 
-// Posts `body` plus a line feed to `scriptPath` and appends the response body to `reply`.
+// Posts `body` plus a line feed to `scriptPath` and appends the response body to `reply`. A
+// network failure repeats the POST under the context's retry policy when `when` allows it
+// after that failure (vanta/retry.hpp); the reply then holds only the last attempt's.
 // Returns 1 when a 2xx reply was read to its end; 32 when the path is refused (as above), the
 // channel failed, the status was
 // outside 200-299 (the page's text stays in `reply`), or the reply grew past `replyLimit`
 // (reading stops there). Throws std::bad_alloc when the reply does not fit in memory.
 unsigned int PostRequest(const CallContext& context, const CString& body, const CString& scriptPath,
-                         CString& reply, size_t replyLimit);
+                         CString& reply, size_t replyLimit, vanta::RepeatWhen when);
 
 // Where a reply carries the service's verdict.
 enum class VerdictIn {
@@ -39,4 +42,5 @@ enum class VerdictIn {
 // 1 (kSuccess): anything but FAIL, an empty reply included; 256 (kServiceFail): the verdict is
 // FAIL; 32 (kChannelFailure): as PostRequest.
 unsigned int PostForVerdict(const CallContext& context, const CString& body, const char* program,
-                            VerdictIn where, size_t replyLimit = kFixedReplyLimit);
+                            vanta::RepeatWhen when, VerdictIn where,
+                            size_t replyLimit = kFixedReplyLimit);

@@ -13,12 +13,12 @@ using namespace vanta::result;
 namespace core {
 
 vanta::Result<void> PostRaw(const CallContext& context, const CString& body, const CString& program,
-                            CString& reply) {
+                            CString& reply, vanta::RepeatWhen when) {
     unsigned int code = kChannelFailure;
     // Whatever stops the reading ends this request alone, with its reason on the thread, as
     // the raw export has always given it; a list request that reads through here too.
     try {
-        code = PostRequest(context, body, program, reply, kWholeReply);
+        code = PostRequest(context, body, program, reply, kWholeReply, when);
     } catch (const std::bad_alloc&) {
         // The name is a literal, so its view ends in a NUL.
         NoteEscapedFailure(kPostingRequest.data(), "out of memory");

@@ -15,9 +15,9 @@ inline constexpr std::string_view kPostingRequest = "posting a request";
 // Posts `body` plus a line feed to `program` and appends the whole reply, however long, to
 // `reply`; what was appended before a failure stays. Failures: invalid_argument (a program
 // path that cannot be one, refused before anything is sent), network; both with the code 32.
-// A reply that does not fit in memory is a network failure too, "posting a request: out of
-// memory".
+// A network failure is repeated as `when` allows (vanta/retry.hpp). A reply that does not fit in
+// memory is a network failure too, "posting a request: out of memory".
 vanta::Result<void> PostRaw(const CallContext& context, const CString& body, const CString& program,
-                            CString& reply);
+                            CString& reply, vanta::RepeatWhen when);
 
 } // namespace core

@@ -7,6 +7,7 @@
 #include "os/local_files.h"
 #include "transport/globals.h"
 #include "transport/post_request.h"
+#include "transport/retry_schedule.h"
 #include "transport/security_settings.h"
 #include "transport/service_config.h"
 #include "transport/service_session.h"
@@ -60,16 +61,46 @@ std::string ProgramPathProblem(const CString& scriptPath) {
     return {};
 }
 
-unsigned int PostRequest(const CallContext& context, const CString& body, const CString& scriptPath,
-                         CString& reply, size_t replyLimit) {
-    if (std::string problem = ProgramPathProblem(scriptPath); !problem.empty()) {
-        SetFailureReason(std::move(problem));
-        return kChannelFailure;
-    }
-    CString request = body;
-    request += '\n';
-    unsigned int result = kSuccess;
+namespace {
+// How far a failed attempt got, as far as repeating it is concerned.
+enum class Reach {
+    kAnswered,       // a reply was read (2xx or not): nothing to repeat
+    kNeverReached,   // the request provably never left: the name, the connect or the handshake
+    kMayHaveArrived, // the connection failed once the request may have been sent
+    kFinal,          // a cancel, a certificate refused, a local failure: repeating cannot help
+};
 
+Reach ReachOf(const CInternetException& failure) {
+    if (failure.m_dwError == ERROR_INTERNET_OPERATION_CANCELLED) {
+        return Reach::kFinal;
+    }
+    switch (failure.m_cause) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    // The request goes out only once the handshake is done.
+    case CURLE_SSL_CONNECT_ERROR:
+        return Reach::kNeverReached;
+    case CURLE_OK: // the layer itself refused: no handle, a bad option
+    case CURLE_OUT_OF_MEMORY:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+        return Reach::kFinal;
+    default:
+        return Reach::kMayHaveArrived;
+    }
+}
+
+struct Attempt {
+    unsigned int result = kSuccess;
+    Reach reach = Reach::kAnswered;
+};
+
+// One POST and its reply, appended to `reply`.
+Attempt PostOnce(const CallContext& context, const CString& request, const CString& scriptPath,
+                 CString& reply, size_t replyLimit) {
+    Attempt attempt;
     const ServiceConfig& config = context.config;
     const unsigned port = config.tls ? config.httpsPort : config.httpPort;
     ServiceSession session(context.status, context.trace);
@@ -106,7 +137,7 @@ unsigned int PostRequest(const CallContext& context, const CString& body, const 
                                  "the reply of " + config.host + " port " + std::to_string(port) +
                                      " to " + scriptPath.GetString() + " is longer than " +
                                      std::to_string(replyLimit) + " bytes");
-                result = kChannelFailure;
+                attempt.result = kChannelFailure;
                 break;
             }
             MakeRoom(reply, length);
@@ -119,11 +150,12 @@ unsigned int PostRequest(const CallContext& context, const CString& body, const 
                                                        std::to_string(port) + " answered HTTP " +
                                                        std::to_string(status) + " to " +
                                                        scriptPath.GetString());
-            result = kChannelFailure;
+            attempt.result = kChannelFailure;
         }
-    } catch (const CInternetException&) {
+    } catch (const CInternetException& failure) {
         // What was appended before the failure stays in `reply`.
-        result = kChannelFailure;
+        attempt.result = kChannelFailure;
+        attempt.reach = ReachOf(failure);
     }
 
     if (file) {
@@ -135,5 +167,46 @@ unsigned int PostRequest(const CallContext& context, const CString& body, const 
     file.reset();
     connection.reset();
     session.Close();
-    return result;
+    return attempt;
+}
+
+bool MayRepeat(Reach reach, vanta::RepeatWhen when) {
+    return reach == Reach::kNeverReached ||
+           (reach == Reach::kMayHaveArrived && when == vanta::RepeatWhen::any_network_failure);
+}
+} // namespace
+
+unsigned int PostRequest(const CallContext& context, const CString& body, const CString& scriptPath,
+                         CString& reply, size_t replyLimit, vanta::RepeatWhen when) {
+    if (std::string problem = ProgramPathProblem(scriptPath); !problem.empty()) {
+        SetFailureReason(std::move(problem));
+        return kChannelFailure;
+    }
+    CString request = body;
+    request += '\n';
+    const int kept = reply.GetLength();
+    RetrySchedule schedule(context.config.retry);
+    while (true) {
+        const Attempt attempt = PostOnce(context, request, scriptPath, reply, replyLimit);
+        std::chrono::milliseconds wait{};
+        if (attempt.result == kSuccess || !MayRepeat(attempt.reach, when) ||
+            !schedule.NextWait(wait)) {
+            if (attempt.result != kSuccess && schedule.Attempt() > 1) {
+                SetFailureReason(LastFailureKind(),
+                                 ReasonAfterAttempts(FailureReason(), schedule.Attempt()));
+            }
+            return attempt.result;
+        }
+        if (!schedule.WaitForNextAttempt(wait, context.control, context.trace,
+                                         std::string("POST ") + scriptPath.GetString(),
+                                         FailureReason())) {
+            SetFailureReason(FailureKind::Other,
+                             "cancelled while waiting to repeat the request to " +
+                                 std::string(scriptPath.GetString()) +
+                                 " after: " + FailureReason());
+            return kChannelFailure;
+        }
+        // The next attempt's reply replaces whatever the failed one left.
+        reply = reply.Left(kept);
+    }
 }

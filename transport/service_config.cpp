@@ -100,7 +100,7 @@ ProcessState& State() {
 std::string ConfigProblems::Joined() const {
     std::string joined;
     for (const std::string* text :
-         {&host, &httpPort, &ftpPort, &ftpTimeout, &security, &updateKey}) {
+         {&host, &httpPort, &ftpPort, &ftpTimeout, &security, &updateKey, &retries}) {
         if (!text->empty()) {
             joined += joined.empty() ? "" : "; ";
             joined += *text;

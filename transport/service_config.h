@@ -9,6 +9,7 @@
 
 #include "transport/globals.h"
 #include "vanta/defaults.hpp"
+#include "vanta/retry.hpp"
 
 #include <chrono>
 #include <memory>
@@ -36,6 +37,10 @@ struct ServiceConfig {
     // The public key (PEM) that the self-update download must be signed with; empty: the
     // download is not checked.
     std::string updateKeyFile;
+    // How a request that failed on the network is repeated (transport/retry_schedule.h). The
+    // process's configuration makes one attempt unless VANTA_RETRIES or the registry file's
+    // "Retries" names more; a client's carries its Config's.
+    vanta::RetryPolicy retry = vanta::RetryPolicy::none();
 };
 
 // Why a setting is not what its source asked for: the registry file that should name the
@@ -48,6 +53,7 @@ struct ConfigProblems {
     std::string ftpTimeout;
     std::string security; // TLS, CA file, HTTPS port
     std::string updateKey;
+    std::string retries;
 
     // The non-empty texts joined with "; ".
     std::string Joined() const;

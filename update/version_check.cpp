@@ -16,8 +16,8 @@ const char* core::LibraryVersion() noexcept {
 
 vanta::Result<core::ServiceVersion> core::AskServiceVersion(const CallContext& context) {
     CString answer;
-    const unsigned int code =
-        PostRequest(context, CString(), endpoint::kGetVersion, answer, kFixedReplyLimit);
+    const unsigned int code = PostRequest(context, CString(), endpoint::kGetVersion, answer,
+                                          kFixedReplyLimit, vanta::repeat_rule("check_version"));
     if (code != kSuccess) {
         return FailedWith(vanta::ErrorCategory::network, kChannelFailure, kAskingVersion,
                           "the request failed");

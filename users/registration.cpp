@@ -70,7 +70,8 @@ vanta::Result<Registered> RegisterUser(const CallContext& context, const Registr
         .Add("&ProductId=", form.productId);
     CString answer;
     unsigned int code = kChannelFailure;
-    if (PostRequest(context, body, endpoint::kCreateUser, answer, kFixedReplyLimit) == kSuccess) {
+    if (PostRequest(context, body, endpoint::kCreateUser, answer, kFixedReplyLimit,
+                    vanta::repeat_rule("register_user")) == kSuccess) {
         code = ReadRegistrationReply(answer, reply);
     }
     switch (code) {

@@ -55,7 +55,8 @@ vanta::Result<void> GetUserInfo(const CallContext& context, const CString& userI
     FormBody body;
     body.Add("UserId=", userId);
     CString answer;
-    if (PostRequest(context, body, endpoint::kGetUserInfo, answer, kFixedReplyLimit) != kSuccess) {
+    if (PostRequest(context, body, endpoint::kGetUserInfo, answer, kFixedReplyLimit,
+                    vanta::repeat_rule("user_info")) != kSuccess) {
         return RequestFailure(ErrorCategory::unexpected_reply, kChannelFailure, doing,
                               "unexpected answer");
     }
@@ -76,7 +77,8 @@ vanta::Result<void> UpdateUser(const CallContext& context, const CString& userId
     FormBody body;
     body.Add("UserId=", userId).Add("&PW=", password);
     AddContactFields(body, details).Add("&CC=", cc);
-    return SucceededOr(PostForVerdict(context, body, endpoint::kUpdateUser, VerdictIn::kWholeValue),
+    return SucceededOr(PostForVerdict(context, body, endpoint::kUpdateUser,
+                                      vanta::repeat_rule("update_user"), VerdictIn::kWholeValue),
                        ErrorCategory::refused, kUpdatingUser,
                        "the service refused (unknown user or wrong password)");
 }

@@ -65,7 +65,8 @@ vanta::Result<LoginVerdict> ValidateUser(const CallContext& context, const CStri
     body.Add("user_id=", userId).Add("&PW=", password).Add("&product_id=", productId);
     CString answer;
     unsigned int code = kChannelFailure;
-    if (PostRequest(context, body, endpoint::kValidateUser, answer, kFixedReplyLimit) == kSuccess) {
+    if (PostRequest(context, body, endpoint::kValidateUser, answer, kFixedReplyLimit,
+                    vanta::repeat_rule("validate_user")) == kSuccess) {
         code = ReadValidationReply(answer);
     }
     switch (code) {
@@ -93,7 +94,8 @@ vanta::Result<LoginVerdict> ValidateUser(const CallContext& context, const CStri
 vanta::Result<void> DeleteUser(const CallContext& context, const CString& userId) {
     FormBody body;
     body.Add("user=", userId);
-    return SucceededOr(PostForVerdict(context, body, endpoint::kDeleteUser, VerdictIn::kWholeValue),
+    return SucceededOr(PostForVerdict(context, body, endpoint::kDeleteUser,
+                                      vanta::repeat_rule("delete_user"), VerdictIn::kWholeValue),
                        ErrorCategory::unknown_user, kRemovingAccount,
                        "the service knows no such user");
 }

@@ -14,7 +14,7 @@ _vanta() {
 
     # --help is offered with every command's words below, so it is not among these.
     local global="--verbose -v --quiet -q --json --server --ftp-port --tls --no-tls --ca-file --login
-                  --version -h --help-all"
+                  --retries --version -h --help-all"
     local details="--first-name --last-name --address --city --state --zip --email --day-phone
                    --extension --fax --night-phone --middle-initial --code"
 
@@ -23,7 +23,7 @@ _vanta() {
     for ((i = 1; i < cword; i++)); do
         word=${words[i]}
         case $word in
-        --server | --ftp-port | --ca-file | --login) ((i++)); continue ;;
+        --server | --ftp-port | --ca-file | --login | --retries) ((i++)); continue ;;
         -*) continue ;;
         esac
         if [[ -z $command ]]; then
@@ -35,7 +35,7 @@ _vanta() {
     done
 
     case $prev in
-    --server | --ftp-port | --login | --user | --product | --asset | --name | --type | --to | --from | \
+    --server | --ftp-port | --login | --retries | --user | --product | --asset | --name | --type | --to | --from | \
         --subject | --message | --title | --heading | --body | --theme | --reply-to | --dir | \
         --program | --description | --sender-name | --first-name | --last-name | \
         --address | --city | --state | --zip | --email | --day-phone | --extension | --fax | \

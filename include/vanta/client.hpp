@@ -30,6 +30,7 @@
 #include "vanta/jobs.hpp"
 #include "vanta/records.hpp"
 #include "vanta/results.hpp"
+#include "vanta/retry.hpp"
 #include "vanta/status.hpp"
 
 #include <chrono>
@@ -78,6 +79,11 @@ struct Config {
     /// service publishes the signature beside it); a file that fails is refused and removed.
     /// Empty: the file is not checked. From VANTA_UPDATE_KEY, else the registry's "UpdateKey".
     std::filesystem::path update_key;
+    /// How a request that failed on the network is repeated, and when not at all
+    /// (vanta/retry.hpp). The default: two retries within 10 s. from_environment takes the
+    /// retries from VANTA_RETRIES, else the registry's "Retries". A policy out of its ranges
+    /// fails every operation with invalid_argument.
+    RetryPolicy retry;
     /// Receives the status notifications of this client's operations. It runs on the thread
     /// that called the operation, during the call; for a job without a handler of its own, on
     /// the job's worker thread. It must be safe to call from several threads when the client

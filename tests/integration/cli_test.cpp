@@ -255,8 +255,17 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"ftp check --dir /assets/u --name x", 3,
          "vanta: ftp check: cannot connect to 127.0.0.2 port 21", "", elsewhere},
         {"--server 127.0.0.1 version", 0, "match: true", "", elsewhere},
-        {"version", 3, "vanta: version: timed out", "", none, "",
+        {"--retries 0 version", 3, "vanta: version: timed out", "", none, "",
          Reply("get_version.exe", "", 3000)},
+        // vanta repeats a read by default: the second attempt is answered at once.
+        {"version", 0, "match: true", "", none, "", Reply("get_version.exe", "", 3000)},
+        {"--retries 101 version", 2, "--retries: Value 101 not in range"},
+        {"version",
+         2,
+         "VANTA_RETRIES=x is not a number of retries (0 to 100); nothing was sent",
+         "",
+         {{"VANTA_RETRIES", "x"}}},
+        {"--retries 0 version", 0, "match: true", "", {{"VANTA_RETRIES", "x"}}},
         // A setting that cannot be used: named, and nothing is sent.
         {"version", 2, "vanta: version: VANTA_HTTP_PORT=x is not", "", badPort},
         {"version",

@@ -185,6 +185,14 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
     unknownUser.user_id = "nobody";
     UploadRequest missingFile = Upload(10);
     missingFile.files.push_back("/nonexistent/x.bin");
+    // Nothing listens: the job's first request waits 5 s before each new attempt.
+    Config refusedConfig = client.config();
+    refusedConfig.http_port = 9;
+    refusedConfig.retry = {.retries = 5,
+                           .budget = seconds(60),
+                           .initial_backoff = seconds(5),
+                           .max_backoff = seconds(5)};
+    const Client unreachable(refusedConfig);
     const struct {
         UploadRequest request;
         nlohmann::json faults;
@@ -194,6 +202,7 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
         std::string reason = "";        // the worker's own, not only its failure class
         std::intmax_t resizeTo = -1;    // the file's new size once 1 MiB is sent
         bool withdrawalRefused = false; // after a mail request the service refuses
+        bool unreachable = false;       // the service is not reached: cancelled during a wait
     } cases[] = {
         {tooBig, {}, false, ErrorCategory::no_space, 128},
         {missingFile, {}, false, ErrorCategory::local_file, 8},
@@ -220,6 +229,7 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
          "sent 8000001, now 12000001 bytes long",
          12'000'001},
         {Upload(10), {}, false, ErrorCategory::refused, 0, "the roll-back left asset", -1, true},
+        {Upload(10), {}, true, ErrorCategory::cancelled, 16384, "", -1, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
@@ -237,11 +247,18 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
                 }
             };
         }
-        UploadJob job = client.upload(c.request, options);
+        UploadJob job = (c.unreachable ? unreachable : client).upload(c.request, options);
+        if (c.unreachable) {
+            std::this_thread::sleep_for(milliseconds(300)); // into the first wait
+        }
+        const auto cancelled = steady_clock::now();
         if (c.cancel) {
             job.cancel();
         }
         const Result<UploadOutcome> outcome = job.outcome();
+        if (c.unreachable) {
+            EXPECT_LT(steady_clock::now() - cancelled, seconds(2)); // not the 5 s wait
+        }
         control::FtpFaults(nlohmann::json::object());
         ASSERT_FALSE(outcome.has_value());
         EXPECT_EQ(to_string(outcome.error().category), to_string(c.category));

@@ -4,6 +4,11 @@
 // load. The exports' own tests cover the wire format; these cover what the client adds.
 #include <gmock/gmock.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -11,6 +16,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "control_client.h"
@@ -23,6 +29,43 @@ namespace vanta::test {
 namespace {
 
 using namespace std::chrono;
+
+// A server that comes up late: from `after` on, 127.0.0.1 `port` answers one request with
+// `body`; before, a connect there is refused. Gives up after 5 s without a request.
+std::thread AnswerOnceLater(uint16_t port, milliseconds after, std::string body) {
+    return std::thread([=] {
+        std::this_thread::sleep_for(after);
+        const int server = socket(AF_INET, SOCK_STREAM, 0);
+        const timeval limit{.tv_sec = 5, .tv_usec = 0};
+        setsockopt(server, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        sockaddr_in where{.sin_family = AF_INET, .sin_port = htons(port), .sin_addr{}, .sin_zero{}};
+        inet_pton(AF_INET, "127.0.0.1", &where.sin_addr);
+        const int one = 1;
+        setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        EXPECT_EQ(bind(server, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+        listen(server, 1);
+        if (const int client = accept(server, nullptr, nullptr); client >= 0) {
+            setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+            // The headers, then the one-byte body: a line feed.
+            std::string request;
+            char buffer[4096];
+            while (request.find("\r\n\r\n\n") == std::string::npos) {
+                const ssize_t got = recv(client, buffer, sizeof buffer, 0);
+                if (got <= 0) {
+                    break;
+                }
+                request.append(buffer, static_cast<size_t>(got));
+            }
+            const std::string reply =
+                "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                "\r\nConnection: close\r\n\r\n" + body;
+            EXPECT_EQ(send(client, reply.data(), reply.size(), 0),
+                      static_cast<ssize_t>(reply.size()));
+            close(client);
+        }
+        close(server);
+    });
+}
 
 NewAccount Account(const std::string& user, const std::string& password, const char* product) {
     return {user, password, product, {.first_name = "Ann", .code = "C1"}};
@@ -98,6 +141,8 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     const Client pair({.host = "127.0.0.1", .login_name = "ann", .login_password = "s3cret"});
     const Client patient({.host = "127.0.0.1", .http_timeout = milliseconds(5000)});
     const Client badHost({.host = "127.0.0.1:80"});
+    const Client once({.host = "127.0.0.1", .retry = RetryPolicy::none()});
+    const Client late({.host = "127.0.0.1", .http_port = 82}); // listening after 100 ms
     const auto slowReply = [&](const Client& client) {
         return [&] {
             ScriptReply("/cgiscripts/x.exe", "late", 3000);
@@ -116,6 +161,15 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     const auto assets = OUTCOME(c.asset_list("U", "7"));
     const auto space = OUTCOME(c.disk_space("U", "7"));
     const auto version = OUTCOME(c.check_version());
+    // The outcome, and how often the request reached `program`.
+    const auto posts = [&](const char* program, const std::function<std::string()>& call) {
+        return [&, program, call] {
+            const size_t before = control::RequestsTo(program).size();
+            const std::string shown = call();
+            return shown + " x" + std::to_string(control::RequestsTo(program).size() - before);
+        };
+    };
+    const auto reason = [](const auto& result) { return result ? "ok" : result.error().reason; };
     const struct {
         const char* program; // whose next reply is scripted, or nullptr
         const char* reply;   // that reply; nullptr: a reply cut short
@@ -127,7 +181,9 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         {kValidate, "s=2&p=0&h=0", login, "product_not_registered|1024"},
         {kValidate, "s=3&p=0&h=0", login, "wrong_password|9216"},
         {kValidate, "s=0&p=FAIL&h=FAIL", login, "unknown_user|256"},
-        {kValidate, nullptr, login, "network|32"},
+        {kValidate, nullptr, OUTCOME(once.validate_user("ann", "pw", "7")), "network|32"},
+        // A read cut short is made again, and the service answers the second attempt.
+        {kValidate, nullptr, posts(kValidate, login), "unknown_user|256 x2"},
         {nullptr, "", OUTCOME(c.register_user(Account("ann", "pw", "7"))), "0|ann|1"},
         {nullptr, "", OUTCOME(c.register_user(Account("ann", "pw", "7"))), "2|ann|1"},
         {nullptr, "", OUTCOME(c.register_user(Account("ann", "x", "7"))), "wrong_password|8192"},
@@ -171,7 +227,25 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
          "refused|256"},
         {nullptr, "", page, "T|B = c + 1%|3|R"},
         {kPage, "t=FAIL", page, "unknown_user|0"},
-        {kPage, nullptr, page, "network|0"},
+        {kPage, nullptr, OUTCOME(once.homepage("ann")), "network|0"},
+        // A write whose body may have arrived is never made again.
+        {"/cgiscripts/update_homepage.exe", nullptr,
+         posts("/cgiscripts/update_homepage.exe",
+               OUTCOME(c.update_homepage("ann", {"T", "H", "B", "3", "R"}))),
+         "network|0 x1"},
+        // A write that never reached the service is made again: here the port listens in time.
+        {nullptr, "",
+         [&] {
+             std::thread server = AnswerOnceLater(82, milliseconds(100), "late=1");
+             const std::string shown = Shown::Of(late.post_request("/cgiscripts/x.exe", ""));
+             server.join();
+             return shown;
+         },
+         "late=1"},
+        // Else until the policy is spent.
+        {nullptr, "", [&] { return reason(closed.delete_user("ann")); },
+         "cannot connect to 127.0.0.1 port 81: Connection refused (after 3 "
+         "attempts)"},
         {nullptr, "", OUTCOME(c.delete_user("ann")), "ok"},
         {nullptr, "", OUTCOME(c.delete_user("ann")), "unknown_user|256"},
         {nullptr, "", user, "unknown_user|2048"},
@@ -249,8 +323,11 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
     const size_t traced = trace.size();
     EXPECT_TRUE(c.check_version()); // nothing more arrives once switched off
     EXPECT_EQ(trace.size(), traced);
-    for (const char* line : {"> Authorization: ****\n", "< HTTP/1.1 200", "> USER mossbay\n",
-                             "> PASS ****\n", "> RMD /assets/box\n", "< 550 ", "> USER ann\n"}) {
+    for (const char* line :
+         {"> Authorization: ****\n", "< HTTP/1.1 200", "> USER mossbay\n", "> PASS ****\n",
+          "> RMD /assets/box\n", "< 550 ", "> USER ann\n",
+          "* retrying POST /cgiscripts/validate_user.exe: attempt 2 of 3 after ",
+          "* retrying POST /cgiscripts/delete_user.exe: attempt 3 of 3 after "}) {
         EXPECT_THAT(trace, ::testing::HasSubstr(line));
     }
     // Neither the login pairs nor the bodies posted or read.
@@ -272,7 +349,8 @@ TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
                                                             {"VANTA_LOGIN", "ann"},
                                                             {"VANTA_LOGIN_PASSWORD", "s3"},
                                                             {"VANTA_CA_FILE", "/none/ca.pem"},
-                                                            {"VANTA_UPDATE_KEY", "/none/key.pub"}};
+                                                            {"VANTA_UPDATE_KEY", "/none/key.pub"},
+                                                            {"VANTA_RETRIES", "5"}};
     for (const auto& [name, value] : settings) {
         ::setenv(name, value, 1);
     }
@@ -281,8 +359,9 @@ TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
         ::unsetenv(name);
     }
     EXPECT_EQ(Join(c.host, c.http_port, c.ftp_port, c.ftp_timeout.count(), c.tls, c.https_port,
-                   c.login_name, c.login_password, c.ca_file.string(), c.update_key.string()),
-              "host.test|8080|2121|1234|1|443|ann|s3|/none/ca.pem|/none/key.pub");
+                   c.login_name, c.login_password, c.ca_file.string(), c.update_key.string(),
+                   c.retry.retries, Config::from_environment().retry.retries),
+              "host.test|8080|2121|1234|1|443|ann|s3|/none/ca.pem|/none/key.pub|5|2");
     for (const char* problem :
          {"VANTA_TLS=maybe is not on or off", "VANTA_HTTPS_PORT=65536 is not a port number",
           "VANTA_CA_FILE=/none/ca.pem cannot be read",

@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 
 std::string Summary(const ServiceConfig& config) {
     return config.host + " " + std::to_string(config.httpPort) + " " +
-           std::to_string(config.ftpPort) + " " + std::to_string(config.ftpTimeout.count());
+           std::to_string(config.ftpPort) + " " + std::to_string(config.ftpTimeout.count()) +
+           (config.retry.retries == 0 ? ""
+                                      : " +" + std::to_string(config.retry.retries) + " retries");
 }
 
 const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
@@ -49,12 +51,14 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
     const std::string mixedCase = kHeader + "[hkey_local_machine\\software\\vanta inc\\apps]\n"
                                             "\"a\"=dword:00000001\n\"SERVER\"=\"a\\\\b\"\n";
     const char* const variables[] = {"VANTA_SERVER", "VANTA_HTTP_PORT", "VANTA_FTP_PORT",
-                                     "VANTA_FTP_TIMEOUT_MS"};
+                                     "VANTA_FTP_TIMEOUT_MS", "VANTA_RETRIES"};
+    const std::string retries = kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vanta Inc\\Apps]\n"
+                                          "\"Retries\"=dword:00000004\n";
     const struct {
         Kind kind;
         std::string file;
-        const char* environment[4]; // values of `variables`, nullptr: unset
-        std::string loaded;         // host, ports, FTP limit
+        const char* environment[5]; // values of `variables`, nullptr: unset
+        std::string loaded;         // host, ports, FTP limit, retries unless none
         const char* problem;        // "" or a text the joined problems must hold
     } rows[] = {
         {File, Registry("reg.example"), {""}, "reg.example 80 21 30000", ""}, // empty is unset
@@ -99,6 +103,30 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
          {},
          kDefaults,
          "the registry file's \"Server\": \"u@reg.example\" is not a host: it holds '@'"},
+        // Only a named number of retries makes the exports repeat a request.
+        {File, retries, {}, "localhost 80 21 30000 +4 retries", ""},
+        {File, retries, {nullptr, nullptr, nullptr, nullptr, "0"}, kDefaults, ""},
+        {File,
+         "",
+         {nullptr, nullptr, nullptr, nullptr, "100"},
+         "localhost 80 21 30000 +100 retries",
+         ""},
+        {File,
+         "",
+         {nullptr, nullptr, nullptr, nullptr, "101"},
+         kDefaults,
+         "VANTA_RETRIES=101 is not a number of retries (0 to 100)"},
+        {File,
+         retries,
+         {nullptr, nullptr, nullptr, nullptr, "-1"},
+         "localhost 80 21 30000 +4 retries",
+         "VANTA_RETRIES=-1"},
+        {File, "", {nullptr, nullptr, nullptr, nullptr, "00"}, kDefaults, "VANTA_RETRIES=00"},
+        {File,
+         kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vanta Inc\\Apps]\n\"Retries\"=\"2x\"\n",
+         {},
+         kDefaults,
+         "the registry file's \"Retries\"=2x is not a number of retries"},
     };
     setenv("VANTA_REGISTRY", registry.c_str(), 1);
     for (const auto& row : rows) {
