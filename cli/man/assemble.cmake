@@ -2,7 +2,7 @@
 # that vanta prints from its own command tree; then the copy to install, compressed as Debian
 # installs manual pages (gzip -9n: no name or time stamp, so the same page gives the same file).
 #
-#   cmake -DVANTA=path/to/vanta -DTEMPLATE=vanta.1.in -DOUTPUT=vanta.1 -DVERSION=1.2.0 -P assemble.cmake
+#   cmake -DVANTA=path/to/vanta -DTEMPLATE=vanta.1.in -DOUTPUT=vanta.1 -DVERSION=2.0.0 -P assemble.cmake
 execute_process(COMMAND ${VANTA} --manual-reference
     OUTPUT_VARIABLE VANTA_COMMAND_REFERENCE RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR VANTA_COMMAND_REFERENCE STREQUAL "")

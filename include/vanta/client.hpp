@@ -221,7 +221,7 @@ public:
     /// the service offers. It is not the release (see release_version()).
     static std::string library_version() noexcept;
     /// The release of the loaded library, MAJOR.MINOR.PATCH (as find_package and pkg-config
-    /// see it), e.g. "1.2.0".
+    /// see it), e.g. "2.0.0".
     static std::string release_version() noexcept;
     /// The library's update version against the one the service offers.
     Result<VersionCheck> check_version() const noexcept;
