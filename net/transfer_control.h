@@ -17,6 +17,10 @@ public:
     // Internet layer also asks while it waits on the network, at least every kCancelCheckMs,
     // and aborts the transfer in flight when the step it is in does not end soon after.
     virtual bool CancelRequested() const = 0;
+    // The send broke off and goes on over a new connection, from where the server's copy of
+    // the file ends; the bytes already counted are not counted again. For the owner's progress
+    // display ("resuming at N %"); nothing to do for an owner that shows none.
+    virtual void Resuming() {}
 
     static constexpr int kCancelCheckMs = 250;
 };
