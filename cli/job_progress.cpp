@@ -15,6 +15,8 @@
 
 namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
+// How long the bar says that the send resumed: long enough to be read.
+constexpr auto kResumeNoteFor = std::chrono::seconds(3);
 
 volatile std::sig_atomic_t g_interrupts = 0;
 // What quitting at once may leave on the service, for the second Ctrl-C to say.
@@ -119,6 +121,32 @@ ProgressFrame FrameOf(JobKind kind, const vanta::Progress& progress, const FileT
     return frame;
 }
 
+// "resuming at N %" for a while after the job's send went on over a new connection, N its
+// percent when it did.
+class ResumeNote {
+public:
+    std::string For(const vanta::Progress& progress) {
+        const auto now = std::chrono::steady_clock::now();
+        if (progress.resumes != m_resumes) {
+            m_resumes = progress.resumes;
+            m_since = now;
+            const unsigned int percent =
+                progress.total == 0
+                    ? 0
+                    : static_cast<unsigned int>(std::min(progress.resumed_at, progress.total) *
+                                                100 / progress.total);
+            m_text = "resuming at " + std::to_string(percent) + " %";
+        }
+        const bool sending = progress.phase == vanta::JobPhase::transferring;
+        return sending && now - m_since < kResumeNoteFor ? m_text : "";
+    }
+
+private:
+    unsigned int m_resumes = 0;
+    std::chrono::steady_clock::time_point m_since{};
+    std::string m_text;
+};
+
 // The last frame: the outcome in place of the phase, with the bytes as the job left them. The
 // job's phase now reads "finished" whatever step it ended in, so the step is the one `seen`
 // last; a job that ended in its transfer names the file it was sending.
@@ -155,6 +183,7 @@ void FollowJob(JobKind kind, const std::vector<std::string>& files, const JobCon
     ProgressBar bar;
     bool cancelAsked = false;
     vanta::Progress seen; // as the last frame showed it
+    ResumeNote resumeNote;
     while (!job.wait(kPollInterval)) {
         if (cancelAsked) {
             continue; // the bar stays where the cancel found it while the job takes back its work
@@ -164,7 +193,9 @@ void FollowJob(JobKind kind, const std::vector<std::string>& files, const JobCon
             continue; // ended since the wait: the last frame says how
         }
         seen = progress;
-        bar.Show(FrameOf(kind, progress, tracker));
+        ProgressFrame frame = FrameOf(kind, progress, tracker);
+        frame.note = resumeNote.For(progress);
+        bar.Show(std::move(frame));
         if (g_interrupts > 0) {
             cancelAsked = true;
             bar.Note(std::string("vanta: interrupted: cancelling the ") + what +

@@ -97,8 +97,9 @@ std::string RenderProgressLine(unsigned int columns, const ProgressFrame& frame)
 
     // The optional parts from the most telling down; each goes before the ones above it.
     const std::string file = "  " + EscapeForTerminal(frame.file);
-    enum Part { kTimeLeft, kFile, kBytes, kRate, kParts };
+    enum Part { kNote, kTimeLeft, kFile, kBytes, kRate, kParts };
     const std::array<std::string, kParts> parts = {
+        frame.note.empty() ? "" : "  " + EscapeForTerminal(frame.note),
         frame.secondsLeft >= 0 ? "  " + TimeLeft(frame.secondsLeft) : "",
         frame.file.empty() ? "" : file,
         "  " + Bytes(static_cast<double>(frame.sent)) + " / " +
@@ -106,7 +107,7 @@ std::string RenderProgressLine(unsigned int columns, const ProgressFrame& frame)
         frame.bytesPerSecond > 0 ? "  " + Bytes(frame.bytesPerSecond) + "/s" : ""};
     for (size_t kept = kParts + 1; kept-- > 0;) {
         const auto in = [&](Part part) { return part < kept ? parts[part] : std::string(); };
-        const std::string before = in(kBytes) + in(kRate) + in(kTimeLeft);
+        const std::string before = in(kNote) + in(kBytes) + in(kRate) + in(kTimeLeft);
         if (fixed + kMinBar + before.size() > budget) {
             continue;
         }

@@ -24,11 +24,13 @@ struct ProgressFrame {
     double bytesPerSecond = 0; // 0: not known
     double secondsLeft = -1;   // below 0: not known
     std::string file;          // the name of the file being sent, as it came; "" for none
+    std::string note;          // what just happened ("resuming at 42 %"); "" for nothing
 };
 
 // One line of at most `columns` - 1 characters (the last column stays free: some terminals
 // wrap on writing it). Parts that do not fit are left out, the least telling first: the rate,
-// the byte counts, the file name (shortened from its front before it goes), the time left;
+// the byte counts, the file name (shortened from its front before it goes), the time left,
+// the note;
 // the bar shrinks down to 10 cells before the line falls back to phase and percentage.
 std::string RenderProgressLine(unsigned int columns, const ProgressFrame& frame);
 

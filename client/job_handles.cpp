@@ -98,7 +98,8 @@ void JobState::OnProgress(const internal::Job& job) noexcept {
     if (phase == JobPhase::transferring && !job.InTransferPhase()) {
         phase = JobPhase::notifying;
     }
-    const bool changed = phase != m_phase.load();
+    // A resume is always told: a display says so while the bytes stand still.
+    const bool changed = phase != m_phase.load() || job.Resumes() != m_reportedResumes;
     m_phase.store(phase);
     if (changed || ProgressDue()) {
         Report();
@@ -125,6 +126,7 @@ void JobState::Report() noexcept {
     const FailureReasonKeeper keeper;
     const Progress now = Snapshot();
     m_reportedBytes = now.bytes;
+    m_reportedResumes = now.resumes;
     m_reportedAt = std::chrono::steady_clock::now();
     // The caller's exception must not end the worker.
     try {
@@ -137,7 +139,10 @@ Progress JobState::Snapshot() const noexcept {
     if (!m_job) {
         return Progress{0, 0, m_phase.load()};
     }
-    return Progress{m_job->BytesSent(), m_job->TotalBytes(), m_phase.load()};
+    // The count first: its offset was stored before it grew.
+    const unsigned int resumes = m_job->Resumes();
+    return Progress{m_job->BytesSent(), m_job->TotalBytes(), m_phase.load(), resumes,
+                    m_job->ResumedAt()};
 }
 
 void JobState::Cancel() noexcept {

@@ -65,5 +65,6 @@ private:
     std::unique_ptr<internal::Job> m_job;
     // What the last on_progress call was given and when; only the worker touches them.
     std::uint64_t m_reportedBytes = 0;
+    unsigned int m_reportedResumes = 0;
     std::chrono::steady_clock::time_point m_reportedAt{};
 };

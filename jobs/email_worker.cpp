@@ -41,7 +41,8 @@ vanta::Result<void> RunEmail(Job& job, const CallContext& context) {
 
     // The mails would announce files that never arrived, or arrived other than measured:
     // report the failed transfer instead. The local info file stays, as after a cancel.
-    const unsigned int sent = SendFiles(context, sessionDir, job.m_files, &lengths);
+    const unsigned int sent =
+        SendFiles(context, sessionDir, job.m_files, &lengths, context.config.retry.retries + 1);
     if (sent != kSuccess) {
         return RollBackShare(context, job, sessionDir, names, SendFailed(sent));
     }

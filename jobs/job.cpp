@@ -183,6 +183,12 @@ void Job::AddBytesSent(std::uint64_t bytes) {
     Notify();
 }
 
+void Job::Resuming() {
+    m_nResumedAt.store(m_nBytesSent.load(std::memory_order_relaxed));
+    m_nResumes.fetch_add(1);
+    Notify();
+}
+
 unsigned int Job::RunWorker() noexcept {
     // The thread is new, so its failure reason starts empty: what it holds at the end is the
     // worker's own.

@@ -44,9 +44,9 @@ struct JobRecipient {
 
 class Job;
 
-// Watches a job from its worker's thread: told when the send begins, after every block sent
-// and when the transfer phase ends. It runs inside the send, so it must be short, and must
-// not throw.
+// Watches a job from its worker's thread: told when the send begins, after every block sent,
+// when the send resumes over a new connection and when the transfer phase ends. It runs inside the
+// send, so it must be short, and must not throw.
 class JobObserver {
 public:
     virtual ~JobObserver() = default;
@@ -151,6 +151,10 @@ public:
     std::uint64_t TotalBytes() const { return m_nTotalBytes.load(); }
     // Bytes handed to the connection since the send started.
     std::uint64_t BytesSent() const { return m_nBytesSent.load(std::memory_order_relaxed); }
+    // How often the send went on over a new connection, and the bytes it had sent when it
+    // last did: where a display says it resumes.
+    unsigned int Resumes() const { return m_nResumes.load(); }
+    std::uint64_t ResumedAt() const { return m_nResumedAt.load(); }
     // Where the worker's notifications go: the job's receiver until the job is detached.
     StatusSink Status() const;
     // True once the job's send has begun.
@@ -161,6 +165,7 @@ public:
     void BeginSend() override;
     void AddBytesSent(std::uint64_t bytes) override;
     bool CancelRequested() const override { return m_bCancel.load(std::memory_order_relaxed); }
+    void Resuming() override;
 
     // The arguments, as copied at the start.
     const CString m_strUserId;
@@ -215,6 +220,10 @@ private:
     std::atomic<bool> m_bActive{true};
     std::atomic<std::uint64_t> m_nBytesSent{0};
     std::atomic<std::uint64_t> m_nTotalBytes{0};
+    // The offset is stored before the count grows, so that a reader who sees a new count sees
+    // its offset.
+    std::atomic<unsigned int> m_nResumes{0};
+    std::atomic<std::uint64_t> m_nResumedAt{0};
 };
 
 } // namespace vanta::internal

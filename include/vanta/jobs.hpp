@@ -32,12 +32,18 @@ struct Progress {
     std::uint64_t bytes = 0;              ///< sent so far in the transfer phase
     std::uint64_t total = 0;              ///< bytes of all files, once measured
     JobPhase phase = JobPhase::preparing; ///< where the job is
+    /// How often the send broke off and went on over a new connection, from where the
+    /// service's copy ended (within the client's retry policy); bytes are never counted twice.
+    unsigned int resumes = 0;
+    /// `bytes` as they stood when the send last resumed: "resuming at N %" for a display.
+    std::uint64_t resumed_at = 0;
 };
 
 /// The callbacks of a job.
 struct JobOptions {
-    /// Called on the job's worker thread at every phase change and, while files are sent,
-    /// after each 1 KiB block, unless the two limits below space the calls out; keep it short,
+    /// Called on the job's worker thread at every phase change, each time the send resumes
+    /// over a new connection and, while files are sent, after each 1 KiB block, unless the
+    /// two limits below space the block calls out; keep it short,
     /// the transfer waits for it. It may call the job's members (see Job).
     std::function<void(const Progress&)> on_progress;
     /// The job's status notifications, on the job's worker thread. Empty: the client's
@@ -49,7 +55,7 @@ struct JobOptions {
     std::chrono::milliseconds progress_interval{0};
     /// While files are sent, on_progress runs only once at least this many further bytes have
     /// been sent since its last call (zero: every block). With both limits set, a call needs
-    /// both. Phase changes and the call that reaches the total are always delivered.
+    /// both. Phase changes, resumes and the call that reaches the total are always delivered.
     std::uint64_t progress_bytes = 0;
 };
 

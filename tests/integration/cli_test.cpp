@@ -335,7 +335,8 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
     }
 }
 
-// At a terminal: an upload to its end, and Ctrl-C once (the job is cancelled: an asset it had
+// At a terminal: an upload to its end, one that resumes after a broken connection (the bar
+// says so), and Ctrl-C once (the job is cancelled: an asset it had
 // registered is withdrawn with its files) and twice (at once) in the phase each case holds: a
 // slow quota reply holds "registering", a STOR the service stops reading holds "sending". The
 // bar names each file as it is sent, and the time left once it is known; its last frame is the
@@ -361,6 +362,10 @@ TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
         control::FtpFaults({{"delay_ms", 250}});
     };
     const auto stallStor = [] { control::FtpFaults({{"stall_stor_after", 1000000}}); };
+    // The data connection breaks in b.jpg: the send resumes there.
+    const auto dropData = [] {
+        control::FtpFaults({{"delay_ms", 100}, {"drop_data_after", 3000000}});
+    };
     using Keys = std::vector<std::pair<std::string, std::string>>;
     const Keys once = {{"sending", "\x03"}},
                twice = {{"registering", "\x03"}, {"cancelling", "\x03"}};
@@ -375,9 +380,11 @@ TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
         std::string last;              // the last frame, from its start
     } cases[] = {
         {"to the end", three, toTheEnd, {}, 0, true, {"a.jpg", "b.jpg", "c.jpg"}, "done "},
+        {"resumed", three, dropData, {}, 0, true, {"a.jpg", "b.jpg", "c.jpg"}, "done "},
         {"sending", " " + big, stallStor, once, 130, true, {"big.jpg"}, "cancelled "},
         {"twice", " " + big, slowQuota(1800), twice, 130, false, {}, "registering "},
     };
+    std::vector<std::string> kept; // the finished uploads' assets and their files
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         control::Reset(false);
@@ -391,15 +398,19 @@ TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
         EXPECT_THAT(frames.empty() ? "" : frames.back().second, ::testing::StartsWith(c.last))
             << r.out;
         std::vector<std::string> sent;
-        bool timeLeft = false;
+        bool timeLeft = false, resuming = false;
         for (const auto& [phase, line] : frames) {
             const std::string file = line.substr(line.rfind(' ') + 1);
-            if (phase == "sending" && (sent.empty() || sent.back() != file)) {
+            // While the bar says that the send resumes, the note takes the file's place.
+            const bool note = line.find("  resuming at ") != std::string::npos;
+            resuming = resuming || note;
+            if (phase == "sending" && !note && (sent.empty() || sent.back() != file)) {
                 sent.push_back(file);
             }
             timeLeft = timeLeft || line.find(" ETA 0:") != std::string::npos;
         }
         EXPECT_EQ(sent, c.sent) << r.out;
+        EXPECT_EQ(resuming, c.name == std::string("resumed")) << r.out;
         if (c.keys.empty()) {
             EXPECT_TRUE(timeLeft) << r.out;
             EXPECT_THAT(frames, ::testing::Contains(::testing::Key("registering"))) << r.out;
@@ -412,9 +423,12 @@ TEST_F(Cli, UploadProgressCtrlCAndPromptsAtATerminal) {
         }
         EXPECT_EQ(Requested("/cgiscripts/create_asset.exe"), c.registered);
         EXPECT_EQ(Requested("/cgiscripts/delete_asset.exe"), c.registered && !c.keys.empty());
-        // Only the finished upload's asset, with its files, stays on the service.
-        EXPECT_THAT(LeftOnService("ann/3"),
-                    ::testing::UnorderedElementsAre("1", "1/a.jpg", "1/b.jpg", "1/c.jpg"));
+        // Only the finished uploads' assets, with their files, stay on the service.
+        if (c.exit == 0) {
+            const std::string n = std::to_string(kept.size() / 4 + 1);
+            kept.insert(kept.end(), {n, n + "/a.jpg", n + "/b.jpg", n + "/c.jpg"});
+        }
+        EXPECT_THAT(LeftOnService("ann/3"), ::testing::UnorderedElementsAreArray(kept));
     }
     // What is typed at a prompt is not echoed; a deletion goes ahead only when confirmed.
     const struct {

@@ -173,18 +173,24 @@ TEST_F(ClientJobs, MembersCalledFromTheJobsOwnCallbacksAnswerAtOnce) {
 }
 
 // Each way a job ends is reported in its category, with the export's code, and leaves nothing
-// on the service: a file cut short or grown mid-send is a local file failure too. A withdrawal
-// the service refuses names the asset that stayed. Two shares at once each have their own
-// session and request file and mail every recipient; a malformed address is refused before
-// anything is sent.
+// on the service: a file cut short or grown mid-send is a local file failure too, and so is
+// one changed while the send waits to resume. A withdrawal the service refuses names the asset
+// that stayed. A broken FTP connection (control or data, at the first block, mid-file, at the
+// last byte of a file, between two files) is outlived within the client's retry policy: the
+// upload's and the share's files arrive byte for byte, in one asset or session, with one set
+// of mails, each resume told to on_progress and no byte counted twice; once the policy is spent
+// the job fails naming its attempts. A notification whose reply breaks off is not repeated.
+// Two shares at once each have their own session and request file and mail every recipient; a
+// malformed address is refused before anything is sent.
 TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
-    control::SetQuota("ann", 10'000'000);
     UploadRequest tooBig = Upload(10);
     tooBig.files = {files_.Sparse("big.bin", 10'000'001)};
     UploadRequest unknownUser = Upload(10);
     unknownUser.user_id = "nobody";
     UploadRequest missingFile = Upload(10);
     missingFile.files.push_back("/nonexistent/x.bin");
+    UploadRequest twoFiles = Upload(300000);
+    twoFiles.files.push_back(files_.Write("b.bin", Pattern(200000, 2)));
     // Nothing listens: the job's first request waits 5 s before each new attempt.
     Config refusedConfig = client.config();
     refusedConfig.http_port = 9;
@@ -193,16 +199,24 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
                            .initial_backoff = seconds(5),
                            .max_backoff = seconds(5)};
     const Client unreachable(refusedConfig);
+    // Reached, but a broken connection is followed by a 5 s wait.
+    Config patientConfig = refusedConfig;
+    patientConfig.http_port = client.config().http_port;
+    const Client patient(patientConfig);
+    const auto drop = [](const char* what, int bytes) { return nlohmann::json{{what, bytes}}; };
     const struct {
         UploadRequest request;
         nlohmann::json faults;
         bool cancel;
-        ErrorCategory category;
+        std::optional<ErrorCategory> category; // none: the job succeeds
         unsigned int code;
-        std::string reason = "";        // the worker's own, not only its failure class
-        std::intmax_t resizeTo = -1;    // the file's new size once 1 MiB is sent
-        bool withdrawalRefused = false; // after a mail request the service refuses
-        bool unreachable = false;       // the service is not reached: cancelled during a wait
+        std::string reason = "";         // the worker's own, not only its failure class
+        std::intmax_t resizeTo = -1;     // the file's new size once 1 MiB is sent
+        bool withdrawalRefused = false;  // after a mail request the service refuses
+        const Client* waiting = nullptr; // cancelled during this client's wait before a retry
+        bool share = false;              // the files shared by mail instead
+        bool atResume = false;           // resized when the send first resumes instead
+        bool brokenNotice = false;       // the notification's reply breaks off
     } cases[] = {
         {tooBig, {}, false, ErrorCategory::no_space, 128},
         {missingFile, {}, false, ErrorCategory::local_file, 8},
@@ -229,46 +243,114 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
          "sent 8000001, now 12000001 bytes long",
          12'000'001},
         {Upload(10), {}, false, ErrorCategory::refused, 0, "the roll-back left asset", -1, true},
-        {Upload(10), {}, true, ErrorCategory::cancelled, 16384, "", -1, false, true},
+        {Upload(10), {}, true, ErrorCategory::cancelled, 16384, "", -1, false, &unreachable},
+        {twoFiles, drop("drop_data_after", 1), false, {}, 1},
+        {twoFiles, drop("drop_control_after", 150000), false, {}, 1},
+        {twoFiles, drop("drop_data_after", 299999), false, {}, 1},
+        {twoFiles, drop("drop_control_after", 300000), false, {}, 1},
+        {twoFiles, drop("drop_data_after", 499999), false, {}, 1},
+        {twoFiles, drop("drop_data_after", 1), false, {}, 1, "", -1, false, nullptr, true},
+        {twoFiles, drop("drop_control_after", 300000), false, {}, 1, "", -1, false, nullptr, true},
+        {twoFiles, drop("drop_data_every", 100000), false, ErrorCategory::network, 16,
+         "3 attempts"},
+        {twoFiles, drop("drop_control_every", 100000), false, ErrorCategory::network, 16,
+         "3 attempts", -1, false, nullptr, true},
+        {Upload(300000), drop("drop_data_after", 100000), false, ErrorCategory::local_file, 8,
+         "changed while it was sent", 1000, false, nullptr, false, true},
+        {Upload(300000), drop("drop_data_after", 1), true, ErrorCategory::cancelled, 16384, "", -1,
+         false, &patient},
+        {Upload(10),
+         {},
+         false,
+         ErrorCategory::network,
+         32,
+         "",
+         -1,
+         false,
+         nullptr,
+         false,
+         false,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
+        SCOPED_TRACE(c.faults.dump());
+        control::Reset(true);
+        ASSERT_TRUE(client.register_user({"ann", "pw", "7", {}}).has_value());
+        control::SetQuota("ann", 10'000'000);
         control::FtpFaults(c.faults.is_null() ? nlohmann::json::object() : c.faults);
         if (c.withdrawalRefused) {
             ScriptReply(kSmtpMailPath, "result=FAIL");
             ScriptReply(kDeleteAssetPath, "result=FAIL");
         }
-        std::atomic<bool> resized{false};
+        if (c.brokenNotice) {
+            ScriptBrokenReply(kSmtpMailPath);
+        }
+        std::atomic<bool> resized{false}, backwards{false};
+        std::atomic<unsigned int> resumes{0};
+        std::atomic<std::uint64_t> last{0};
         JobOptions options;
-        if (c.resizeTo >= 0) {
-            options.on_progress = [&](const Progress& progress) {
-                if (progress.bytes >= (1U << 20) && !resized.exchange(true)) {
-                    std::filesystem::resize_file(c.request.files[0], c.resizeTo);
-                }
-            };
-        }
-        UploadJob job = (c.unreachable ? unreachable : client).upload(c.request, options);
-        if (c.unreachable) {
-            std::this_thread::sleep_for(milliseconds(300)); // into the first wait
-        }
-        const auto cancelled = steady_clock::now();
-        if (c.cancel) {
-            job.cancel();
-        }
-        const Result<UploadOutcome> outcome = job.outcome();
-        if (c.unreachable) {
-            EXPECT_LT(steady_clock::now() - cancelled, seconds(2)); // not the 5 s wait
-        }
+        options.on_progress = [&](const Progress& progress) {
+            backwards = backwards || progress.bytes < last.exchange(progress.bytes);
+            resumes = progress.resumes;
+            const bool due = c.atResume ? progress.resumes > 0 : progress.bytes >= (1U << 20);
+            if (c.resizeTo >= 0 && due && !resized.exchange(true)) {
+                std::filesystem::resize_file(c.request.files[0], c.resizeTo);
+            }
+        };
+        const auto follow = [&](auto job) -> std::optional<Error> {
+            if (c.waiting != nullptr) {
+                EXPECT_TRUE(WaitUntil([&] { return c.faults.empty() || job.progress().bytes; }));
+                std::this_thread::sleep_for(milliseconds(300)); // into the first wait
+            }
+            const auto cancelled = steady_clock::now();
+            if (c.cancel) {
+                job.cancel();
+            }
+            const auto outcome = job.outcome();
+            if (c.waiting != nullptr) {
+                EXPECT_LT(steady_clock::now() - cancelled, seconds(2)); // not the 5 s wait
+            }
+            if (outcome) {
+                EXPECT_EQ(job.progress().bytes, job.progress().total); // each byte counted once
+                return std::nullopt;
+            }
+            return outcome.error();
+        };
+        const Client& via = c.waiting != nullptr ? *c.waiting : client;
+        const ShareRequest share{"ann@x.net",    {"bob@x.net", "cy@x.net"}, "Pics", "Hi", "Ann",
+                                 c.request.files};
+        const std::optional<Error> failure = c.share ? follow(via.share_by_email(share, options))
+                                                     : follow(via.upload(c.request, options));
         control::FtpFaults(nlohmann::json::object());
-        ASSERT_FALSE(outcome.has_value());
-        EXPECT_EQ(to_string(outcome.error().category), to_string(c.category));
-        EXPECT_EQ(outcome.error().code, c.code);
-        EXPECT_THAT(outcome.error().reason, HasSubstr(c.reason));
-        EXPECT_EQ(outcome.error().asset_number.empty(), !c.withdrawalRefused);
-        EXPECT_THAT(LeftOnService("ann/7"), IsEmpty());
+        EXPECT_LE(BodiesPostedTo(c.share ? kFireEmailsPath : kSmtpMailPath).size(), 1U);
+        if (!c.category) {
+            ASSERT_FALSE(failure) << failure->reason;
+            EXPECT_FALSE(backwards);
+            EXPECT_GE(resumes.load(), 1U);
+            // One asset with the two files; a session with them and the request file.
+            const std::vector<std::string> assets = LeftOnService("ann/7");
+            ASSERT_EQ(assets.size(), c.share ? 0U : 3U);
+            const std::string dir = c.share ? SessionFromFtpLog() : "ann/7/" + assets[0];
+            EXPECT_THAT(LeftOnService(dir), ::testing::SizeIs(c.share ? 3 : 2));
+            for (const std::filesystem::path& local : c.request.files) {
+                EXPECT_EQ(ReadBytes(FtpPath("assets/" + dir + "/" + local.filename().string())),
+                          ReadBytes(local));
+            }
+            EXPECT_EQ(OutboxMessages().size(), c.share ? 2U : 1U);
+            continue;
+        }
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(to_string(failure->category), to_string(*c.category));
+        EXPECT_EQ(failure->code, c.code);
+        EXPECT_THAT(failure->reason, HasSubstr(c.reason));
+        EXPECT_EQ(failure->asset_number.empty(), !c.withdrawalRefused);
+        EXPECT_THAT(LeftOnService(""), IsEmpty());
         EXPECT_EQ(UsedSpace("ann"), "0");
     }
 
+    control::Reset(true);
+    ASSERT_TRUE(client.register_user({"ann", "pw", "7", {}}).has_value());
     const std::string picture = files_.Write("pic.jpg", "jpeg");
     const ShareRequest share{"ann@x.net", {"bob@x.net", "cy@x.net"}, "Pics", "Hi", "Ann",
                              {picture}};

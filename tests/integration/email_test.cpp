@@ -142,6 +142,8 @@ TEST_F(Email, CancelOrAFailedTransferSendsNoMail) {
     } cases[] = {
         {"cancel", {{"stall_stor_after", 1 << 20}}, 16384},
         {"broken transfer", {{"fail_stor_after", 100000}}, 16},
+        // The exports make one attempt unless the process names retries.
+        {"dropped connection", {{"drop_control_after", 100000}}, 16},
         {"refused login", {{"refuse_login", true}}, 16},
     };
     for (const auto& c : cases) {

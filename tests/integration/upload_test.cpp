@@ -94,6 +94,8 @@ TEST_F(UploadJob, EachStepsReplyDecidesTheResult) {
         {kCreateAssetPath, "result=FAIL", 256},
         {nullptr, nullptr, 16, {{"fail_stor_after", 1}}},
         {nullptr, nullptr, 16, {{"refuse_login", true}}},
+        // The exports make one attempt unless the process names retries.
+        {nullptr, nullptr, 16, {{"drop_data_after", 2}}},
         {kSmtpMailPath, nullptr, 32},
         {kSmtpMailPath, "result=FAIL", 0},
         {kSmtpMailPath, "result=FAIL", 0, {}, true},
