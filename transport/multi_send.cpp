@@ -174,10 +174,9 @@ bool WorthAnotherConnection(const CInternetException& failure) {
 } // namespace
 
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
-                       const CStringArray& localFiles, const std::vector<std::uint64_t>* measured,
-                       unsigned int attempts) {
+                       const CStringArray& localFiles, const std::vector<std::uint64_t>* measured) {
     TransferControl* const control = context.control;
-    unsigned int connectionsLeft = std::max(attempts, 1U);
+    unsigned int connectionsLeft = context.config.retry.retries + 1;
     FtpCall call(context);
     CFtpConnection* connection = nullptr;
     bool sendBegun = false;

@@ -20,7 +20,8 @@ class TransferControl;
 // long when its send ends, stops the send with 8, its remote copy removed again. 1: sent
 // (unreadable local files are skipped); 16: the connection failed or the directory was refused.
 //
-// `attempts` bounds the connections the send may use. With more than one, a connection that
+// The context's retry policy bounds the connections the send may use (its retries + 1, within
+// its budget). With more than one, a connection that
 // breaks (or a login answered 421) is replaced by a new login in the same directory, and a
 // file whose STOR had begun resumes where the server's copy ends (SIZE, then APPE), its remote
 // size checked against the local length once it is closed; the bytes counted in the transfer
@@ -28,5 +29,4 @@ class TransferControl;
 // first broken connection ends the send.
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
                        const CStringArray& localFiles,
-                       const std::vector<std::uint64_t>* measured = nullptr,
-                       unsigned int attempts = 1);
+                       const std::vector<std::uint64_t>* measured = nullptr);

@@ -54,16 +54,16 @@ int main(int argc, char** argv) {
     SetTraceSink(&PrintResumeLines);
     const LoadedConfig loaded = LoadServiceConfig();
     CountingControl control;
-    const CallContext context{loaded.config, {}, &control, CurrentTraceSink()};
+    ServiceConfig config = loaded.config;
+    config.retry.retries = static_cast<unsigned int>(std::strtoul(argv[1], nullptr, 10)) - 1;
+    const CallContext context{config, {}, &control, CurrentTraceSink()};
     CStringArray files;
     std::vector<std::uint64_t> lengths;
     for (int i = 3; i < argc; ++i) {
         files.Add(argv[i]);
         lengths.push_back(std::filesystem::file_size(argv[i]));
     }
-    const unsigned int result =
-        SendFiles(context, argv[2], files, &lengths,
-                  static_cast<unsigned int>(std::strtoul(argv[1], nullptr, 10)));
+    const unsigned int result = SendFiles(context, argv[2], files, &lengths);
     std::printf("result=%u counted=%llu\n", result,
                 static_cast<unsigned long long>(control.counted));
     return 0;
