@@ -10,9 +10,11 @@
 #include "os/failure_reason.h"
 #include "os/local_files.h"
 #include "transport/ftp_connect.h"
+#include "transport/retry_schedule.h"
 #include "vanta/result_codes.h"
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -85,6 +87,9 @@ struct FileAttempts {
     bool begun = false;
     // Bytes of the file counted in the transfer control so far.
     std::uint64_t counted = 0;
+    // The file's length as it was first measured; later attempts hold it to that length, so a
+    // file that changed between attempts fails rather than being stitched from two versions.
+    std::uint64_t length = 0;
 };
 
 // Removes what a failed file left on the server, keeping the reason why it failed.
@@ -97,23 +102,27 @@ void RemoveAfterFailure(CFtpConnection& connection, const CString& name) {
     }
 }
 
-// Sends one local file into the connection's current directory; `measured` is its length as
-// the caller measured it, null to take it now. A file begun on an earlier connection resumes
-// where the server's copy ends (from the start when the server does not tell its size or holds
-// more than the file), and its remote size is checked once it is closed: kSizeDiffers when it
-// is not the file's length. kCancelled when the cancel request was seen between blocks;
-// kChanged when the file did not give exactly its measured bytes or is no longer that long at
-// the end. The remote file is removed again after kChanged and kSizeDiffers, and closed
-// either way, so what a cancel left stays for the owner to roll back. Throws CFileException
-// for the local file and CInternetException for the connection (a transfer aborted for the
-// cancel included).
-FileSent SendOne(CFtpConnection& connection, const CString& localPath,
+// Sends one local file into the connection's current directory as `remoteName` (null: the last
+// component of its path); `measured` is
+// its length as the caller measured it, null to take it when the file is first opened. A file begun
+// on an earlier connection resumes where the server's copy ends (from the start when the server
+// does not tell its size or holds more than the file), and its remote size is checked once it is
+// closed: kSizeDiffers when it is not the file's length. kCancelled when the cancel request was
+// seen between blocks; kChanged when the file did not give exactly its measured bytes or is no
+// longer that long at the end. The remote file is removed again after kChanged and kSizeDiffers,
+// and closed either way, so what a cancel left stays for the owner to roll back. Throws
+// CFileException for the local file and CInternetException for the connection (a transfer aborted
+// for the cancel included).
+FileSent SendOne(CFtpConnection& connection, const CString& localPath, const CString* remoteName,
                  const std::uint64_t* measured, TransferControl* control, FileAttempts& attempts,
                  TraceSink trace) {
     CFile local(WholePath(localPath), CFile::modeRead);
-    const std::uint64_t length = measured != nullptr ? *measured : local.GetLength();
-    const CString name = local.GetFileName();
     const bool resuming = attempts.begun;
+    if (!resuming) {
+        attempts.length = measured != nullptr ? *measured : local.GetLength();
+    }
+    const std::uint64_t length = attempts.length;
+    const CString name = remoteName != nullptr ? *remoteName : local.GetFileName();
     std::uint64_t offset = 0;
     if (resuming) {
         const std::int64_t held = connection.GetFileSize(WholeText(name));
@@ -171,13 +180,68 @@ bool WorthAnotherConnection(const CInternetException& failure) {
                failure.m_cause == CURLE_FTP_ACCEPT_TIMEOUT;
     }
 }
-} // namespace
 
-unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
-                       const CStringArray& localFiles, const std::vector<std::uint64_t>* measured,
-                       unsigned int attempts) {
+// What one send stores: the local files, and the name each gets on the server.
+struct Sending {
+    const CString& remoteDir;
+    const CStringArray& localFiles;
+    // The name of the only file; null: each file keeps the last component of its path.
+    const CString* remoteName;
+    const std::vector<std::uint64_t>* measured;
+};
+
+// After the send failed with the file `name` begun on a connection that broke: one more login,
+// bounded by the configured time-outs like any other, takes away what the server holds of it,
+// keeping the reason why the send failed. When that fails too, the part stays.
+void RemoveOverNewConnection(FtpCall& call, const Sending& sending, const CString& name) {
+    const FailureReasonKeeper keeper;
+    try {
+        CFtpConnection& connection = call.Connect();
+        if (sending.remoteDir.IsEmpty() ||
+            connection.SetCurrentDirectory(WholeText(sending.remoteDir))) {
+            connection.Remove(WholeText(name));
+        }
+    } catch (const CInternetException&) {
+        // Nothing more is tried: the network is most likely still down.
+    }
+}
+
+// What happened to the file at `index`, as the send's result; kSuccess when it was stored or
+// skipped.
+unsigned int SendAt(CFtpConnection& connection, const Sending& sending, INT_PTR index,
+                    FileAttempts& attempts, const CallContext& context) {
+    const CString& localPath = sending.localFiles.GetAt(index);
+    const bool known =
+        sending.measured != nullptr && static_cast<size_t>(index) < sending.measured->size();
+    try {
+        switch (SendOne(connection, localPath, sending.remoteName,
+                        known ? &(*sending.measured)[index] : nullptr, context.control, attempts,
+                        context.trace)) {
+        case FileSent::kWhole:
+            return kSuccess;
+        case FileSent::kCancelled:
+            return kCancelled;
+        case FileSent::kChanged:
+            return kLocalFileError;
+        case FileSent::kSizeDiffers:
+            return kBusyOrFtpError;
+        }
+    } catch (const CFileException&) {
+        // A local file that cannot be opened or read is skipped; the others still go. One
+        // that was measured for the caller has changed since, and the one file stored under
+        // a name of the caller's is the whole send: either fails it.
+        if (known || sending.remoteName != nullptr) {
+            return kLocalFileError;
+        }
+    }
+    return kSuccess;
+}
+
+// The send under the context's retry policy: each connection that breaks in a way a new login
+// may get past is replaced after the policy's wait, while its attempts and budget last.
+unsigned int SendOverConnections(const CallContext& context, const Sending& sending) {
     TransferControl* const control = context.control;
-    unsigned int connectionsLeft = std::max(attempts, 1U);
+    RetrySchedule schedule(context.config.retry);
     FtpCall call(context);
     CFtpConnection* connection = nullptr;
     bool sendBegun = false;
@@ -189,40 +253,26 @@ unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
                 connection = &call.Connect();
                 // An empty directory means the login directory. A directory the server refuses
                 // ends the send: the files would otherwise land where the caller did not name.
-                if (!remoteDir.IsEmpty() &&
-                    !connection->SetCurrentDirectory(WholeText(remoteDir))) {
+                if (!sending.remoteDir.IsEmpty() &&
+                    !connection->SetCurrentDirectory(WholeText(sending.remoteDir))) {
                     return kBusyOrFtpError;
                 }
-                if (control != nullptr && !sendBegun) {
-                    control->BeginSend();
+                if (control != nullptr) {
+                    if (sendBegun) {
+                        control->Resuming();
+                    } else {
+                        control->BeginSend();
+                    }
                 }
                 sendBegun = true;
             }
-            for (; i < localFiles.GetSize(); ++i, current = FileAttempts{}) {
+            for (; i < sending.localFiles.GetSize(); ++i, current = FileAttempts{}) {
                 if (CancelRequested(control)) {
                     return kCancelled;
                 }
-                const bool known = measured != nullptr && static_cast<size_t>(i) < measured->size();
-                try {
-                    const FileSent sent =
-                        SendOne(*connection, localFiles.GetAt(i), known ? &(*measured)[i] : nullptr,
-                                control, current, context.trace);
-                    if (sent == FileSent::kCancelled) {
-                        return kCancelled;
-                    }
-                    if (sent == FileSent::kChanged) {
-                        return kLocalFileError;
-                    }
-                    if (sent == FileSent::kSizeDiffers) {
-                        return kBusyOrFtpError;
-                    }
-                } catch (const CFileException&) {
-                    // A local file that cannot be opened or read is skipped; the others still
-                    // go. One that was measured for the caller has changed since: its send
-                    // fails.
-                    if (known) {
-                        return kLocalFileError;
-                    }
+                if (const unsigned int result = SendAt(*connection, sending, i, current, context);
+                    result != kSuccess) {
+                    return result;
                 }
             }
             return kSuccess;
@@ -232,13 +282,40 @@ unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
             if (CancelRequested(control)) {
                 return kCancelled;
             }
-            if (--connectionsLeft == 0 || !WorthAnotherConnection(failure)) {
+            std::chrono::milliseconds wait{};
+            if (!WorthAnotherConnection(failure) || !schedule.NextWait(wait)) {
+                if (schedule.Attempt() > 1) {
+                    SetFailureReason(LastFailureKind(),
+                                     ReasonAfterAttempts(FailureReason(), schedule.Attempt()));
+                }
+                // The one file stored under a name of the caller's has no owner to roll it back.
+                if (sending.remoteName != nullptr && current.begun) {
+                    RemoveOverNewConnection(call, sending, *sending.remoteName);
+                }
                 return kBusyOrFtpError;
             }
             connection = nullptr;
-            Trace(context.trace, '*',
-                  "the connection broke; logging in again (" + std::to_string(connectionsLeft) +
-                      (connectionsLeft == 1 ? " attempt" : " attempts") + " left)");
+            const std::string where =
+                sending.remoteDir.IsEmpty() ? "the login directory" : sending.remoteDir.GetString();
+            if (!schedule.WaitForNextAttempt(wait, control, context.trace, "the send into " + where,
+                                             FailureReason())) {
+                SetFailureReason(FailureKind::Other, "cancelled while waiting to send again into " +
+                                                         where + " after: " + FailureReason());
+                return kCancelled;
+            }
         }
     }
+}
+} // namespace
+
+unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
+                       const CStringArray& localFiles, const std::vector<std::uint64_t>* measured) {
+    return SendOverConnections(context, Sending{remoteDir, localFiles, nullptr, measured});
+}
+
+unsigned int SendFileAs(const CallContext& context, const CString& remoteDir,
+                        const CString& localPath, const CString& remoteName) {
+    CStringArray localFiles;
+    localFiles.Add(localPath);
+    return SendOverConnections(context, Sending{remoteDir, localFiles, &remoteName, nullptr});
 }

@@ -1,4 +1,5 @@
-// The multi-file send, for the file-set send and for the jobs' workers.
+// The multi-file send, for the file-set send and for the jobs' workers, and the same send for
+// one file under a name of the caller's.
 #pragma once
 
 #include "transport/call_context.h"
@@ -20,13 +21,22 @@ class TransferControl;
 // long when its send ends, stops the send with 8, its remote copy removed again. 1: sent
 // (unreadable local files are skipped); 16: the connection failed or the directory was refused.
 //
-// `attempts` bounds the connections the send may use. With more than one, a connection that
-// breaks (or a login answered 421) is replaced by a new login in the same directory, and a
-// file whose STOR had begun resumes where the server's copy ends (SIZE, then APPE), its remote
-// size checked against the local length once it is closed; the bytes counted in the transfer
-// control are not counted again. A refused directory, STOR or login is not tried again. 1: the
-// first broken connection ends the send.
+// The context's retry policy (its `retry`) bounds the connections the send may use: retries + 1,
+// within its budget. A connection that breaks (or a login answered 421) is replaced, after the
+// policy's wait, by a new login in the same directory, and a file whose STOR had begun resumes
+// where the server's copy ends (SIZE, then APPE), its remote size checked
+// against the local length once it is closed; the transfer control hears Resuming() and the
+// bytes it counted are not counted again. A cancel during the wait ends it at once with 16384.
+// A refused directory, STOR or login is not tried again; a failure after more than one attempt
+// names their number in the failure reason. With no retries the first broken connection ends
+// the send.
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
                        const CStringArray& localFiles,
-                       const std::vector<std::uint64_t>* measured = nullptr,
-                       unsigned int attempts = 1);
+                       const std::vector<std::uint64_t>* measured = nullptr);
+
+// The same send for the one file `localPath`, stored as `remoteName`. A local file that cannot
+// be opened or read is not skipped: it fails the send with 8. Its length is taken when it is
+// first opened, after the login. When the send fails on the network after the server took
+// part of the file, one more login removes that part (a cancel leaves it to the owner).
+unsigned int SendFileAs(const CallContext& context, const CString& remoteDir,
+                        const CString& localPath, const CString& remoteName);

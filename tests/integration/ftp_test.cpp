@@ -106,11 +106,13 @@ TEST_F(Ftp, SendsStoreWhatTheyCanReadAndStopAtTheFirstNetworkFailure) {
     EXPECT_EQ(ReadBytes(FtpPath("assets/u1/same.bin")), "second");
 }
 
-// A multi-file send allowed more than one connection gets past broken connections: it logs in
-// again, resumes the file that broke off where the server's copy ends, and goes on with the
-// next; the server ends with both files byte for byte, and each byte is counted once. With one
-// connection (the exports today) the same break ends the send with 16. A refused STOR or login
-// is not tried again, and a break that keeps coming spends the connections.
+// The sends under a retry policy get past broken connections: each logs in again after the
+// policy's wait, resumes the file that broke off where the server's copy ends, and goes on with
+// the next; the server ends with the files byte for byte, and each byte is counted once. The
+// single send (rows with `as`) resumes its one file the same way under its own name, and after
+// a failure leaves no part of it on the server. With no retries (the exports today) the same
+// break ends the send. A refused STOR or login is not tried again, a break that keeps coming
+// spends the policy, and a cancel during the wait ends the send at once.
 TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
     const std::string a = files_.Write("a.bin", Pattern(300000, 3));
     const std::string b = files_.Write("b.bin", Pattern(70000, 4));
@@ -119,10 +121,13 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
         unsigned int result;
         int logins;
         std::vector<std::string> resumes; // the trace's resume lines, in order
-        std::string attempts = "3";
+        std::string policy = "2/10";      // retries/wait in ms
         std::string dir = "/assets/u1";
         std::vector<std::string> paths = {};
-        bool changes = false; // a.bin is cut short while the connection is replaced
+        bool changes = false;    // a.bin is cut short while the connection is replaced
+        std::string as = "";     // the single send of a.bin, stored under this name
+        std::string reason = ""; // what the failure's reason holds
+        bool cancels = false;    // the cancel comes while the send waits to log in again
     } cases[] = {
         {{{"drop_data_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}},
         {{{"drop_control_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}},
@@ -136,39 +141,94 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
          4,
          {"* resuming a.bin at offset 120000", "* resuming a.bin at offset 240000",
           "* resuming b.bin at offset 60000"},
-         "5"},
+         "4/10"},
         {{{"login_421", 1}}, 1, 1, {}},
-        {{{"drop_control_every", 50000}},
-         16,
-         3,
-         {"* resuming a.bin at offset 50000", "* resuming a.bin at offset 100000"}},
+        {.faults = {{"drop_control_every", 50000}},
+         .result = 16,
+         .logins = 3,
+         .resumes = {"* resuming a.bin at offset 50000", "* resuming a.bin at offset 100000"},
+         .reason = "(after 3 attempts)"},
         // The measured file changed between attempts: it fails and its remote copy goes.
-        {{{"drop_data_after", 100000}},
-         8,
-         2,
-         {"* resuming a.bin at offset 100000"},
-         "3",
-         "/assets/u1",
-         {},
-         true},
+        {.faults = {{"drop_data_after", 100000}},
+         .result = 8,
+         .logins = 2,
+         .resumes = {"* resuming a.bin at offset 100000"},
+         .changes = true},
         {{{"refuse_login", true}}, 16, 0, {}},
-        {{}, 16, 1, {}, "3", "/assets/missing"},
+        {{}, 16, 1, {}, "2/10", "/assets/missing"},
         // The server refuses to store over its directory "album".
-        {{}, 16, 1, {}, "3", "/assets/u1", {a, files_.Write("album", "x"), b}},
+        {{}, 16, 1, {}, "2/10", "/assets/u1", {a, files_.Write("album", "x"), b}},
+        {.faults = {{"drop_data_after", 1000}},
+         .result = 1,
+         .logins = 2,
+         .resumes = {"* resuming s.bin at offset 1000"},
+         .as = "s.bin"},
+        {.faults = {{"drop_data_after", 150000}},
+         .result = 1,
+         .logins = 2,
+         .resumes = {"* resuming s.bin at offset 150000"},
+         .as = "s.bin"},
+        {.faults = {{"drop_data_after", 299999}},
+         .result = 1,
+         .logins = 2,
+         .resumes = {"* resuming s.bin at offset 299999"},
+         .as = "s.bin"},
+        {.faults = {{"drop_control_after", 150000}},
+         .result = 1,
+         .logins = 2,
+         .resumes = {"* resuming s.bin at offset 150000"},
+         .as = "s.bin"},
+        // A full server first, then a break.
+        {.faults = {{"login_421", 1}, {"drop_data_after", 100000}},
+         .result = 1,
+         .logins = 2,
+         .resumes = {"* resuming s.bin at offset 100000"},
+         .as = "s.bin"},
+        // The policy is spent; one more login removes the part the server holds.
+        {.faults = {{"drop_control_every", 50000}},
+         .result = 16,
+         .logins = 4,
+         .resumes = {"* resuming s.bin at offset 50000", "* resuming s.bin at offset 100000"},
+         .as = "s.bin",
+         .reason = "(after 3 attempts)"},
+        {.faults = {{"drop_data_after", 100000}},
+         .result = 8,
+         .logins = 2,
+         .resumes = {"* resuming s.bin at offset 100000"},
+         .changes = true,
+         .as = "s.bin"},
+        // The part sent before a cancel stays for the owner of the transfer control.
+        {.faults = {{"drop_data_after", 100000}},
+         .result = 16384,
+         .logins = 1,
+         .resumes = {},
+         .policy = "2/5000",
+         .as = "s.bin",
+         .cancels = true},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         SCOPED_TRACE(i);
         control::Reset();
-        std::filesystem::remove(FtpPath("assets/u1/a.bin"));
+        const std::string stored = "assets/u1/" + (c.as.empty() ? "a.bin" : c.as);
+        std::filesystem::remove(FtpPath(stored));
         std::filesystem::remove(FtpPath("assets/u1/b.bin"));
         control::FtpFaults(c.faults.is_null() ? nlohmann::json::object() : c.faults);
-        std::vector<std::string> argv = {HelperPath("resume_send_probe"), c.attempts, c.dir};
-        const std::vector<std::string> paths = c.paths.empty() ? std::vector{a, b} : c.paths;
+        std::vector<std::string> argv = {HelperPath("resume_send_probe"), c.policy, c.dir};
+        const std::vector<std::string> paths = !c.paths.empty() ? c.paths
+                                               : c.as.empty()   ? std::vector{a, b}
+                                                                : std::vector{a};
         argv.insert(argv.end(), paths.begin(), paths.end());
         ChildOptions options{.timeout = std::chrono::seconds(60)};
         if (c.changes) {
-            options.env = {{"RESUME_PROBE_TRUNCATE", files_.Write("a.bin", Pattern(300000, 3))}};
+            options.env.emplace_back("RESUME_PROBE_TRUNCATE",
+                                     files_.Write("a.bin", Pattern(300000, 3)));
+        }
+        if (!c.as.empty()) {
+            options.env.emplace_back("RESUME_PROBE_AS", c.as);
+        }
+        if (c.cancels) {
+            options.env.emplace_back("RESUME_PROBE_CANCEL", "1");
         }
         const ChildResult probe = RunChild(argv, options);
         control::FtpFaults(nlohmann::json::object());
@@ -178,32 +238,55 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
         for (std::string line; std::getline(lines, line);) {
             if (line.starts_with("* resuming")) {
                 resumes.push_back(line);
-            } else if (!line.starts_with("* ") && !line.starts_with("result=")) {
+            } else if (!line.starts_with("* ") && !line.starts_with("result=") &&
+                       !line.starts_with("reason=") && !line.starts_with("cancel_ms=")) {
                 stray += line + "\n";
             }
         }
         EXPECT_EQ(resumes, c.resumes) << probe.out << probe.err;
         EXPECT_EQ(stray, "");
         EXPECT_EQ(control::FtpLog().logins, c.logins);
+        // The owner hears of each resume once.
+        EXPECT_THAT(probe.out,
+                    testing::HasSubstr("resumed=" + std::to_string(c.resumes.size()) + "\n"));
+        EXPECT_THAT(probe.out, testing::HasSubstr(c.reason));
+        const std::uint64_t whole = c.as.empty() ? 370000 : 300000;
         if (c.result == 1) {
-            EXPECT_THAT(probe.out, testing::HasSubstr("result=1 counted=370000"));
+            EXPECT_THAT(probe.out,
+                        testing::HasSubstr("result=1 counted=" + std::to_string(whole) + " "));
             // Compared as a whole: a difference in 300 kB of bytes is no help to read.
-            EXPECT_TRUE(ReadBytes(FtpPath("assets/u1/a.bin")) == Pattern(300000, 3));
-            EXPECT_TRUE(ReadBytes(FtpPath("assets/u1/b.bin")) == Pattern(70000, 4));
+            EXPECT_TRUE(ReadBytes(FtpPath(stored)) == Pattern(300000, 3));
+            EXPECT_TRUE(!c.as.empty() ||
+                        ReadBytes(FtpPath("assets/u1/b.bin")) == Pattern(70000, 4));
         } else {
             EXPECT_THAT(probe.out, testing::HasSubstr("result=" + std::to_string(c.result)));
-            EXPECT_FALSE(c.changes && std::filesystem::exists(FtpPath("assets/u1/a.bin")));
+            if (c.changes || !c.as.empty()) {
+                // Nothing is left but, after a cancel, the bytes sent before it.
+                EXPECT_EQ(std::filesystem::exists(FtpPath(stored)), c.cancels);
+            }
         }
-        // One connection: the first break ends the send.
-        if (!c.resumes.empty()) {
+        if (c.cancels) {
+            EXPECT_TRUE(Pattern(300000, 3).starts_with(ReadBytes(FtpPath(stored))));
+            const std::string after = probe.out.substr(probe.out.find("cancel_ms=") + 10);
+            EXPECT_LT(std::stoi(after), 200) << probe.out;
+        }
+        // No retries: the first break ends the send (a full server, its only login).
+        if (!c.resumes.empty() && !c.faults.contains("login_421")) {
             files_.Write("a.bin", Pattern(300000, 3));
+            std::filesystem::remove(FtpPath(stored));
             control::Reset();
             control::FtpFaults(c.faults);
             CStringArray both;
             both.Add(CString(a));
             both.Add(CString(b));
-            EXPECT_EQ(QDX_FTPFile("/assets/u1", both, nullptr), 16U);
-            EXPECT_EQ(control::FtpLog().logins, 1);
+            if (c.as.empty()) {
+                EXPECT_EQ(QDX_FTPFile("/assets/u1", both, nullptr), 16U);
+            } else {
+                // The single send removes the part over one more login.
+                EXPECT_FALSE(QDX_FTPFile("/assets/u1", CString(a), CString(c.as), nullptr));
+                EXPECT_FALSE(std::filesystem::exists(FtpPath(stored)));
+            }
+            EXPECT_EQ(control::FtpLog().logins, c.as.empty() ? 1 : 2);
             control::FtpFaults(nlohmann::json::object());
         }
     }
