@@ -41,8 +41,7 @@ vanta::Result<void> RunEmail(Job& job, const CallContext& context) {
 
     // The mails would announce files that never arrived, or arrived other than measured:
     // report the failed transfer instead. The local info file stays, as after a cancel.
-    const unsigned int sent =
-        SendFiles(context, sessionDir, job.m_files, &lengths, context.config.retry.retries + 1);
+    const unsigned int sent = SendFiles(context, sessionDir, job.m_files, &lengths);
     if (sent != kSuccess) {
         return RollBackShare(context, job, sessionDir, names, SendFailed(sent));
     }

@@ -157,8 +157,7 @@ vanta::Result<void> RunUpload(Job& job, const CallContext& context) {
 
     // The files must be sent as they were measured: that is the size registered and checked
     // against the quota.
-    const unsigned int sent =
-        SendFiles(context, remoteDir, job.m_files, &lengths, context.config.retry.retries + 1);
+    const unsigned int sent = SendFiles(context, remoteDir, job.m_files, &lengths);
     if (sent != kSuccess) {
         return RollBackUpload(context, job, remoteDir, names, SendFailed(sent));
     }
