@@ -40,7 +40,8 @@ vanta::Result<void> RunEmail(Job& job, const CallContext& context) {
     }
 
     // The mails would announce files that never arrived, or arrived other than measured:
-    // report the failed transfer instead. The local info file stays, as after a cancel.
+    // report the failed transfer instead. The local info file stays, as after a cancel. A
+    // broken connection is outlived within the job's retry policy, as in an upload.
     const unsigned int sent = SendFiles(context, sessionDir, job.m_files, &lengths);
     if (sent != kSuccess) {
         return RollBackShare(context, job, sessionDir, names, SendFailed(sent));

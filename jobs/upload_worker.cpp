@@ -156,7 +156,8 @@ vanta::Result<void> RunUpload(Job& job, const CallContext& context) {
     }
 
     // The files must be sent as they were measured: that is the size registered and checked
-    // against the quota.
+    // against the quota. A broken connection is outlived within the retry policy the job
+    // started with (the send resumes where the server's copy ends); a spent policy fails here.
     const unsigned int sent = SendFiles(context, remoteDir, job.m_files, &lengths);
     if (sent != kSuccess) {
         return RollBackUpload(context, job, remoteDir, names, SendFailed(sent));
