@@ -181,6 +181,10 @@ bool WorthAnotherConnection(const CInternetException& failure) {
     }
 }
 
+static_assert(vanta::repeat_rule("send_file") == vanta::RepeatWhen::resume &&
+                  vanta::repeat_rule("send_files") == vanta::RepeatWhen::resume,
+              "the sends below resume after a broken connection");
+
 // What one send stores: the local files, and the name each gets on the server.
 struct Sending {
     const CString& remoteDir;
