@@ -181,6 +181,10 @@ bool WorthAnotherConnection(const CInternetException& failure) {
     }
 }
 
+static_assert(vanta::repeat_rule("send_file") == vanta::RepeatWhen::resume &&
+                  vanta::repeat_rule("send_files") == vanta::RepeatWhen::resume,
+              "the sends below resume after a broken connection");
+
 // What one send stores: the local files, and the name each gets on the server.
 struct Sending {
     const CString& remoteDir;
@@ -189,22 +193,6 @@ struct Sending {
     const CString* remoteName;
     const std::vector<std::uint64_t>* measured;
 };
-
-// After the send failed with the file `name` begun on a connection that broke: one more login,
-// bounded by the configured time-outs like any other, takes away what the server holds of it,
-// keeping the reason why the send failed. When that fails too, the part stays.
-void RemoveOverNewConnection(FtpCall& call, const Sending& sending, const CString& name) {
-    const FailureReasonKeeper keeper;
-    try {
-        CFtpConnection& connection = call.Connect();
-        if (sending.remoteDir.IsEmpty() ||
-            connection.SetCurrentDirectory(WholeText(sending.remoteDir))) {
-            connection.Remove(WholeText(name));
-        }
-    } catch (const CInternetException&) {
-        // Nothing more is tried: the network is most likely still down.
-    }
-}
 
 // What happened to the file at `index`, as the send's result; kSuccess when it was stored or
 // skipped.
@@ -287,10 +275,6 @@ unsigned int SendOverConnections(const CallContext& context, const Sending& send
                 if (schedule.Attempt() > 1) {
                     SetFailureReason(LastFailureKind(),
                                      ReasonAfterAttempts(FailureReason(), schedule.Attempt()));
-                }
-                // The one file stored under a name of the caller's has no owner to roll it back.
-                if (sending.remoteName != nullptr && current.begun) {
-                    RemoveOverNewConnection(call, sending, *sending.remoteName);
                 }
                 return kBusyOrFtpError;
             }

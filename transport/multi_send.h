@@ -36,7 +36,6 @@ unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
 
 // The same send for the one file `localPath`, stored as `remoteName`. A local file that cannot
 // be opened or read is not skipped: it fails the send with 8. Its length is taken when it is
-// first opened, after the login. When the send fails on the network after the server took
-// part of the file, one more login removes that part (a cancel leaves it to the owner).
+// first opened, after the login.
 unsigned int SendFileAs(const CallContext& context, const CString& remoteDir,
                         const CString& localPath, const CString& remoteName);

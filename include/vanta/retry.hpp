@@ -49,6 +49,11 @@ enum class RepeatWhen {
     /// failed before the request was sent. Never once its body may have arrived, so that a
     /// repeated write never creates a second asset or sends a second mail.
     never_reached,
+    /// A send of files over FTP: after a broken connection or a login answered 421, a new
+    /// login, and the file that broke off goes on where the server's copy ends, its length
+    /// checked once it is whole; no byte is sent or counted twice. A refused login, directory
+    /// or file is final, and a local file that changed between attempts fails the send.
+    resume,
 };
 
 /// One row of the table below: an operation of vanta::Client (the exports that do the same
@@ -59,7 +64,7 @@ struct RepeatRule {
 };
 
 /// What is safe to repeat, per operation. post_request sends to any program, so it is taken
-/// for a write. The FTP operations make one attempt for now.
+/// for a write. The FTP operations that are not listed make one attempt for now.
 inline constexpr RepeatRule safe_to_repeat[] = {
     {"validate_user", RepeatWhen::any_network_failure},
     {"user_info", RepeatWhen::any_network_failure},
@@ -79,6 +84,8 @@ inline constexpr RepeatRule safe_to_repeat[] = {
     {"send_notification", RepeatWhen::never_reached}, // the notice after an upload
     {"send_mail", RepeatWhen::never_reached},         // the mail job's requests
     {"post_request", RepeatWhen::never_reached},
+    {"send_file", RepeatWhen::resume},
+    {"send_files", RepeatWhen::resume}, // also the files of an upload or a share
 };
 
 /// The rule of `operation` in safe_to_repeat; an operation that is not in the table is
