@@ -27,6 +27,31 @@ struct Failure {
     std::string text;
 };
 
+// Whether an FTP command moves a file or a listing over a data connection.
+bool MovesData(const std::string& command) {
+    for (const char* verb : {"STOR ", "APPE ", "RETR ", "NLST", "LIST", "MLSD"}) {
+        if (command.starts_with(verb)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A connection of an FTP dialogue that broke: which one and where, in the dialogue's own
+// terms, rather than libcurl's last words (which may describe an earlier, harmless step).
+// A server that still holds the control connection lost only the data connection; one that
+// answered 426 says so itself.
+std::string BrokenFtpConnection(const std::string& server, const TransferCircumstances& seen) {
+    const FtpDialogue& dialogue = seen.dialogue;
+    if (!MovesData(dialogue.lastCommand)) {
+        return "the connection to " + server + " broke after \"" + dialogue.lastCommand + "\"";
+    }
+    const bool dataOnly = !seen.peerClosedConnection || dialogue.lastReply.starts_with("426");
+    return std::string(dataOnly ? "the data connection" : "the connection") + " to " + server +
+           " broke after " + std::to_string(seen.bytesMoved) + " bytes of " + dialogue.lastCommand +
+           (dialogue.lastReply.starts_with("426") ? " (" + dialogue.lastReply + ")" : "");
+}
+
 Failure Describe(CURLcode code, const TransferCircumstances& seen) {
     const std::string detail =
         seen.libcurlText[0] != '\0' ? seen.libcurlText : curl_easy_strerror(code);
@@ -38,6 +63,12 @@ Failure Describe(CURLcode code, const TransferCircumstances& seen) {
     if (seen.stalled && code == CURLE_ABORTED_BY_CALLBACK) {
         return {FailureKind::Network, "timed out after " + std::to_string(seen.stallLimitMs) +
                                           " ms waiting for " + server};
+    }
+    // libcurl ends any exchange answered 421 (a full server, or one closing down) as if it had
+    // timed out.
+    if (lastReply.starts_with("421")) {
+        return {FailureKind::Network, "FTP server " + server + " answered 421 to \"" +
+                                          seen.dialogue.lastCommand + "\": " + lastReply};
     }
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -60,6 +91,9 @@ Failure Describe(CURLcode code, const TransferCircumstances& seen) {
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
+        if (!seen.dialogue.lastCommand.empty()) {
+            return {FailureKind::Network, BrokenFtpConnection(server, seen)};
+        }
         return {FailureKind::Network, "the connection to " + server + " broke: " + detail};
     case CURLE_ABORTED_BY_CALLBACK:
         return {FailureKind::Other, "the transfer with " + server + " was cancelled"};
