@@ -27,29 +27,41 @@ struct Failure {
     std::string text;
 };
 
-// Whether an FTP command moves a file or a listing over a data connection.
-bool MovesData(const std::string& command) {
-    for (const char* verb : {"STOR ", "APPE ", "RETR ", "NLST", "LIST", "MLSD"}) {
+// Which way an FTP command moves a file or a listing over a data connection, if it does.
+enum class DataFlow { kNone, kSent, kReceived };
+
+DataFlow DataFlowOf(const std::string& command) {
+    static constexpr struct {
+        const char* verb;
+        DataFlow flow;
+    } kVerbs[] = {{"STOR ", DataFlow::kSent},     {"APPE ", DataFlow::kSent},
+                  {"RETR ", DataFlow::kReceived}, {"NLST", DataFlow::kReceived},
+                  {"LIST", DataFlow::kReceived},  {"MLSD", DataFlow::kReceived}};
+    for (const auto& [verb, flow] : kVerbs) {
         if (command.starts_with(verb)) {
-            return true;
+            return flow;
         }
     }
-    return false;
+    return DataFlow::kNone;
 }
 
 // A connection of an FTP dialogue that broke: which one and where, in the dialogue's own
 // terms, rather than libcurl's last words (which may describe an earlier, harmless step).
 // A server that still holds the control connection lost only the data connection; one that
-// answered 426 says so itself.
+// answered 426 says so itself. The bytes that arrived are exact; those sent may partly have
+// been in the socket's buffers, so the server holds at most that many.
 std::string BrokenFtpConnection(const std::string& server, const TransferCircumstances& seen) {
     const FtpDialogue& dialogue = seen.dialogue;
-    if (!MovesData(dialogue.lastCommand)) {
+    const DataFlow flow = DataFlowOf(dialogue.lastCommand);
+    if (flow == DataFlow::kNone) {
         return "the connection to " + server + " broke after \"" + dialogue.lastCommand + "\"";
     }
-    const bool dataOnly = !seen.peerClosedConnection || dialogue.lastReply.starts_with("426");
+    const bool answered426 = dialogue.lastReply.starts_with("426");
+    const bool dataOnly = !seen.peerClosedConnection || answered426;
     return std::string(dataOnly ? "the data connection" : "the connection") + " to " + server +
            " broke after " + std::to_string(seen.bytesMoved) + " bytes of " + dialogue.lastCommand +
-           (dialogue.lastReply.starts_with("426") ? " (" + dialogue.lastReply + ")" : "");
+           (flow == DataFlow::kSent ? " were sent" : " arrived") +
+           (answered426 ? " (" + dialogue.lastReply + ")" : "");
 }
 
 Failure Describe(CURLcode code, const TransferCircumstances& seen) {

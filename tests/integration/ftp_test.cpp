@@ -345,7 +345,9 @@ TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
         }
         control::FtpFaults(nlohmann::json::object());
         EXPECT_THAT(reason, testing::HasSubstr(c.reason));
-        EXPECT_EQ(FtpCommands("REST"), c.rests);
+        std::vector<std::string> rests = FtpCommands("REST");
+        std::erase(rests, "REST 0"); // libcurl's own, with each SIZE
+        EXPECT_EQ(rests, c.rests);
         // Compared as a whole: a difference in 300 kB of bytes is no help to read.
         EXPECT_TRUE(ReadBytes(files_.Path("VantaAPI.dll")) ==
                     (c.result == 1 ? ReadBytes(FtpPath("downloads/VantaAPI.dll")) : "old copy"));
