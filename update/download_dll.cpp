@@ -33,8 +33,9 @@ bool FetchVerified(DownloadsFetch& fetch, const std::string& localDir, const std
     const std::string file = staging.Path() + "/" + kUpdateFileName;
     const std::string signature = staging.Path() + "/" + signatureName;
     // The small signature first: a service that publishes none costs no transfer of the file.
-    if (!fetch.Fetch(signatureName, signature, true)) {
-        if (LastFailureKind() == FailureKind::Refused) {
+    if (const Fetched fetched = fetch.Fetch(signatureName, signature, true);
+        fetched != Fetched::kWhole) {
+        if (fetched == Fetched::kNotServed) {
             SetFailureReason(FailureKind::Refused,
                              "the service publishes no signature (" + signatureName + ") for " +
                                  kUpdateFileName +
@@ -42,7 +43,7 @@ bool FetchVerified(DownloadsFetch& fetch, const std::string& localDir, const std
         }
         return false;
     }
-    if (!fetch.Fetch(kUpdateFileName, file, true)) {
+    if (fetch.Fetch(kUpdateFileName, file, true) != Fetched::kWhole) {
         return false;
     }
     if (const std::string problem = SignatureProblem(keyFile, file, signature); !problem.empty()) {
@@ -68,8 +69,8 @@ bool Fetch(const CallContext& context, const CString& localDir, const std::strin
         }
         // The fetch writes beside the target and renames only a complete file over it, so a
         // failed fetch leaves an existing copy as it was.
-        return fetch.Fetch(kUpdateFileName,
-                           std::string(WholeText(localDir)) + "/" + kUpdateFileName, false);
+        const std::string target = std::string(WholeText(localDir)) + "/" + kUpdateFileName;
+        return fetch.Fetch(kUpdateFileName, target, false) == Fetched::kWhole;
     } catch (const CInternetException&) {
         return false;
     }

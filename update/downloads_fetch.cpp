@@ -26,32 +26,32 @@ CFtpConnection* DownloadsFetch::Connection() {
     return m_connection;
 }
 
-bool DownloadsFetch::Fetch(const std::string& remoteName, const std::string& localPath,
-                           bool failIfExists) {
+Fetched DownloadsFetch::Fetch(const std::string& remoteName, const std::string& localPath,
+                              bool failIfExists) {
     struct stat existing {};
     if (failIfExists && ::lstat(localPath.c_str(), &existing) == 0) {
         SetFailureReason(FailureKind::LocalFile, "local file " + localPath + " already exists");
-        return false;
+        return Fetched::kFailed;
     }
     // The temporary file first: a target that cannot be written costs no RETR.
     AtomicFileWriter temporary(localPath);
     if (!temporary.IsOpen()) {
         SetFailureReason(FailureKind::LocalFile,
                          "cannot create a file beside " + localPath + ": " + std::strerror(errno));
-        return false;
+        return Fetched::kFailed;
     }
-    if (!Retrieve(remoteName, temporary)) {
-        return false;
+    if (const Fetched retrieved = Retrieve(remoteName, temporary); retrieved != Fetched::kWhole) {
+        return retrieved;
     }
     if (!temporary.Commit(localPath, failIfExists)) {
         SetFailureReason(FailureKind::LocalFile, "cannot put the received file in place as " +
                                                      localPath + ": " + std::strerror(errno));
-        return false;
+        return Fetched::kFailed;
     }
-    return true;
+    return Fetched::kWhole;
 }
 
-bool DownloadsFetch::Retrieve(const std::string& remoteName, AtomicFileWriter& temporary) {
+Fetched DownloadsFetch::Retrieve(const std::string& remoteName, AtomicFileWriter& temporary) {
     const char* const name = remoteName.c_str();
     bool repeated = false;
     std::optional<std::int64_t> served; // the size the server told first
@@ -59,7 +59,7 @@ bool DownloadsFetch::Retrieve(const std::string& remoteName, AtomicFileWriter& t
         try {
             CFtpConnection* const connection = Connection();
             if (connection == nullptr) {
-                return false;
+                return Fetched::kFailed;
             }
             const std::uint64_t offset = temporary.Written();
             // Asked on every connection: a file replaced on the server between two attempts
@@ -70,7 +70,7 @@ bool DownloadsFetch::Retrieve(const std::string& remoteName, AtomicFileWriter& t
                                  remoteName + " changed on the server while it was fetched (" +
                                      std::to_string(*served) + " bytes, then " +
                                      std::to_string(size) + ")");
-                return false;
+                return Fetched::kFailed;
             }
             served = size;
             if (repeated) {
@@ -81,20 +81,22 @@ bool DownloadsFetch::Retrieve(const std::string& remoteName, AtomicFileWriter& t
             // refuses a REST at its very end.
             const bool whole = repeated && size >= 0 && offset == static_cast<std::uint64_t>(size);
             if (!whole && !connection->RetrieveInto(name, temporary, offset)) {
-                return false;
+                // Refused by the server, or not written here.
+                return LastFailureKind() == FailureKind::Refused ? Fetched::kNotServed
+                                                                 : Fetched::kFailed;
             }
             if (size >= 0 && temporary.Written() != static_cast<std::uint64_t>(size)) {
                 SetFailureReason(FailureKind::Network,
                                  "received " + std::to_string(temporary.Written()) + " bytes of " +
                                      remoteName + ", but the server holds " + std::to_string(size));
-                return false;
+                return Fetched::kFailed;
             }
-            return true;
+            return Fetched::kWhole;
         } catch (const CInternetException& failure) {
             m_connection = nullptr;
             if (!m_call.MayRepeat(failure, vanta::repeat_rule("download_update"),
                                   "RETR " + remoteName)) {
-                return false;
+                return Fetched::kFailed;
             }
             repeated = true;
         }

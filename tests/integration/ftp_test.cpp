@@ -298,6 +298,8 @@ TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
         {[] { WriteBytes(FtpPath("downloads/VantaAPI.dll.sig"), std::string(65, 'x')); }, target,
          16, key, "its signature is not 64 bytes"},
         {[] {}, files_.Path("absent"), 16, key, "cannot create a file in"},
+        {[] { std::filesystem::remove_all(FtpPath("downloads")); }, target, 16, key,
+         "refused \"CWD /downloads\""},
         // Broken at the first byte, mid-file, before the last byte; the control connection
         // mid-file, and once the whole file had arrived (nothing to fetch again).
         {large, target, 1, "", "", {{"drop_data_after", 1}}, 2, {"REST 1"}},
