@@ -82,7 +82,8 @@ inline constexpr RepeatRule safe_to_repeat[] = {
     {"send_mail", RepeatWhen::never_reached},         // the mail job's requests
     {"post_request", RepeatWhen::never_reached},
     // FTP: the look-up and the self-update download read; a download that broke off goes on
-    // from the bytes that arrived (REST, RETR). The removals write: only their login repeats.
+    // from the bytes that arrived (REST, RETR). The removals write: they repeat only until
+    // their DELE or RMD has been sent.
     {"file_exists", RepeatWhen::any_network_failure},
     {"download_update", RepeatWhen::any_network_failure},
     {"delete_file", RepeatWhen::never_reached},
