@@ -8,6 +8,7 @@
 #include "transport/ftp_connect.h"
 #include "transport/operation_failure.h"
 #include "vanta/result_codes.h"
+#include "vanta/retry.hpp"
 
 #include <optional>
 
@@ -31,43 +32,60 @@ CFtpConnection* EnterAssetsDirectory(FtpCall& call, const CString& subDir,
     return connection.SetCurrentDirectory(WholeText(directory)) ? &connection : nullptr;
 }
 
-// Whether the name is there; nothing when the session failed.
+// Whether the name is there; nothing when the session failed. Only reads: a connection that
+// breaks is replaced and the look-up made again while the policy allows.
 std::optional<bool> LookUp(const CallContext& context, const CString& subDir,
                            const CString& fileName) {
     FtpCall call(context);
     try {
-        CFtpConnection* connection = EnterAssetsDirectory(call, subDir, fileName);
-        if (connection == nullptr) {
-            return false;
-        }
-        CFtpFileFind finder(connection, 1);
-        const bool found = finder.FindFile(fileName, INTERNET_FLAG_RELOAD) != FALSE;
-        finder.Close();
-        return found;
+        return call.Repeating(vanta::repeat_rule("file_exists"),
+                              "the look-up of " + std::string(fileName.GetString()), [&] {
+                                  CFtpConnection* connection =
+                                      EnterAssetsDirectory(call, subDir, fileName);
+                                  if (connection == nullptr) {
+                                      return false;
+                                  }
+                                  CFtpFileFind finder(connection, 1);
+                                  const bool found =
+                                      finder.FindFile(fileName, INTERNET_FLAG_RELOAD) != FALSE;
+                                  finder.Close();
+                                  return found;
+                              });
     } catch (const CInternetException&) {
         return std::nullopt;
     }
 }
 
-// kRefused: nothing was removed (no such directory or name, or the host refused).
+// kRefused: nothing was removed (no such directory or name, or the host refused). The look-up
+// before the DELE only reads: a connection that breaks there is replaced while the policy
+// allows; once the DELE is on its way, it may have been carried out, and is not repeated.
 HostStep Delete(const CallContext& context, const CString& subDir, const CString& fileName) {
     FtpCall call(context);
-    try {
-        CFtpConnection* connection = EnterAssetsDirectory(call, subDir, fileName);
-        if (connection == nullptr) {
-            return HostStep::kRefused;
+    bool deleteSent = false;
+    while (true) {
+        try {
+            CFtpConnection* connection = EnterAssetsDirectory(call, subDir, fileName);
+            if (connection == nullptr) {
+                return HostStep::kRefused;
+            }
+            CFtpFileFind finder(connection, 1);
+            HostStep step = HostStep::kRefused;
+            if (finder.FindFile(fileName, INTERNET_FLAG_RELOAD)) {
+                // Removed while the search is still open. A refusal (a directory of that name,
+                // say) removed nothing, and says so.
+                deleteSent = true;
+                step = connection->Remove(fileName) ? HostStep::kDone : HostStep::kRefused;
+            }
+            finder.Close();
+            return step;
+        } catch (const CInternetException& failure) {
+            const vanta::RepeatWhen when = deleteSent ? vanta::repeat_rule("delete_file")
+                                                      : vanta::RepeatWhen::any_network_failure;
+            if (!call.MayRepeat(failure, when,
+                                "the look-up before DELE " + std::string(fileName.GetString()))) {
+                return HostStep::kSessionFailed;
+            }
         }
-        CFtpFileFind finder(connection, 1);
-        HostStep step = HostStep::kRefused;
-        if (finder.FindFile(fileName, INTERNET_FLAG_RELOAD)) {
-            // Removed while the search is still open. A refusal (a directory of that name,
-            // say) removed nothing, and says so.
-            step = connection->Remove(fileName) ? HostStep::kDone : HostStep::kRefused;
-        }
-        finder.Close();
-        return step;
-    } catch (const CInternetException&) {
-        return HostStep::kSessionFailed;
     }
 }
 
@@ -75,6 +93,8 @@ HostStep RemoveDirectory(const CallContext& context, const CString& dirPath) {
     FtpCall call(context);
     try {
         const char* directory = WholeText(dirPath); // refused before the connection is made
+        // Only the login is made again (Connect): once the RMD is on its way, it may have been
+        // carried out.
         CFtpConnection& connection = call.Connect();
         // A directory that still holds files, or none at all, is refused by the server: the
         // caller learns that its directory is still there.

@@ -8,6 +8,7 @@
 #include "net/transfer_control.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <mutex>
 #include <string_view>
 #include <sys/socket.h>
@@ -34,6 +35,14 @@ static_assert(kPollSliceMs <= TransferControl::kCancelCheckMs);
 // there would cost every such file 250 ms. So a wait that ends with nothing happening
 // doubles the next one, up to kPollSliceMs, and any activity starts again from here.
 constexpr int kFirstPollSliceMs = 1;
+
+// Whether the peer has closed or reset `socket`: it reads as ended or failed, without waiting
+// and without taking anything from it.
+bool PeerClosed(curl_socket_t socket) {
+    char byte = 0;
+    const ssize_t peeked = ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
 } // namespace
 
 void InitInternetLayer() {
@@ -205,6 +214,10 @@ void CurlTransfer::Detach() {
 void CurlTransfer::ThrowFailure(CURLcode code) const {
     long osError = 0;
     curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &osError);
+    curl_off_t sent = 0;
+    curl_off_t received = 0;
+    curl_easy_getinfo(m_easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+    curl_easy_getinfo(m_easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - m_run.startTime);
     ThrowTransferFailure(code, TransferCircumstances{
@@ -216,6 +229,10 @@ void CurlTransfer::ThrowFailure(CURLcode code) const {
                                    .connectTimeoutMs = m_connectTimeoutMs,
                                    .elapsedMs = static_cast<long>(elapsed.count()),
                                    .lostConnection = m_run.refusedConnection,
+                                   .bytesMoved = static_cast<long long>(sent + received),
+                                   .peerClosedConnection = m_run.peerClosedConnection ||
+                                                           (m_connectionSocket != CURL_SOCKET_BAD &&
+                                                            PeerClosed(m_connectionSocket)),
                                    .cancelled = m_run.cancelled,
                                    .stalled = m_watchdog.Stalled(),
                                    .stallLimitMs = m_watchdog.LimitMs(),
@@ -282,6 +299,8 @@ int CurlTransfer::OnCloseSocket(void* self, curl_socket_t socket) {
     auto* transfer = static_cast<CurlTransfer*>(self);
     const bool connection = socket == transfer->m_connectionSocket;
     if (connection) {
+        // Looked at before it goes: a failure reason tells whether the server broke it off.
+        transfer->m_run.peerClosedConnection = PeerClosed(socket);
         transfer->m_notices.Raise(INTERNET_STATUS_CLOSING_CONNECTION);
     }
     const int closed = ::close(socket);

@@ -110,6 +110,8 @@ private:
         bool cancelled = false;
         // A new connection was needed and refused (RefuseNewConnections).
         bool refusedConnection = false;
+        // The server had closed or reset the connection when libcurl closed it.
+        bool peerClosedConnection = false;
         std::chrono::steady_clock::time_point startTime{};
     };
 

@@ -215,6 +215,32 @@ std::int64_t CFtpConnection::GetFileSize(LPCTSTR fileName) {
     return length;
 }
 
+BOOL CFtpConnection::RetrieveInto(LPCTSTR remoteFile, AtomicFileWriter& target,
+                                  std::uint64_t offset, DWORD flags) {
+    RefuseLineBreaks(remoteFile);
+    if (remoteFile == nullptr || *remoteFile == '\0') {
+        return FALSE;
+    }
+    CurlTransfer& transfer = Prepare(remoteFile, flags != FTP_TRANSFER_TYPE_ASCII);
+    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEFUNCTION, &WriteToLocalFile);
+    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEDATA, &target);
+    if (offset > 0) {
+        curl_easy_setopt(transfer.Easy(), CURLOPT_RESUME_FROM_LARGE,
+                         static_cast<curl_off_t>(offset));
+    }
+    const CURLcode code = transfer.Perform();
+    if (code == CURLE_WRITE_ERROR) {
+        SetFailureReason(FailureKind::LocalFile,
+                         std::string("cannot write the file received for ") + remoteFile);
+        return FALSE;
+    }
+    if (!transfer.Accepted(code)) {
+        transfer.NoteRefusal();
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfExists,
                              DWORD /*attributes*/, DWORD flags, DWORD_PTR /*context*/) {
     RefuseLineBreaks(remoteFile);
@@ -235,17 +261,7 @@ BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfE
                                                      localFile + ": " + std::strerror(errno));
         return FALSE;
     }
-    CurlTransfer& transfer = Prepare(remoteFile, flags != FTP_TRANSFER_TYPE_ASCII);
-    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEFUNCTION, &WriteToLocalFile);
-    curl_easy_setopt(transfer.Easy(), CURLOPT_WRITEDATA, &temporary);
-    const CURLcode code = transfer.Perform();
-    if (code == CURLE_WRITE_ERROR) {
-        SetFailureReason(FailureKind::LocalFile,
-                         std::string("cannot write the file received for ") + localFile);
-        return FALSE;
-    }
-    if (!transfer.Accepted(code)) {
-        transfer.NoteRefusal();
+    if (!RetrieveInto(remoteFile, temporary, 0, flags)) {
         return FALSE;
     }
     if (!temporary.Commit(localFile, failIfExists != FALSE)) {

@@ -31,6 +31,7 @@
 #include <memory>
 #include <string>
 
+class AtomicFileWriter;
 class CInternetFile;
 
 class CFtpConnection {
@@ -78,6 +79,13 @@ public:
     BOOL GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfExists = TRUE,
                  DWORD attributes = FILE_ATTRIBUTE_NORMAL, DWORD flags = FTP_TRANSFER_TYPE_BINARY,
                  DWORD_PTR context = 1);
+
+    // RETR `remoteFile` from byte `offset` on (REST `offset` before it when that is not 0),
+    // appending what arrives to `target`. FALSE when the server refuses the file or `target`
+    // cannot be written; CInternetException when the connection fails, `target` then holding
+    // every byte that arrived before, so that another attempt can go on from there.
+    BOOL RetrieveInto(LPCTSTR remoteFile, AtomicFileWriter& target, std::uint64_t offset = 0,
+                      DWORD flags = FTP_TRANSFER_TYPE_BINARY);
 
     // For an operation that runs outside the connection's own calls (a remote file open for
     // writing, a directory search): the connection's transfer, reset and set up for one

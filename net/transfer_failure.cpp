@@ -27,6 +27,43 @@ struct Failure {
     std::string text;
 };
 
+// Which way an FTP command moves a file or a listing over a data connection, if it does.
+enum class DataFlow { kNone, kSent, kReceived };
+
+DataFlow DataFlowOf(const std::string& command) {
+    static constexpr struct {
+        const char* verb;
+        DataFlow flow;
+    } kVerbs[] = {{"STOR ", DataFlow::kSent},     {"APPE ", DataFlow::kSent},
+                  {"RETR ", DataFlow::kReceived}, {"NLST", DataFlow::kReceived},
+                  {"LIST", DataFlow::kReceived},  {"MLSD", DataFlow::kReceived}};
+    for (const auto& [verb, flow] : kVerbs) {
+        if (command.starts_with(verb)) {
+            return flow;
+        }
+    }
+    return DataFlow::kNone;
+}
+
+// A connection of an FTP dialogue that broke: which one and where, in the dialogue's own
+// terms, rather than libcurl's last words (which may describe an earlier, harmless step).
+// A server that still holds the control connection lost only the data connection; one that
+// answered 426 says so itself. The bytes that arrived are exact; those sent may partly have
+// been in the socket's buffers, so the server holds at most that many.
+std::string BrokenFtpConnection(const std::string& server, const TransferCircumstances& seen) {
+    const FtpDialogue& dialogue = seen.dialogue;
+    const DataFlow flow = DataFlowOf(dialogue.lastCommand);
+    if (flow == DataFlow::kNone) {
+        return "the connection to " + server + " broke after \"" + dialogue.lastCommand + "\"";
+    }
+    const bool answered426 = dialogue.lastReply.starts_with("426");
+    const bool dataOnly = !seen.peerClosedConnection || answered426;
+    return std::string(dataOnly ? "the data connection" : "the connection") + " to " + server +
+           " broke after " + std::to_string(seen.bytesMoved) + " bytes of " + dialogue.lastCommand +
+           (flow == DataFlow::kSent ? " were sent" : " arrived") +
+           (answered426 ? " (" + dialogue.lastReply + ")" : "");
+}
+
 Failure Describe(CURLcode code, const TransferCircumstances& seen) {
     const std::string detail =
         seen.libcurlText[0] != '\0' ? seen.libcurlText : curl_easy_strerror(code);
@@ -38,6 +75,12 @@ Failure Describe(CURLcode code, const TransferCircumstances& seen) {
     if (seen.stalled && code == CURLE_ABORTED_BY_CALLBACK) {
         return {FailureKind::Network, "timed out after " + std::to_string(seen.stallLimitMs) +
                                           " ms waiting for " + server};
+    }
+    // libcurl ends any exchange answered 421 (a full server, or one closing down) as if it had
+    // timed out.
+    if (lastReply.starts_with("421")) {
+        return {FailureKind::Network, "FTP server " + server + " answered 421 to \"" +
+                                          seen.dialogue.lastCommand + "\": " + lastReply};
     }
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -60,6 +103,9 @@ Failure Describe(CURLcode code, const TransferCircumstances& seen) {
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
+        if (!seen.dialogue.lastCommand.empty()) {
+            return {FailureKind::Network, BrokenFtpConnection(server, seen)};
+        }
         return {FailureKind::Network, "the connection to " + server + " broke: " + detail};
     case CURLE_ABORTED_BY_CALLBACK:
         return {FailureKind::Other, "the transfer with " + server + " was cancelled"};

@@ -38,6 +38,10 @@ struct TransferCircumstances {
     long elapsedMs;
     // The connection the transfer relied on was gone, and no new one was allowed.
     bool lostConnection;
+    // Bytes of the transfer moved either way (a file's bytes, not commands and replies).
+    long long bytesMoved;
+    // The server had closed or reset the connection itself (not only a data connection).
+    bool peerClosedConnection;
     // Aborted for the owner's cancel, or by the stall watchdog at its limit.
     bool cancelled;
     bool stalled;

@@ -47,6 +47,7 @@ bool AtomicFileWriter::Write(const char* data, size_t size) {
         }
         data += put;
         size -= static_cast<size_t>(put);
+        m_written += static_cast<std::uint64_t>(put);
     }
     return true;
 }

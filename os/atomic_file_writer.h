@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class AtomicFileWriter {
@@ -20,6 +21,8 @@ public:
 
     // Appends `size` bytes; false when the file system took them not all (errno says why).
     bool Write(const char* data, size_t size);
+    // The bytes written so far: where a write that broke off goes on.
+    std::uint64_t Written() const { return m_written; }
 
     // Closes the file and renames it to `finalPath`; with `failIfExists` an existing file there
     // is kept and the commit fails. False when closing or renaming fails (errno says why); the
@@ -29,4 +32,5 @@ public:
 private:
     std::string m_path;
     int m_fd = -1;
+    std::uint64_t m_written = 0;
 };

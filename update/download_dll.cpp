@@ -2,9 +2,9 @@
 // when the application trusts an update key, only a file signed with it.
 #include "net/internet_exception.h"
 #include "os/failure_reason.h"
-#include "transport/endpoints.h"
 #include "transport/ftp_connect.h"
 #include "transport/operation_failure.h"
+#include "update/downloads_fetch.h"
 #include "update/staging_directory.h"
 #include "update/update_download.h"
 #include "update/update_key.h"
@@ -21,8 +21,7 @@ namespace {
 // Fetches the file and its signature into a private directory beside the target, checks the
 // one against the other and only then renames the file over the target: a file that fails the
 // check never appears under the target's name, and nothing of it stays.
-bool FetchVerified(CFtpConnection& connection, const std::string& localDir,
-                   const std::string& keyFile) {
+bool FetchVerified(DownloadsFetch& fetch, const std::string& localDir, const std::string& keyFile) {
     const StagingDirectory staging(localDir, kUpdateFileName);
     if (staging.Path().empty()) {
         SetFailureReason(FailureKind::LocalFile,
@@ -34,9 +33,9 @@ bool FetchVerified(CFtpConnection& connection, const std::string& localDir,
     const std::string file = staging.Path() + "/" + kUpdateFileName;
     const std::string signature = staging.Path() + "/" + signatureName;
     // The small signature first: a service that publishes none costs no transfer of the file.
-    if (!connection.GetFile(signatureName.c_str(), signature.c_str(), TRUE, FILE_ATTRIBUTE_NORMAL,
-                            FTP_TRANSFER_TYPE_BINARY, 1)) {
-        if (LastFailureKind() != FailureKind::LocalFile) {
+    if (const Fetched fetched = fetch.Fetch(signatureName, signature, true);
+        fetched != Fetched::kWhole) {
+        if (fetched == Fetched::kNotServed) {
             SetFailureReason(FailureKind::Refused,
                              "the service publishes no signature (" + signatureName + ") for " +
                                  kUpdateFileName +
@@ -44,8 +43,7 @@ bool FetchVerified(CFtpConnection& connection, const std::string& localDir,
         }
         return false;
     }
-    if (!connection.GetFile(kUpdateFileName, file.c_str(), TRUE, FILE_ATTRIBUTE_NORMAL,
-                            FTP_TRANSFER_TYPE_BINARY, 1)) {
+    if (fetch.Fetch(kUpdateFileName, file, true) != Fetched::kWhole) {
         return false;
     }
     if (const std::string problem = SignatureProblem(keyFile, file, signature); !problem.empty()) {
@@ -64,20 +62,15 @@ bool FetchVerified(CFtpConnection& connection, const std::string& localDir,
 
 // True when the file is in place.
 bool Fetch(const CallContext& context, const CString& localDir, const std::string& keyFile) {
-    FtpCall call(context);
     try {
-        CFtpConnection& connection = call.Connect();
-        if (!connection.SetCurrentDirectory(endpoint::kDownloadsDir)) {
-            return false;
-        }
+        DownloadsFetch fetch(context);
         if (!keyFile.empty()) {
-            return FetchVerified(connection, WholeText(localDir), keyFile);
+            return FetchVerified(fetch, WholeText(localDir), keyFile);
         }
-        // GetFile writes beside the target and renames only a complete file over it, so a
+        // The fetch writes beside the target and renames only a complete file over it, so a
         // failed fetch leaves an existing copy as it was.
-        const CString localPath = localDir + "/" + kUpdateFileName;
-        return connection.GetFile(kUpdateFileName, WholeText(localPath), FALSE,
-                                  FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1) != FALSE;
+        const std::string target = std::string(WholeText(localDir)) + "/" + kUpdateFileName;
+        return fetch.Fetch(kUpdateFileName, target, false) == Fetched::kWhole;
     } catch (const CInternetException&) {
         return false;
     }

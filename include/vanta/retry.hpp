@@ -64,7 +64,9 @@ struct RepeatRule {
 };
 
 /// What is safe to repeat, per operation. post_request sends to any program, so it is taken
-/// for a write. The FTP operations that are not listed make one attempt for now.
+/// for a write. Every FTP operation also logs in again when its connect or login fails on the
+/// network (refused, unreachable, timed out, the server's 421): nothing of it has reached the
+/// service then, so this holds for its writes too.
 inline constexpr RepeatRule safe_to_repeat[] = {
     {"validate_user", RepeatWhen::any_network_failure},
     {"user_info", RepeatWhen::any_network_failure},
@@ -86,6 +88,13 @@ inline constexpr RepeatRule safe_to_repeat[] = {
     {"post_request", RepeatWhen::never_reached},
     {"send_file", RepeatWhen::resume},
     {"send_files", RepeatWhen::resume}, // also the files of an upload or a share
+    // FTP: the look-up and the self-update download read; a download that broke off goes on
+    // from the bytes that arrived (REST, RETR). The removals write: they repeat only until
+    // their DELE or RMD has been sent.
+    {"file_exists", RepeatWhen::any_network_failure},
+    {"download_update", RepeatWhen::any_network_failure},
+    {"delete_file", RepeatWhen::never_reached},
+    {"remove_directory", RepeatWhen::never_reached},
 };
 
 /// The rule of `operation` in safe_to_repeat; an operation that is not in the table is

@@ -170,6 +170,15 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
         };
     };
     const auto reason = [](const auto& result) { return result ? "ok" : result.error().reason; };
+    // The call's outcome while the next `full` FTP logins are answered 421, as by a full server.
+    const auto fullServer = [](int full, const std::function<std::string()>& call) {
+        return [=] {
+            control::FtpFaults({{"login_421", full}});
+            const std::string shown = call();
+            control::FtpFaults(nlohmann::json::object());
+            return shown;
+        };
+    };
     const struct {
         const char* program; // whose next reply is scripted, or nullptr
         const char* reply;   // that reply; nullptr: a reply cut short
@@ -286,14 +295,16 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
          "90"},
         {kSpace, "quota=1&used=-1", space, "unexpected_reply|0"},
         {nullptr, "", OUTCOME(c.send_file(dir / "note.txt", "/assets/box", "n.txt")), "ok"},
-        {nullptr, "", OUTCOME(c.file_exists("box", "gone.txt")), "0"},
+        // A login refused for a full server reached nothing: reads and writes log in again.
+        {nullptr, "", fullServer(2, OUTCOME(c.file_exists("box", "gone.txt"))), "0"},
         {nullptr, "", OUTCOME(c.remove_directory("/assets/box")), "refused|16"},
-        {nullptr, "", OUTCOME(c.delete_file("box", "n.txt")), "ok"},
+        {nullptr, "", fullServer(1, OUTCOME(c.delete_file("box", "n.txt"))), "ok"},
         {nullptr, "", OUTCOME(c.remove_directory("/assets/box")), "ok"},
         {nullptr, "", version, "1|1"},
         {"/cgiscripts/get_version.exe", "v=9.9", version, "0|0"},
         {nullptr, "", OUTCOME(closed.check_version()), "network|32"},
-        {nullptr, "", OUTCOME(closed.file_exists("box", "n.txt")), "network|16"},
+        {nullptr, "", [&] { return reason(closed.file_exists("box", "n.txt")); },
+         "cannot connect to 127.0.0.1 port 22: Connection refused (after 3 attempts)"},
         // The FTP exports' one failure code splits by what failed.
         {nullptr, "", OUTCOME(c.send_file(dir / "missing", "", "m.txt")), "local_file|0"},
         // A reply after 3 s: past the exports' 2 s, within a client's own limit.
@@ -327,7 +338,8 @@ TEST(ClientOperations, EachOutcomeBecomesOneValueOrOneCategory) {
          {"> Authorization: ****\n", "< HTTP/1.1 200", "> USER mossbay\n", "> PASS ****\n",
           "> RMD /assets/box\n", "< 550 ", "> USER ann\n",
           "* retrying POST /cgiscripts/validate_user.exe: attempt 2 of 3 after ",
-          "* retrying POST /cgiscripts/delete_user.exe: attempt 3 of 3 after "}) {
+          "* retrying POST /cgiscripts/delete_user.exe: attempt 3 of 3 after ",
+          "* retrying the FTP login to 127.0.0.1 port 21: attempt 3 of 3 after "}) {
         EXPECT_THAT(trace, ::testing::HasSubstr(line));
     }
     // Neither the login pairs nor the bodies posted or read.

@@ -9,6 +9,7 @@
 #include "child_process.h"
 #include "ftp_checks.h"
 #include "status_recorder.h"
+#include "vanta/client.hpp"
 #include "vantaapi.h"
 
 namespace vanta::test {
@@ -333,10 +334,11 @@ TEST_F(Ftp, RemoteFileOperationsActOnTheNamedEntryOnly) {
 // The download replaces an old copy only when the fetch succeeds and, with an update key set,
 // the file carries the key's signature: whatever fails leaves the old copy, no stray file and
 // a reason that says what failed. The service signs the file it publishes; one stored over it
-// by FTP, as any copy of the library may, is not signed.
+// by FTP, as any copy of the library may, is not signed. A client allowed retries gets past
+// broken connections and a full server: it logs in again and goes on from the bytes that
+// arrived, and ends with the served bytes exactly; the export makes one attempt.
 TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
-    const std::string served = ReadBytes(FtpPath("downloads/VantaAPI.dll"));
-    ASSERT_FALSE(served.empty());
+    ASSERT_FALSE(ReadBytes(FtpPath("downloads/VantaAPI.dll")).empty());
     const std::string target = files_.Dir();
     files_.Write("other.txt", "unrelated");
     LocalFiles keys;
@@ -347,12 +349,16 @@ TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
                                 "MCowBQYDK2VwAyEA11qYAYKxCrfVS/7TyWQHOg7hcvPapiMlrwIaaPcHURo=\n"
                                 "-----END PUBLIC KEY-----\n");
     const auto tamper = [] { WriteBytes(FtpPath("downloads/VantaAPI.dll"), "MZ replaced"); };
+    const auto large = [] { WriteBytes(FtpPath("downloads/VantaAPI.dll"), Pattern(300000, 5)); };
     const struct {
         std::function<void()> arrange;
         std::string dir;
         unsigned int result;
         std::string key = "";
         std::string reason = "";
+        nlohmann::json faults = nlohmann::json::object();
+        int retries = -1;                    // -1: the export; else a client's
+        std::vector<std::string> rests = {}; // what the server was asked to resume from
     } cases[] = {
         {[] {}, target, 1},
         {[] {}, files_.Path("absent"), 16},
@@ -371,17 +377,61 @@ TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
         {[] { WriteBytes(FtpPath("downloads/VantaAPI.dll.sig"), std::string(65, 'x')); }, target,
          16, key, "its signature is not 64 bytes"},
         {[] {}, files_.Path("absent"), 16, key, "cannot create a file in"},
+        {[] { std::filesystem::remove_all(FtpPath("downloads")); }, target, 16, key,
+         "refused \"CWD /downloads\""},
+        // Broken at the first byte, mid-file, before the last byte; the control connection
+        // mid-file, and once the whole file had arrived (nothing to fetch again).
+        {large, target, 1, "", "", {{"drop_data_after", 1}}, 2, {"REST 1"}},
+        {large, target, 1, "", "", {{"drop_data_after", 150000}}, 2, {"REST 150000"}},
+        {large, target, 1, "", "", {{"drop_data_after", 299999}}, 2, {"REST 299999"}},
+        {large, target, 1, "", "", {{"drop_control_after", 150000}}, 2, {"REST 150000"}},
+        {large, target, 1, "", "", {{"drop_control_after", 300000}}, 2, {}},
+        {large, target, 1, "", "", {{"login_421", 2}}, 2, {}},
+        // The signature, checked and put in place after it, goes on where it broke off.
+        {[] {}, target, 1, key, "", {{"drop_data_after", 40}}, 2, {"REST 40"}},
+        {large,
+         target,
+         16,
+         "",
+         "(after 3 attempts)",
+         {{"drop_data_every", 90000}},
+         2,
+         {"REST 90000", "REST 180000"}},
+        {large,
+         target,
+         16,
+         "",
+         "broke after 150000 bytes of RETR VantaAPI.dll",
+         {{"drop_data_after", 150000}}},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
+        const auto& c = cases[i];
         control::Reset(true);
         files_.Write("VantaAPI.dll", "old copy");
-        cases[i].arrange();
-        ASSERT_EQ(QDX_SetUpdateKey(cases[i].key.c_str()), 1U);
-        EXPECT_EQ(QDX_DownloadDll(cases[i].dir.c_str(), nullptr), cases[i].result);
-        EXPECT_THAT(QDX_GetLastFailureReason(), testing::HasSubstr(cases[i].reason));
-        EXPECT_EQ(ReadBytes(files_.Path("VantaAPI.dll")),
-                  cases[i].result == 1 ? served : "old copy");
+        c.arrange();
+        control::FtpFaults(c.faults);
+        ASSERT_EQ(QDX_SetUpdateKey(c.key.c_str()), 1U);
+        std::string reason;
+        if (c.retries < 0) {
+            EXPECT_EQ(QDX_DownloadDll(c.dir.c_str(), nullptr), c.result);
+            reason = QDX_GetLastFailureReason();
+        } else {
+            Config config{.host = "127.0.0.1", .update_key = c.key};
+            config.retry = {.retries = static_cast<unsigned>(c.retries),
+                            .initial_backoff = std::chrono::milliseconds(10)};
+            const auto fetched = Client(config).download_update(c.dir);
+            EXPECT_EQ(fetched ? 1U : fetched.error().code, c.result);
+            reason = fetched ? "" : fetched.error().reason;
+        }
+        control::FtpFaults(nlohmann::json::object());
+        EXPECT_THAT(reason, testing::HasSubstr(c.reason));
+        std::vector<std::string> rests = FtpCommands("REST");
+        std::erase(rests, "REST 0"); // libcurl's own, with each SIZE
+        EXPECT_EQ(rests, c.rests);
+        // Compared as a whole: a difference in 300 kB of bytes is no help to read.
+        EXPECT_TRUE(ReadBytes(files_.Path("VantaAPI.dll")) ==
+                    (c.result == 1 ? ReadBytes(FtpPath("downloads/VantaAPI.dll")) : "old copy"));
         // The old copy or its replacement and the unrelated file: no stray file.
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target), {}), 2);
     }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <thread>
@@ -140,6 +141,9 @@ TEST_F(RequestChannel, EachClassOfFailureSaysWhatFailedWhereAndWhy) {
         return [=] { QDX_SetServiceAddress(host, http, 0); };
     };
     const auto post = [] { return Post(); };
+    const std::string big = ServiceEnvironment::Instance().WorkDir() + "/big.jpg";
+    std::ofstream(big) << std::string(300000, 'b');
+    const auto faults = [](nlohmann::json set) { return [=] { control::FtpFaults(set); }; };
     const struct {
         std::function<void()> arrange;
         std::function<unsigned int()> call;
@@ -153,6 +157,12 @@ TEST_F(RequestChannel, EachClassOfFailureSaysWhatFailedWhereAndWhy) {
          "timed out after 2000 ms connecting to 127.0.0.9 port 80", 1},
         {[] {}, [] { return QDX_FTPRemoveDir("/assets/no-such-dir", nullptr); }, 16,
          "127.0.0.1 port 21 refused \"RMD /assets/no-such-dir\": 550", 2},
+        // A full server: libcurl takes the 421 for a time-out of its own.
+        {faults({{"login_421", 1}}), [] { return QDX_FTPRemoveDir("/assets/x", nullptr); }, 16,
+         "FTP server 127.0.0.1 port 21 answered 421 to \"PASS ****\": 421 Too many connections", 1},
+        {faults({{"drop_control_after", 100000}}),
+         [&] { return QDX_FTPFile("", big.c_str(), "big.jpg", nullptr) ? 1U : 0U; }, 0,
+         "the connection to 127.0.0.1 port 21 broke after ", 1},
         {[] {}, [] { return QDX_FTPFile("", "/no/such/file.bin", "f", nullptr) ? 1U : 0U; }, 0,
          "cannot open local file /no/such/file.bin: No such file or directory", 3},
         // Refused before anything is sent: a NUL would post to the shorter path.
