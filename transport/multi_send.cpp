@@ -235,6 +235,9 @@ unsigned int SendOverConnections(const CallContext& context, const Sending& send
     INT_PTR i = 0;
     FileAttempts current;
     while (true) {
+        // Where this attempt starts: one that gets further resumes past the budget too.
+        const INT_PTR fileAtStart = i;
+        const std::uint64_t countedAtStart = current.counted;
         try {
             if (connection == nullptr) {
                 connection = &call.Connect();
@@ -268,6 +271,9 @@ unsigned int SendOverConnections(const CallContext& context, const Sending& send
             // it; either way the owner stops and rolls back as after a cancel.
             if (CancelRequested(control)) {
                 return kCancelled;
+            }
+            if (i != fileAtStart || current.counted != countedAtStart) {
+                schedule.RestartBudget();
             }
             std::chrono::milliseconds wait{};
             if (!WorthAnotherConnection(failure) || !schedule.NextWait(wait)) {

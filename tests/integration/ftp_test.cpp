@@ -123,7 +123,7 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
         int logins;
         std::vector<std::string> resumes; // the trace's resume lines, in order
         std::string as = "";              // the single send of a.bin, stored under this name
-        std::string policy = "2/10";      // retries/wait in ms
+        std::string policy = "2/10";      // retries/wait[/budget] in ms
         std::string dir = "/assets/u1";
         std::vector<std::string> paths = {};
         bool changes = false;    // a.bin is cut short while the connection is replaced
@@ -145,6 +145,8 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
          "",
          "4/10"},
         {{{"login_421", 1}}, 1, 1, {}},
+        // Long past its budget, the send that got further goes on.
+        {{{"drop_data_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}, "", "2/0/1"},
         {.faults = {{"drop_control_every", 50000}},
          .result = 16,
          .logins = 3,
