@@ -17,7 +17,10 @@ inline constexpr std::string_view kSendingFiles = "sending files";
 
 // Stores the local file `localPath` as `remoteName` in `remoteDir` (empty: the login
 // directory). Any failure (host, login, directory, local file, transfer) is an Error with code
-// 0; when the connection or the directory fails, the local file is not opened.
+// 0; when the connection or the directory fails, the local file is not opened. A connection
+// that breaks is replaced under the context's retry policy and the file goes on where the
+// server's copy ends, as in the multi-file send; a cancel of the context's transfer control is
+// an Error of category cancelled.
 vanta::Result<void> SendFile(const CallContext& context, const CString& remoteDir,
                              const CString& localPath, const CString& remoteName);
 

@@ -103,16 +103,15 @@ void RemoveAfterFailure(CFtpConnection& connection, const CString& name) {
 }
 
 // Sends one local file into the connection's current directory as `remoteName` (null: the last
-// component of its path); `measured` is
-// its length as the caller measured it, null to take it when the file is first opened. A file begun
-// on an earlier connection resumes where the server's copy ends (from the start when the server
-// does not tell its size or holds more than the file), and its remote size is checked once it is
-// closed: kSizeDiffers when it is not the file's length. kCancelled when the cancel request was
-// seen between blocks; kChanged when the file did not give exactly its measured bytes or is no
-// longer that long at the end. The remote file is removed again after kChanged and kSizeDiffers,
-// and closed either way, so what a cancel left stays for the owner to roll back. Throws
-// CFileException for the local file and CInternetException for the connection (a transfer aborted
-// for the cancel included).
+// component of its path); `measured` is its length as the caller measured it, null to take it
+// when the file is first opened. A file begun on an earlier connection resumes where the
+// server's copy ends (from the start when the server does not tell its size or holds more than
+// the file), and its remote size is checked once it is closed: kSizeDiffers when it is not the
+// file's length. kCancelled when the cancel request was seen between blocks; kChanged when the
+// file did not give exactly its measured bytes or is no longer that long at the end. The remote
+// file is removed again after kChanged and kSizeDiffers, and closed either way, so what a cancel
+// left stays for the owner to roll back. Throws CFileException for the local file and
+// CInternetException for the connection (a transfer aborted for the cancel included).
 FileSent SendOne(CFtpConnection& connection, const CString& localPath, const CString* remoteName,
                  const std::uint64_t* measured, TransferControl* control, FileAttempts& attempts,
                  TraceSink trace) {
@@ -236,6 +235,9 @@ unsigned int SendOverConnections(const CallContext& context, const Sending& send
     INT_PTR i = 0;
     FileAttempts current;
     while (true) {
+        // Where this attempt starts: one that gets further resumes past the budget too.
+        const INT_PTR fileAtStart = i;
+        const std::uint64_t countedAtStart = current.counted;
         try {
             if (connection == nullptr) {
                 connection = &call.Connect();
@@ -269,6 +271,9 @@ unsigned int SendOverConnections(const CallContext& context, const Sending& send
             // it; either way the owner stops and rolls back as after a cancel.
             if (CancelRequested(control)) {
                 return kCancelled;
+            }
+            if (i != fileAtStart || current.counted != countedAtStart) {
+                schedule.RestartBudget();
             }
             std::chrono::milliseconds wait{};
             if (!WorthAnotherConnection(failure) || !schedule.NextWait(wait)) {

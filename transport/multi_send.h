@@ -12,24 +12,26 @@
 
 class TransferControl;
 
-// Sends `localFiles` over one FTP connection into `remoteDir` (empty: the login directory).
-// With a transfer control in the context, its byte counters follow the send, and its cancel request
-// stops the send between blocks or aborts the transfer in flight: the result is then 16384. Without
-// one, nothing but the caller's own arguments is touched. `measured` holds the files' lengths as
-// the caller measured them (null: each file is measured when it is opened); a file that does
-// not give exactly that many bytes, cannot be opened or read any more, or is no longer that
-// long when its send ends, stops the send with 8, its remote copy removed again. 1: sent
-// (unreadable local files are skipped); 16: the connection failed or the directory was refused.
+// Sends `localFiles` over one FTP connection (more after a break, below) into `remoteDir`
+// (empty: the login directory). With a transfer control in the context, its byte counters
+// follow the send, and its cancel request stops the send between blocks or aborts the transfer
+// in flight: the result is then 16384. Without one, nothing but the caller's own arguments is
+// touched. `measured` holds the files' lengths as the caller measured them (null: each file is
+// measured when it is first opened); a file that does not give exactly that many bytes, cannot
+// be opened or read any more, or is no longer that long when its send ends, stops the send
+// with 8, its remote copy removed again. 1: sent (unreadable local files are skipped); 16: the
+// connection failed or the directory was refused.
 //
-// The context's retry policy (its `retry`) bounds the connections the send may use: retries + 1,
-// within its budget. A connection that breaks (or a login answered 421) is replaced, after the
-// policy's wait, by a new login in the same directory, and a file whose STOR had begun resumes
-// where the server's copy ends (SIZE, then APPE), its remote size checked
-// against the local length once it is closed; the transfer control hears Resuming() and the
-// bytes it counted are not counted again. A cancel during the wait ends it at once with 16384.
-// A refused directory, STOR or login is not tried again; a failure after more than one attempt
-// names their number in the failure reason. With no retries the first broken connection ends
-// the send.
+// The context's retry policy (its `retry`) bounds the connections the send may use: retries +
+// 1, within its budget, which runs again from each break of a connection that got further into
+// the files than any before it (a long send may break late and still go on). A connection that
+// breaks (or a login answered 421) is replaced, after the policy's wait, by a new login in the same
+// directory, and a file whose STOR had begun resumes where the server's copy ends (SIZE, then
+// APPE), its remote size checked against the local length once it is closed; the transfer control
+// hears Resuming() and the bytes it counted are not counted again. A cancel during the wait ends it
+// at once with 16384. A refused directory, STOR or login is not tried again; a failure after more
+// than one attempt names their number in the failure reason. With no retries the first broken
+// connection ends the send.
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
                        const CStringArray& localFiles,
                        const std::vector<std::uint64_t>* measured = nullptr);

@@ -20,6 +20,11 @@ public:
     // Attempts the policy allows in all.
     unsigned MostAttempts() const { return m_policy.retries + 1; }
 
+    // The attempt that just failed moved the operation forward (a transfer got further than
+    // ever before): the budget runs again from now, so that a long transfer that breaks late
+    // may still go on. The attempts already made still count.
+    void RestartBudget() { m_start = std::chrono::steady_clock::now(); }
+
     // After a failed attempt that may be repeated: the wait before the next one, or nothing
     // when no attempt is left or the wait would end past the budget.
     bool NextWait(std::chrono::milliseconds& wait);

@@ -231,7 +231,8 @@ public:
     download_update(const std::filesystem::path& directory) const noexcept;
 
     // FTP files on the service host. Remote names and paths are sent as given; one holding
-    // CR, LF or NUL is refused before it is sent.
+    // CR, LF or NUL is refused before it is sent. A send whose connection breaks goes on over
+    // a new login under the retry policy, where the server's copy ends (vanta/retry.hpp).
 
     /// Stores `local` as `remote_name` in `remote_dir` (empty: the login directory).
     Result<void> send_file(const std::filesystem::path& local, std::string_view remote_dir,

@@ -1,10 +1,10 @@
 // A process of its own for the sends under a retry policy of the test's choosing, which no
-// export offers: `resume_send_probe RETRIES/WAIT_MS DIR FILE...` sends the files into DIR with
-// the process's configuration (the registry file and environment the test gave it) and a
-// policy of RETRIES retries, each after WAIT_MS ms, and prints "result=R counted=C", C being
-// the bytes its transfer control counted, then "reason=..." after a failure, then the trace's
-// lines about retries and resumes. The files are measured first, as the jobs measure theirs.
-// Environment:
+// export offers: `resume_send_probe RETRIES/WAIT_MS[/BUDGET_MS] DIR FILE...` sends the files into
+// DIR with the process's configuration (the registry file and environment the test gave it)
+// and a policy of RETRIES retries, each after WAIT_MS ms, within BUDGET_MS if given, and prints
+// "result=R counted=C", C being the bytes its transfer control counted, then "reason=..." after a
+// failure, then the trace's lines about retries and resumes. The files are measured first, as the
+// jobs measure theirs. Environment:
 //   RESUME_PROBE_AS=NAME       the single send of the first file, stored as NAME; R is then
 //                              1, 8 (local file), 16384 (cancelled) or 16 (any other failure)
 //   RESUME_PROBE_TRUNCATE=PATH the local file PATH is cut to half its length when the first
@@ -25,6 +25,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -99,6 +100,9 @@ int main(int argc, char** argv) {
     config.retry.retries = static_cast<unsigned int>(std::strtoul(argv[1], &waitText, 10));
     config.retry.initial_backoff = config.retry.max_backoff =
         std::chrono::milliseconds(std::strtol(waitText + (*waitText == '/'), nullptr, 10));
+    if (char* const budget = std::strchr(waitText + 1, '/')) {
+        config.retry.budget = std::chrono::milliseconds(std::strtol(budget + 1, nullptr, 10));
+    }
     config.retry.jitter = 0;
     const CallContext context{config, {}, &control, CurrentTraceSink()};
     CStringArray files;

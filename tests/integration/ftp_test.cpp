@@ -123,11 +123,11 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
         unsigned int result;
         int logins;
         std::vector<std::string> resumes; // the trace's resume lines, in order
-        std::string policy = "2/10";      // retries/wait in ms
+        std::string as = "";              // the single send of a.bin, stored under this name
+        std::string policy = "2/10";      // retries/wait[/budget] in ms
         std::string dir = "/assets/u1";
         std::vector<std::string> paths = {};
         bool changes = false;    // a.bin is cut short while the connection is replaced
-        std::string as = "";     // the single send of a.bin, stored under this name
         std::string reason = ""; // what the failure's reason holds
         bool cancels = false;    // the cancel comes while the send waits to log in again
     } cases[] = {
@@ -143,8 +143,11 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
          4,
          {"* resuming a.bin at offset 120000", "* resuming a.bin at offset 240000",
           "* resuming b.bin at offset 60000"},
+         "",
          "4/10"},
         {{{"login_421", 1}}, 1, 1, {}},
+        // Long past its budget, the send that got further goes on.
+        {{{"drop_data_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}, "", "2/0/1"},
         {.faults = {{"drop_control_every", 50000}},
          .result = 16,
          .logins = 3,
@@ -157,35 +160,20 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
          .resumes = {"* resuming a.bin at offset 100000"},
          .changes = true},
         {{{"refuse_login", true}}, 16, 0, {}},
-        {{}, 16, 1, {}, "2/10", "/assets/missing"},
+        {{}, 16, 1, {}, "", "2/10", "/assets/missing"},
         // The server refuses to store over its directory "album".
-        {{}, 16, 1, {}, "2/10", "/assets/u1", {a, files_.Write("album", "x"), b}},
-        {.faults = {{"drop_data_after", 1000}},
-         .result = 1,
-         .logins = 2,
-         .resumes = {"* resuming s.bin at offset 1000"},
-         .as = "s.bin"},
-        {.faults = {{"drop_data_after", 150000}},
-         .result = 1,
-         .logins = 2,
-         .resumes = {"* resuming s.bin at offset 150000"},
-         .as = "s.bin"},
-        {.faults = {{"drop_data_after", 299999}},
-         .result = 1,
-         .logins = 2,
-         .resumes = {"* resuming s.bin at offset 299999"},
-         .as = "s.bin"},
-        {.faults = {{"drop_control_after", 150000}},
-         .result = 1,
-         .logins = 2,
-         .resumes = {"* resuming s.bin at offset 150000"},
-         .as = "s.bin"},
-        // A full server first, then a break.
-        {.faults = {{"login_421", 1}, {"drop_data_after", 100000}},
-         .result = 1,
-         .logins = 2,
-         .resumes = {"* resuming s.bin at offset 100000"},
-         .as = "s.bin"},
+        {{}, 16, 1, {}, "", "2/10", "/assets/u1", {a, files_.Write("album", "x"), b}},
+        // The single send: at the first block, mid-file, at the last byte, the control
+        // connection, a full server first, the policy spent, the file changed, a cancel.
+        {{{"drop_data_after", 1000}}, 1, 2, {"* resuming s.bin at offset 1000"}, "s.bin"},
+        {{{"drop_data_after", 150000}}, 1, 2, {"* resuming s.bin at offset 150000"}, "s.bin"},
+        {{{"drop_data_after", 299999}}, 1, 2, {"* resuming s.bin at offset 299999"}, "s.bin"},
+        {{{"drop_control_after", 150000}}, 1, 2, {"* resuming s.bin at offset 150000"}, "s.bin"},
+        {{{"login_421", 1}, {"drop_data_after", 100000}},
+         1,
+         2,
+         {"* resuming s.bin at offset 100000"},
+         "s.bin"},
         {.faults = {{"drop_control_every", 50000}},
          .result = 16,
          .logins = 3,
@@ -196,14 +184,14 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
          .result = 8,
          .logins = 2,
          .resumes = {"* resuming s.bin at offset 100000"},
-         .changes = true,
-         .as = "s.bin"},
+         .as = "s.bin",
+         .changes = true},
         {.faults = {{"drop_data_after", 100000}},
          .result = 16384,
          .logins = 1,
          .resumes = {},
-         .policy = "2/5000",
          .as = "s.bin",
+         .policy = "2/5000",
          .cancels = true},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
