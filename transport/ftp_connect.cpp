@@ -60,7 +60,8 @@ bool FtpCall::MayRepeat(const CInternetException& failure, vanta::RepeatWhen whe
         return false;
     }
     // A write's commands were sent once its connection was up: it may have been carried out.
-    if (when != vanta::RepeatWhen::any_network_failure || !IsNetworkFailure(failure)) {
+    // A send that resumes goes on where the server's copy ends instead.
+    if (when == vanta::RepeatWhen::never_reached || !IsNetworkFailure(failure)) {
         GiveUp();
         return false;
     }

@@ -47,12 +47,16 @@ public:
 
     // After `failure` of an operation on the connection: true when the operation may run
     // again over a new connection, having waited for it: `when` allows it after a failure of
-    // the network, the failure is one, and the policy has an attempt left. Otherwise false,
-    // the reason then telling how many attempts were made. `what` names the operation in the
-    // trace ("* retrying WHAT: attempt 2 of 3 ..."). A cancel during the wait ends it at once:
-    // false, the reason saying so.
+    // the network (a read, or a send that resumes), the failure is one, and the policy has an
+    // attempt left. Otherwise false, the reason then telling how many attempts were made. `what`
+    // names the operation in the trace ("* retrying WHAT: attempt 2 of 3 ..."). A cancel during the
+    // wait ends it at once: false, the reason saying so.
     bool MayRepeat(const CInternetException& failure, vanta::RepeatWhen when,
                    const std::string& what);
+
+    // The operation got further than ever before on the connection that just failed: the next
+    // attempt starts at once, and the budget runs again from now (RetrySchedule::MovedForward).
+    void MovedForward() { m_schedule.MovedForward(); }
 
     // Runs `operation` (which connects through this call) and, after a failure of the network
     // that `when` allows to repeat, runs it again while the policy allows; rethrows the failure

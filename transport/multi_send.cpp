@@ -163,23 +163,6 @@ FileSent SendOne(CFtpConnection& connection, const CString& localPath, const CSt
     return FileSent::kWhole;
 }
 
-// Whether a failure is a broken or refused connection that a new login may get past: the
-// connection dropped, timed out, was refused, or the server answered 421 (libcurl calls it a
-// time-out). A command the server refused, a refused login and a refused name are final.
-bool WorthAnotherConnection(const CInternetException& failure) {
-    switch (failure.m_dwError) {
-    case ERROR_INTERNET_TIMEOUT:
-    case ERROR_INTERNET_CANNOT_CONNECT:
-    case ERROR_INTERNET_CONNECTION_ABORTED:
-    case ERROR_INTERNET_CONNECTION_RESET:
-    case ERROR_FTP_DROPPED:
-        return true;
-    default:
-        return failure.m_cause == CURLE_FTP_ACCEPT_FAILED ||
-               failure.m_cause == CURLE_FTP_ACCEPT_TIMEOUT;
-    }
-}
-
 static_assert(vanta::repeat_rule("send_file") == vanta::RepeatWhen::resume &&
                   vanta::repeat_rule("send_files") == vanta::RepeatWhen::resume,
               "the sends below resume after a broken connection");
@@ -228,7 +211,7 @@ unsigned int SendAt(CFtpConnection& connection, const Sending& sending, INT_PTR 
 // may get past is replaced after the policy's wait, while its attempts and budget last.
 unsigned int SendOverConnections(const CallContext& context, const Sending& sending) {
     TransferControl* const control = context.control;
-    RetrySchedule schedule(context.config.retry);
+    // One schedule for the whole send, its logins included: the call's.
     FtpCall call(context);
     CFtpConnection* connection = nullptr;
     bool sendBegun = false;
@@ -273,24 +256,16 @@ unsigned int SendOverConnections(const CallContext& context, const Sending& send
                 return kCancelled;
             }
             if (i != fileAtStart || current.counted != countedAtStart) {
-                schedule.RestartBudget();
-            }
-            std::chrono::milliseconds wait{};
-            if (!WorthAnotherConnection(failure) || !schedule.NextWait(wait)) {
-                if (schedule.Attempt() > 1) {
-                    SetFailureReason(LastFailureKind(),
-                                     ReasonAfterAttempts(FailureReason(), schedule.Attempt()));
-                }
-                return kBusyOrFtpError;
+                call.MovedForward();
             }
             connection = nullptr;
             const std::string where =
                 sending.remoteDir.IsEmpty() ? "the login directory" : sending.remoteDir.GetString();
-            if (!schedule.WaitForNextAttempt(wait, control, context.trace, "the send into " + where,
-                                             FailureReason())) {
-                SetFailureReason(FailureKind::Other, "cancelled while waiting to send again into " +
-                                                         where + " after: " + FailureReason());
-                return kCancelled;
+            // A refused login, STOR or name is final; a broken or refused connection and the
+            // server's 421 are worth a new login, after the policy's wait.
+            if (!call.MayRepeat(failure, vanta::repeat_rule("send_files"),
+                                "the send into " + where)) {
+                return CancelRequested(control) ? kCancelled : kBusyOrFtpError;
             }
         }
     }

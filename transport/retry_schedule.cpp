@@ -27,9 +27,13 @@ bool RetrySchedule::NextWait(milliseconds& wait) {
     if (m_attempt >= MostAttempts()) {
         return false;
     }
-    // initial * 2^(attempt-1), capped; the doubling stops at the cap so it cannot overflow.
+    if (m_movedForward) {
+        wait = milliseconds(0);
+        return true;
+    }
+    // initial * 2^step, capped; the doubling stops at the cap so it cannot overflow.
     milliseconds full = std::max(m_policy.initial_backoff, milliseconds(0));
-    for (unsigned i = 1; i < m_attempt && full < m_policy.max_backoff; ++i) {
+    for (unsigned i = 0; i < m_backoffStep && full < m_policy.max_backoff; ++i) {
         full *= 2;
     }
     full = std::min(full, std::max(m_policy.max_backoff, milliseconds(0)));
@@ -42,6 +46,11 @@ bool RetrySchedule::NextWait(milliseconds& wait) {
 bool RetrySchedule::WaitForNextAttempt(milliseconds wait, TransferControl* control, TraceSink trace,
                                        const std::string& what, const std::string& reason) {
     ++m_attempt;
+    if (m_movedForward) {
+        m_movedForward = false;
+    } else {
+        ++m_backoffStep;
+    }
     Trace(trace, '*',
           "retrying " + what + ": attempt " + std::to_string(m_attempt) + " of " +
               std::to_string(MostAttempts()) + " after " + std::to_string(wait.count()) + " ms (" +
@@ -58,6 +67,12 @@ bool RetrySchedule::WaitForNextAttempt(milliseconds wait, TransferControl* contr
         std::this_thread::sleep_for(
             std::min<std::chrono::steady_clock::duration>(until - now, kCancelPoll));
     }
+}
+
+void RetrySchedule::MovedForward() {
+    m_start = std::chrono::steady_clock::now();
+    m_backoffStep = 0;
+    m_movedForward = true;
 }
 
 std::string ReasonAfterAttempts(const std::string& reason, unsigned attempts) {

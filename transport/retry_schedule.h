@@ -21,9 +21,11 @@ public:
     unsigned MostAttempts() const { return m_policy.retries + 1; }
 
     // The attempt that just failed moved the operation forward (a transfer got further than
-    // ever before): the budget runs again from now, so that a long transfer that breaks late
-    // may still go on. The attempts already made still count.
-    void RestartBudget() { m_start = std::chrono::steady_clock::now(); }
+    // ever before): the server was up and taking bytes, so the next attempt starts at once and
+    // the back-off begins again from its first wait after that; the budget runs again from
+    // now, so that a long transfer that breaks late may still go on. The attempts already made
+    // still count.
+    void MovedForward();
 
     // After a failed attempt that may be repeated: the wait before the next one, or nothing
     // when no attempt is left or the wait would end past the budget.
@@ -39,6 +41,10 @@ private:
     vanta::RetryPolicy m_policy;
     std::chrono::steady_clock::time_point m_start;
     unsigned m_attempt = 1;
+    // Waits of the back-off since the start or the last move forward: each doubles the next.
+    unsigned m_backoffStep = 0;
+    // The attempt that failed last had moved forward: the next one needs no wait.
+    bool m_movedForward = false;
 };
 
 // `reason` with the count of attempts when there was more than one:

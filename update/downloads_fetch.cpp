@@ -56,6 +56,7 @@ Fetched DownloadsFetch::Retrieve(const std::string& remoteName, AtomicFileWriter
     bool repeated = false;
     std::optional<std::int64_t> served; // the size the server told first
     while (true) {
+        const std::uint64_t before = temporary.Written();
         try {
             CFtpConnection* const connection = Connection();
             if (connection == nullptr) {
@@ -94,6 +95,9 @@ Fetched DownloadsFetch::Retrieve(const std::string& remoteName, AtomicFileWriter
             return Fetched::kWhole;
         } catch (const CInternetException& failure) {
             m_connection = nullptr;
+            if (temporary.Written() > before) {
+                m_call.MovedForward();
+            }
             if (!m_call.MayRepeat(failure, vanta::repeat_rule("download_update"),
                                   "RETR " + remoteName)) {
                 return Fetched::kFailed;

@@ -52,9 +52,11 @@ enum class RepeatWhen {
     /// A send of files over FTP: after a broken connection or a login answered 421, a new
     /// login, and the file that broke off goes on where the server's copy ends, its length
     /// checked once it is whole; no byte is sent or counted twice. A refused login, directory
-    /// or file is final, and a local file that changed between attempts fails the send. The
-    /// budget runs again from each break after which the send got further than ever before,
-    /// so that a long send that breaks late still goes on; the number of attempts holds.
+    /// or file is final, and a local file that changed between attempts fails the send. After
+    /// a break that came once the send had got further than ever before, the new login is
+    /// made at once (the server was up and taking bytes), the back-off starts again from its
+    /// first wait, and the budget runs again, so that a long send that breaks late still goes
+    /// on; the number of attempts holds. The self-update download does the same.
     resume,
 };
 

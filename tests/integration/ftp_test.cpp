@@ -146,8 +146,14 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
          "",
          "4/10"},
         {{{"login_421", 1}}, 1, 1, {}},
-        // Long past its budget, the send that got further goes on.
-        {{{"drop_data_after", 100000}}, 1, 2, {"* resuming a.bin at offset 100000"}, "", "2/0/1"},
+        // A break after the send got further: the new login comes at once, whatever the
+        // back-off (5 s) and the budget (1 ms) say.
+        {{{"drop_data_after", 100000}},
+         1,
+         2,
+         {"* resuming a.bin at offset 100000"},
+         "",
+         "2/5000/1"},
         {.faults = {{"drop_control_every", 50000}},
          .result = 16,
          .logins = 3,
@@ -186,9 +192,9 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
          .resumes = {"* resuming s.bin at offset 100000"},
          .as = "s.bin",
          .changes = true},
-        {.faults = {{"drop_data_after", 100000}},
+        {.faults = {{"login_421", 1}},
          .result = 16384,
-         .logins = 1,
+         .logins = 0,
          .resumes = {},
          .as = "s.bin",
          .policy = "2/5000",
