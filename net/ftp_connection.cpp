@@ -183,13 +183,25 @@ BOOL CFtpConnection::RemoveDirectory(LPCTSTR directory) {
 }
 
 std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(LPCTSTR fileName, DWORD access, DWORD flags,
-                                                        DWORD_PTR /*context*/, bool append) {
+                                                        DWORD_PTR /*context*/,
+                                                        std::uint64_t restartAt) {
     RefuseLineBreaks(fileName);
     if (access != GENERIC_WRITE || fileName == nullptr || *fileName == '\0') {
         throw CInternetException(ERROR_INVALID_PARAMETER);
     }
     FtpLease lease = Lease(fileName, flags != FTP_TRANSFER_TYPE_ASCII);
-    curl_easy_setopt(lease.Transfer().Easy(), CURLOPT_APPEND, append ? 1L : 0L);
+    // The lease's transfer was reset: no command refers to the previous REST any more.
+    m_restartCommand.reset();
+    if (restartAt > 0) {
+        // Sent right before the STOR; a server that refuses it (above 3xx) fails the transfer
+        // before anything is stored.
+        m_restartCommand.reset(
+            curl_slist_append(nullptr, ("REST " + std::to_string(restartAt)).c_str()));
+        if (!m_restartCommand) {
+            throw CInternetException(ERROR_INTERNET_INTERNAL_ERROR, CURLE_OUT_OF_MEMORY);
+        }
+        curl_easy_setopt(lease.Transfer().Easy(), CURLOPT_PREQUOTE, m_restartCommand.get());
+    }
     return std::make_unique<CInternetFile>(std::move(lease));
 }
 

@@ -54,12 +54,16 @@ public:
     BOOL SetCurrentDirectory(LPCTSTR directory);
 
     // STOR `fileName`: a remote file for writing, replacing a file of that name; with
-    // `append`, APPE: the bytes go after what the remote file holds (a send that resumes).
-    // Only GENERIC_WRITE is offered. Returns once the server has accepted the transfer; throws
-    // CInternetException when it refuses it or the connection fails.
+    // `restartAt` above 0, REST `restartAt` first: the bytes go into the remote file from that
+    // offset on, what it holds before the offset kept (a send that resumes). A resume writes
+    // at an offset rather than after whatever the file holds (APPE): a server still writing
+    // the broken connection's last bytes when its size was asked could otherwise take the
+    // same bytes twice, shifted. Only GENERIC_WRITE is offered. Returns once the server has
+    // accepted the transfer; throws CInternetException when it refuses it or the connection
+    // fails.
     std::unique_ptr<CInternetFile> OpenFile(LPCTSTR fileName, DWORD access = GENERIC_READ,
                                             DWORD flags = FTP_TRANSFER_TYPE_BINARY,
-                                            DWORD_PTR context = 1, bool append = false);
+                                            DWORD_PTR context = 1, std::uint64_t restartAt = 0);
 
     // SIZE `fileName` (binary). -1 when the server does not tell it (no such file, SIZE not
     // supported); CInternetException when the connection fails.
@@ -116,6 +120,10 @@ private:
     // A lease on the transfer is out.
     bool m_busy = false;
     std::unique_ptr<CurlTransfer> m_transfer;
+    // The REST command of the remote file open for writing: libcurl reads it when the
+    // transfer starts, after OpenFile has returned.
+    std::unique_ptr<curl_slist, void (*)(curl_slist*)> m_restartCommand{nullptr,
+                                                                        &curl_slist_free_all};
 };
 
 // Throws CInternetException (ERROR_INVALID_PARAMETER) when `text` holds CR or LF.

@@ -132,8 +132,8 @@ FileSent SendOne(CFtpConnection& connection, const CString& localPath, const CSt
         Trace(trace, '*',
               "resuming " + std::string(name.GetString()) + " at offset " + std::to_string(offset));
     }
-    std::unique_ptr<CInternetFile> remote = connection.OpenFile(
-        WholeText(name), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1, offset > 0);
+    std::unique_ptr<CInternetFile> remote =
+        connection.OpenFile(WholeText(name), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1, offset);
     attempts.begun = true;
     BlockSource blocks(local, control, length, offset, attempts.counted);
     remote->Send(std::ref(blocks));

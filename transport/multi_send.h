@@ -27,11 +27,11 @@ class TransferControl;
 // the files than any before it (a long send may break late and still go on). A connection that
 // breaks (or a login answered 421) is replaced, after the policy's wait, by a new login in the same
 // directory, and a file whose STOR had begun resumes where the server's copy ends (SIZE, then
-// APPE), its remote size checked against the local length once it is closed; the transfer control
-// hears Resuming() and the bytes it counted are not counted again. A cancel during the wait ends it
-// at once with 16384. A refused directory, STOR or login is not tried again; a failure after more
-// than one attempt names their number in the failure reason. With no retries the first broken
-// connection ends the send.
+// REST and STOR), its remote size checked against the local length once it is closed; the transfer
+// control hears Resuming() and the bytes it counted are not counted again. A cancel during the wait
+// ends it at once with 16384. A refused directory, STOR or login is not tried again; a failure
+// after more than one attempt names their number in the failure reason. With no retries the first
+// broken connection ends the send.
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
                        const CStringArray& localFiles,
                        const std::vector<std::uint64_t>* measured = nullptr);

@@ -239,6 +239,18 @@ TEST_F(Ftp, MultiSendResumesAfterBrokenConnectionsWithinItsAttempts) {
         }
         EXPECT_EQ(resumes, c.resumes) << probe.out << probe.err;
         EXPECT_EQ(stray, "");
+        // Each resume writes from its offset on (REST, then STOR), never after whatever the
+        // server holds by then (APPE).
+        std::vector<std::string> rests = FtpCommands("REST");
+        std::erase(rests, "REST 0"); // libcurl's own, with each SIZE
+        std::vector<std::string> offsets;
+        for (const std::string& line : c.resumes) {
+            if (const std::string at = line.substr(line.rfind(' ') + 1); at != "0") {
+                offsets.push_back("REST " + at);
+            }
+        }
+        EXPECT_EQ(rests, offsets);
+        EXPECT_THAT(FtpCommands("APPE"), testing::IsEmpty());
         EXPECT_EQ(control::FtpLog().logins, c.logins);
         // The owner hears of each resume once.
         EXPECT_THAT(probe.out,
