@@ -142,8 +142,9 @@ int main(int argc, char** argv) {
                    "from VANTA_LOGIN_PASSWORD or the registry file")
         ->type_name("NAME");
     app.add_option("--retries", global.retries,
-                   "Repeat a request that failed on the network up to N times; a write only "
-                   "when it never reached the service (over VANTA_RETRIES)")
+                   "Repeat a request that failed on the network up to N times (a write only "
+                   "when it never reached the service); a file transfer that broke off goes "
+                   "on where it stopped (over VANTA_RETRIES)")
         ->check(CLI::Range(0, 100))
         ->type_name("N");
     app.fallthrough();
