@@ -1,4 +1,5 @@
-/* The C interface to the publishing service: plain C99, callable from any compiler and from
+/** \file
+   The C interface to the publishing service: plain C99, callable from any compiler and from
    every language that can call C. It offers what vanta::Client offers, without the C++.
 
        vanta_config config;
@@ -44,8 +45,10 @@
 #include <stdint.h>
 
 #if defined(VANTAAPI_BUILDING)
+/** Marks what the library exports. */
 #define VANTA_C_API __attribute__((visibility("default")))
 #else
+/** Marks what the library exports. */
 #define VANTA_C_API
 #endif
 
@@ -56,248 +59,260 @@ extern "C" {
 /* ----------------------------------------------------------------------------------------
    Results and errors */
 
-/* What a call gave: VANTA_OK, or what kind of failure it was. The numbers never change. */
+/** What a call gave: VANTA_OK, or what kind of failure it was. The numbers never change. */
 typedef enum vanta_result {
     VANTA_OK = 0,
-    /* The host could not be reached, a wait ran out, the transfer or the reply broke off, or
+    /** The host could not be reached, a wait ran out, the transfer or the reply broke off, or
        the service answered with an error page. */
     VANTA_ERROR_NETWORK = 1,
-    VANTA_ERROR_UNKNOWN_USER = 2,           /* the service knows no such user */
-    VANTA_ERROR_WRONG_PASSWORD = 3,         /* the password does not match the account */
-    VANTA_ERROR_PRODUCT_NOT_REGISTERED = 4, /* the login is right, the product is not its */
-    VANTA_ERROR_NOT_FOUND = 5,              /* no such asset, homepage, file or directory */
-    VANTA_ERROR_REFUSED = 6,                /* the service declined the request */
-    VANTA_ERROR_NO_SPACE = 7,               /* the upload does not fit the disk quota */
-    VANTA_ERROR_LOCAL_FILE = 8,             /* a local file could not be opened, read or written */
-    VANTA_ERROR_UNEXPECTED_REPLY = 9,       /* the service's reply does not have the right shape */
-    VANTA_ERROR_INVALID_ARGUMENT = 10,      /* the request was refused before anything was sent */
-    VANTA_ERROR_CANCELLED = 11,             /* the job was cancelled */
-    VANTA_ERROR_INTERNAL = 12               /* the library itself failed (out of memory, ...) */
+    VANTA_ERROR_UNKNOWN_USER = 2,           /**< the service knows no such user */
+    VANTA_ERROR_WRONG_PASSWORD = 3,         /**< the password does not match the account */
+    VANTA_ERROR_PRODUCT_NOT_REGISTERED = 4, /**< the login is right, the product is not its */
+    VANTA_ERROR_NOT_FOUND = 5,              /**< no such asset, homepage, file or directory */
+    VANTA_ERROR_REFUSED = 6,                /**< the service declined the request */
+    VANTA_ERROR_NO_SPACE = 7,               /**< the upload does not fit the disk quota */
+    VANTA_ERROR_LOCAL_FILE = 8,        /**< a local file could not be opened, read or written */
+    VANTA_ERROR_UNEXPECTED_REPLY = 9,  /**< the service's reply does not have the right shape */
+    VANTA_ERROR_INVALID_ARGUMENT = 10, /**< the request was refused before anything was sent */
+    VANTA_ERROR_CANCELLED = 11,        /**< the job was cancelled */
+    VANTA_ERROR_INTERNAL = 12          /* the library itself failed (out of memory, ...) */
 } vanta_result;
 
-/* The result's name, e.g. "wrong_password" or "ok"; a static string ("unknown" for a number
+/** The result's name, e.g. "wrong_password" or "ok"; a static string ("unknown" for a number
    that is none of the above). Any thread. */
 VANTA_C_API const char* vanta_result_name(vanta_result result);
 
-/* Why a call failed. Opaque; made by the failing call, freed by the caller. */
+/** Why a call failed. Opaque; made by the failing call, freed by the caller. */
 typedef struct vanta_error vanta_error;
 
-/* The failure's category (never VANTA_OK). */
+/** The failure's category (never VANTA_OK). */
 VANTA_C_API vanta_result vanta_error_category(const vanta_error* error);
-/* The result code that the matching QDX_ export gives for the same outcome; 0 when there is
+/** The result code that the matching QDX_ export gives for the same outcome; 0 when there is
    no export counterpart. */
 VANTA_C_API unsigned int vanta_error_code(const vanta_error* error);
-/* What went wrong, for people; owned by the error, valid until it is freed. */
+/** What went wrong, for people; owned by the error, valid until it is freed. */
 VANTA_C_API const char* vanta_error_reason(const vanta_error* error);
-/* The number of an asset that a failed job could not take back, or "": owned by the error. */
+/** The number of an asset that a failed job could not take back, or "": owned by the error. */
 VANTA_C_API const char* vanta_error_asset_number(const vanta_error* error);
-/* Frees the error; NULL is accepted. */
+/** Frees the error; NULL is accepted. */
 VANTA_C_API void vanta_error_free(vanta_error* error);
 
-/* Whether `record`, of type `type`, was filled far enough to hold `member`. */
+/** Whether `record`, of type `type`, was filled far enough to hold `member`. */
 #define VANTA_HAS_MEMBER(type, record, member)                                                     \
     ((record)->size >= offsetof(type, member) + sizeof((record)->member))
 
 /* ----------------------------------------------------------------------------------------
    Configuration and the client */
 
-/* Where a client finds the service, and how long it waits. The caller owns it and sets its
+/** Where a client finds the service, and how long it waits. The caller owns it and sets its
    `size` through VANTA_CONFIG_INIT, which also fills the defaults: later versions add members
    only at the end, and the library takes the defaults for those beyond the caller's `size`,
    so a program built against an older header keeps working unchanged. Strings are borrowed:
    vanta_client_new copies them. NULL or "" in a string means the default. */
 typedef struct vanta_config {
-    size_t size;                /* sizeof(vanta_config) as the caller compiled it */
-    const char* host;           /* host name or address of the service */
-    unsigned int http_port;     /* port of the service's CGI programs */
-    unsigned int ftp_port;      /* port of the service's FTP server */
-    int64_t ftp_timeout_ms;     /* no progress on an FTP connection this long ends it */
-    int64_t http_timeout_ms;    /* an HTTP connect or wait fails after this long */
-    bool tls;                   /* HTTPS and explicit FTPS; never clear text instead */
-    const char* ca_file;        /* a further trusted authority (PEM), or NULL */
-    unsigned int https_port;    /* port of the CGI programs over HTTPS */
-    const char* login_name;     /* the login both channels present, or NULL */
-    const char* login_password; /* its password, or NULL */
-    const char* update_key;     /* PEM public key download_update checks, or NULL */
-    unsigned int retries;       /* how often a failed network request is repeated */
-    int64_t retry_budget_ms;    /* the time all repeats of one request may take */
+    size_t size;                /**< sizeof(vanta_config) as the caller compiled it */
+    const char* host;           /**< host name or address of the service */
+    unsigned int http_port;     /**< port of the service's CGI programs */
+    unsigned int ftp_port;      /**< port of the service's FTP server */
+    int64_t ftp_timeout_ms;     /**< no progress on an FTP connection this long ends it */
+    int64_t http_timeout_ms;    /**< an HTTP connect or wait fails after this long */
+    bool tls;                   /**< HTTPS and explicit FTPS; never clear text instead */
+    const char* ca_file;        /**< a further trusted authority (PEM), or NULL */
+    unsigned int https_port;    /**< port of the CGI programs over HTTPS */
+    const char* login_name;     /**< the login both channels present, or NULL */
+    const char* login_password; /**< its password, or NULL */
+    const char* update_key;     /**< PEM public key download_update checks, or NULL */
+    unsigned int retries;       /**< how often a failed network request is repeated */
+    int64_t retry_budget_ms;    /**< the time all repeats of one request may take */
 } vanta_config;
 
-/* Fills `config` with the defaults of the exports and sets its size to `size`. Any thread. */
+/** Fills `config` with the defaults of the exports and sets its size to `size`. Any thread. */
 VANTA_C_API void vanta_config_init(vanta_config* config, size_t size);
+/** Fills the defaults into the caller's config, of the size the caller knows. */
 #define VANTA_CONFIG_INIT(config) vanta_config_init((config), sizeof *(config))
 
-/* The service, as one configuration reaches it. Opaque. */
+/** The service, as one configuration reaches it. Opaque. */
 typedef struct vanta_client vanta_client;
 
-/* A client for `config` (NULL: the defaults); *client receives it, freed by the caller with
+/** A client for `config` (NULL: the defaults); *client receives it, freed by the caller with
    vanta_client_free. A host that cannot be one fails here with VANTA_ERROR_INVALID_ARGUMENT;
    another value out of its range makes every call of the client fail so. Any thread. */
 VANTA_C_API vanta_result vanta_client_new(const vanta_config* config, vanta_client** client,
                                           vanta_error** error);
-/* A client with the configuration the exports would use in this process now: the environment
+/** A client with the configuration the exports would use in this process now: the environment
    (VANTA_SERVER, VANTA_HTTP_PORT, ...), then the registry file, then the defaults. A setting
    that cannot be used fails with VANTA_ERROR_INVALID_ARGUMENT, naming it, and makes no client.
    Any thread. */
 VANTA_C_API vanta_result vanta_client_new_from_environment(vanta_client** client,
                                                            vanta_error** error);
-/* Frees the client; NULL is accepted. Not while another call uses the same client. */
+/** Frees the client; NULL is accepted. Not while another call uses the same client. */
 VANTA_C_API void vanta_client_free(vanta_client* client);
 
 /* ----------------------------------------------------------------------------------------
    Accounts */
 
-/* A valid login, with the service's two flags. */
+/** A valid login, with the service's two flags. */
 typedef struct vanta_login {
-    size_t size;
-    bool has_published; /* the account has published an asset under the product */
-    bool has_homepage;  /* the account has a homepage */
+    size_t size;        /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    bool has_published; /**< the account has published an asset under the product */
+    bool has_homepage;  /**< the account has a homepage */
 } vanta_login;
+/** Frees the record and all it holds; NULL is accepted. */
 VANTA_C_API void vanta_login_free(vanta_login* login);
 
-/* The personal details of an account. As an argument the caller owns it and sets `size` with
+/** The personal details of an account. As an argument the caller owns it and sets `size` with
    VANTA_USER_DETAILS_INIT (all texts empty, NULL meaning ""); inside a vanta_user the library
    owns it. */
 typedef struct vanta_user_details {
-    size_t size;
-    const char* first_name;
-    const char* last_name;
-    const char* middle_initial;
-    const char* address;
-    const char* city;
-    const char* state;
-    const char* zip;
-    const char* email;
-    const char* day_phone;
-    const char* extension;
-    const char* fax;
-    const char* night_phone;
-    const char* code; /* the account's code text */
+    size_t size; /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    const char* first_name;     /**< first name */
+    const char* last_name;      /**< last name */
+    const char* middle_initial; /**< middle initial */
+    const char* address;        /**< street address */
+    const char* city;           /**< city */
+    const char* state;          /**< state or region */
+    const char* zip;            /**< postal code */
+    const char* email;          /**< mail address */
+    const char* day_phone;      /**< day-time telephone number */
+    const char* extension;      /**< its extension */
+    const char* fax;            /**< fax number */
+    const char* night_phone;    /**< evening telephone number */
+    const char* code;           /**< the account's code text */
 } vanta_user_details;
+/** Sets every text of `details` to NULL (""), and its size to `size`. Any thread. */
 VANTA_C_API void vanta_user_details_init(vanta_user_details* details, size_t size);
+/** Empties the caller's details, of the size the caller knows. */
 #define VANTA_USER_DETAILS_INIT(details) vanta_user_details_init((details), sizeof *(details))
 
-/* What a registration did. */
+/** What a registration did. */
 typedef enum vanta_registration_kind {
-    VANTA_NEW_ACCOUNT = 0, /* the account was created */
-    VANTA_NEW_PRODUCT = 1, /* a known account registered a further product */
+    VANTA_NEW_ACCOUNT = 0, /**< the account was created */
+    VANTA_NEW_PRODUCT = 1, /**< a known account registered a further product */
     VANTA_EXISTING = 2     /* the account and the product were both known */
 } vanta_registration_kind;
 
+/** The outcome of a registration. */
 typedef struct vanta_registration {
-    size_t size;
-    vanta_registration_kind kind;
-    const char* user_id;
-    const char* user_number; /* the account's number on the service */
-    const char* message;     /* the service's free text */
+    size_t size; /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    vanta_registration_kind kind; /**< what the registration did */
+    const char* user_id;          /**< the user id */
+    const char* user_number;      /**< the account's number on the service */
+    const char* message;          /**< the service's free text */
 } vanta_registration;
+/** Frees the record and all it holds; NULL is accepted. */
 VANTA_C_API void vanta_registration_free(vanta_registration* registration);
 
-/* The service's record of a user. */
+/** The service's record of a user. */
 typedef struct vanta_user {
-    size_t size;
-    const char* user_id;
-    const vanta_user_details* details;
-    int64_t user_number;
-    int64_t asset_count;
-    int64_t product_count;
+    size_t size; /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    const char* user_id;               /**< the user id */
+    const vanta_user_details* details; /**< the person's details, owned by the record */
+    int64_t user_number;               /**< the account's number on the service */
+    int64_t asset_count;               /**< number of assets */
+    int64_t product_count;             /**< number of registered products */
 } vanta_user;
+/** Frees the record and all it holds; NULL is accepted. */
 VANTA_C_API void vanta_user_free(vanta_user* user);
 
-/* Checks a login for a product: *login, or WRONG_PASSWORD, PRODUCT_NOT_REGISTERED (also for a
+/** Checks a login for a product: *login, or WRONG_PASSWORD, PRODUCT_NOT_REGISTERED (also for a
    wrong password and an unregistered product together: code 9216), UNKNOWN_USER, NETWORK. */
 VANTA_C_API vanta_result vanta_validate_user(const vanta_client* client, const char* user_id,
                                              const char* password, const char* product_id,
                                              vanta_login** login, vanta_error** error);
-/* Registers an account, or a further product of one: WRONG_PASSWORD when the account exists
+/** Registers an account, or a further product of one: WRONG_PASSWORD when the account exists
    with another password, REFUSED for unusable details. `details` may be NULL (all empty). */
 VANTA_C_API vanta_result vanta_register_user(const vanta_client* client, const char* user_id,
                                              const char* password, const char* product_id,
                                              const vanta_user_details* details,
                                              vanta_registration** registration,
                                              vanta_error** error);
-/* The user's record, or UNKNOWN_USER. */
+/** The user's record, or UNKNOWN_USER. */
 VANTA_C_API vanta_result vanta_user_info(const vanta_client* client, const char* user_id,
                                          vanta_user** user, vanta_error** error);
-/* Writes the user's details back; REFUSED for an unknown user or a wrong password. */
+/** Writes the user's details back; REFUSED for an unknown user or a wrong password. */
 VANTA_C_API vanta_result vanta_update_user(const vanta_client* client, const char* user_id,
                                            const char* password, const vanta_user_details* details,
                                            vanta_error** error);
-/* Removes the account, or UNKNOWN_USER. */
+/** Removes the account, or UNKNOWN_USER. */
 VANTA_C_API vanta_result vanta_delete_user(const vanta_client* client, const char* user_id,
                                            vanta_error** error);
 
 /* ----------------------------------------------------------------------------------------
    Assets */
 
-/* One published asset. Times are seconds since 1970-01-01 UTC. */
+/** One published asset. Times are seconds since 1970-01-01 UTC. */
 typedef struct vanta_asset {
-    size_t size;
-    const char* user_number; /* the owner's user id, as the request named it */
-    const char* asset_number;
-    const char* name;
-    const char* description;
-    int64_t product;
-    int64_t type;          /* the asset type given at upload */
-    int64_t declared_size; /* bytes, as announced when the asset was created */
-    const char* asset_id;  /* the login name of the asset's page */
-    const char* password;  /* the password of the asset's page */
-    int64_t created;
-    int64_t file_count;
-    const char* page_address;
-    int64_t page_views;
-    size_t file_name_count;
-    const char* const* file_names; /* in upload order */
+    size_t size; /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    const char* user_number;       /**< the owner's user id, as the request named it */
+    const char* asset_number;      /**< the asset's number */
+    const char* name;              /**< the asset's name */
+    const char* description;       /**< free text, as the service sent it */
+    int64_t product;               /**< the product it belongs to */
+    int64_t type;                  /**< the asset type given at upload */
+    int64_t declared_size;         /**< bytes, as announced when the asset was created */
+    const char* asset_id;          /**< the login name of the asset's page */
+    const char* password;          /**< the password of the asset's page */
+    int64_t created;               /**< when the asset was created, seconds since 1970 UTC */
+    int64_t file_count;            /**< number of files */
+    const char* page_address;      /**< address of the asset's page */
+    int64_t page_views;            /**< views of the asset's page */
+    size_t file_name_count;        /**< how many names file_names holds */
+    const char* const* file_names; /**< in upload order */
 } vanta_asset;
+/** Frees the record and all it holds; NULL is accepted. */
 VANTA_C_API void vanta_asset_free(vanta_asset* asset);
 
-/* Assets of one user: `count` records, each owned by the list. */
+/** Assets of one user: `count` records, each owned by the list. */
 typedef struct vanta_asset_list {
-    size_t size;
-    size_t count;
-    const vanta_asset* const* items;
+    size_t size;  /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    size_t count; /**< how many records items holds */
+    const vanta_asset* const* items; /**< the records, owned by this struct */
 } vanta_asset_list;
+/** Frees the record and all it holds; NULL is accepted. */
 VANTA_C_API void vanta_asset_list_free(vanta_asset_list* list);
 
-/* The page views of an asset on one day (`day`: seconds since 1970-01-01 UTC, at midnight). */
+/** The page views of an asset on one day (`day`: seconds since 1970-01-01 UTC, at midnight). */
 typedef struct vanta_asset_stat {
-    size_t size;
-    int64_t day;
-    int64_t page_views;
+    size_t size;        /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    int64_t day;        /**< the day, seconds since 1970 UTC at its midnight */
+    int64_t page_views; /**< views of the asset's page */
 } vanta_asset_stat;
 
+/** The page views of an asset per day: `count` records, each owned by the struct. */
 typedef struct vanta_asset_stats {
-    size_t size;
-    size_t count;
-    const vanta_asset_stat* const* items;
+    size_t size;  /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    size_t count; /**< how many records items holds */
+    const vanta_asset_stat* const* items; /**< the records, owned by this struct */
 } vanta_asset_stats;
+/** Frees the record and all it holds; NULL is accepted. */
 VANTA_C_API void vanta_asset_stats_free(vanta_asset_stats* stats);
 
-/* A user's disk quota, in bytes. */
+/** A user's disk quota, in bytes. */
 typedef struct vanta_disk_space {
-    size_t size;
-    uint64_t quota;
-    uint64_t used;
+    size_t size;    /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    uint64_t quota; /**< the quota, bytes */
+    uint64_t used;  /**< bytes stored now */
 } vanta_disk_space;
+/** Frees the record and all it holds; NULL is accepted. */
 VANTA_C_API void vanta_disk_space_free(vanta_disk_space* space);
 
-/* One asset of the user, or NOT_FOUND. */
+/** One asset of the user, or NOT_FOUND. */
 VANTA_C_API vanta_result vanta_asset_info(const vanta_client* client, const char* user_id,
                                           const char* asset_number, vanta_asset** asset,
                                           vanta_error** error);
-/* The user's assets under `product`; a user without assets gives an empty list. */
+/** The user's assets under `product`; a user without assets gives an empty list. */
 VANTA_C_API vanta_result vanta_asset_list_get(const vanta_client* client, const char* user_id,
                                               const char* product, vanta_asset_list** list,
                                               vanta_error** error);
-/* The page views per day of an asset (empty when there are none), or REFUSED. */
+/** The page views per day of an asset (empty when there are none), or REFUSED. */
 VANTA_C_API vanta_result vanta_asset_stats_get(const vanta_client* client, const char* user_id,
                                                const char* asset_number, vanta_asset_stats** stats,
                                                vanta_error** error);
-/* Removes an asset's record, or REFUSED. */
+/** Removes an asset's record, or REFUSED. */
 VANTA_C_API vanta_result vanta_delete_asset(const vanta_client* client, const char* user_id,
                                             const char* product, const char* asset_number,
                                             vanta_error** error);
-/* The user's quota and the space used, or UNEXPECTED_REPLY. */
+/** The user's quota and the space used, or UNEXPECTED_REPLY. */
 VANTA_C_API vanta_result vanta_disk_space_get(const vanta_client* client, const char* user_id,
                                               const char* product, vanta_disk_space** space,
                                               vanta_error** error);
@@ -305,38 +320,40 @@ VANTA_C_API vanta_result vanta_disk_space_get(const vanta_client* client, const 
 /* ----------------------------------------------------------------------------------------
    Homepage */
 
-/* A user's homepage: five free texts. As an argument the caller owns it and sets `size` with
+/** A user's homepage: five free texts. As an argument the caller owns it and sets `size` with
    VANTA_HOMEPAGE_INIT (NULL meaning ""); as a result the library made it. */
 typedef struct vanta_homepage {
-    size_t size;
-    const char* title;
-    const char* heading;
-    const char* body;
-    const char* theme;
-    const char* reply;
+    size_t size;       /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    const char* title; /**< the page title */
+    const char* heading; /**< the heading */
+    const char* body;    /**< the body text */
+    const char* theme;   /**< the theme's name or number */
+    const char* reply;   /**< the reply text */
 } vanta_homepage;
+/** Sets every text of `page` to NULL (""), and its size to `size`. Any thread. */
 VANTA_C_API void vanta_homepage_init(vanta_homepage* page, size_t size);
+/** Empties the caller's homepage, of the size the caller knows. */
 #define VANTA_HOMEPAGE_INIT(page) vanta_homepage_init((page), sizeof *(page))
-/* Frees a homepage the library made (never one the caller set up). */
+/** Frees a homepage the library made (never one the caller set up). */
 VANTA_C_API void vanta_homepage_free(vanta_homepage* page);
 
-/* The user's homepage: NOT_FOUND when there is none, UNKNOWN_USER when the service refuses. */
+/** The user's homepage: NOT_FOUND when there is none, UNKNOWN_USER when the service refuses. */
 VANTA_C_API vanta_result vanta_homepage_get(const vanta_client* client, const char* user_id,
                                             vanta_homepage** page, vanta_error** error);
-/* Writes the user's homepage, or REFUSED (unknown user, missing text). */
+/** Writes the user's homepage, or REFUSED (unknown user, missing text). */
 VANTA_C_API vanta_result vanta_update_homepage(const vanta_client* client, const char* user_id,
                                                const vanta_homepage* page, vanta_error** error);
-/* Removes the user's homepage, or NOT_FOUND. */
+/** Removes the user's homepage, or NOT_FOUND. */
 VANTA_C_API vanta_result vanta_delete_homepage(const vanta_client* client, const char* user_id,
                                                vanta_error** error);
 
 /* ----------------------------------------------------------------------------------------
    Raw requests, versions and self-update */
 
-/* Frees a string the library gave; NULL is accepted. */
+/** Frees a string the library gave; NULL is accepted. */
 VANTA_C_API void vanta_string_free(char* text);
 
-/* Posts `body_size` bytes of `body` plus one line feed to the CGI program `program` (a path
+/** Posts `body_size` bytes of `body` plus one line feed to the CGI program `program` (a path
    such as "/cgiscripts/get_version.exe"); *reply receives the reply's body byte for byte with
    a NUL after it (freed with vanta_string_free) and *reply_size its length (NULL: not wanted).
    NETWORK for a failed request or an error page. */
@@ -344,23 +361,25 @@ VANTA_C_API vanta_result vanta_post_request(const vanta_client* client, const ch
                                             const char* body, size_t body_size, char** reply,
                                             size_t* reply_size, vanta_error** error);
 
-/* The library's update version ("3.3"), what vanta_check_version compares; static. */
+/** The library's update version ("3.3"), what vanta_check_version compares; static. */
 VANTA_C_API const char* vanta_library_version(void);
-/* The release of the loaded library, MAJOR.MINOR.PATCH; static. */
+/** The release of the loaded library, MAJOR.MINOR.PATCH; static. */
 VANTA_C_API const char* vanta_release_version(void);
 
+/** The library's update version against the one the service offers. */
 typedef struct vanta_version_check {
-    size_t size;
-    const char* library; /* the update version this library announces */
-    const char* service; /* the update version the service offers, as it sent it */
-    bool up_to_date;     /* the two are the same */
+    size_t size; /**< the size of the struct as its maker filled it (see VANTA_HAS_MEMBER) */
+    const char* library; /**< the update version this library announces */
+    const char* service; /**< the update version the service offers, as it sent it */
+    bool up_to_date;     /**< the two are the same */
 } vanta_version_check;
+/** Frees the record and all it holds; NULL is accepted. */
 VANTA_C_API void vanta_version_check_free(vanta_version_check* check);
 
-/* The library's update version against the one the service offers. */
+/** The library's update version against the one the service offers. */
 VANTA_C_API vanta_result vanta_check_version(const vanta_client* client,
                                              vanta_version_check** check, vanta_error** error);
-/* Fetches the service's library file into `directory` (replacing it only when complete);
+/** Fetches the service's library file into `directory` (replacing it only when complete);
  *path receives the file's path (freed with vanta_string_free). */
 VANTA_C_API vanta_result vanta_download_update(const vanta_client* client, const char* directory,
                                                char** path, vanta_error** error);
@@ -369,22 +388,22 @@ VANTA_C_API vanta_result vanta_download_update(const vanta_client* client, const
    FTP files on the service host. Remote names are sent as given; one holding CR or LF is
    refused before it is sent. */
 
-/* Stores the local file `local` as `remote_name` in `remote_dir` ("": the login directory). */
+/** Stores the local file `local` as `remote_name` in `remote_dir` ("": the login directory). */
 VANTA_C_API vanta_result vanta_send_file(const vanta_client* client, const char* local,
                                          const char* remote_dir, const char* remote_name,
                                          vanta_error** error);
-/* Stores `count` local files, each under its own name, in `remote_dir` over one connection;
+/** Stores `count` local files, each under its own name, in `remote_dir` over one connection;
    local files that cannot be read are skipped. */
 VANTA_C_API vanta_result vanta_send_files(const vanta_client* client, const char* remote_dir,
                                           const char* const* files, size_t count,
                                           vanta_error** error);
-/* Whether `name` exists in the assets directory `sub_dir`: *exists. */
+/** Whether `name` exists in the assets directory `sub_dir`: *exists. */
 VANTA_C_API vanta_result vanta_file_exists(const vanta_client* client, const char* sub_dir,
                                            const char* name, bool* exists, vanta_error** error);
-/* Deletes `name` in the assets directory `sub_dir`, or NOT_FOUND. */
+/** Deletes `name` in the assets directory `sub_dir`, or NOT_FOUND. */
 VANTA_C_API vanta_result vanta_delete_file(const vanta_client* client, const char* sub_dir,
                                            const char* name, vanta_error** error);
-/* Removes the directory `path` (a whole FTP path), or REFUSED (missing, not empty). */
+/** Removes the directory `path` (a whole FTP path), or REFUSED (missing, not empty). */
 VANTA_C_API vanta_result vanta_remove_directory(const vanta_client* client, const char* path,
                                                 vanta_error** error);
 
