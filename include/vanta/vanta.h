@@ -407,6 +407,137 @@ VANTA_C_API vanta_result vanta_delete_file(const vanta_client* client, const cha
 VANTA_C_API vanta_result vanta_remove_directory(const vanta_client* client, const char* path,
                                                 vanta_error** error);
 
+/* ----------------------------------------------------------------------------------------
+   Background jobs: an upload or a sharing job runs on a worker thread of its own; any number
+   may run at once. A job handle belongs to the caller, who frees it with vanta_job_free. */
+
+/** Where a job is. Phases only move forward. */
+typedef enum vanta_job_phase {
+    VANTA_PHASE_PREPARING = 0,    /**< measuring files, checking the quota, registering */
+    VANTA_PHASE_TRANSFERRING = 1, /**< sending the files */
+    VANTA_PHASE_NOTIFYING = 2,    /**< the files are sent; the service is told */
+    VANTA_PHASE_FINISHED = 3      /**< the worker has ended */
+} vanta_job_phase;
+
+/** A job's progress. */
+typedef struct vanta_progress {
+    size_t size;           /**< the size of the struct as its maker filled it */
+    uint64_t bytes;        /**< sent so far in the transfer phase */
+    uint64_t total;        /**< bytes of all files, once measured */
+    vanta_job_phase phase; /**< where the job is */
+    unsigned int resumes;  /**< how often the send went on after a broken connection */
+    uint64_t resumed_at;   /**< the byte of the whole where the last resume began */
+} vanta_progress;
+
+/** Receives a job's progress on the job's worker thread, at every phase change and as bytes
+    are sent; `progress` lives for the call only. It may call the job's functions, which
+    return at once there (vanta_job_wait gives false, vanta_job_outcome INVALID_ARGUMENT). */
+typedef void (*vanta_progress_callback)(const vanta_progress* progress, void* user_data);
+
+/** How a job reports. The caller owns it and sets it up with VANTA_JOB_OPTIONS_INIT. */
+typedef struct vanta_job_options {
+    size_t size;                         /**< sizeof(vanta_job_options) as the caller knows it */
+    vanta_progress_callback on_progress; /**< NULL: no progress calls */
+    void* user_data;                     /**< handed to on_progress as it is */
+    int64_t progress_interval_ms;        /**< while sending, at most one call per this many ms */
+    uint64_t progress_bytes;             /**< while sending, at most one call per this many bytes */
+} vanta_job_options;
+/** Sets `options` to no callback and no limits, and its size to `size`. Any thread. */
+VANTA_C_API void vanta_job_options_init(vanta_job_options* options, size_t size);
+/** Sets up the caller's job options, of the size the caller knows. */
+#define VANTA_JOB_OPTIONS_INIT(options) vanta_job_options_init((options), sizeof *(options))
+
+/** One person an upload's page address is mailed to. */
+typedef struct vanta_recipient {
+    size_t size;       /**< sizeof(vanta_recipient) as the caller knows it */
+    const char* email; /**< mail address */
+    const char* name;  /**< the person's name, or NULL */
+    bool may_download; /**< false: view online only */
+} vanta_recipient;
+
+/** What an upload takes. The caller owns it and sets it up with VANTA_UPLOAD_REQUEST_INIT;
+    everything it points to is borrowed for the call that starts the job. */
+typedef struct vanta_upload_request {
+    size_t size;              /**< sizeof(vanta_upload_request) as the caller knows it */
+    const char* user_id;      /**< the owner */
+    unsigned int product;     /**< the product it belongs to */
+    const char* name;         /**< the asset's name */
+    const char* description;  /**< free text, or NULL */
+    unsigned int asset_type;  /**< the asset type */
+    const char* const* files; /**< local files, sent in this order */
+    size_t file_count;        /**< how many names files holds */
+    const vanta_recipient* const* recipients; /**< who is mailed the page address */
+    size_t recipient_count;                   /**< how many recipients there are */
+} vanta_upload_request;
+/** Empties `request` and sets its size to `size`. Any thread. */
+VANTA_C_API void vanta_upload_request_init(vanta_upload_request* request, size_t size);
+/** Sets up the caller's upload request, of the size the caller knows. */
+#define VANTA_UPLOAD_REQUEST_INIT(request) vanta_upload_request_init((request), sizeof *(request))
+
+/** What a sharing job takes, set up like vanta_upload_request. */
+typedef struct vanta_share_request {
+    size_t size;                   /**< sizeof(vanta_share_request) as the caller knows it */
+    const char* sender;            /**< the sender's mail address */
+    const char* const* recipients; /**< mail addresses */
+    size_t recipient_count;        /**< how many recipients there are */
+    const char* subject;           /**< the mail's subject */
+    const char* message;           /**< the mail's text, lines separated by LF */
+    const char* sender_name;       /**< the sender's name as the mail shows it, or NULL */
+    const char* const* files;      /**< local files to attach */
+    size_t file_count;             /**< how many names files holds */
+} vanta_share_request;
+/** Empties `request` and sets its size to `size`. Any thread. */
+VANTA_C_API void vanta_share_request_init(vanta_share_request* request, size_t size);
+/** Sets up the caller's share request, of the size the caller knows. */
+#define VANTA_SHARE_REQUEST_INIT(request) vanta_share_request_init((request), sizeof *(request))
+
+/** What a finished upload gives. */
+typedef struct vanta_upload_outcome {
+    size_t size;              /**< the size of the struct as its maker filled it */
+    const char* asset_number; /**< the new asset's number */
+    const char* password;     /**< the password of its page */
+    const char* page_address; /**< the address of its page */
+} vanta_upload_outcome;
+/** Frees the record and all it holds; NULL is accepted. */
+VANTA_C_API void vanta_upload_outcome_free(vanta_upload_outcome* outcome);
+
+/** A running or finished job. Opaque. */
+typedef struct vanta_job vanta_job;
+
+/** Starts an upload: measure the files, check the quota, register the asset, send the files,
+    have the service mail the recipients; *job receives its handle. How it ends is the job's
+    outcome: LOCAL_FILE, NO_SPACE, REFUSED, NETWORK, CANCELLED. A job that fails or is
+    cancelled takes back its asset. `options` may be NULL. Any thread. */
+VANTA_C_API vanta_result vanta_upload(const vanta_client* client,
+                                      const vanta_upload_request* request,
+                                      const vanta_job_options* options, vanta_job** job,
+                                      vanta_error** error);
+/** Starts a sharing job: ask the service for a session, send the files, have the service
+    mail them. Outcomes: INVALID_ARGUMENT (no sender, an unusable address), LOCAL_FILE,
+    REFUSED, NETWORK, CANCELLED; a job that fails removes what it sent. Any thread. */
+VANTA_C_API vanta_result vanta_share_by_email(const vanta_client* client,
+                                              const vanta_share_request* request,
+                                              const vanta_job_options* options, vanta_job** job,
+                                              vanta_error** error);
+/** The job's progress as of now, into the caller's `progress` as far as its `size` (set by
+    the caller) reaches. Any thread, also the job's callback. */
+VANTA_C_API void vanta_job_progress(const vanta_job* job, vanta_progress* progress);
+/** Asks the job to stop and returns at once; a job past its transfer finishes normally. Any
+    thread, also the job's callback. */
+VANTA_C_API void vanta_job_cancel(vanta_job* job);
+/** True when the job has finished within `timeout_ms` (0: just look). In the job's own
+    callback: false at once. Any thread. */
+VANTA_C_API bool vanta_job_wait(vanta_job* job, int64_t timeout_ms);
+/** Waits for the end (bounded: every network wait of the job is) and gives the outcome; for
+    an upload, *outcome receives its record (NULL: not wanted; a sharing job gives none). In
+    the job's own callback: INVALID_ARGUMENT at once. Any thread. */
+VANTA_C_API vanta_result vanta_job_outcome(vanta_job* job, vanta_upload_outcome** outcome,
+                                           vanta_error** error);
+/** Frees the handle: a job that still runs is cancelled and its worker waited for; from the
+    job's own callback, cancelled and left to end on its own. NULL is accepted. Not while
+    another call uses the same handle. */
+VANTA_C_API void vanta_job_free(vanta_job* job);
+
 #ifdef __cplusplus
 }
 #endif

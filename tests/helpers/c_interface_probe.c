@@ -209,6 +209,77 @@ static void delete_ann(char* out) {
     FAILED(vanta_delete_user(c, "ann", &e));
 }
 
+/* What a job's progress calls saw: how many, and the last phase. */
+struct seen {
+    int calls;
+    vanta_job_phase last;
+};
+
+static void on_progress(const vanta_progress* progress, void* user_data) {
+    struct seen* seen = (struct seen*)user_data;
+    ++seen->calls;
+    seen->last = progress->phase;
+}
+
+/* An upload of `file`: whether it ended within 30 s, the progress calls seen, its outcome. */
+static void upload(char* out, const char* user, const char* file) {
+    vanta_upload_request request;
+    vanta_job_options options;
+    vanta_job* job = NULL;
+    vanta_upload_outcome* outcome = NULL;
+    struct seen seen = {0, VANTA_PHASE_PREPARING};
+    vanta_error* e = NULL;
+    vanta_result result;
+    bool ended;
+    char* end;
+    VANTA_UPLOAD_REQUEST_INIT(&request);
+    VANTA_JOB_OPTIONS_INIT(&options);
+    request.user_id = user;
+    request.product = 7;
+    request.name = "Note";
+    request.files = &file;
+    request.file_count = 1;
+    options.on_progress = on_progress;
+    options.user_data = &seen;
+    FAILED(vanta_upload(c, &request, &options, &job, &e));
+    ended = vanta_job_wait(job, 30000);
+    sprintf(out, "%d|%d|", ended, seen.calls > 0 ? (int)seen.last : -1);
+    end = out + strlen(out);
+    result = vanta_job_outcome(job, &outcome, &e);
+    vanta_job_free(job);
+    if (result != VANTA_OK) {
+        show_error(result, e, end);
+        return;
+    }
+    strcpy(end, outcome->asset_number[0] != '\0' ? "numbered" : "no number");
+    vanta_upload_outcome_free(outcome);
+}
+static void upload_note(char* out) {
+    upload(out, "ann", note);
+}
+static void upload_missing(char* out) {
+    upload(out, "ann", "/nonexistent/file");
+}
+static void upload_without_user(char* out) {
+    upload(out, NULL, note);
+}
+
+/* A share without a sender fails in its outcome. */
+static void share_without_sender(char* out) {
+    vanta_share_request request;
+    vanta_job* job = NULL;
+    VANTA_SHARE_REQUEST_INIT(&request);
+    request.files = &note;
+    request.file_count = 1;
+    FAILED(vanta_share_by_email(c, &request, NULL, &job, &e));
+    if (vanta_job_wait(job, 30000)) {
+        vanta_error* e = NULL;
+        const vanta_result result = vanta_job_outcome(job, NULL, &e);
+        show_error(result, e, out);
+    }
+    vanta_job_free(job);
+}
+
 /* A host that cannot be one makes no client. */
 static void client_bad_host(char* out) {
     vanta_config config;
@@ -267,6 +338,10 @@ static const struct row {
     {delete_note, "not_found|1024"},
     {remove_box, "ok"},
     {remove_box, "refused|16"},
+    {upload_note, "1|3|numbered"},
+    {upload_missing, "1|3|local_file|8"},
+    {upload_without_user, "invalid_argument|0"},
+    {share_without_sender, "invalid_argument|0"},
     {delete_ann, "ok"},
     {delete_ann, "unknown_user|256"},
 };
