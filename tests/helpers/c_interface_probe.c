@@ -290,6 +290,14 @@ static void client_bad_host(char* out) {
     vanta_client_free(made);
 }
 
+/* The driver sets VANTA_HTTP_PORT to what is no port: no client is made from that. */
+static void client_from_environment(char* out) {
+    vanta_client* made = NULL;
+    FAILED(vanta_client_new_from_environment(&made, &e));
+    validate(out, made, "nobody", "pw");
+    vanta_client_free(made);
+}
+
 static void names(char* out) {
     sprintf(out, "%s|%s|%s", vanta_result_name(VANTA_OK), vanta_result_name(VANTA_ERROR_NO_SPACE),
             vanta_result_name((vanta_result)99));
@@ -310,6 +318,7 @@ static const struct row {
     {validate_without_error_object, "unknown_user"},
     {validate_null_password, "invalid_argument|0"},
     {validate_unreachable, "network|32"},
+    {client_from_environment, "invalid_argument|0"},
     {user_ann, "ann|Ann||C1|1"},
     {update_ann, "ok"},
     {user_ann, "ann|Anne|Lyon|C2|1"},

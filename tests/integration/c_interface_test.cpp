@@ -28,7 +28,8 @@ TEST(CInterface, EveryOperationGivesItsRecordOrItsCategory) {
     ScriptReply("/cgiscripts/get_stats.exe", "day=20261206&views=3&day=20261207&views=1");
     ScriptReply("/cgiscripts/get_disk_space.exe", "quota=8589934592&used=10");
     ScriptReply("/cgiscripts/x.exe", "late=1");
-    const ChildResult probe = RunChild({HelperPath("c_interface_probe"), dir.string()});
+    const ChildResult probe = RunChild({HelperPath("c_interface_probe"), dir.string()},
+                                       {.env = {{"VANTA_HTTP_PORT", "x"}}});
     EXPECT_EQ(probe.exitCode, 0) << probe.out << probe.err;
     EXPECT_THAT(probe.out, testing::EndsWith(" rows, 0 differ\n")) << probe.err;
 }
