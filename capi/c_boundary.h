@@ -21,6 +21,11 @@ struct vanta_client {
     vanta::Client client;
 };
 
+// Whether the caller's struct, of type `type` and as long as its `size` says, reaches the end
+// of `member`: a caller built against an older header knows fewer members.
+#define CALLER_HAS(record, type, member)                                                           \
+    ((record).size >= offsetof(type, member) + sizeof((record).member))
+
 namespace vanta::capi {
 
 // The category's number in vanta_result: one more than its place in ErrorCategory.

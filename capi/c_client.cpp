@@ -8,49 +8,45 @@ namespace {
 
 using vanta::capi::Text;
 
-// Whether the caller's struct, `size` bytes long, reaches the end of `member`.
-#define CALLER_HAS(config, member)                                                                 \
-    ((config).size >= offsetof(vanta_config, member) + sizeof((config).member))
-
 vanta::Config ToConfig(const vanta_config& c) {
     vanta::Config config;
-    if (CALLER_HAS(c, host) && !Text(c.host).empty()) {
+    if (CALLER_HAS(c, vanta_config, host) && !Text(c.host).empty()) {
         config.host = c.host;
     }
-    if (CALLER_HAS(c, http_port)) {
+    if (CALLER_HAS(c, vanta_config, http_port)) {
         config.http_port = c.http_port;
     }
-    if (CALLER_HAS(c, ftp_port)) {
+    if (CALLER_HAS(c, vanta_config, ftp_port)) {
         config.ftp_port = c.ftp_port;
     }
-    if (CALLER_HAS(c, ftp_timeout_ms)) {
+    if (CALLER_HAS(c, vanta_config, ftp_timeout_ms)) {
         config.ftp_timeout = std::chrono::milliseconds(c.ftp_timeout_ms);
     }
-    if (CALLER_HAS(c, http_timeout_ms)) {
+    if (CALLER_HAS(c, vanta_config, http_timeout_ms)) {
         config.http_timeout = std::chrono::milliseconds(c.http_timeout_ms);
     }
-    if (CALLER_HAS(c, tls)) {
+    if (CALLER_HAS(c, vanta_config, tls)) {
         config.tls = c.tls;
     }
-    if (CALLER_HAS(c, ca_file)) {
+    if (CALLER_HAS(c, vanta_config, ca_file)) {
         config.ca_file = Text(c.ca_file);
     }
-    if (CALLER_HAS(c, https_port)) {
+    if (CALLER_HAS(c, vanta_config, https_port)) {
         config.https_port = c.https_port;
     }
-    if (CALLER_HAS(c, login_name)) {
+    if (CALLER_HAS(c, vanta_config, login_name)) {
         config.login_name = Text(c.login_name);
     }
-    if (CALLER_HAS(c, login_password)) {
+    if (CALLER_HAS(c, vanta_config, login_password)) {
         config.login_password = Text(c.login_password);
     }
-    if (CALLER_HAS(c, update_key)) {
+    if (CALLER_HAS(c, vanta_config, update_key)) {
         config.update_key = Text(c.update_key);
     }
-    if (CALLER_HAS(c, retries)) {
+    if (CALLER_HAS(c, vanta_config, retries)) {
         config.retry.retries = c.retries;
     }
-    if (CALLER_HAS(c, retry_budget_ms)) {
+    if (CALLER_HAS(c, vanta_config, retry_budget_ms)) {
         config.retry.budget = std::chrono::milliseconds(c.retry_budget_ms);
     }
     return config;

@@ -13,10 +13,6 @@ namespace {
 
 using namespace vanta::capi;
 
-// Whether the caller's struct reaches the end of `member`.
-#define CALLER_HAS(record, type, member)                                                           \
-    ((record).size >= offsetof(type, member) + sizeof((record).member))
-
 // Copies as much of `from` as the caller's struct holds.
 void FillProgress(const vanta::Progress& from, vanta_progress* into) noexcept {
     vanta_progress all{};

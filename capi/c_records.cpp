@@ -49,10 +49,6 @@ int64_t Seconds(std::chrono::system_clock::time_point time) {
     return std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
 }
 
-// Whether the caller's struct reaches the end of `member`.
-#define CALLER_HAS(record, type, member)                                                           \
-    ((record).size >= offsetof(type, member) + sizeof((record).member))
-
 } // namespace
 
 vanta_login* MakeLogin(const Login& login) {
