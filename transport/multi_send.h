@@ -23,15 +23,15 @@ class TransferControl;
 // connection failed or the directory was refused.
 //
 // The context's retry policy (its `retry`) bounds the connections the send may use: retries +
-// 1, within its budget, which runs again from each break of a connection that got further into
-// the files than any before it (a long send may break late and still go on). A connection that
-// breaks (or a login answered 421) is replaced, after the policy's wait, by a new login in the same
-// directory, and a file whose STOR had begun resumes where the server's copy ends (SIZE, then
-// REST and STOR), its remote size checked against the local length once it is closed; the transfer
-// control hears Resuming() and the bytes it counted are not counted again. A cancel during the wait
-// ends it at once with 16384. A refused directory, STOR or login is not tried again; a failure
-// after more than one attempt names their number in the failure reason. With no retries the first
-// broken connection ends the send.
+// 1, within its budget. A connection that breaks (or a login answered 421) is replaced by a new
+// login in the same directory: at once, the back-off starting again and the budget running again,
+// when the broken one got further into the files than any before it (a long send may break late
+// and still go on); else after the policy's wait. A file whose STOR had begun resumes where the
+// server's copy ends (SIZE, then REST and STOR), its remote size checked against the local length
+// once it is closed; the transfer control hears Resuming() and the bytes it counted are not counted
+// again. A cancel during the wait ends it at once with 16384. A refused directory, STOR or login is
+// not tried again; a failure after more than one attempt names their number in the failure reason.
+// With no retries the first broken connection ends the send.
 unsigned int SendFiles(const CallContext& context, const CString& remoteDir,
                        const CStringArray& localFiles,
                        const std::vector<std::uint64_t>* measured = nullptr);
