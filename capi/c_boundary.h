@@ -10,6 +10,7 @@
 #include <exception>
 #include <initializer_list>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,19 @@ T* NewRecord() {
     }
     record->size = sizeof(T);
     return record;
+}
+
+// The caller's status callback as a status handler; empty for NULL. The information block
+// goes as NULL when it is empty, as the header says.
+inline StatusHandler ToStatusHandler(vanta_status_callback call, void* data) {
+    if (call == nullptr) {
+        return {};
+    }
+    return [call, data](const StatusNotification& notification) {
+        const std::span<const std::byte> info = notification.info;
+        call(static_cast<unsigned int>(notification.code), info.empty() ? nullptr : info.data(),
+             info.size(), data);
+    };
 }
 
 // The string a caller passed for an optional field: "" for NULL.

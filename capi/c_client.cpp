@@ -49,6 +49,18 @@ vanta::Config ToConfig(const vanta_config& c) {
     if (CALLER_HAS(c, vanta_config, retry_budget_ms)) {
         config.retry.budget = std::chrono::milliseconds(c.retry_budget_ms);
     }
+    if (CALLER_HAS(c, vanta_config, initial_backoff_ms)) {
+        config.retry.initial_backoff = std::chrono::milliseconds(c.initial_backoff_ms);
+    }
+    if (CALLER_HAS(c, vanta_config, max_backoff_ms)) {
+        config.retry.max_backoff = std::chrono::milliseconds(c.max_backoff_ms);
+    }
+    if (CALLER_HAS(c, vanta_config, jitter)) {
+        config.retry.jitter = c.jitter;
+    }
+    if (CALLER_HAS(c, vanta_config, status_user_data)) {
+        config.on_status = vanta::capi::ToStatusHandler(c.on_status, c.status_user_data);
+    }
     return config;
 }
 
@@ -88,6 +100,9 @@ void vanta_config_init(vanta_config* config, size_t size) {
     all.https_port = d.https_port;
     all.retries = d.retry.retries;
     all.retry_budget_ms = d.retry.budget.count();
+    all.initial_backoff_ms = d.retry.initial_backoff.count();
+    all.max_backoff_ms = d.retry.max_backoff.count();
+    all.jitter = d.retry.jitter;
     std::memcpy(config, &all, all.size);
 }
 

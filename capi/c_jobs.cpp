@@ -45,6 +45,9 @@ vanta::JobOptions ToOptions(const vanta_job_options* options) {
     if (CALLER_HAS(o, vanta_job_options, progress_bytes)) {
         to.progress_bytes = o.progress_bytes;
     }
+    if (CALLER_HAS(o, vanta_job_options, status_user_data)) {
+        to.on_status = ToStatusHandler(o.on_status, o.status_user_data);
+    }
     return to;
 }
 

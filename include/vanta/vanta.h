@@ -34,6 +34,11 @@
    - Threads: a client may be used by any number of threads at once; vanta_client_free must
      not overlap another call with the same client. Records and errors are plain data that any
      one thread at a time may read or free.
+   - Callbacks (progress, status, trace) take a `void* user_data` that the library hands on
+     untouched; where each runs, and until when its user_data is used, is stated where it is
+     given. Each may call back into this interface; none is called after the function that
+     ends its use (vanta_client_free with no job left, vanta_job_free, vanta_set_trace_handler)
+     has returned.
    - Every call blocks its caller until it is done, bounded by the configured time-outs.
    - Nothing throws or aborts across this interface: a failure of the library itself (out of
      memory, ...) gives VANTA_ERROR_INTERNAL. */
@@ -102,6 +107,53 @@ VANTA_C_API void vanta_error_free(vanta_error* error);
     ((record)->size >= offsetof(type, member) + sizeof((record)->member))
 
 /* ----------------------------------------------------------------------------------------
+   Status notifications and the trace */
+
+/** The status numbers of the network layer's notifications, in the order a request meets
+   them: the Internet status numbers that the exports' StatusCallback receives. */
+typedef enum vanta_status {
+    VANTA_STATUS_RESOLVING_NAME = 10,       /**< looking up the host's address */
+    VANTA_STATUS_NAME_RESOLVED = 11,        /**< the address was found */
+    VANTA_STATUS_CONNECTING_TO_SERVER = 20, /**< opening the connection */
+    VANTA_STATUS_CONNECTED_TO_SERVER = 21,  /**< the connection is open */
+    VANTA_STATUS_SENDING_REQUEST = 30,      /**< sending a request or an FTP command */
+    VANTA_STATUS_REQUEST_SENT = 31,         /**< it was sent */
+    VANTA_STATUS_RECEIVING_RESPONSE = 40,   /**< waiting for the answer */
+    VANTA_STATUS_RESPONSE_RECEIVED = 41,    /**< the answer arrived */
+    VANTA_STATUS_CLOSING_CONNECTION = 50,   /**< closing the connection */
+    VANTA_STATUS_CONNECTION_CLOSED = 51,    /**< the connection is closed */
+    VANTA_STATUS_HANDLE_CREATED = 60,       /**< a session, connection or request handle was made */
+    VANTA_STATUS_HANDLE_CLOSING = 70        /* such a handle is closed */
+} vanta_status;
+
+/** Receives one status notification: `status` (a vanta_status number) and the notification's
+    information block, `info_size` bytes at `info` (NULL when empty), valid for the call only.
+    It runs on the thread that does the network work, during the operation (see where it is
+    given), and the operation waits for it: keep it short. It may call any function of this
+    interface, on any client, also the one whose operation is running (that call then gives
+    its own notifications to the same callback: guard against recursion); it must not free
+    that client. */
+typedef void (*vanta_status_callback)(unsigned int status, const void* info, size_t info_size,
+                                      void* user_data);
+
+/** Receives one line of the conversation with the service, NUL-terminated and valid for the
+    call only: "> " what was sent (request line and headers, FTP commands), "< " what the
+    server answered (status and header lines, FTP replies), "* " what the network layer did
+    (connecting, each retry and its wait). Bodies and file contents are never traced;
+    passwords and credentials are masked. */
+typedef void (*vanta_trace_callback)(const char* line, void* user_data);
+
+/** Installs `callback` with `user_data` for the whole process (every client, every job and
+    the exports), replacing what was installed before, also by QDX_SetTraceCallback or
+    vanta::set_trace_handler; NULL removes it. The callback runs on the threads that do the
+    network work (the callers of operations, the jobs' workers), possibly on several at once,
+    and may call any function of this interface, this one included. When this function
+    returns, the handler it replaced is no longer running and is never called again, so its
+    user_data may go; called from inside that handler, it returns at once and the handler's
+    call on this thread ends when the callback returns. Any thread. */
+VANTA_C_API void vanta_set_trace_handler(vanta_trace_callback callback, void* user_data);
+
+/* ----------------------------------------------------------------------------------------
    Configuration and the client */
 
 /** Where a client finds the service, and how long it waits. The caller owns it and sets its
@@ -124,6 +176,18 @@ typedef struct vanta_config {
     const char* update_key;     /**< PEM public key download_update checks, or NULL */
     unsigned int retries;       /**< how often a failed network request is repeated */
     int64_t retry_budget_ms;    /**< the time all repeats of one request may take */
+    /** The wait before the first repeat; each further wait doubles, up to max_backoff_ms. */
+    int64_t initial_backoff_ms;
+    int64_t max_backoff_ms; /**< the longest wait between two attempts */
+    double jitter;          /**< the share (0 to 1) by which each wait is shortened at random */
+    /** Receives the status notifications of this client's operations, NULL: none. It runs on
+        the thread that called the operation, during the call, and for a job whose options
+        name no status callback of their own, on the job's worker thread; it must be safe to
+        call from several threads when the client is used so. */
+    vanta_status_callback on_status;
+    /** Handed to on_status as it is; used until the client is freed and every job started
+        from it has ended or had its handle freed. */
+    void* status_user_data;
 } vanta_config;
 
 /** Fills `config` with the defaults of the exports and sets its size to `size`. Any thread. */
@@ -430,17 +494,26 @@ typedef struct vanta_progress {
 } vanta_progress;
 
 /** Receives a job's progress on the job's worker thread, at every phase change and as bytes
-    are sent; `progress` lives for the call only. It may call the job's functions, which
-    return at once there (vanta_job_wait gives false, vanta_job_outcome INVALID_ARGUMENT). */
+    are sent; `progress` lives for the call only, and the transfer waits for the callback. It
+    may call the job's functions, which return at once there (vanta_job_wait gives false,
+    vanta_job_outcome INVALID_ARGUMENT, vanta_job_free cancels the job and leaves it to end on
+    its own), and any other function of this interface, on any client. */
 typedef void (*vanta_progress_callback)(const vanta_progress* progress, void* user_data);
 
 /** How a job reports. The caller owns it and sets it up with VANTA_JOB_OPTIONS_INIT. */
 typedef struct vanta_job_options {
     size_t size;                         /**< sizeof(vanta_job_options) as the caller knows it */
     vanta_progress_callback on_progress; /**< NULL: no progress calls */
-    void* user_data;                     /**< handed to on_progress as it is */
-    int64_t progress_interval_ms;        /**< while sending, at most one call per this many ms */
-    uint64_t progress_bytes;             /**< while sending, at most one call per this many bytes */
+    /** Handed to on_progress as it is; used until the job has ended (vanta_job_wait gave
+        true) or its handle was freed. */
+    void* user_data;
+    int64_t progress_interval_ms; /**< while sending, at most one call per this many ms */
+    uint64_t progress_bytes;      /**< while sending, at most one call per this many bytes */
+    /** The job's status notifications, on the job's worker thread; NULL: the client's
+        on_status, if any. Like on_progress, it stops being called once the job has ended or
+        its handle was freed. */
+    vanta_status_callback on_status;
+    void* status_user_data; /**< handed to on_status as it is */
 } vanta_job_options;
 /** Sets `options` to no callback and no limits, and its size to `size`. Any thread. */
 VANTA_C_API void vanta_job_options_init(vanta_job_options* options, size_t size);

@@ -2,10 +2,15 @@
    makes calls and shows their outcome as text, compared with what the row expects. c_interface
    test runs it after scripting the asset replies below; argv[1] is a directory holding
    note.txt. Prints one line per row that differs and exits 1 when any did. */
+#define _POSIX_C_SOURCE 200809L /* pthread */
+
 #include "vanta/vanta.h"
 
+#include <pthread.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <time.h>
 
 #define SHOWN_SIZE 512
 
@@ -280,6 +285,294 @@ static void share_without_sender(char* out) {
     vanta_job_free(job);
 }
 
+/* What callbacks that call back into the library saw. The job's handle reaches its own
+   callbacks through `lock`: they run on the job's worker, which may start before
+   vanta_upload has returned. */
+struct calling_back {
+    pthread_mutex_t lock;
+    vanta_job* job;
+    const vanta_client* client; /* the client whose operation is running */
+    vanta_job_phase when;       /* the phase in which a job's callback calls back */
+    int* client_statuses;       /* the client's own status callback counts here */
+    int nested_statuses;        /* of which the nested call gave */
+    int calls;                  /* notifications or progress calls seen */
+    char statuses[64];          /* the status numbers seen, in order */
+    int nested;                 /* a nested call is running: its own calls are only counted */
+    int done;                   /* the calls back were made */
+    vanta_job_phase phase;      /* vanta_job_progress inside the callback */
+    vanta_result exists;        /* vanta_file_exists on the same client, inside */
+    bool waited;                /* vanta_job_wait for 10 s, inside */
+    vanta_result outcome;       /* vanta_job_outcome, inside */
+    double seconds;             /* how long those two took */
+};
+
+static vanta_job* own_job(struct calling_back* cb) {
+    vanta_job* job;
+    pthread_mutex_lock(&cb->lock);
+    job = cb->job;
+    pthread_mutex_unlock(&cb->lock);
+    return job;
+}
+
+/* Once the job is in the phase wanted: its own functions, a look-up on the same client,
+   then cancel. */
+static void call_back_from_job(struct calling_back* cb) {
+    vanta_job* job = own_job(cb);
+    vanta_progress now;
+    bool exists;
+    time_t start;
+    int before;
+    ++cb->calls;
+    now.size = sizeof now;
+    vanta_job_progress(job, &now);
+    if (cb->done || now.phase != cb->when) {
+        return;
+    }
+    cb->done = 1;
+    cb->phase = now.phase;
+    before = *cb->client_statuses;
+    cb->exists = vanta_file_exists(cb->client, "box", "n.txt", &exists, NULL);
+    cb->nested_statuses = *cb->client_statuses - before;
+    start = time(NULL);
+    cb->waited = vanta_job_wait(job, 10000);
+    cb->outcome = vanta_job_outcome(job, NULL, NULL);
+    cb->seconds = difftime(time(NULL), start);
+    vanta_job_cancel(job);
+}
+
+static void progress_calling_back(const vanta_progress* progress, void* user_data) {
+    (void)progress;
+    call_back_from_job((struct calling_back*)user_data);
+}
+
+static void status_calling_back(unsigned int status, const void* info, size_t info_size,
+                                void* user_data) {
+    (void)status, (void)info, (void)info_size;
+    call_back_from_job((struct calling_back*)user_data);
+}
+
+static void count_status(unsigned int status, const void* info, size_t info_size, void* user_data) {
+    (void)status, (void)info, (void)info_size;
+    ++*(int*)user_data;
+}
+
+/* An upload whose callback (progress once sending, or the job's status while preparing)
+   calls back into the library and cancels the job: what the calls gave, whether the job's
+   work reached the client's status callback (the job's own replaces it), the outcome. */
+static void upload_calling_back(char* out, int from_status) {
+    vanta_config config;
+    vanta_client* client = NULL;
+    vanta_upload_request request;
+    vanta_job_options options;
+    vanta_job* job;
+    vanta_error* e = NULL;
+    vanta_result started, result;
+    int client_statuses = 0;
+    struct calling_back cb;
+    memset(&cb, 0, sizeof cb);
+    pthread_mutex_init(&cb.lock, NULL);
+    VANTA_CONFIG_INIT(&config);
+    config.host = "127.0.0.1";
+    config.on_status = count_status;
+    config.status_user_data = &client_statuses;
+    VANTA_UPLOAD_REQUEST_INIT(&request);
+    VANTA_JOB_OPTIONS_INIT(&options);
+    request.user_id = "ann";
+    request.product = 7;
+    request.name = "Called back";
+    request.files = &note;
+    request.file_count = 1;
+    cb.client_statuses = &client_statuses;
+    cb.when = from_status ? VANTA_PHASE_PREPARING : VANTA_PHASE_TRANSFERRING;
+    if (from_status) {
+        options.on_status = status_calling_back;
+        options.status_user_data = &cb;
+    } else {
+        options.on_progress = progress_calling_back;
+        options.user_data = &cb;
+    }
+    if (vanta_client_new(&config, &client, NULL) != VANTA_OK) {
+        strcpy(out, "no client");
+        return;
+    }
+    cb.client = client;
+    pthread_mutex_lock(&cb.lock);
+    started = vanta_upload(client, &request, &options, &job, &e);
+    cb.job = started == VANTA_OK ? job : NULL;
+    pthread_mutex_unlock(&cb.lock);
+    if (started != VANTA_OK) {
+        show_error(started, e, out);
+    } else if (!vanta_job_wait(job, 30000)) {
+        strcpy(out, "still running");
+    } else {
+        sprintf(out, "%d|%s|%d|%s|%s|%s|", (int)cb.phase, vanta_result_name(cb.exists), cb.waited,
+                vanta_result_name(cb.outcome), cb.seconds < 3 ? "prompt" : "slow",
+                client_statuses > cb.nested_statuses ? "client notified" : "client silent");
+        result = vanta_job_outcome(job, NULL, &e);
+        show_error(result, e, out + strlen(out));
+    }
+    if (started == VANTA_OK) {
+        vanta_job_free(job);
+    }
+    vanta_client_free(client);
+    pthread_mutex_destroy(&cb.lock);
+}
+static void upload_progress_calls_back(char* out) {
+    upload_calling_back(out, 0);
+}
+static void upload_status_calls_back(char* out) {
+    upload_calling_back(out, 1);
+}
+
+/* The client's status callback as the reply arrives: a look-up on the same client, whose
+   own notifications come to the same callback. */
+static void on_status_nested(unsigned int status, const void* info, size_t info_size,
+                             void* user_data) {
+    struct calling_back* cb = (struct calling_back*)user_data;
+    bool exists = false;
+    (void)info, (void)info_size;
+    if (cb->calls++ < 12 && !cb->nested) {
+        sprintf(cb->statuses + strlen(cb->statuses), "%u ", status);
+    }
+    if (cb->nested || cb->done || status != VANTA_STATUS_RESPONSE_RECEIVED) {
+        return;
+    }
+    cb->nested = cb->done = 1;
+    cb->exists = vanta_file_exists(cb->client, "box", "n.txt", &exists, NULL);
+    cb->nested = 0;
+    cb->phase = (vanta_job_phase)exists;
+}
+
+/* A request on a client with a status callback: the statuses in order, or with a callback
+   that calls back, what the nested call gave and whether it was notified too. */
+static void status_of_request(char* out, int nested) {
+    vanta_config config;
+    vanta_client* client = NULL;
+    struct calling_back cb;
+    char* end;
+    memset(&cb, 0, sizeof cb);
+    VANTA_CONFIG_INIT(&config);
+    config.host = "127.0.0.1";
+    config.on_status = on_status_nested;
+    config.status_user_data = &cb;
+    cb.done = !nested;
+    if (vanta_client_new(&config, &client, NULL) != VANTA_OK) {
+        strcpy(out, "no client");
+        return;
+    }
+    cb.client = client;
+    validate(out, client, "ann", "pw");
+    end = out + strlen(out);
+    if (nested) {
+        sprintf(end, "|%s|%d|%s", vanta_result_name(cb.exists), (int)cb.phase,
+                cb.calls > 12 ? "nested notified" : "nested silent");
+    } else {
+        sprintf(end, "|%s", cb.statuses);
+    }
+    vanta_client_free(client);
+}
+static void status_notifications(char* out) {
+    status_of_request(out, 0);
+}
+static void status_calls_back(char* out) {
+    status_of_request(out, 1);
+}
+
+/* What a trace handler saw. */
+struct traced {
+    int request_line; /* the request line of the validation */
+    int masked;       /* the credentials line, masked */
+    int removed;      /* the handler removed itself */
+    int after;        /* lines it received after that */
+    int waits[4];     /* the waits the retries announced */
+    int retries;
+};
+
+static void on_trace(const char* line, void* user_data) {
+    struct traced* seen = (struct traced*)user_data;
+    const char* after = strstr(line, " after ");
+    if (seen->removed) {
+        ++seen->after;
+        return;
+    }
+    seen->request_line |= strcmp(line, "> POST /cgiscripts/validate_user.exe HTTP/1.1") == 0;
+    if (strncmp(line, "* retrying ", 11) == 0 && after != NULL && seen->retries < 4) {
+        seen->waits[seen->retries++] = atoi(after + 7);
+    }
+    if (strncmp(line, "> Authorization: ", 17) == 0) {
+        /* Removing the handler from inside it returns at once: no more lines. */
+        seen->masked = strcmp(line, "> Authorization: ****") == 0;
+        seen->removed = 1;
+        vanta_set_trace_handler(NULL, NULL);
+    }
+}
+
+/* A validation under a trace handler that removes itself at the credentials, then another
+   one that the removed handler must not see. */
+static void trace_validation(char* out) {
+    struct traced seen;
+    memset(&seen, 0, sizeof seen);
+    vanta_set_trace_handler(on_trace, &seen);
+    validate(out, c, "ann", "pw");
+    validate(out, c, "ann", "pw");
+    sprintf(out + strlen(out), "|%d|%d|%d|%d", seen.request_line, seen.masked, seen.removed,
+            seen.after);
+}
+
+/* A validation on the closed port with the back-off given, by a caller that knows `size`
+   bytes of vanta_config: the members beyond hold what the library must not read (an
+   unusable back-off, a status callback). The outcome, the waits the trace announced, and
+   the status calls. */
+static void retries_with(char* out, size_t size, int64_t initial, int64_t max, double jitter) {
+    vanta_config config;
+    vanta_client* client = NULL;
+    struct traced seen;
+    int statuses = 0, i;
+    memset(&seen, 0, sizeof seen);
+    memset(&config, 0, sizeof config);
+    vanta_config_init(&config, size);
+    config.host = "127.0.0.1";
+    config.http_port = 81;
+    config.retries = 2;
+    config.initial_backoff_ms = initial;
+    config.max_backoff_ms = max;
+    config.jitter = jitter;
+    config.on_status = count_status;
+    config.status_user_data = &statuses;
+    if (vanta_client_new(&config, &client, NULL) != VANTA_OK) {
+        strcpy(out, "no client");
+        return;
+    }
+    vanta_set_trace_handler(on_trace, &seen);
+    validate(out, client, "ann", "pw");
+    vanta_set_trace_handler(NULL, NULL);
+    vanta_client_free(client);
+    for (i = 0; i < seen.retries; ++i) {
+        sprintf(out + strlen(out), "|%d", seen.waits[i]);
+    }
+    sprintf(out + strlen(out), "|%s", statuses > 0 ? "notified" : "silent");
+}
+static void retries_with_backoff(char* out) {
+    retries_with(out, sizeof(vanta_config), 40, 60, 0);
+}
+static void retries_with_bad_jitter(char* out) {
+    retries_with(out, sizeof(vanta_config), 40, 60, 1.5);
+}
+/* A caller built before the back-off settings: the defaults, 250 ms then 500 ms, each
+   shortened by up to a fifth. */
+static void retries_older_caller(char* out) {
+    char waits[SHOWN_SIZE];
+    int first = 0, second = 0;
+    retries_with(waits, offsetof(vanta_config, initial_backoff_ms), -1, -5, 7);
+    if (sscanf(waits, "network|32|%d|%d|", &first, &second) == 2 && first >= 200 && first <= 250 &&
+        second >= 400 && second <= 500) {
+        strcpy(out, "network|32|defaults");
+    } else {
+        strcpy(out, waits);
+    }
+    strcat(out, strstr(waits, "|silent") != NULL ? "|silent" : "|notified");
+}
+
 /* A host that cannot be one makes no client. */
 static void client_bad_host(char* out) {
     vanta_config config;
@@ -351,6 +644,17 @@ static const struct row {
     {upload_missing, "1|3|local_file|8"},
     {upload_without_user, "invalid_argument|0"},
     {share_without_sender, "invalid_argument|0"},
+    /* Callbacks that call back: the job's own functions answer at once inside them. */
+    {upload_progress_calls_back, "1|ok|0|invalid_argument|prompt|client notified|cancelled|16384"},
+    {upload_status_calls_back, "0|ok|0|invalid_argument|prompt|client silent|cancelled|16384"},
+    {status_notifications, "1|0|60 10 11 20 21 30 31 40 41 50 51 70 "},
+    {status_calls_back, "1|0|ok|0|nested notified"},
+    /* The request line, the credentials masked, the handler removed from inside itself and
+       called no more. */
+    {trace_validation, "1|0|1|1|1|0"},
+    {retries_with_backoff, "network|32|40|60|notified"},
+    {retries_with_bad_jitter, "invalid_argument|0|silent"},
+    {retries_older_caller, "network|32|defaults|silent"},
     {delete_ann, "ok"},
     {delete_ann, "unknown_user|256"},
 };
