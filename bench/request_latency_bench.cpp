@@ -3,13 +3,16 @@
 // local server, interleaved call by call so that both see the same machine. Prints the
 // median and 90th percentile of each and the ratio of the medians. Also one operation, the
 // version check, through its export and through vanta::Client, whose medians should be all
-// but equal: the client adds only its configuration scope and the typed result.
+// but equal: the client adds only its configuration scope and the typed result; and the same
+// check through the C interface (vanta.h) beside vanta::Client, which adds only the copy into
+// a C record, in rounds that alternate which of the two goes first.
 //
 // Usage: request_latency_bench [CALLS [URL CA_FILE]]
 //   (a server must answer POSTs on localhost:80). Over HTTPS the bare libcurl POST goes to URL,
 //   trusting CA_FILE, while the library is pointed at the same server by its own settings
 //   (VANTA_TLS, VANTA_CA_FILE, VANTA_SERVER in the environment).
 #include <vanta/client.hpp>
+#include <vanta/vanta.h>
 #include <vantaapi.h>
 
 #include <algorithm>
@@ -76,6 +79,19 @@ bool ClientVersionCheck() {
     return check.has_value() && check->up_to_date;
 }
 
+// Made in main from the same settings as the client above.
+vanta_client* g_cClient = nullptr;
+
+bool CVersionCheck() {
+    vanta_version_check* check = nullptr;
+    if (vanta_check_version(g_cClient, &check, nullptr) != VANTA_OK) {
+        return false;
+    }
+    const bool upToDate = check->up_to_date;
+    vanta_version_check_free(check);
+    return upToDate;
+}
+
 double Percentile(std::vector<double> samples, double share) {
     std::sort(samples.begin(), samples.end());
     return samples[static_cast<size_t>(share * static_cast<double>(samples.size() - 1))];
@@ -86,6 +102,58 @@ double TimeMicros(Call call, bool& ok) {
     const auto start = Clock::now();
     ok = call() && ok;
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+// The version check through vanta.h beside vanta::Client: `rounds` rounds of calls/rounds
+// pairs, the order within a pair alternating, so that neither always runs on the cache the
+// other warmed. Prints the medians over all calls and the median of the rounds' ratios.
+bool CompareCInterface(int calls) {
+    if (vanta_client_new_from_environment(&g_cClient, nullptr) != VANTA_OK) {
+        std::fprintf(stderr, "request_latency_bench: no C client\n");
+        return false;
+    }
+    for (int i = 0; i < 100; ++i) { // warm-up
+        CVersionCheck();
+    }
+    constexpr int rounds = 5;
+    bool ok = true;
+    std::vector<double> cAll;
+    std::vector<double> clientAll;
+    std::vector<double> ratios;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<double> c;
+        std::vector<double> client;
+        for (int i = 0; i < calls / rounds; ++i) {
+            if ((i + round) % 2 == 0) {
+                c.push_back(TimeMicros(CVersionCheck, ok));
+                client.push_back(TimeMicros(ClientVersionCheck, ok));
+            } else {
+                client.push_back(TimeMicros(ClientVersionCheck, ok));
+                c.push_back(TimeMicros(CVersionCheck, ok));
+            }
+        }
+        ratios.push_back(Percentile(c, 0.5) / Percentile(client, 0.5));
+        cAll.insert(cAll.end(), c.begin(), c.end());
+        clientAll.insert(clientAll.end(), client.begin(), client.end());
+    }
+    vanta_client_free(g_cClient);
+    if (!ok) {
+        std::fprintf(stderr, "request_latency_bench: a request failed\n");
+        return false;
+    }
+    const double cP50 = Percentile(cAll, 0.5);
+    const double clientP50 = Percentile(clientAll, 0.5);
+    std::printf("version check, C interface beside the client, %d rounds of %d calls each "
+                "(microseconds)\n",
+                rounds, calls / rounds);
+    std::printf("  C vanta_check_version        p50 %8.1f  p90 %8.1f\n", cP50,
+                Percentile(cAll, 0.9));
+    std::printf("  vanta::Client::check_version p50 %8.1f  p90 %8.1f\n", clientP50,
+                Percentile(clientAll, 0.9));
+    std::printf("  ratio of medians (C / client): %.3f, median of the rounds' ratios %.3f   "
+                "target <= 1.02\n",
+                cP50 / clientP50, Percentile(ratios, 0.5));
+    return true;
 }
 
 } // namespace
@@ -134,6 +202,7 @@ int main(int argc, char** argv) {
                 Percentile(client, 0.9));
     std::printf("  ratio of medians (client / export): %.2f   target <= 1.05\n",
                 clientP50 / exportP50);
+    ok = CompareCInterface(calls) && ok;
     curl_global_cleanup();
-    return 0;
+    return ok ? 0 : 1;
 }

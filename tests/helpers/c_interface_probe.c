@@ -301,6 +301,7 @@ struct calling_back {
     int done;                   /* the calls back were made */
     vanta_job_phase phase;      /* vanta_job_progress inside the callback */
     vanta_result exists;        /* vanta_file_exists on the same client, inside */
+    bool found;                 /* what it found */
     bool waited;                /* vanta_job_wait for 10 s, inside */
     vanta_result outcome;       /* vanta_job_outcome, inside */
     double seconds;             /* how long those two took */
@@ -322,7 +323,6 @@ static void call_back_from_job(struct calling_back* cb) {
     bool exists;
     time_t start;
     int before;
-    ++cb->calls;
     now.size = sizeof now;
     vanta_job_progress(job, &now);
     if (cb->done || now.phase != cb->when) {
@@ -429,7 +429,6 @@ static void upload_status_calls_back(char* out) {
 static void on_status_nested(unsigned int status, const void* info, size_t info_size,
                              void* user_data) {
     struct calling_back* cb = (struct calling_back*)user_data;
-    bool exists = false;
     (void)info, (void)info_size;
     if (cb->calls++ < 12 && !cb->nested) {
         sprintf(cb->statuses + strlen(cb->statuses), "%u ", status);
@@ -438,9 +437,8 @@ static void on_status_nested(unsigned int status, const void* info, size_t info_
         return;
     }
     cb->nested = cb->done = 1;
-    cb->exists = vanta_file_exists(cb->client, "box", "n.txt", &exists, NULL);
+    cb->exists = vanta_file_exists(cb->client, "box", "n.txt", &cb->found, NULL);
     cb->nested = 0;
-    cb->phase = (vanta_job_phase)exists;
 }
 
 /* A request on a client with a status callback: the statuses in order, or with a callback
@@ -464,7 +462,7 @@ static void status_of_request(char* out, int nested) {
     validate(out, client, "ann", "pw");
     end = out + strlen(out);
     if (nested) {
-        sprintf(end, "|%s|%d|%s", vanta_result_name(cb.exists), (int)cb.phase,
+        sprintf(end, "|%s|%d|%s", vanta_result_name(cb.exists), cb.found,
                 cb.calls > 12 ? "nested notified" : "nested silent");
     } else {
         sprintf(end, "|%s", cb.statuses);
