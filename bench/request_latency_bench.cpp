@@ -115,7 +115,7 @@ bool CompareCInterface(int calls) {
     for (int i = 0; i < 100; ++i) { // warm-up
         CVersionCheck();
     }
-    constexpr int rounds = 5;
+    constexpr int rounds = 9;
     bool ok = true;
     std::vector<double> cAll;
     std::vector<double> clientAll;
@@ -150,9 +150,10 @@ bool CompareCInterface(int calls) {
                 Percentile(cAll, 0.9));
     std::printf("  vanta::Client::check_version p50 %8.1f  p90 %8.1f\n", clientP50,
                 Percentile(clientAll, 0.9));
-    std::printf("  ratio of medians (C / client): %.3f, median of the rounds' ratios %.3f   "
-                "target <= 1.02\n",
-                cP50 / clientP50, Percentile(ratios, 0.5));
+    // The rounds' median ratio is the figure: a burst of load elsewhere moves one round only.
+    std::printf("  ratio of medians (C / client), median of the rounds: %.3f   target <= 1.02"
+                "   (over all calls: %.3f)\n",
+                Percentile(ratios, 0.5), cP50 / clientP50);
     return true;
 }
 
