@@ -25,19 +25,29 @@ struct Frame {
     const Frame* outer;
 };
 
-std::mutex g_mutex;
-std::condition_variable g_callEnded;
-std::shared_ptr<Installed> g_installed; // guarded by g_mutex
+struct Registry {
+    std::mutex mutex;
+    std::condition_variable callEnded;
+    std::shared_ptr<Installed> installed; // guarded by mutex
+};
+
+// Never destroyed: a job's worker may still trace while the library's statics go at unload.
+Registry& TheRegistry() {
+    static auto* const registry = new Registry;
+    return *registry;
+}
+
 thread_local const Frame* t_innermost = nullptr;
 
 void Deliver(std::string_view line) {
+    Registry& registry = TheRegistry();
     std::shared_ptr<Installed> handler;
     {
-        const std::lock_guard<std::mutex> lock(g_mutex);
-        if (!g_installed) {
+        const std::lock_guard<std::mutex> lock(registry.mutex);
+        if (!registry.installed) {
             return;
         }
-        handler = g_installed;
+        handler = registry.installed;
         ++handler->running;
     }
     const Frame frame{handler.get(), t_innermost};
@@ -50,10 +60,10 @@ void Deliver(std::string_view line) {
     }
     t_innermost = frame.outer;
     {
-        const std::lock_guard<std::mutex> lock(g_mutex);
+        const std::lock_guard<std::mutex> lock(registry.mutex);
         --handler->running;
     }
-    g_callEnded.notify_all();
+    registry.callEnded.notify_all();
 }
 
 int CallsOnThisThread(const Installed* handler) noexcept {
@@ -74,14 +84,15 @@ void vanta_set_trace_handler(vanta_trace_callback callback, void* user_data) {
         if (callback != nullptr) {
             made = std::make_shared<Installed>(Installed{callback, user_data});
         }
-        std::unique_lock<std::mutex> lock(g_mutex);
-        const std::shared_ptr<Installed> replaced = std::exchange(g_installed, made);
-        // Under the lock, so that two replacements at once leave the sink and g_installed
+        Registry& registry = TheRegistry();
+        std::unique_lock<std::mutex> lock(registry.mutex);
+        const std::shared_ptr<Installed> replaced = std::exchange(registry.installed, made);
+        // Under the lock, so that two replacements at once leave the sink and the registry
         // agreeing.
         vanta::set_trace_handler(made ? vanta::TraceHandler(&Deliver) : vanta::TraceHandler());
         if (replaced) {
             const int mine = CallsOnThisThread(replaced.get());
-            g_callEnded.wait(lock, [&] { return replaced->running == mine; });
+            registry.callEnded.wait(lock, [&] { return replaced->running == mine; });
         }
     } catch (...) {
         // Out of memory before anything changed: the handler stays as it was.

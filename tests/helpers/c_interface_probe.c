@@ -517,6 +517,69 @@ static void trace_validation(char* out) {
             seen.after);
 }
 
+/* A trace handler that dwells in its first line, on another thread than the one that
+   removes it. */
+struct dwelling {
+    pthread_mutex_t lock;
+    pthread_cond_t entered_cond;
+    int entered; /* the first line arrived */
+    int left;    /* its call returned */
+    int removed; /* the handler was removed */
+    int after;   /* lines that arrived after that */
+};
+
+static void on_trace_dwelling(const char* line, void* user_data) {
+    struct dwelling* d = (struct dwelling*)user_data;
+    struct timespec pause = {0, 200000000};
+    int first;
+    (void)line;
+    pthread_mutex_lock(&d->lock);
+    d->after += d->removed;
+    first = !d->entered;
+    d->entered = 1;
+    pthread_cond_signal(&d->entered_cond);
+    pthread_mutex_unlock(&d->lock);
+    if (first) {
+        nanosleep(&pause, NULL);
+        pthread_mutex_lock(&d->lock);
+        d->left = 1;
+        pthread_mutex_unlock(&d->lock);
+    }
+}
+
+static void* validate_on_thread(void* out) {
+    validate((char*)out, c, "ann", "pw");
+    return NULL;
+}
+
+/* The handler is removed while it runs on another thread: the removal returns once that call
+   has, and no line comes after it. */
+static void trace_removed_while_running(char* out) {
+    struct dwelling d;
+    pthread_t thread;
+    char validated[SHOWN_SIZE];
+    int left;
+    memset(&d, 0, sizeof d);
+    pthread_mutex_init(&d.lock, NULL);
+    pthread_cond_init(&d.entered_cond, NULL);
+    vanta_set_trace_handler(on_trace_dwelling, &d);
+    pthread_create(&thread, NULL, validate_on_thread, validated);
+    pthread_mutex_lock(&d.lock);
+    while (!d.entered) {
+        pthread_cond_wait(&d.entered_cond, &d.lock);
+    }
+    pthread_mutex_unlock(&d.lock);
+    vanta_set_trace_handler(NULL, NULL);
+    pthread_mutex_lock(&d.lock);
+    left = d.left;
+    d.removed = 1;
+    pthread_mutex_unlock(&d.lock);
+    pthread_join(thread, NULL);
+    sprintf(out, "%s|%d|%d", validated, left, d.after);
+    pthread_cond_destroy(&d.entered_cond);
+    pthread_mutex_destroy(&d.lock);
+}
+
 /* A validation on the closed port with the back-off given, by a caller that knows `size`
    bytes of vanta_config: the members beyond hold what the library must not read (an
    unusable back-off, a status callback). The outcome, the waits the trace announced, and
@@ -650,6 +713,7 @@ static const struct row {
     /* The request line, the credentials masked, the handler removed from inside itself and
        called no more. */
     {trace_validation, "1|0|1|1|1|0"},
+    {trace_removed_while_running, "1|0|1|0"},
     {retries_with_backoff, "network|32|40|60|notified"},
     {retries_with_bad_jitter, "invalid_argument|0|silent"},
     {retries_older_caller, "network|32|defaults|silent"},
