@@ -295,7 +295,7 @@ struct calling_back {
     vanta_job_phase when;       /* the phase in which a job's callback calls back */
     int* client_statuses;       /* the client's own status callback counts here */
     int nested_statuses;        /* of which the nested call gave */
-    int calls;                  /* notifications or progress calls seen */
+    int calls;                  /* status notifications seen */
     char statuses[64];          /* the status numbers seen, in order */
     int nested;                 /* a nested call is running: its own calls are only counted */
     int done;                   /* the calls back were made */
