@@ -100,6 +100,15 @@ ROWS = [
     ("an unknown asset", lambda c, s, t: c.asset_info("U", "999"), Fails(vanta.NotFoundError, 256)),
     ("an upload listed, then its record deleted", uploaded_then_deleted,
      ([("Trip", ("a.txt",), 3)], [])),
+    ("an upload of a missing file", lambda c, s, t: c.upload(
+        user_id="ann", product=7, name="N", files=[t / "missing"]).result(timeout=30),
+     Fails(vanta.LocalFileError, 8)),
+    ("a share", lambda c, s, t: ((t / "a").write_bytes(b"a"), c.share_by_email(
+        sender="ann@example.net", recipients=["bob@example.net"], subject="S", message="M",
+        files=[t / "a"]).result(timeout=30))[1], None),
+    ("a share without a sender", lambda c, s, t: c.share_by_email(
+        sender="", recipients=["bob@example.net"], subject="S", message="M",
+        files=[]).result(timeout=30), Fails(vanta.InvalidArgumentError)),
     ("the version", lambda c, s, t: (lambda v: (v.up_to_date, v.library))(c.check_version()),
      (True, vanta.library_version())),
     # Bodies and replies go byte for byte, NUL bytes included.
