@@ -120,10 +120,13 @@ def test_callbacks_call_back_into_the_library(client, tmp_path):
             other.check_version()
         answers.append(time.monotonic() - started < 2)
 
+    # A call after every block, each taking the GIL, while this thread waits for the end.
+    seen = Seen(act)
     with client.upload(user_id="ann", product=7, name="Trip", files=[sized(tmp_path, 200000)],
-                       on_progress=Seen(act)) as job:
+                       on_progress=seen, progress_interval=0) as job:
         assert job.result(timeout=30).asset_number
     assert answers == ["ann", 200000, False, True]
+    assert seen.calls > 195
 
 
 def test_a_client_shared_by_threads_until_it_is_closed(client):

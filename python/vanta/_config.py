@@ -14,7 +14,7 @@ from .errors import InvalidArgumentError
 Seconds = Union[float, datetime.timedelta]
 
 
-def _milliseconds(value: Seconds, what: str) -> int:
+def milliseconds(value: Seconds, what: str) -> int:
     seconds = value.total_seconds() if isinstance(value, datetime.timedelta) else float(value)
     if not 0 <= seconds < 2 ** 53 / 1000:
         raise InvalidArgumentError("%s must be a time of 0 seconds or more, not %r" % (what, value))
@@ -51,7 +51,7 @@ def make_config(host: Optional[str], http_port: Optional[int], ftp_port: Optiona
     for name, time in (("http_timeout_ms", http_timeout), ("ftp_timeout_ms", ftp_timeout),
                        ("retry_budget_ms", retry_budget)):
         if time is not None:
-            setattr(config, name, _milliseconds(time, name[:-3]))
+            setattr(config, name, milliseconds(time, name[:-3]))
     if tls is not None:
         config.tls = bool(tls)
     if retries is not None:

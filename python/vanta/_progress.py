@@ -60,7 +60,6 @@ class Listener:
     def __init__(self, callback: Optional[Callable[[Any, Progress], object]]):
         self.callback = callback
         self.error: Optional[BaseException] = None
-        self.worker: Optional[int] = None  # the thread the calls come on
         self.ready = threading.Event()  # set once `job` and `pointer` are there
         self._job: Callable[[], Any] = lambda: None
         self._pointer: Optional[int] = None
@@ -82,14 +81,19 @@ class Listener:
             self._pointer = None
         self.ready.set()
 
+    def running_here(self) -> bool:
+        """Whether this thread is inside this job's callback."""
+        return getattr(_inside, "listener", None) is self
+
     def deliver(self, progress: c.Progress) -> None:
-        self.worker = threading.get_ident()
         if self.callback is None or self.error is not None:
             return
         self.ready.wait(_READY_WAIT_SECONDS)
         job = self._job()
         if job is None:
             return
+        outer = getattr(_inside, "listener", None)
+        _inside.listener = self
         try:
             self.callback(job, progress_from(progress))
         except BaseException as raised:  # noqa: B036 - nothing may unwind into C
@@ -98,8 +102,13 @@ class Listener:
                 pointer = self._pointer
             if pointer is not None:
                 lib().vanta_job_cancel(pointer)
+        finally:
+            _inside.listener = outer
 
 
+# The listener whose callback this thread is running, if any. (A thread id would not do: the
+# system reuses them once a worker has ended.)
+_inside = threading.local()
 listeners: Dict[int, Listener] = {}
 _keys = itertools.count(1)
 

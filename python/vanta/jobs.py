@@ -12,7 +12,7 @@ from typing import Any, Callable, Generic, Iterable, Optional, Sequence, TypeVar
 
 from . import _c_types as c
 from . import errors, records
-from ._config import Seconds, _milliseconds
+from ._config import Seconds, milliseconds
 from ._library import lib
 from ._owned import Owned
 from ._progress import Listener, Phase, Progress, listeners, progress_from, register, trampoline
@@ -83,9 +83,11 @@ class Job(Generic[T]):
         ends; 0: just look). False at once inside the job's own callback."""
         if self._settled is not None:
             return True
-        if self._listener.worker == threading.get_ident():
+        if self._listener.running_here():
             return False
-        end = None if timeout is None else time.monotonic() + _milliseconds(timeout, "timeout") / 1000
+        end = None
+        if timeout is not None:
+            end = time.monotonic() + milliseconds(timeout, "timeout") / 1000
         while True:
             left = _WAIT_SLICE_SECONDS if end is None else max(0.0, end - time.monotonic())
             pointer = self._owned.acquire()
@@ -100,7 +102,7 @@ class Job(Generic[T]):
         """Waits for the end (see wait()) and gives the outcome, or raises the job's failure
         (a vanta.Error) or what its progress callback raised. TimeoutError when `timeout`
         passed first."""
-        if self._settled is None and self._listener.worker == threading.get_ident():
+        if self._settled is None and self._listener.running_here():
             self._outcome()  # the library refuses at once: the job cannot end here
         if not self.wait(timeout):
             raise TimeoutError("the job has not finished within %s s" % timeout)
@@ -191,7 +193,7 @@ def _options(on_progress: Optional[ProgressCallback], interval: Seconds, every: 
     if on_progress is not None:
         options.on_progress = trampoline
         options.user_data = key
-        options.progress_interval_ms = _milliseconds(interval, "progress_interval")
+        options.progress_interval_ms = milliseconds(interval, "progress_interval")
         options.progress_bytes = every
     return options
 
