@@ -2,6 +2,8 @@
 back into the library, and a client shared by threads."""
 import concurrent.futures
 import gc
+import subprocess
+import sys
 import threading
 import time
 
@@ -150,3 +152,34 @@ def test_a_client_shared_by_threads_until_it_is_closed(client):
         time.sleep(0.3)
         client.close()
         assert [e.result(timeout=10) for e in ends] == ["closed"] * 4
+
+
+EXITING = """
+import sys, threading, time, vanta
+client = vanta.Client(host="127.0.0.1", http_port=%d, ftp_port=%d, ftp_timeout=30)
+sent, closed = [], threading.Event()
+def start(act):
+    return client.upload(user_id="ann", product=7, name="X", files=[sys.argv[1]],
+                         on_progress=act, progress_interval=0)
+def close_once_sending(job, progress):
+    if progress.bytes and not closed.is_set():
+        job.close()  # cancelled; its worker still takes its asset back when this returns
+        closed.set()
+held = start(lambda job, progress: sent.append(progress.bytes))
+held.cycle = held  # alive until the interpreter ends
+while not sent or not sent[-1]:
+    time.sleep(0.01)
+orphan = start(close_once_sending)
+closed.wait(30)
+"""
+
+
+def test_the_interpreter_ends_its_running_jobs_on_exit(client, service, tmp_path):
+    # Slow replies: the closed job is still taking its asset back when the interpreter ends.
+    service.control("ftp", dict(STALL, delay_ms=100))
+    started = time.monotonic()
+    ended = subprocess.run([sys.executable, "-c", EXITING % (service.http, service.ftp),
+                            str(sized(tmp_path, 1 << 20))], timeout=60, capture_output=True)
+    assert (ended.returncode, ended.stderr) == (0, b"")
+    assert time.monotonic() - started < 15
+    assert client.asset_list("ann", 7) == []

@@ -177,6 +177,8 @@ class ShareJob(Job[None]):
 
 
 def _free(key: int, pointer: int) -> None:
+    # No progress call comes once the handle is freed, even when the worker, freed from its
+    # own callback, still ends on its own.
     listener = listeners.pop(key, None)
     if listener is not None:
         listener.detach()
