@@ -12,24 +12,26 @@ PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
 
 def encoded(text: str, what: str) -> bytes:
     """`text` for a const char* argument; a NUL byte inside fails before anything is sent."""
-    from .errors import InvalidArgumentError  # errors imports this module
-
     if not isinstance(text, str):
         raise TypeError("%s must be a str, not %s" % (what, type(text).__name__))
     data = text.encode("utf-8", "surrogateescape")
     if b"\0" in data:
-        raise InvalidArgumentError("%s holds a NUL byte; nothing was sent" % what)
+        _refuse(what)
     return data
 
 
 def encoded_path(path: PathLike, what: str) -> bytes:
     """A local path for a const char* argument, in the file system's encoding."""
-    from .errors import InvalidArgumentError
-
     data = os.fsencode(path)
     if b"\0" in data:
-        raise InvalidArgumentError("%s holds a NUL byte; nothing was sent" % what)
+        _refuse(what)
     return data
+
+
+def _refuse(what: str) -> None:
+    from .errors import InvalidArgumentError  # errors imports this module
+
+    raise InvalidArgumentError("%s holds a NUL byte; nothing was sent" % what)
 
 
 def decoded(data: Optional[bytes]) -> str:
