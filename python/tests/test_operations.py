@@ -162,3 +162,11 @@ def test_an_unusable_environment_makes_no_client(monkeypatch):
     monkeypatch.setenv("VANTA_HTTP_PORT", "x")
     with pytest.raises(vanta.InvalidArgumentError, match="VANTA_HTTP_PORT"):
         vanta.Client.from_environment()
+
+
+def test_a_record_from_an_older_library_is_read_only_as_far_as_its_size():
+    from vanta import _c_types as c, records
+
+    older = c.Asset(size=c.Asset.page_views.offset, name=b"A", page_views=5, file_name_count=1)
+    made = records.asset_from(older)
+    assert (made.name, made.page_views, made.file_names) == ("A", 0, ())
