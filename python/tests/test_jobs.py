@@ -154,6 +154,18 @@ def test_a_client_shared_by_threads_until_it_is_closed(client):
         assert [e.result(timeout=10) for e in ends] == ["closed"] * 4
 
 
+def test_a_call_waiting_for_the_service_lets_other_threads_run(client, service):
+    service.script("/cgiscripts/get_version.exe", b"version=3.3", delay_ms=1000)
+    answered = []
+    waiting = threading.Thread(target=lambda: answered.append(
+        (client.check_version().up_to_date, time.monotonic())))
+    waiting.start()
+    time.sleep(0.2)
+    ran = time.monotonic()  # only once this thread has the GIL again
+    waiting.join()
+    assert answered[0][0] and ran < answered[0][1] - 0.5
+
+
 EXITING = """
 import sys, threading, time, vanta
 client = vanta.Client(host="127.0.0.1", http_port=%d, ftp_port=%d, ftp_timeout=30)
