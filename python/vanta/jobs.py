@@ -185,7 +185,7 @@ def _free(key: int, pointer: int) -> None:
     lib().vanta_job_free(pointer)
 
 
-ProgressCallback = Callable[[Any, Progress], object]
+ProgressCallback = Callable[[Job[Any], Progress], object]
 
 
 def _options(on_progress: Optional[ProgressCallback], interval: Seconds, every: int,
@@ -273,6 +273,8 @@ class JobsMixin:
     def _start(self, kind: type, start: Callable[..., int], request: ctypes.Structure,
                on_progress: Optional[ProgressCallback], interval: Seconds,
                every: int) -> Any:
+        if on_progress is not None and not callable(on_progress):
+            raise TypeError("on_progress must be callable, not %r" % (on_progress,))
         listener = Listener(on_progress)
         key = register(listener)
         try:
