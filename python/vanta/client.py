@@ -14,7 +14,7 @@ from ._config import Seconds, make_config
 from ._library import lib
 from ._owned import Owned
 from ._text import PathLike, decoded, encoded, encoded_path
-from .jobs import JobsMixin
+from ._job_start import JobsMixin
 
 T = TypeVar("T")
 Product = Union[int, str]
