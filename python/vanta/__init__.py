@@ -16,8 +16,15 @@ use; OSError says why it could not be.
 
 Failures raise a subclass of vanta.Error, one per category (NetworkError,
 WrongPasswordError, ...), carrying `reason`, the export's `code` and, for a job that could
-not take its asset back, `asset_number`."""
+not take its asset back, `asset_number`.
+
+`vanta.set_trace_handler(handler)` shows every line of the conversation with the service
+(passwords masked); a Client's and a job's `on_status` receive the network layer's status
+notifications. An exception raised in either goes to sys.unraisablehook: neither can stop a
+request."""
 from ._progress import Phase, Progress
+from ._status import Status
+from ._trace import set_trace_handler
 from .client import Client, library_version, release_version
 from .errors import (CancelledError, Category, Error, InternalError, InvalidArgumentError,
                      LocalFileError, NetworkError, NoSpaceError, NotFoundError,
@@ -30,7 +37,7 @@ from .records import (Asset, AssetStat, DiskSpace, Homepage, Login, Recipient, R
 __version__ = "2.0.0"
 
 __all__ = [
-    "Client", "library_version", "release_version",
+    "Client", "library_version", "release_version", "Status", "set_trace_handler",
     "Job", "UploadJob", "ShareJob", "Phase", "Progress",
     "Asset", "AssetStat", "DiskSpace", "Homepage", "Login", "Recipient", "Registration",
     "RegistrationKind", "UploadOutcome", "User", "UserDetails", "VersionCheck",

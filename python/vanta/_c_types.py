@@ -7,7 +7,8 @@ defaults; the records the library fills are read only as far as their `size` say
 from __future__ import annotations
 
 import ctypes
-from ctypes import POINTER, c_bool, c_char_p, c_int, c_int64, c_size_t, c_uint, c_uint64, c_void_p
+from ctypes import (POINTER, c_bool, c_char_p, c_double, c_int, c_int64, c_size_t, c_uint,
+                    c_uint64, c_void_p)
 
 
 def filled(record: ctypes.Structure, member: str, default: object = None) -> object:
@@ -16,12 +17,21 @@ def filled(record: ctypes.Structure, member: str, default: object = None) -> obj
     return getattr(record, member) if record.size >= field.offset + field.size else default
 
 
+# status, info, info_size, user_data
+STATUS_CALLBACK = ctypes.CFUNCTYPE(None, c_uint, c_void_p, c_size_t, c_void_p)
+# line, user_data
+TRACE_CALLBACK = ctypes.CFUNCTYPE(None, c_char_p, c_void_p)
+
+
 class Config(ctypes.Structure):
     _fields_ = [("size", c_size_t), ("host", c_char_p), ("http_port", c_uint),
                 ("ftp_port", c_uint), ("ftp_timeout_ms", c_int64), ("http_timeout_ms", c_int64),
                 ("tls", c_bool), ("ca_file", c_char_p), ("https_port", c_uint),
                 ("login_name", c_char_p), ("login_password", c_char_p),
-                ("update_key", c_char_p), ("retries", c_uint), ("retry_budget_ms", c_int64)]
+                ("update_key", c_char_p), ("retries", c_uint), ("retry_budget_ms", c_int64),
+                ("initial_backoff_ms", c_int64), ("max_backoff_ms", c_int64),
+                ("jitter", c_double), ("on_status", STATUS_CALLBACK),
+                ("status_user_data", c_void_p)]
 
 
 class Login(ctypes.Structure):
@@ -93,7 +103,8 @@ PROGRESS_CALLBACK = ctypes.CFUNCTYPE(None, POINTER(Progress), c_void_p)
 
 class JobOptions(ctypes.Structure):
     _fields_ = [("size", c_size_t), ("on_progress", PROGRESS_CALLBACK), ("user_data", c_void_p),
-                ("progress_interval_ms", c_int64), ("progress_bytes", c_uint64)]
+                ("progress_interval_ms", c_int64), ("progress_bytes", c_uint64),
+                ("on_status", STATUS_CALLBACK), ("status_user_data", c_void_p)]
 
 
 class Recipient(ctypes.Structure):

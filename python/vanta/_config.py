@@ -3,10 +3,12 @@ from __future__ import annotations
 
 import ctypes
 import datetime
+import math
 import os
 from typing import Optional, Union
 
 from . import _c_types as c
+from . import _status
 from ._library import lib
 from ._text import encoded, encoded_path
 from .errors import InvalidArgumentError
@@ -32,9 +34,12 @@ def make_config(host: Optional[str], http_port: Optional[int], ftp_port: Optiona
                 ca_file: Optional["os.PathLike[str] | str"], login_name: Optional[str],
                 login_password: Optional[str], update_key: Optional["os.PathLike[str] | str"],
                 http_timeout: Optional[Seconds], ftp_timeout: Optional[Seconds],
-                retries: Optional[int], retry_budget: Optional[Seconds]) -> c.Config:
+                retries: Optional[int], retry_budget: Optional[Seconds],
+                initial_backoff: Optional[Seconds] = None, max_backoff: Optional[Seconds] = None,
+                jitter: Optional[float] = None, status_key: Optional[int] = None) -> c.Config:
     """The struct with the library's defaults, then every argument that is not None. The
-    struct holds its strings: they live as long as it does."""
+    struct holds its strings: they live as long as it does. `status_key` is the status
+    listener's key, which must outlive the client made from the struct."""
     config = c.Config()
     lib().vanta_config_init(ctypes.byref(config), ctypes.sizeof(config))
     texts = {"host": host, "login_name": login_name, "login_password": login_password}
@@ -49,7 +54,8 @@ def make_config(host: Optional[str], http_port: Optional[int], ftp_port: Optiona
         if port is not None:
             setattr(config, name, _port(port, name))
     for name, time in (("http_timeout_ms", http_timeout), ("ftp_timeout_ms", ftp_timeout),
-                       ("retry_budget_ms", retry_budget)):
+                       ("retry_budget_ms", retry_budget), ("initial_backoff_ms", initial_backoff),
+                       ("max_backoff_ms", max_backoff)):
         if time is not None:
             setattr(config, name, milliseconds(time, name[:-3]))
     if tls is not None:
@@ -58,4 +64,11 @@ def make_config(host: Optional[str], http_port: Optional[int], ftp_port: Optiona
         if isinstance(retries, bool) or not isinstance(retries, int) or not 0 <= retries <= 100:
             raise InvalidArgumentError("retries must be 0 to 100, not %r" % (retries,))
         config.retries = retries
+    if jitter is not None:
+        # The library would make every call of the client fail; better to say so here.
+        if isinstance(jitter, bool) or not isinstance(jitter, (int, float)) or \
+                not (math.isfinite(jitter) and 0 <= jitter <= 1):
+            raise InvalidArgumentError("jitter must be a share from 0 to 1, not %r" % (jitter,))
+        config.jitter = float(jitter)
+    _status.install(config, status_key)
     return config

@@ -41,6 +41,7 @@ _PROTOTYPES = {
     "vanta_error_reason": (c_char_p, [_P]),
     "vanta_error_asset_number": (c_char_p, [_P]),
     "vanta_error_free": (None, [_P]),
+    "vanta_set_trace_handler": (None, [c.TRACE_CALLBACK, c_void_p]),
     "vanta_config_init": (None, [POINTER(c.Config), c_size_t]),
     "vanta_client_new": (c_int, [POINTER(c.Config), _OUT, _OUT]),
     "vanta_client_new_from_environment": (c_int, [_OUT, _OUT]),

@@ -9,7 +9,7 @@ from pathlib import Path
 from typing import Any, Callable, Iterable, List, Optional, TypeVar, Union
 
 from . import _c_types as c
-from . import errors, records
+from . import _status, errors, records
 from ._config import Seconds, make_config
 from ._library import lib
 from ._owned import Owned
@@ -28,6 +28,21 @@ class Client(JobsMixin):
     (a float or a datetime.timedelta). A host that cannot be one raises
     InvalidArgumentError here.
 
+    A request that fails on the network is repeated up to `retries` times within
+    `retry_budget`; the wait before the first repeat is `initial_backoff`, each further one
+    twice the last, up to `max_backoff`, and each is shortened at random by up to the share
+    `jitter` (0 to 1).
+
+    `on_status(status, info)` receives the network layer's status notifications of this
+    client's operations: a vanta.Status (a bare int for a number it does not name) and the
+    notification's information: the host name or the address found (str), the bytes sent or
+    received (int), other blocks as bytes, or None. It runs on the thread that called the
+    operation, during the call, and for a job without an on_status of its own on the job's
+    worker thread; the request waits for it. It may call into the library, this client
+    included (whose notifications then come to it as well: guard against recursion), but must
+    not close this client. It cannot stop the request: an exception it raises goes to
+    sys.unraisablehook and the request goes on.
+
     Every operation blocks until the service has answered, bounded by the configured
     time-outs, and releases the GIL meanwhile; it returns a record or raises a vanta.Error
     subclass. A client may be used by many threads at once. close() (or leaving a `with`
@@ -39,11 +54,21 @@ class Client(JobsMixin):
                  login_name: Optional[str] = None, login_password: Optional[str] = None,
                  update_key: Optional[PathLike] = None, http_timeout: Optional[Seconds] = None,
                  ftp_timeout: Optional[Seconds] = None, retries: Optional[int] = None,
-                 retry_budget: Optional[Seconds] = None):
-        config = make_config(host, http_port, ftp_port, https_port, tls, ca_file, login_name,
-                             login_password, update_key, http_timeout, ftp_timeout, retries,
-                             retry_budget)
-        self._adopt(lambda made, error: lib().vanta_client_new(byref(config), made, error))
+                 retry_budget: Optional[Seconds] = None,
+                 initial_backoff: Optional[Seconds] = None,
+                 max_backoff: Optional[Seconds] = None, jitter: Optional[float] = None,
+                 on_status: Optional[_status.StatusCallback] = None):
+        key = None if _status.checked(on_status) is None else _status.register(on_status)
+        try:
+            config = make_config(host, http_port, ftp_port, https_port, tls, ca_file,
+                                 login_name, login_password, update_key, http_timeout,
+                                 ftp_timeout, retries, retry_budget, initial_backoff,
+                                 max_backoff, jitter, key)
+            self._adopt(lambda made, error: lib().vanta_client_new(byref(config), made, error),
+                        key)
+        except BaseException:
+            _status.release(key)
+            raise
 
     @classmethod
     def from_environment(cls) -> "Client":
@@ -54,12 +79,15 @@ class Client(JobsMixin):
         client._adopt(lib().vanta_client_new_from_environment)
         return client
 
-    def _adopt(self, make: Callable[[Any, Any], int]) -> None:
+    def _adopt(self, make: Callable[[Any, Any], int], status_key: Optional[int] = None) -> None:
         made, error = c_void_p(), c_void_p()
         result = make(byref(made), byref(error))
         if result != 0:
             raise errors.from_c(result, error)
-        self._owned = Owned(made.value, lib().vanta_client_free, "client")
+        # The jobs started from the client hold the status key as well (see JobsMixin).
+        self._status_key = status_key
+        self._owned = Owned(made.value, lambda pointer: _free_client(pointer, status_key),
+                            "client")
         weakref.finalize(self, self._owned.close)
 
     def close(self) -> None:
@@ -237,6 +265,11 @@ class Client(JobsMixin):
         """Removes the directory `path` (a whole FTP path), or RefusedError (missing, not
         empty)."""
         self._call(lib().vanta_remove_directory, encoded(path, "path"))
+
+
+def _free_client(pointer: int, status_key: Optional[int]) -> None:
+    lib().vanta_client_free(pointer)
+    _status.release(status_key)
 
 
 def _product(product: Product) -> bytes:

@@ -8,10 +8,10 @@ import threading
 import time
 import weakref
 from ctypes import POINTER, byref, c_void_p
-from typing import Generic, Optional, TypeVar
+from typing import Generic, Optional, Tuple, TypeVar
 
 from . import _c_types as c
-from . import errors, records
+from . import _status, errors, records
 from ._config import Seconds, milliseconds
 from ._library import lib
 from ._owned import Owned
@@ -38,11 +38,17 @@ class Job(Generic[T]):
     this job's wait() gives False there and result() raises InvalidArgumentError, as the job
     cannot end while its own callback runs. An exception it raises cancels the job; result()
     raises that exception (when the job was too far to stop and finished anyway, the
-    exception carries a note saying so)."""
+    exception carries a note saying so).
 
-    def __init__(self, pointer: int, listener: Listener, key: int):
+    `on_status(status, info)`, given to upload() or share_by_email(), receives the job's
+    status notifications on its worker thread, as the Client's on_status does (which gets
+    them when the job has none of its own); an exception it raises does not stop the job but
+    goes to sys.unraisablehook."""
+
+    def __init__(self, pointer: int, listener: Listener, key: int,
+                 status_keys: Tuple[Optional[int], ...] = ()):
         self._listener = listener
-        self._owned = Owned(pointer, functools.partial(free_job, key), "job")
+        self._owned = Owned(pointer, functools.partial(free_job, key, status_keys), "job")
         self._settled: Optional[tuple] = None  # (value, exception) once the outcome is read
         self._settle_lock = threading.Lock()
         self._final_progress: Optional[Progress] = None
@@ -175,10 +181,12 @@ class ShareJob(Job[None]):
             raise errors.from_c(result, error)
 
 
-def free_job(key: int, pointer: int) -> None:
-    # No progress call comes once the handle is freed, even when the worker, freed from its
-    # own callback, still ends on its own.
+def free_job(key: int, status_keys: Tuple[Optional[int], ...], pointer: int) -> None:
+    # No progress or status call comes once the handle is freed, even when the worker, freed
+    # from its own callback, still ends on its own.
     listener = listeners.pop(key, None)
     if listener is not None:
         listener.detach()
     lib().vanta_job_free(pointer)
+    for status_key in status_keys:
+        _status.release(status_key)
