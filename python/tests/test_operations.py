@@ -3,6 +3,8 @@ fresh data (user "ann" with product 7) and gives a value, or fails with a catego
 export's code."""
 import datetime
 import functools
+import sys
+import threading
 
 import pytest
 
@@ -48,6 +50,102 @@ def uploaded_then_deleted(c, service, tmp):
     listed = [(a.name, a.file_names, a.declared_size) for a in c.asset_list("ann", 7)]
     c.delete_asset("ann", "7", number)
     return listed, c.asset_list("ann", 7)
+
+
+# The notifications of one request, in order; the connection is not kept.
+ONE_REQUEST = [60, 10, 11, 20, 21, 30, 31, 40, 41, 50, 51, 70]
+
+
+def statuses_of_a_validation(c, service, tmp):
+    seen = []
+    with service.client(on_status=lambda status, info: seen.append((status, info))) as made:
+        made.validate_user("ann", "pw", 7)
+    info = dict(seen)
+    counts = [info[vanta.Status.REQUEST_SENT], info[vanta.Status.RESPONSE_RECEIVED]]
+    return ([s for s, _ in seen], all(isinstance(s, vanta.Status) for s, _ in seen),
+            info[vanta.Status.RESOLVING_NAME], info[vanta.Status.NAME_RESOLVED],
+            [type(n) for n in counts], min(counts) > 50, info[vanta.Status.SENDING_REQUEST])
+
+
+def status_calling_back(c, service, tmp):
+    # As the answer arrives, a look-up on the same client, whose notifications come too.
+    seen, nested = [], []
+
+    def on_status(status, info):
+        seen.append(status)
+        if status == vanta.Status.RESPONSE_RECEIVED and not nested:
+            nested.append("asking")  # the nested call's own notifications come here too
+            nested[0] = made.user_info("ann").user_id
+
+    with service.client(on_status=on_status) as made:
+        login = made.validate_user("ann", "pw", 7)
+    return login, nested, seen == ONE_REQUEST[:9] + ONE_REQUEST + ONE_REQUEST[9:]
+
+
+def status_callback_raising(c, service, tmp):
+    # Each exception is reported; the request goes on and succeeds.
+    def fail(status, info):
+        raise KeyError(status)
+
+    reported = []
+    hook, sys.unraisablehook = sys.unraisablehook, reported.append
+    try:
+        with service.client(on_status=fail) as made:
+            login = made.validate_user("ann", "pw", 7)
+    finally:
+        sys.unraisablehook = hook
+    return login, [r.exc_value.args[0] for r in reported if isinstance(r.exc_value, KeyError)]
+
+
+def job_statuses(c, service, tmp):
+    # An upload's own callback gets them on its worker, the client's none; a job without one
+    # notifies the client's callback even after the client was closed.
+    (tmp / "a.txt").write_bytes(b"abc")
+    here, to_client, to_job = threading.get_ident(), [], []
+    with service.client(on_status=lambda s, i: to_client.append(threading.get_ident())) as made:
+        with made.upload(user_id="ann", product=7, name="A", files=[tmp / "a.txt"],
+                         on_status=lambda s, i: to_job.append(threading.get_ident())) as own:
+            own.result(timeout=30)
+        sent = len(to_client)
+        plain = made.upload(user_id="ann", product=7, name="B", files=[tmp / "a.txt"])
+    plain.result(timeout=30)
+    plain.close()
+    return (sent, len(to_job) > 12, here in to_job, len(to_client) > 12, here in to_client,
+            vanta._status._listeners)
+
+
+def trace_removing_itself(c, service, tmp):
+    """The lines of two validations under a handler that removes itself at the credentials."""
+    lines = []
+
+    def on_line(line):
+        lines.append(line)
+        if line.startswith("> Authorization: "):
+            vanta.set_trace_handler(None)  # returns at once: this call is still running
+
+    vanta.set_trace_handler(on_line)
+    try:
+        c.validate_user("ann", "pw", 7)
+        c.validate_user("ann", "pw", 7)
+    finally:
+        vanta.set_trace_handler(None)
+    # The last line is the credentials': the second validation was not traced.
+    return "> POST /cgiscripts/validate_user.exe HTTP/1.1" in lines, lines[-1]
+
+
+def backoff_in_the_trace(c, service, tmp):
+    lines = []
+    vanta.set_trace_handler(lines.append)
+    try:
+        with service.client(http_port=1, retries=2, initial_backoff=0.04, jitter=0,
+                            max_backoff=datetime.timedelta(milliseconds=60)) as made:
+            made.validate_user("ann", "pw", 7)
+    except vanta.NetworkError as error:
+        code = error.code
+    finally:
+        vanta.set_trace_handler(None)
+    return code, [int(line.split(" after ")[1].split()[0]) for line in lines
+                  if line.startswith("* retrying ")]
 
 
 ASSETS = ("n=Trip&d=Two&p=7&t=2&s=5000000000&i=ID1&c=46362.5&a=12&w=PW&f=2&u=http://x/12&v=-1"
@@ -139,6 +237,18 @@ ROWS = [
     ("the account deleted, then again",
      lambda c, s, t: (c.delete_user("ann"), c.delete_user("ann")),
      Fails(vanta.UnknownUserError, 256)),
+    ("a request's statuses, their information decoded", statuses_of_a_validation,
+     (ONE_REQUEST, True, "127.0.0.1", "127.0.0.1", [int, int], True, None)),
+    ("a status callback that calls back", status_calling_back,
+     (vanta.Login(False, False), ["ann"], True)),
+    ("a status callback that raises", status_callback_raising,
+     (vanta.Login(False, False), ONE_REQUEST)),
+    ("a job's statuses", job_statuses, (0, True, False, True, False, {})),
+    ("the trace, credentials masked, its handler removed from inside itself",
+     trace_removing_itself, (True, "> Authorization: ****")),
+    ("the back-off waits in the trace", backoff_in_the_trace, (32, [40, 60])),
+    ("a jitter beyond 1", lambda c, s, t: vanta.Client(jitter=1.5),
+     Fails(vanta.InvalidArgumentError)),
     ("a host that cannot be one", lambda c, s, t: vanta.Client(host="127.0.0.1:80"),
      Fails(vanta.InvalidArgumentError)),
     ("a port that cannot be one", lambda c, s, t: vanta.Client(http_port=70000),
