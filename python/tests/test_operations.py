@@ -5,6 +5,7 @@ import datetime
 import functools
 import sys
 import threading
+import time
 
 import pytest
 
@@ -133,6 +134,34 @@ def trace_removing_itself(c, service, tmp):
     return "> POST /cgiscripts/validate_user.exe HTTP/1.1" in lines, lines[-1]
 
 
+def trace_replaced_while_running(c, service, tmp):
+    """The handler dwells in its first line on another thread while this one replaces it: the
+    replacement returns once that call has, and later lines go to the new handler only."""
+    entered, replaced, left, after, others = (threading.Event(), threading.Event(), [], [],
+                                              [])
+
+    def dwell(line):
+        if replaced.is_set():
+            after.append(line)
+        elif not entered.is_set():
+            entered.set()
+            time.sleep(0.2)
+            left.append(line)
+
+    vanta.set_trace_handler(dwell)
+    worker = threading.Thread(target=c.validate_user, args=("ann", "pw", 7))
+    try:
+        worker.start()
+        entered.wait(10)
+        vanta.set_trace_handler(others.append)
+        had_left = len(left)
+        replaced.set()
+        worker.join(10)
+    finally:
+        vanta.set_trace_handler(None)
+    return had_left, after, len(others) > 5
+
+
 def backoff_in_the_trace(c, service, tmp):
     lines = []
     vanta.set_trace_handler(lines.append)
@@ -246,6 +275,8 @@ ROWS = [
     ("a job's statuses", job_statuses, (0, True, False, True, False, {})),
     ("the trace, credentials masked, its handler removed from inside itself",
      trace_removing_itself, (True, "> Authorization: ****")),
+    ("a trace handler replaced while it runs on another thread", trace_replaced_while_running,
+     (1, [], True)),
     ("the back-off waits in the trace", backoff_in_the_trace, (32, [40, 60])),
     ("a jitter beyond 1", lambda c, s, t: vanta.Client(jitter=1.5),
      Fails(vanta.InvalidArgumentError)),
