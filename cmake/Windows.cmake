@@ -5,10 +5,6 @@ if(NOT WIN32)
     return()
 endif()
 
-# <windows.h> without its rarely used parts, and without the min and max macros that would
-# break std::min and std::max in every file that includes it.
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
-
 # The C++ run time (libstdc++, libgcc, winpthread) is linked into each binary: vantaapi.dll and
 # vanta.exe need no DLL but Windows' own, and an application's own copy of the mingw run time,
 # of another version, can never be loaded in its place. Both binaries use msvcrt.dll's heap, so
