@@ -7,6 +7,8 @@
 # stack-clash protection and _FORTIFY_SOURCE are ELF and glibc features.
 if(WIN32)
     add_compile_options(-fstack-protector-strong)
+    # The checks' run time (libssp) comes with the option at the link.
+    add_link_options(-fstack-protector-strong)
     set(VANTA_FORTIFY OFF)
     return()
 endif()
