@@ -4,11 +4,14 @@
 include(CMakePackageConfigHelpers)
 
 # The include directory comes from the target's own INSTALL_INTERFACE.
-# A shared library is not a program: read-only, as Debian installs libraries.
+# A shared library is not a program: read-only, as Debian installs libraries. A DLL goes beside
+# the programs (bin/), where Windows looks for it, and its import library to lib/.
 install(TARGETS vantaapi EXPORT VantaAPITargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
-    COMPONENT runtime NAMELINK_COMPONENT dev)
+    COMPONENT runtime NAMELINK_COMPONENT dev
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
 install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 install(EXPORT VantaAPITargets NAMESPACE VantaAPI::
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/VantaAPI COMPONENT dev)

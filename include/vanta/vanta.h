@@ -49,7 +49,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(VANTAAPI_BUILDING)
+#if defined(_WIN32) && defined(VANTAAPI_BUILDING)
+/** Marks what the library exports. */
+#define VANTA_C_API __declspec(dllexport)
+#elif defined(_WIN32)
+/** Marks what the library exports. */
+#define VANTA_C_API __declspec(dllimport)
+#elif defined(VANTAAPI_BUILDING)
 /** Marks what the library exports. */
 #define VANTA_C_API __attribute__((visibility("default")))
 #else
