@@ -34,6 +34,10 @@ std::uint64_t MeasureLocalFile(const CString& path, CString* name = nullptr);
 bool SentAsMeasured(const CFile& local, const CString& path, std::uint64_t measured,
                     std::uint64_t given);
 
+// Whether anything at all stands at `path`: a file, a directory, a link (even one that leads
+// nowhere). A link is not followed.
+bool LocalNameTaken(const char* path);
+
 // "" when `path` names a regular file this process may read; else why not ("Permission
 // denied", "it is a directory", "not a regular file", ...). The file is opened without
 // blocking, so that a FIFO is refused rather than waited on, and closed again.
