@@ -210,24 +210,26 @@ void CurlTransfer::ThrowFailure(CURLcode code) const {
     curl_easy_getinfo(m_easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - m_run.startTime);
-    ThrowTransferFailure(code, TransferCircumstances{
-                                   .host = m_host,
-                                   .port = m_port,
-                                   .libcurlText = m_errorText,
-                                   .osError = osError,
-                                   .connected = m_notices.Connected(),
-                                   .connectTimeoutMs = m_connectTimeoutMs,
-                                   .elapsedMs = static_cast<long>(elapsed.count()),
-                                   .lostConnection = m_run.refusedConnection,
-                                   .bytesMoved = static_cast<long long>(sent + received),
-                                   .peerClosedConnection = m_run.peerClosedConnection ||
-                                                           (m_connectionSocket != CURL_SOCKET_BAD &&
-                                                            PeerClosed(m_connectionSocket)),
-                                   .cancelled = m_run.cancelled,
-                                   .stalled = m_watchdog.Stalled(),
-                                   .stallLimitMs = m_watchdog.LimitMs(),
-                                   .dialogue = m_dialogue,
-                               });
+    ThrowTransferFailure(
+        code,
+        TransferCircumstances{
+            .host = m_host,
+            .port = m_port,
+            .libcurlText = m_errorText,
+            .osError = osError,
+            .connected = m_notices.Connected(),
+            .connectTimeoutMs = m_connectTimeoutMs,
+            .elapsedMs = static_cast<long>(elapsed.count()),
+            .lostConnection = m_run.refusedConnection,
+            .bytesMoved = static_cast<long long>(sent + received),
+            .peerClosedConnection = m_run.peerClosedConnection ||
+                                    (m_connectionSocket != CURL_SOCKET_BAD &&
+                                     PeerHasClosed(static_cast<NativeSocket>(m_connectionSocket))),
+            .cancelled = m_run.cancelled,
+            .stalled = m_watchdog.Stalled(),
+            .stallLimitMs = m_watchdog.LimitMs(),
+            .dialogue = m_dialogue,
+        });
 }
 
 bool CurlTransfer::Accepted(CURLcode code) const {

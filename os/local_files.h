@@ -38,6 +38,10 @@ bool SentAsMeasured(const CFile& local, const CString& path, std::uint64_t measu
 // nowhere). A link is not followed.
 bool LocalNameTaken(const char* path);
 
+// Renames the file `from` to `to`, replacing a file already there in one step (a reader sees the
+// old file or the new one). False when that failed; errno says why.
+bool ReplaceLocalFile(const char* from, const char* to);
+
 // "" when `path` names a regular file this process may read; else why not ("Permission
 // denied", "it is a directory", "not a regular file", ...). The file is opened without
 // blocking, so that a FIFO is refused rather than waited on, and closed again.

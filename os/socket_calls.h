@@ -27,8 +27,9 @@ bool PeerHasClosed(NativeSocket socket);
 // The peer's address (a sockaddr) copied into `address`, which holds kSocketAddressRoom bytes;
 // its length, or 0 when the socket has no peer.
 std::size_t PeerAddress(NativeSocket socket, void* address);
-// Room for the numeric text of any address, its NUL included (INET6_ADDRSTRLEN).
-inline constexpr std::size_t kAddressTextRoom = 46;
+// Room for the numeric text of any address, its NUL included (INET6_ADDRSTRLEN: 46 on Linux,
+// 65 on Windows).
+inline constexpr std::size_t kAddressTextRoom = 65;
 // Writes the numeric text of an IPv4 or IPv6 socket address (a sockaddr) into `text`, which
 // holds kAddressTextRoom bytes; "" for another family.
 void AddressText(const void* address, char* text);

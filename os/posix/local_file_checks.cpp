@@ -1,8 +1,9 @@
 // The POSIX twin of the local file checks: stat of what stands at a path, without following
-// links and without waiting on a FIFO.
+// links and without waiting on a FIFO; rename, which replaces a file in one step.
 #include "os/local_files.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +12,10 @@
 bool LocalNameTaken(const char* path) {
     struct stat existing {};
     return ::lstat(path, &existing) == 0;
+}
+
+bool ReplaceLocalFile(const char* from, const char* to) {
+    return std::rename(from, to) == 0;
 }
 
 std::string LocalFileProblem(const char* path) {

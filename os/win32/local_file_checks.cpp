@@ -1,14 +1,31 @@
-// The Win32 twin of the local file checks: the file's attributes, links not followed.
+// The Win32 twin of the local file checks: the file's attributes, links not followed; a move
+// that replaces its target.
 #include "os/local_files.h"
 
 #include "os/win32/system_errors.h"
 #include "os/win32/utf16.h"
 
+#include <cerrno>
 #include <cstring>
 
 bool LocalNameTaken(const char* path) {
     std::wstring wide;
     return Widen(path, wide) && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool ReplaceLocalFile(const char* from, const char* to) {
+    // The C runtime's rename keeps an existing target and fails: the system's move replaces it.
+    std::wstring wideFrom;
+    std::wstring wideTo;
+    if (!Widen(from, wideFrom) || !Widen(to, wideTo)) {
+        errno = EINVAL;
+        return false;
+    }
+    if (!MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        TakeLastError();
+        return false;
+    }
+    return true;
 }
 
 std::string LocalFileProblem(const char* path) {

@@ -61,7 +61,8 @@ TEST(Thread, RunsOnlyOnceResumedAtTheLowestPriorityAndItsHandleAnswersUntilTheOb
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(thread->m_hThread, &code) && code == STILL_ACTIVE);
     EXPECT_EQ(ResumeThread(thread->m_hThread), 1U);
-    EXPECT_EQ(WaitForSingleObject(thread->m_hThread, 30), WAIT_TIMEOUT);
+    // Windows declares WAIT_TIMEOUT as a long.
+    EXPECT_EQ(WaitForSingleObject(thread->m_hThread, 30), static_cast<DWORD>(WAIT_TIMEOUT));
     gate.release.count_down();
     EXPECT_EQ(WaitForSingleObject(thread->m_hThread, 10000), WAIT_OBJECT_0);
     EXPECT_EQ(gate.priority.load(), kLowest);
