@@ -64,7 +64,14 @@ CWinThread::~CWinThread() {
         std::lock_guard lock(m_control->mutex);
         m_control->objectGone = true;
         if (!m_control->started) {
-            m_control->abandoned = true;
+            // Still suspended means never run: it is abandoned. A thread already resumed runs
+            // its function, as on POSIX. The system tells the count only by changing it, so
+            // the probe's own suspension is taken back at once.
+            const DWORD previous = SuspendThread(handle);
+            if (previous != static_cast<DWORD>(-1)) {
+                ResumeThread(handle);
+                m_control->abandoned = previous > 0;
+            }
         }
         abandoned = m_control->abandoned;
         // Never waits for the thread it runs on (an auto-deleting thread, or a thread function
