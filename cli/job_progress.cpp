@@ -1,5 +1,6 @@
 #include "cli/job_progress.h"
 
+#include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/progress_bar.h"
 
@@ -9,7 +10,6 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -22,39 +22,22 @@ volatile std::sig_atomic_t g_interrupts = 0;
 // What quitting at once may leave on the service, for the second Ctrl-C to say.
 const char* volatile g_quitNote = "";
 
-extern "C" void OnInterrupt(int) {
+void OnInterrupt() {
     if (g_interrupts > 0) {
         // The second Ctrl-C: the user does not want to wait for the cancel and its roll-back.
         const char text[] = "\nvanta: interrupted";
-        (void)!write(STDERR_FILENO, text, sizeof(text) - 1);
+        WriteStderrNow(text, sizeof(text) - 1);
         const char* note = g_quitNote;
         size_t length = 0;
         while (note[length] != '\0') {
             ++length;
         }
-        (void)!write(STDERR_FILENO, note, length);
-        (void)!write(STDERR_FILENO, "\n", 1);
-        _exit(kExitInterrupted);
+        WriteStderrNow(note, length);
+        WriteStderrNow("\n", 1);
+        ExitNow(kExitInterrupted);
     }
     g_interrupts = 1;
 }
-
-class InterruptScope {
-public:
-    InterruptScope() {
-        g_interrupts = 0;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptScope() { sigaction(SIGINT, &m_previous, nullptr); }
-    InterruptScope(const InterruptScope&) = delete;
-    InterruptScope& operator=(const InterruptScope&) = delete;
-
-private:
-    struct sigaction m_previous {};
-};
 
 // The bar's finer phases: the job's preparation is measuring until the total is known, and
 // for an upload the quota check and the registration after that.
@@ -173,7 +156,8 @@ ProgressFrame LastFrame(JobEnd end, const vanta::Progress& seen, const vanta::Pr
 } // namespace
 
 void FollowJob(JobKind kind, const std::vector<std::string>& files, const JobControls& job) {
-    InterruptScope interrupts;
+    g_interrupts = 0;
+    const InterruptHandling interrupts(&OnInterrupt);
     g_quitNote = kind == JobKind::kUpload
                      ? ": the upload was not rolled back; its asset may stay on the service "
                        "(vanta asset list shows it)"

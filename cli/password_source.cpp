@@ -1,27 +1,15 @@
 #include "cli/password_source.h"
 
+#include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/local_input.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <termios.h>
-#include <unistd.h>
 
 namespace {
-termios g_savedTerminal{};
-
-// Ctrl-C at the prompt must not leave the terminal without echo.
-extern "C" void RestoreTerminalAndExit(int) {
-    tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
-    const char newline = '\n';
-    (void)!write(STDERR_FILENO, &newline, 1);
-    _exit(kExitInterrupted);
-}
-
 std::string TooLong() {
     return "the password is longer than " + std::to_string(kMaxPasswordBytes) +
            " bytes, the most taken";
@@ -46,21 +34,15 @@ std::optional<std::string> ReadLine(const std::string& source, const std::string
 }
 
 std::optional<std::string> Prompt(const std::string& prompt, std::string& why) {
-    if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) {
+    // Echo goes off before the prompt shows, so that nothing typed after it is echoed or lost;
+    // Ctrl-C at the prompt must not leave the terminal without echo.
+    const HiddenTyping hidden(kExitInterrupted);
+    if (!hidden.Active()) {
         why = "no password was entered";
         return std::nullopt;
     }
-    termios silent = g_savedTerminal;
-    silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    silent.c_lflag |= ECHONL;
-    auto* previous = std::signal(SIGINT, RestoreTerminalAndExit);
-    // Echo goes off before the prompt shows, so that nothing typed after it is echoed or lost.
-    tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     std::cerr << prompt << std::flush;
-    std::optional<std::string> line = ReadLine("", "no password was entered", why);
-    tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
-    std::signal(SIGINT, previous);
-    return line;
+    return ReadLine("", "no password was entered", why);
 }
 } // namespace
 
@@ -77,7 +59,7 @@ std::optional<std::string> ReadPassword(bool fromStdin, const std::string& promp
         }
         return std::string(variable);
     }
-    if (isatty(STDIN_FILENO)) {
+    if (IsTerminal(ConsoleStream::kStdin)) {
         return Prompt(prompt, why);
     }
     why = "a password is needed: use --password-stdin, set VANTA_PASSWORD, or run at a "

@@ -1,14 +1,13 @@
 #include "cli/progress_bar.h"
 
 #include "cli/cli_common.h"
+#include "cli/console.h"
 #include "cli/terminal_text.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace {
 constexpr unsigned int kMinBar = 10;
@@ -136,12 +135,11 @@ std::string RenderProgressLine(unsigned int columns, const ProgressFrame& frame)
 
 ProgressBar::ProgressBar()
     // Like other tools, a bar only for a person at a terminal: a log gets no redraws.
-    : m_enabled(!Options().quiet && isatty(STDERR_FILENO) == 1) {}
+    : m_enabled(!Options().quiet && IsTerminal(ConsoleStream::kStderr)) {}
 
 unsigned int ProgressBar::Columns() const {
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-        return size.ws_col;
+    if (const unsigned int columns = TerminalColumns(); columns > 0) {
+        return columns;
     }
     if (const char* columns = std::getenv("COLUMNS");
         columns != nullptr && std::atoi(columns) > 0) {

@@ -1,5 +1,6 @@
 #include "cli/service_address.h"
 
+#include "cli/environment.h"
 #include "vanta/client.hpp"
 
 #include <algorithm>
@@ -71,7 +72,7 @@ std::optional<ServiceAddress> ParseServerOption(const std::string& text, std::st
 
 void PutInPlaceOfEnvironment(const ServiceFlags& flags) {
     const auto put = [](const char* variable, const std::string& value) {
-        ::setenv(variable, value.c_str(), 1);
+        SetEnvironment(variable, value);
     };
     if (flags.address) {
         put("VANTA_SERVER", flags.address->host);

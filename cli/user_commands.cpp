@@ -1,5 +1,6 @@
 // vanta user validate|register|get|update|delete: the user's account on the service.
 #include "cli/cli_common.h"
+#include "cli/console.h"
 #include "cli/exit_status.h"
 #include "cli/field_values.h"
 #include "cli/local_input.h"
@@ -12,7 +13,6 @@
 #include <iostream>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 namespace {
 using vanta::UserDetails;
@@ -197,7 +197,7 @@ int RunUpdate() {
 // --yes. Without either nothing is sent, as with any other incomplete command line.
 int RunDelete() {
     if (!Args().yes) {
-        if (isatty(STDIN_FILENO) != 1 || isatty(STDERR_FILENO) != 1) {
+        if (!IsTerminal(ConsoleStream::kStdin) || !IsTerminal(ConsoleStream::kStderr)) {
             return Fail(kExitUsage, "deleting an account needs --yes when not run at a terminal" +
                                         UsageHint(CurrentCommand()));
         }

@@ -1,5 +1,6 @@
 // The Client object itself and its configuration.
 #include "client/client_impl.h"
+#include "os/path_text.h"
 #include "transport/config_loader.h"
 #include "transport/host_value.h"
 
@@ -16,9 +17,9 @@ ServiceConfig ToServiceConfig(const Config& config) {
     service.ftpTimeout = config.ftp_timeout;
     service.httpTimeout = config.http_timeout;
     service.tls = config.tls;
-    service.caFile = config.ca_file.native();
+    service.caFile = PathText(config.ca_file);
     service.httpsPort = config.https_port;
-    service.updateKeyFile = config.update_key.native();
+    service.updateKeyFile = PathText(config.update_key);
     service.retry = config.retry;
     // An empty login keeps the documented pair that ServiceConfig starts with.
     if (!config.login_name.empty()) {

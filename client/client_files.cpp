@@ -2,6 +2,7 @@
 #include "client/client_impl.h"
 #include "files/file_sends.h"
 #include "files/remote_files.h"
+#include "os/path_text.h"
 #include "update/update_download.h"
 #include "update/version_check.h"
 #include "vanta/self_update.h"
@@ -41,7 +42,7 @@ Client::download_update(const std::filesystem::path& directory) const noexcept {
     return RunCore(*m_impl, core::kDownloadingUpdate,
                    [&](const CallContext& context) -> Result<std::filesystem::path> {
                        const auto fetched =
-                           core::DownloadUpdate(context, ToCString(directory.native()));
+                           core::DownloadUpdate(context, ToCString(PathText(directory)));
                        if (!fetched) {
                            return fetched.error();
                        }
@@ -52,7 +53,7 @@ Client::download_update(const std::filesystem::path& directory) const noexcept {
 Result<void> Client::send_file(const std::filesystem::path& local, std::string_view remote_dir,
                                std::string_view remote_name) const noexcept {
     return RunCore(*m_impl, core::kSendingFile, [&](const CallContext& context) {
-        return core::SendFile(context, ToCString(remote_dir), ToCString(local.native()),
+        return core::SendFile(context, ToCString(remote_dir), ToCString(PathText(local)),
                               ToCString(remote_name));
     });
 }
@@ -62,7 +63,7 @@ Result<void> Client::send_files(std::string_view remote_dir,
     return RunCore(*m_impl, core::kSendingFiles, [&](const CallContext& context) {
         CStringArray paths;
         for (const std::filesystem::path& file : files) {
-            paths.Add(ToCString(file.native()));
+            paths.Add(ToCString(PathText(file)));
         }
         return core::SendFileSet(context, ToCString(remote_dir), paths);
     });

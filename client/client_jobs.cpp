@@ -5,10 +5,10 @@
 #include "email/info_file.h"
 #include "email/mail_address.h"
 #include "os/failure_reason.h"
+#include "os/local_directories.h"
+#include "os/path_text.h"
 #include "os/temp_path.h"
 #include "vanta/result_codes.h"
-
-#include <cstdlib>
 
 namespace vanta {
 using namespace vanta::result;
@@ -17,15 +17,11 @@ namespace {
 // A new directory of our own (mode 0700) in the library's temporary directory, or "".
 std::string MakePrivateDirectory() {
     char base[4096];
-    const DWORD length = GetTempPathA(sizeof(base), base);
+    const DWORD length = LibraryTempPath(sizeof(base), base);
     if (length == 0 || length >= sizeof(base)) {
         return {};
     }
-    std::string pattern = std::string(base, length) + "share-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return {};
-    }
-    return pattern;
+    return MakeUniqueDirectory(std::string(base, length) + "share-");
 }
 } // namespace
 
@@ -44,7 +40,7 @@ UploadJob Client::upload(UploadRequest request, JobOptions options) const noexce
         arguments.assetName = ToCString(request.name);
         arguments.description = ToCString(request.description);
         for (const std::filesystem::path& file : request.files) {
-            arguments.files.Add(ToCString(file.native()));
+            arguments.files.Add(ToCString(PathText(file)));
         }
         for (const Recipient& recipient : request.recipients) {
             arguments.recipients.push_back({ToCString(recipient.email),
@@ -96,7 +92,7 @@ ShareJob Client::share_by_email(ShareRequest request, JobOptions options) const 
 
         CStringArray files;
         for (const std::filesystem::path& file : request.files) {
-            files.Add(ToCString(file.native()));
+            files.Add(ToCString(PathText(file)));
         }
         // The session request runs now, on the calling thread.
         const Result<CString> session = RunCore(*m_impl, doing, [&](const CallContext& context) {

@@ -5,11 +5,11 @@
 #include "email/info_file.h"
 #include "jobs/email_worker.h"
 #include "jobs/upload_worker.h"
+#include "os/local_directories.h"
 #include "os/temp_path.h"
 #include "vanta/result_codes.h"
 
 #include <algorithm>
-#include <unistd.h>
 
 namespace vanta {
 using namespace vanta::result;
@@ -56,8 +56,8 @@ JobState::~JobState() {
     if (!m_privateDir.empty()) {
         // What the job left there (the request file after a failed transfer), then the
         // directory.
-        DeleteFileA((m_privateDir + "/" + kEmailInfoName).c_str());
-        ::rmdir(m_privateDir.c_str());
+        DeleteLocalFile((m_privateDir + "/" + kEmailInfoName).c_str());
+        RemoveEmptyDirectory(m_privateDir);
     }
 }
 

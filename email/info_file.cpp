@@ -57,7 +57,7 @@ CString BuildEmailInfo(const CStringArray& addresses, const CString& subject,
 
 CString EmailInfoPath() {
     char directory[260];
-    const DWORD length = GetTempPathA(sizeof(directory), directory);
+    const DWORD length = LibraryTempPath(sizeof(directory), directory);
     if (length == 0 || length >= sizeof(directory)) {
         return CString();
     }

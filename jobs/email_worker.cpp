@@ -51,7 +51,7 @@ vanta::Result<void> RunEmail(Job& job, const CallContext& context) {
     // The job's own info file, its last entry: each job may have one of its own.
     const INT_PTR last = job.m_files.GetSize() - 1;
     if (last >= 0 && job.m_files.GetAt(last).Find(kEmailInfoName) >= 0) {
-        DeleteFileA(job.m_files.GetAt(last));
+        DeleteLocalFile(job.m_files.GetAt(last));
     }
 
     FormBody body;

@@ -46,7 +46,8 @@ public:
         // Before this entry's unload step is registered, so that the network layer's own exit
         // work comes after it: a job's worker may still be using the network then.
         InitInternetLayer();
-        if (AfxInitExtensionModule(g_extensionModule, &g_extensionModule)) {
+        if (AfxInitExtensionModule(g_extensionModule,
+                                   reinterpret_cast<HINSTANCE>(&g_extensionModule))) {
             // The chain owns the entry from here on.
             new CDynLinkLibrary(g_extensionModule);
         }

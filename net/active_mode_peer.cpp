@@ -2,10 +2,11 @@
 // connection's server.
 #include "net/active_mode_peer.h"
 
-#include <arpa/inet.h>
+#include "os/socket_calls.h"
+
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <sys/socket.h>
 
 void ActiveModePeerCheck::RememberServer(const char* address) {
     std::snprintf(m_serverAddress, sizeof(m_serverAddress), "%s",
@@ -13,17 +14,10 @@ void ActiveModePeerCheck::RememberServer(const char* address) {
 }
 
 bool ActiveModePeerCheck::Admits(curl_socket_t socket) const {
-    sockaddr_storage peer{};
-    socklen_t length = sizeof(peer);
-    char text[INET6_ADDRSTRLEN] = {};
-    if (getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) == 0) {
-        if (peer.ss_family == AF_INET) {
-            inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(&peer)->sin_addr, text,
-                      sizeof(text));
-        } else if (peer.ss_family == AF_INET6) {
-            inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(&peer)->sin6_addr, text,
-                      sizeof(text));
-        }
+    alignas(std::max_align_t) unsigned char peer[kSocketAddressRoom] = {};
+    char text[kAddressTextRoom] = {};
+    if (PeerAddress(static_cast<NativeSocket>(socket), peer) > 0) {
+        AddressText(peer, text);
     }
     return text[0] != '\0' && std::strcmp(m_serverAddress, text) == 0;
 }

@@ -6,13 +6,11 @@
 #include "net/internet_session.h"
 #include "net/trace.h"
 #include "net/transfer_control.h"
+#include "os/socket_calls.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <mutex>
 #include <string_view>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 void GlobalInitOnce() {
@@ -35,14 +33,6 @@ static_assert(kPollSliceMs <= TransferControl::kCancelCheckMs);
 // there would cost every such file 250 ms. So a wait that ends with nothing happening
 // doubles the next one, up to kPollSliceMs, and any activity starts again from here.
 constexpr int kFirstPollSliceMs = 1;
-
-// Whether the peer has closed or reset `socket`: it reads as ended or failed, without waiting
-// and without taking anything from it.
-bool PeerClosed(curl_socket_t socket) {
-    char byte = 0;
-    const ssize_t peeked = ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
-}
 } // namespace
 
 void InitInternetLayer() {
@@ -190,7 +180,7 @@ void CurlTransfer::ShutDownConnection() {
     // Every wait of libcurl's on this connection ends at once, and the QUIT that closing a
     // connection kept for reuse would send fails at once instead of waiting on the server.
     if (m_connectionSocket != CURL_SOCKET_BAD) {
-        shutdown(m_connectionSocket, SHUT_RDWR);
+        ShutDownSocket(static_cast<NativeSocket>(m_connectionSocket));
     }
 }
 
@@ -220,24 +210,26 @@ void CurlTransfer::ThrowFailure(CURLcode code) const {
     curl_easy_getinfo(m_easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - m_run.startTime);
-    ThrowTransferFailure(code, TransferCircumstances{
-                                   .host = m_host,
-                                   .port = m_port,
-                                   .libcurlText = m_errorText,
-                                   .osError = osError,
-                                   .connected = m_notices.Connected(),
-                                   .connectTimeoutMs = m_connectTimeoutMs,
-                                   .elapsedMs = static_cast<long>(elapsed.count()),
-                                   .lostConnection = m_run.refusedConnection,
-                                   .bytesMoved = static_cast<long long>(sent + received),
-                                   .peerClosedConnection = m_run.peerClosedConnection ||
-                                                           (m_connectionSocket != CURL_SOCKET_BAD &&
-                                                            PeerClosed(m_connectionSocket)),
-                                   .cancelled = m_run.cancelled,
-                                   .stalled = m_watchdog.Stalled(),
-                                   .stallLimitMs = m_watchdog.LimitMs(),
-                                   .dialogue = m_dialogue,
-                               });
+    ThrowTransferFailure(
+        code,
+        TransferCircumstances{
+            .host = m_host,
+            .port = m_port,
+            .libcurlText = m_errorText,
+            .osError = osError,
+            .connected = m_notices.Connected(),
+            .connectTimeoutMs = m_connectTimeoutMs,
+            .elapsedMs = static_cast<long>(elapsed.count()),
+            .lostConnection = m_run.refusedConnection,
+            .bytesMoved = static_cast<long long>(sent + received),
+            .peerClosedConnection = m_run.peerClosedConnection ||
+                                    (m_connectionSocket != CURL_SOCKET_BAD &&
+                                     PeerHasClosed(static_cast<NativeSocket>(m_connectionSocket))),
+            .cancelled = m_run.cancelled,
+            .stalled = m_watchdog.Stalled(),
+            .stallLimitMs = m_watchdog.LimitMs(),
+            .dialogue = m_dialogue,
+        });
 }
 
 bool CurlTransfer::Accepted(CURLcode code) const {
@@ -279,7 +271,8 @@ curl_socket_t CurlTransfer::OnOpenSocket(void* self, curlsocktype purpose, curl_
     if (connecting) {
         transfer->m_notices.ConnectingTo(transfer->m_host, *address);
     }
-    const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+    const auto socket = static_cast<curl_socket_t>(
+        OpenSocket(address->family, address->socktype, address->protocol));
     if (connecting && socket != CURL_SOCKET_BAD) {
         transfer->m_notices.SocketOpened();
         transfer->m_connectionSocket = socket;
@@ -300,10 +293,10 @@ int CurlTransfer::OnCloseSocket(void* self, curl_socket_t socket) {
     const bool connection = socket == transfer->m_connectionSocket;
     if (connection) {
         // Looked at before it goes: a failure reason tells whether the server broke it off.
-        transfer->m_run.peerClosedConnection = PeerClosed(socket);
+        transfer->m_run.peerClosedConnection = PeerHasClosed(static_cast<NativeSocket>(socket));
         transfer->m_notices.Raise(INTERNET_STATUS_CLOSING_CONNECTION);
     }
-    const int closed = ::close(socket);
+    const int closed = CloseSocket(static_cast<NativeSocket>(socket));
     if (connection) {
         transfer->m_connectionSocket = CURL_SOCKET_BAD;
         transfer->m_notices.Raise(INTERNET_STATUS_CONNECTION_CLOSED);

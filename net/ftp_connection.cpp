@@ -5,10 +5,10 @@
 #include "net/service_url.h"
 #include "os/atomic_file_writer.h"
 #include "os/failure_reason.h"
+#include "os/local_files.h"
 
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -260,8 +260,7 @@ BOOL CFtpConnection::GetFile(LPCTSTR remoteFile, LPCTSTR localFile, BOOL failIfE
         *localFile == '\0') {
         return FALSE;
     }
-    struct stat existing {};
-    if (failIfExists && ::lstat(localFile, &existing) == 0) {
+    if (failIfExists && LocalNameTaken(localFile)) {
         SetFailureReason(FailureKind::LocalFile,
                          std::string("local file ") + localFile + " already exists");
         return FALSE;

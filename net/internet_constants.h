@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/win_types.h"
+#include "os/windows_api.h" // GENERIC_READ, FILE_ATTRIBUTE_NORMAL, ERROR_INVALID_PARAMETER, ...
 #include "vanta/defaults.hpp"
 #include "vanta/status.hpp"
 
@@ -57,8 +58,6 @@ inline constexpr DWORD INTERNET_FLAG_NO_AUTO_REDIRECT = 0x00200000;
 // The request goes over TLS (HTTPS), its certificate verified.
 inline constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000;
 
-inline constexpr DWORD GENERIC_READ = 0x80000000;
-inline constexpr DWORD GENERIC_WRITE = 0x40000000;
 inline constexpr DWORD FTP_TRANSFER_TYPE_BINARY = 2;
 
 // Error numbers carried by CInternetException.
@@ -80,7 +79,5 @@ inline constexpr DWORD ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 
 // FTP: transfer types, the local file attribute of a fetched file, FTP error numbers.
 inline constexpr DWORD FTP_TRANSFER_TYPE_ASCII = 1;
-inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
-inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_FTP_TRANSFER_IN_PROGRESS = 12110;
 inline constexpr DWORD ERROR_FTP_DROPPED = 12111;

@@ -4,8 +4,9 @@
 #include "net/internet_constants.h"
 #include "net/internet_session.h"
 
-#include <arpa/inet.h>
-#include <sys/socket.h>
+#include "os/socket_calls.h"
+
+#include <cstddef>
 
 void TransferNotices::Raise(DWORD status, void* info, DWORD length) {
     m_session.RaiseStatus(m_context, status, info, length);
@@ -26,16 +27,8 @@ void TransferNotices::ConnectingTo(std::string& host, curl_sockaddr& address) {
             // A name served from libcurl's cache skips the resolver callback.
             ResolvingName(host);
         }
-        char text[INET6_ADDRSTRLEN] = {};
-        const void* raw = nullptr;
-        if (address.family == AF_INET) {
-            raw = &reinterpret_cast<const sockaddr_in*>(&address.addr)->sin_addr;
-        } else if (address.family == AF_INET6) {
-            raw = &reinterpret_cast<const sockaddr_in6*>(&address.addr)->sin6_addr;
-        }
-        if (raw != nullptr) {
-            inet_ntop(address.family, raw, text, sizeof(text));
-        }
+        char text[kAddressTextRoom] = {};
+        AddressText(&address.addr, text);
         m_sofar.nameResolved = true;
         Raise(INTERNET_STATUS_NAME_RESOLVED, text,
               static_cast<DWORD>(std::char_traits<char>::length(text) + 1));
@@ -46,12 +39,9 @@ void TransferNotices::ConnectingTo(std::string& host, curl_sockaddr& address) {
 bool TransferNotices::ConnectionUp(curl_socket_t socket) {
     const bool newConnection = m_sofar.socketOpened;
     if (newConnection) {
-        sockaddr_storage peer{};
-        socklen_t length = sizeof(peer);
-        if (getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
-            length = 0;
-        }
-        Raise(INTERNET_STATUS_CONNECTED_TO_SERVER, &peer, length);
+        alignas(std::max_align_t) unsigned char peer[kSocketAddressRoom] = {};
+        const std::size_t length = PeerAddress(static_cast<NativeSocket>(socket), peer);
+        Raise(INTERNET_STATUS_CONNECTED_TO_SERVER, peer, static_cast<DWORD>(length));
     }
     m_sofar.connected = true;
     return newConnection;

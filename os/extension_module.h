@@ -4,8 +4,7 @@
 #pragma once
 
 #include "framework/win_types.h"
-
-typedef void* HINSTANCE;
+#include "os/windows_api.h" // HINSTANCE
 
 struct AFX_EXTENSION_MODULE {
     BOOL bInitialized = FALSE;

@@ -34,6 +34,14 @@ std::uint64_t MeasureLocalFile(const CString& path, CString* name = nullptr);
 bool SentAsMeasured(const CFile& local, const CString& path, std::uint64_t measured,
                     std::uint64_t given);
 
+// Whether anything at all stands at `path`: a file, a directory, a link (even one that leads
+// nowhere). A link is not followed.
+bool LocalNameTaken(const char* path);
+
+// Renames the file `from` to `to`, replacing a file already there in one step (a reader sees the
+// old file or the new one). False when that failed; errno says why.
+bool ReplaceLocalFile(const char* from, const char* to);
+
 // "" when `path` names a regular file this process may read; else why not ("Permission
 // denied", "it is a directory", "not a regular file", ...). The file is opened without
 // blocking, so that a FIFO is refused rather than waited on, and closed again.

@@ -17,16 +17,10 @@ const char* Environment(const char* name) {
 }
 
 bool RegistryValue(const char* name, std::string& text) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
     unsigned char buffer[kValueBufferSize] = {};
     DWORD size = kValueBufferSize;
     DWORD type = 0;
-    const bool found = RegQueryValueExA(key, name, nullptr, &type, buffer, &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    if (!found) {
+    if (ReadRegistryValue(kAppsKey, name, &type, buffer, &size) != ERROR_SUCCESS) {
         return false;
     }
     if (type == REG_DWORD && size == sizeof(DWORD)) {

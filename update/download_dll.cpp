@@ -2,6 +2,7 @@
 // when the application trusts an update key, only a file signed with it.
 #include "net/internet_exception.h"
 #include "os/failure_reason.h"
+#include "os/local_files.h"
 #include "transport/ftp_connect.h"
 #include "transport/operation_failure.h"
 #include "update/downloads_fetch.h"
@@ -13,7 +14,6 @@
 #include "vanta/self_update.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -52,7 +52,7 @@ bool FetchVerified(DownloadsFetch& fetch, const std::string& localDir, const std
         return false;
     }
     const std::string target = localDir + "/" + kUpdateFileName;
-    if (std::rename(file.c_str(), target.c_str()) != 0) {
+    if (!ReplaceLocalFile(file.c_str(), target.c_str())) {
         SetFailureReason(FailureKind::LocalFile, "cannot put the received file in place as " +
                                                      target + ": " + std::strerror(errno));
         return false;

@@ -4,13 +4,13 @@
 #include "net/trace.h"
 #include "os/atomic_file_writer.h"
 #include "os/failure_reason.h"
+#include "os/local_files.h"
 #include "transport/endpoints.h"
 #include "vanta/retry.hpp"
 
 #include <cerrno>
 #include <cstring>
 #include <optional>
-#include <sys/stat.h>
 
 DownloadsFetch::DownloadsFetch(const CallContext& context)
     : m_call(context), m_trace(context.trace) {}
@@ -28,8 +28,7 @@ CFtpConnection* DownloadsFetch::Connection() {
 
 Fetched DownloadsFetch::Fetch(const std::string& remoteName, const std::string& localPath,
                               bool failIfExists) {
-    struct stat existing {};
-    if (failIfExists && ::lstat(localPath.c_str(), &existing) == 0) {
+    if (failIfExists && LocalNameTaken(localPath.c_str())) {
         SetFailureReason(FailureKind::LocalFile, "local file " + localPath + " already exists");
         return Fetched::kFailed;
     }

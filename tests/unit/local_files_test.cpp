@@ -3,21 +3,89 @@
 // directory that must be the user's own). Reading and writing whole files is the upload
 // tests' (each stored file is compared with its source).
 #include "os/cfile.h"
+#include "os/local_files.h"
 #include "os/temp_path.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sched.h>
 #include <string>
+#if defined(_WIN32)
+#include <process.h>
+#include <windows.h>
+#else
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
+#if defined(_WIN32)
+// The Win32 twin: a directory, a device and a second name of a private file are refused as on
+// Linux; a name is what follows the last '/' or '\'; names are UTF-8.
+TEST(CFile, OnlyRegularFilesOpenAndPrivateOnesOnlyUnderTheirOneName) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vanta-cfile-" + std::to_string(_getpid()));
+    std::filesystem::create_directories(dir);
+    const auto path = [&dir](const char* name) {
+        const std::u8string text = (dir / name).u8string();
+        return std::string(text.begin(), text.end());
+    };
+    const UINT privateCreate = CFile::modeCreate | CFile::modeWrite | CFile::modePrivate;
+    std::ofstream(dir / "planted") << "not yours to change";
+    ASSERT_TRUE(CreateHardLinkW((dir / "linked").c_str(), (dir / "planted").c_str(), nullptr));
+    const struct {
+        std::string path;
+        UINT flags;
+        int cause; // 0: any
+    } refused[] = {
+        {path("absent"), CFile::modeRead, CFileException::fileNotFound},
+        {path(""), CFile::modeRead, CFileException::accessDenied}, // the directory
+        {"NUL", CFile::modeRead, 0},
+        {path("linked"), privateCreate, 0},
+    };
+    for (const auto& row : refused) {
+        try {
+            CFile file(row.path.c_str(), row.flags);
+            ADD_FAILURE() << "opened " << row.path;
+        } catch (const CFileException& e) {
+            EXPECT_TRUE(row.cause == 0 || e.m_cause == row.cause) << row.path;
+        }
+    }
+    std::ifstream in(dir / "planted");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not yours to change");
+
+    std::string backslashed = path("") + "d\xc3\xa9j\xc3\xa0 vu.txt";
+    std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
+    CFile made(backslashed.c_str(), privateCreate);
+    EXPECT_EQ(made.GetFileName().str(), "d\xc3\xa9j\xc3\xa0 vu.txt");
+    made.Close();
+    EXPECT_TRUE(std::filesystem::exists(dir / L"d\u00e9j\u00e0 vu.txt"));
+    EXPECT_EQ(LocalFileProblem(path("").c_str()), "it is a directory");
+    EXPECT_EQ(LocalFileProblem("NUL"), "not a regular file");
+    EXPECT_TRUE(LocalNameTaken(path("linked").c_str()));
+    EXPECT_FALSE(LocalNameTaken(path("absent").c_str()));
+    std::filesystem::remove_all(dir);
+}
+
+// The user's own temporary directory, in the library's form: '/' throughout and at its end.
+TEST(TempPath, TheUsersOwnWithSlashesAndTheBufferContract) {
+    char buffer[MAX_PATH * 3] = {};
+    const DWORD length = LibraryTempPath(sizeof(buffer), buffer);
+    ASSERT_GT(length, 1U);
+    EXPECT_EQ(buffer[length - 1], '/');
+    EXPECT_EQ(std::string(buffer).find('\\'), std::string::npos);
+    char small[4] = "abc";
+    EXPECT_EQ(LibraryTempPath(length, small), length + 1);
+    EXPECT_STREQ(small, "abc");
+}
+#else
 
 // Anything but a regular file of one's own is refused at once: a FIFO would block the open or
 // the first read for ever (the alarm bounds that wait), a device is no file to send, and a
@@ -73,18 +141,18 @@ TEST(TempPath, FromTmpdirWithOneSeparatorAndTheBufferContract) {
     char buffer[64];
     for (const char* tmpdir : {"/var/x", "/var/x/"}) {
         setenv("TMPDIR", tmpdir, 1);
-        EXPECT_EQ(GetTempPathA(sizeof(buffer), buffer), 7U);
+        EXPECT_EQ(LibraryTempPath(sizeof(buffer), buffer), 7U);
         EXPECT_STREQ(buffer, "/var/x/");
     }
     // No room for the NUL: the length needed, NUL included, and the buffer is not written.
     char small[64] = "untouched";
-    EXPECT_EQ(GetTempPathA(7, small), 8U);
+    EXPECT_EQ(LibraryTempPath(7, small), 8U);
     EXPECT_STREQ(small, "untouched");
     setenv("TMPDIR", saved.c_str(), 1);
 }
 
 // With $TMPDIR empty, the private directory is made owner-only and used only so. The child
-// answers which of these GetTempPathA accepts, one bit each from the highest: the directory it
+// answers which of these LibraryTempPath accepts, one bit each from the highest: the directory it
 // makes itself, that directory after chmod 0755, 0701 and 01700, a link to a directory of mode
 // 0700; 255 when the check could not be set up. It has a /tmp of its own (user and mount
 // namespace), so the real private directory is never touched.
@@ -107,7 +175,7 @@ TEST(TempPath, ThePrivateDirectoryIsMadeOwnerOnlyAndUsedOnlySo) {
         const std::string dir = "/tmp/vanta-" + uid;
         char buffer[64];
         const auto accepted = [&] {
-            return GetTempPathA(sizeof(buffer), buffer) > 0 && buffer == dir + "/";
+            return LibraryTempPath(sizeof(buffer), buffer) > 0 && buffer == dir + "/";
         };
         struct stat info {};
         int bits = accepted() && lstat(dir.c_str(), &info) == 0 && (info.st_mode & 07777) == 0700;
@@ -126,5 +194,7 @@ TEST(TempPath, ThePrivateDirectoryIsMadeOwnerOnlyAndUsedOnlySo) {
     }
     EXPECT_EQ(accepted, 0b10000) << std::oct << accepted;
 }
+
+#endif
 
 } // namespace

@@ -1,6 +1,7 @@
 // The service configuration: which source wins for each setting, how the registry file is
 // read, what is reported when a source cannot be used, and the changes a program makes after
 // load.
+#include "os/registry.h"
 #include "transport/config_loader.h"
 #include "transport/service_config.h"
 #include "vanta/transport.h"
@@ -9,8 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -23,6 +28,65 @@ std::string Summary(const ServiceConfig& config) {
                                       : " +" + std::to_string(config.retry.retries) + " retries");
 }
 
+#if defined(_WIN32)
+// The Win32 twin reads the system's registry: the key's values as the file's would be read,
+// strings converted from UTF-16 to UTF-8, and a missing key or value is no problem.
+TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
+    const wchar_t* const kApps = L"SOFTWARE\\Vanta Inc\\Apps";
+    const std::wstring fits(1023, L'h'); // 1,024 bytes with the final NUL
+    const DWORD four = 4;
+    const struct {
+        const wchar_t* name; // nullptr: no key at all
+        DWORD type;
+        std::wstring text; // a string value, or none for the DWORD `four`
+        std::string loaded;
+        const char* problem;
+    } rows[] = {
+        {nullptr, REG_SZ, L"", "localhost 80 21 30000", ""},
+        {L"Server", REG_SZ, L"reg.example", "reg.example 80 21 30000", ""},
+        {L"SERVER", REG_SZ, L"reg.example", "reg.example 80 21 30000", ""}, // names ignore case
+        {L"Server", REG_SZ, fits, std::string(1023, 'h') + " 80 21 30000", ""},
+        {L"Server", REG_SZ, fits + L"h", "localhost 80 21 30000", ""},
+        {L"Server", REG_SZ, L"u@reg.example", "localhost 80 21 30000", "it holds '@'"},
+        {L"Retries", REG_DWORD, L"", "localhost 80 21 30000 +4 retries", ""},
+        {L"Other", REG_SZ, L"x", "localhost 80 21 30000", ""},
+    };
+    for (const auto& row : rows) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kApps);
+        if (row.name != nullptr) {
+            const bool text = row.type == REG_SZ;
+            ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kApps, row.name, row.type,
+                                      text ? static_cast<const void*>(row.text.c_str()) : &four,
+                                      text ? static_cast<DWORD>((row.text.size() + 1) * 2)
+                                           : static_cast<DWORD>(sizeof(four))),
+                      ERROR_SUCCESS);
+        }
+        const LoadedConfig loaded = LoadServiceConfig();
+        const std::string problem = loaded.problems.Joined();
+        EXPECT_EQ(Summary(loaded.config), row.loaded) << problem;
+        EXPECT_TRUE(*row.problem == '\0' ? problem.empty()
+                                         : problem.find(row.problem) != std::string::npos)
+            << problem;
+    }
+    // UTF-16 in the registry, UTF-8 in the library; a buffer too small is refused with the size.
+    const std::wstring accented = L"d\u00e9j\u00e0";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kApps, L"Login", REG_SZ, accented.c_str(),
+                              static_cast<DWORD>((accented.size() + 1) * 2)),
+              ERROR_SUCCESS);
+    unsigned char value[16] = {};
+    DWORD size = sizeof(value);
+    DWORD type = 0;
+    EXPECT_EQ(ReadRegistryValue("SOFTWARE\\Vanta Inc\\Apps", "login", &type, value, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(value), size),
+              std::string("d\xc3\xa9j\xc3\xa0", 7));
+    size = 6;
+    EXPECT_EQ(ReadRegistryValue("SOFTWARE\\Vanta Inc\\Apps", "Login", &type, value, &size),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(size, 7U);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kApps);
+}
+#else
 const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
 
 std::string Registry(const std::string& server, const char* key = "Vanta Inc\\Apps") {
@@ -155,6 +219,7 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
     unsetenv("VANTA_REGISTRY");
     fs::remove_all(registry);
 }
+#endif
 
 // A program's change after load reaches only what it names; a host that could carry a second
 // header line, a path or a port of its own is refused and changes nothing.

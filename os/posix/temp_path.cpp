@@ -1,3 +1,4 @@
+// The POSIX twin of the temporary directory: $TMPDIR, or a private directory under /tmp.
 #include "os/temp_path.h"
 
 #include <cerrno>
@@ -26,7 +27,7 @@ bool PrivateDirectory(std::string& path) {
 }
 } // namespace
 
-DWORD GetTempPathA(DWORD bufferLength, LPTSTR buffer) {
+DWORD LibraryTempPath(DWORD bufferLength, LPTSTR buffer) {
     std::string path;
     const char* fromEnvironment = std::getenv("TMPDIR");
     if (fromEnvironment && *fromEnvironment) {
@@ -45,6 +46,6 @@ DWORD GetTempPathA(DWORD bufferLength, LPTSTR buffer) {
     return length;
 }
 
-BOOL DeleteFileA(LPCTSTR fileName) {
+BOOL DeleteLocalFile(LPCTSTR fileName) {
     return fileName && ::unlink(fileName) == 0 ? TRUE : FALSE;
 }

@@ -1,8 +1,13 @@
+// The POSIX twin of the job threads: std::thread, with the handle's calls answered from a
+// control block that the object and the thread share.
 #include "os/thread.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 #include <system_error>
+#include <thread>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -21,6 +26,7 @@ struct ThreadControl {
     AFX_THREADPROC proc = nullptr;
     LPVOID param = nullptr;
     bool lowest = false;
+    std::thread thread;
 };
 
 namespace {
@@ -33,9 +39,8 @@ void LowerOwnPriority() {
     const int niceLowest = 19;
     (void)setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), niceLowest);
 }
-} // namespace
 
-void CWinThread::Run(CWinThread* self, std::shared_ptr<ThreadControl> control) {
+void Run(CWinThread* self, std::shared_ptr<ThreadControl> control) {
     {
         std::unique_lock lock(control->mutex);
         control->changed.wait(lock, [&] {
@@ -59,10 +64,11 @@ void CWinThread::Run(CWinThread* self, std::shared_ptr<ThreadControl> control) {
     }
     control->changed.notify_all();
     if (autoDelete) {
-        self->m_thread.detach();
+        control->thread.detach();
         delete self;
     }
 }
+} // namespace
 
 CWinThread::~CWinThread() {
     if (!m_control) {
@@ -79,14 +85,14 @@ CWinThread::~CWinThread() {
         finished = m_control->abandoned || m_control->ended;
     }
     m_control->changed.notify_all();
-    if (m_thread.joinable()) {
+    if (m_control->thread.joinable()) {
         // A thread that ended (or will not run) is gone in a moment: joining makes sure no code
         // of it runs after its owner has let go. A running thread keeps its own share of the
         // control block.
         if (finished) {
-            m_thread.join();
+            m_control->thread.join();
         } else {
-            m_thread.detach();
+            m_control->thread.detach();
         }
     }
 }
@@ -106,7 +112,7 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
     thread->m_control = control;
     thread->m_hThread = control.get();
     try {
-        thread->m_thread = std::thread(&CWinThread::Run, thread.get(), control);
+        control->thread = std::thread(&Run, thread.get(), control);
     } catch (const std::system_error&) {
         thread->m_control.reset();
         thread->m_hThread = nullptr;

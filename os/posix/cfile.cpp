@@ -1,3 +1,4 @@
+// The POSIX twin of CFile: one file descriptor, opened without blocking and checked with fstat.
 #include "os/cfile.h"
 
 #include "os/failure_reason.h"

@@ -1,3 +1,4 @@
+// The POSIX twin of the registry: the registry editor's export file named by $VANTA_REGISTRY.
 #include "os/registry.h"
 
 #include <algorithm>
@@ -246,4 +247,16 @@ LSTATUS RegCloseKey(HKEY key) {
     }
     delete key;
     return ERROR_SUCCESS;
+}
+
+LSTATUS ReadRegistryValue(const char* subKey, const char* name, DWORD* type, unsigned char* data,
+                          DWORD* dataSize) {
+    HKEY key = nullptr;
+    const LSTATUS opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ, &key);
+    if (opened != ERROR_SUCCESS) {
+        return opened;
+    }
+    const LSTATUS read = RegQueryValueExA(key, name, nullptr, type, data, dataSize);
+    RegCloseKey(key);
+    return read;
 }

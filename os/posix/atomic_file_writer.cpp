@@ -1,4 +1,5 @@
-// The atomic local-file writer: a temporary file beside the final one, renamed into place.
+// The POSIX twin of the atomic local-file writer: a temporary file beside the final one, renamed
+// into place.
 #include "os/atomic_file_writer.h"
 
 #include <cerrno>
