@@ -62,12 +62,9 @@ public:
         m_begun.store(true);
         Wake();
     }
-    void AddBytes(std::uint64_t bytes) {
-        // One wake-up per batch: the calling thread takes everything counted so far.
-        if (m_bytes.fetch_add(bytes) == 0) {
-            Wake();
-        }
-    }
+    // No wake-up: a block is 1 KiB, and the calling thread takes the sum at its next look,
+    // within kOwnerCheck.
+    void AddBytes(std::uint64_t bytes) { m_bytes.fetch_add(bytes, std::memory_order_relaxed); }
     void Resumed() {
         m_resumes.fetch_add(1);
         Wake();

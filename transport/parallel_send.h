@@ -26,11 +26,12 @@
 // they had begun stays for the owner's roll-back.
 //
 // The context's transfer control is used on the calling thread only: it hears BeginSend once,
-// the bytes of all connections (each byte once, in sums, so that its count never goes back) and
-// every resume, and its cancel request, read at least every kCancelCheckMs / 10 ms, stops every
-// connection. The status notifications of the connections reach the context's receiver on the
-// calling thread too, one at a time. So a job's callbacks run on its worker and may call back
-// into the library. Every connection's thread has ended when the send returns.
+// the bytes of all connections (each byte once, summed since its last look, which comes at
+// least every kCancelCheckMs / 10 ms, so that its count never goes back) and every resume, and
+// its cancel request, read as often, stops every connection. The status notifications of the
+// connections reach the context's receiver on the calling thread too, one at a time. So a job's
+// callbacks run on its worker and may call back into the library. Every connection's thread has
+// ended when the send returns.
 unsigned int SendFilesInParallel(const CallContext& context, const CString& remoteDir,
                                  const CStringArray& localFiles,
                                  const std::vector<std::uint64_t>* measured = nullptr);
