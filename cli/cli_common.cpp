@@ -26,6 +26,12 @@ std::optional<vanta::Client>& Client() {
     static std::optional<vanta::Client> client;
     return client;
 }
+
+// --parallel of the command being run, when given.
+std::optional<unsigned int>& ParallelTransfers() {
+    static std::optional<unsigned int> connections;
+    return connections;
+}
 } // namespace
 
 CliOptions& Options() {
@@ -54,6 +60,17 @@ const vanta::Client& Service() {
     return *Client();
 }
 
+void AddParallelOption(CLI::App& command) {
+    command
+        .add_option("--parallel", ParallelTransfers(),
+                    "Send up to N files at once over N connections, each logged in once "
+                    "(default " +
+                        std::to_string(vanta::defaults::parallel_transfers) +
+                        ", over VANTA_PARALLEL_TRANSFERS; 1: one after another)")
+        ->check(CLI::Range(1U, vanta::defaults::max_parallel_transfers))
+        ->type_name("N");
+}
+
 void UseConfig(vanta::Config config) {
     if (Options().verbose) {
         // Both run on the thread doing the network work, a job's worker too: one fprintf per
@@ -64,6 +81,9 @@ void UseConfig(vanta::Config config) {
         vanta::set_trace_handler([](std::string_view line) {
             std::fprintf(stderr, "%s\n", EscapeForTerminal(line).c_str());
         });
+    }
+    if (ParallelTransfers()) {
+        config.parallel_transfers = *ParallelTransfers();
     }
     Client().emplace(std::move(config));
 }

@@ -32,6 +32,9 @@ const vanta::Client& Service();
 // line, FTP command and reply line go to stderr (credentials masked by the library, control
 // characters escaped).
 void UseConfig(vanta::Config config);
+// Adds --parallel N to a command that sends files as a job: UseConfig then makes the client
+// send them over up to N connections at once (else the configuration's number).
+void AddParallelOption(CLI::App& command);
 
 // Each command group adds its subcommands to the application.
 void AddRequestCommand(CLI::App& app);

@@ -64,6 +64,7 @@ void AddEmailCommand(CLI::App& app) {
         ->excludes(text);
     email->add_option("--sender-name", Args().senderName,
                       "Sender's display name in the mails' From line");
+    AddParallelOption(*email);
     email->add_option("FILE", Args().files, "Local files to share")->required();
     email->footer("Example:\n  vanta email --from ann@example.com --to bob@example.com "
                   "--subject Pictures --message-file note.txt --sender-name 'Ann Lee' a.jpg "

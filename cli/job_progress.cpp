@@ -61,8 +61,10 @@ unsigned int Percent(const vanta::Progress& progress) {
                                : static_cast<unsigned int>(progress.bytes * 100 / progress.total);
 }
 
-// The job sends its files one after another, in the order given, and counts their bytes as
-// one sum: the file being sent is the one whose share of the sum the count is in.
+// The job takes its files in the order given and counts their bytes as one sum: the file named
+// is the one whose share of the sum the count is in. Over one connection that is the file being
+// sent; over several (--parallel), which send files side by side, it is about the earliest one
+// still on its way.
 class FileTracker {
 public:
     explicit FileTracker(const std::vector<std::string>& files) {

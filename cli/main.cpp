@@ -57,7 +57,9 @@ Environment:
            std::to_string(ftp_timeout.count()) + R"()
   VANTA_RETRIES         retries of a request that failed on the network (else
                         the registry file's "Retries", else )" +
-           std::to_string(vanta::RetryPolicy{}.retries) + R"(); --retries wins)";
+           std::to_string(vanta::RetryPolicy{}.retries) + R"(); --retries wins
+  VANTA_PARALLEL_TRANSFERS  files an upload or a share sends at once ()" +
+           std::to_string(parallel_transfers) + R"(); --parallel wins)";
 }
 
 struct GlobalArgs {

@@ -92,6 +92,7 @@ void AddUploadCommands(CLI::App& app) {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    AddParallelOption(*upload);
     upload->add_option("FILE", Args().files, "Local files of the asset")->required();
     upload->footer(
         "Example:\n  vanta upload --user ann --product 3 --name Lisbon "

@@ -21,6 +21,7 @@ ServiceConfig ToServiceConfig(const Config& config) {
     service.httpsPort = config.https_port;
     service.updateKeyFile = PathText(config.update_key);
     service.retry = config.retry;
+    service.parallelTransfers = config.parallel_transfers;
     // An empty login keeps the documented pair that ServiceConfig starts with.
     if (!config.login_name.empty()) {
         service.loginName = config.login_name;
@@ -67,6 +68,12 @@ std::string ConfigProblem(const Config& config) {
     }
     if (std::string problem = RetryPolicyProblem(config.retry); !problem.empty()) {
         return "retry: " + problem;
+    }
+    if (config.parallel_transfers < 1 ||
+        config.parallel_transfers > defaults::max_parallel_transfers) {
+        return "parallel_transfers must be from 1 to " +
+               std::to_string(defaults::max_parallel_transfers) + ", not " +
+               std::to_string(config.parallel_transfers);
     }
     return {};
 }
@@ -122,6 +129,9 @@ Config Config::from_environment() noexcept {
         config.update_key = service.updateKeyFile;
         if (loaded.retriesNamed) {
             config.retry = service.retry;
+        }
+        if (loaded.parallelTransfersNamed) {
+            config.parallel_transfers = service.parallelTransfers;
         }
         config.problems = loaded.problems.Joined();
     } catch (...) {

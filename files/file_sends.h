@@ -1,5 +1,6 @@
-// Local files stored on the service host over one FTP connection: one file under a name of
-// the caller's, or a set of files under their own names.
+// Local files stored on the service host over FTP: one file under a name of the caller's over
+// one connection, or a set of files under their own names over as many connections at once as
+// the context's configuration allows (transport/parallel_send.h).
 #pragma once
 
 #include "transport/call_context.h"

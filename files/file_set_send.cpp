@@ -2,15 +2,15 @@
 // workers use.
 #include "files/file_sends.h"
 
-#include "transport/multi_send.h"
 #include "transport/operation_failure.h"
+#include "transport/parallel_send.h"
 #include "vanta/result_codes.h"
 
 using namespace vanta::result;
 
 vanta::Result<void> core::SendFileSet(const CallContext& context, const CString& remoteDir,
                                       const CStringArray& localFiles) {
-    const unsigned int sent = SendFiles(context, remoteDir, localFiles);
+    const unsigned int sent = SendFilesInParallel(context, remoteDir, localFiles);
     if (sent == kSuccess) {
         return {};
     }

@@ -10,7 +10,7 @@
 #include "os/temp_path.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
-#include "transport/multi_send.h"
+#include "transport/parallel_send.h"
 #include "transport/post_request.h"
 #include "vanta/result_codes.h"
 
@@ -42,7 +42,7 @@ vanta::Result<void> RunEmail(Job& job, const CallContext& context) {
     // The mails would announce files that never arrived, or arrived other than measured:
     // report the failed transfer instead. The local info file stays, as after a cancel. A
     // broken connection is outlived within the job's retry policy, as in an upload.
-    const unsigned int sent = SendFiles(context, sessionDir, job.m_files, &lengths);
+    const unsigned int sent = SendFilesInParallel(context, sessionDir, job.m_files, &lengths);
     if (sent != kSuccess) {
         return RollBackShare(context, job, sessionDir, names, SendFailed(sent));
     }

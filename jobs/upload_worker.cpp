@@ -9,7 +9,7 @@
 #include "os/failure_reason.h"
 #include "transport/endpoints.h"
 #include "transport/form_body.h"
-#include "transport/multi_send.h"
+#include "transport/parallel_send.h"
 #include "transport/post_request.h"
 #include "transport/service_config.h"
 #include "vanta/result_codes.h"
@@ -158,7 +158,7 @@ vanta::Result<void> RunUpload(Job& job, const CallContext& context) {
     // The files must be sent as they were measured: that is the size registered and checked
     // against the quota. A broken connection is outlived within the retry policy the job
     // started with (the send resumes where the server's copy ends); a spent policy fails here.
-    const unsigned int sent = SendFiles(context, remoteDir, job.m_files, &lengths);
+    const unsigned int sent = SendFilesInParallel(context, remoteDir, job.m_files, &lengths);
     if (sent != kSuccess) {
         return RollBackUpload(context, job, remoteDir, names, SendFailed(sent));
     }

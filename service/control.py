@@ -132,7 +132,8 @@ class ControlState:
         known = {"refuse_login", "fail_stor_after", "delay_ms",
                  "drop_after_commands", "refuse_tls", "stall_stor_after",
                  "stall_send_after", "dele_1xx_drop", "active_from",
-                 "login_421", "refuse_connections_ms"} | set(self.DROPS)
+                 "login_421", "refuse_connections_ms",
+                 "max_sessions"} | set(self.DROPS)
         unknown = set(options) - known
         if unknown:
             raise BadRequest("unknown faults: " + ", ".join(sorted(unknown)))
@@ -146,7 +147,8 @@ class ControlState:
                 raise BadRequest("active_from must be an address")
             faults["active_from"] = source
         for key in ("fail_stor_after", "delay_ms", "drop_after_commands",
-                    "stall_stor_after", "stall_send_after", "login_421"):
+                    "stall_stor_after", "stall_send_after", "login_421",
+                    "max_sessions"):
             value = _int(options, key)
             if value is not None:
                 faults[key] = value
@@ -225,6 +227,13 @@ class ControlState:
                 return False
             self.ftp_faults["login_421"] = left - 1
             return True
+
+    def ftp_sessions_full(self):
+        """True when a new connection finds the sessions that "max_sessions"
+        allows open already."""
+        with self._lock:
+            limit = self.ftp_faults.get("max_sessions")
+            return limit is not None and self._ftp_open >= limit
 
     def ftp_fault(self, key):
         with self._lock:

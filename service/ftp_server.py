@@ -182,6 +182,12 @@ class _Handler(FTPHandler):
         # The stock push encodes strictly; skip it for the chat class's own.
         super(FTPHandler, self).push(s.encode("utf8", "surrogateescape"))
 
+    def handle(self):
+        if self.control.ftp_sessions_full():
+            # As pyftpdlib's own max_cons: the answer, then it hangs up.
+            return self.handle_max_cons()
+        return FTPHandler.handle(self)
+
     def on_connect(self):
         self.session_id = self.control.ftp_connected()
         self._counted = True

@@ -94,6 +94,11 @@ LoadedConfig LoadServiceConfig() noexcept {
         loaded.config.ftpTimeout = std::chrono::milliseconds(timeoutMs);
         LoadSecuritySettings(loaded.config, loaded.problems);
         ReadRetries(loaded);
+        ReadNumber("VANTA_PARALLEL_TRANSFERS", vanta::defaults::max_parallel_transfers,
+                   "a number of connections", loaded.config.parallelTransfers,
+                   loaded.problems.parallelTransfers);
+        loaded.parallelTransfersNamed = Environment("VANTA_PARALLEL_TRANSFERS") != nullptr &&
+                                        loaded.problems.parallelTransfers.empty();
     } catch (...) {
         // Out of memory while the library loads: the defaults, and no text to say why.
         loaded = LoadedConfig{};

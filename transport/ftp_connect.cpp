@@ -25,7 +25,7 @@ FtpCall::~FtpCall() {
     m_session.Close();
 }
 
-CFtpConnection& FtpCall::Connect() {
+CFtpConnection& FtpCall::Connect(bool mayRepeat) {
     while (true) {
         m_gaveUp = false;
         // A connection that broke is closed before the next one logs in.
@@ -42,7 +42,7 @@ CFtpConnection& FtpCall::Connect() {
             return *m_connection;
         } catch (const CInternetException& failure) {
             // Until the login is accepted, no command of the operation has been sent.
-            if (!IsNetworkFailure(failure)) {
+            if (!mayRepeat || !IsNetworkFailure(failure)) {
                 GiveUp();
                 throw;
             }

@@ -42,8 +42,9 @@ public:
     // the connection dropped before the login was accepted) is made again while the policy
     // allows: nothing of the operation has reached the service, so this holds for writes
     // too. Throws CInternetException when the host cannot be reached within the policy, the
-    // login is refused, the certificate is not trusted, or a cancel ended a wait.
-    CFtpConnection& Connect();
+    // login is refused, the certificate is not trusted, or a cancel ended a wait. With
+    // `mayRepeat` false only one attempt is made, whatever the policy.
+    CFtpConnection& Connect(bool mayRepeat = true);
 
     // After `failure` of an operation on the connection: true when the operation may run
     // again over a new connection, having waited for it: `when` allows it after a failure of

@@ -1,6 +1,8 @@
 // The multi-file send: the transfer step of the background jobs, and of the file-set send.
 #include "transport/multi_send.h"
 
+#include "transport/connection_send.h"
+
 #include "net/internet_constants.h"
 #include "net/internet_exception.h"
 #include "net/internet_file.h"
@@ -167,15 +169,6 @@ static_assert(vanta::repeat_rule("send_file") == vanta::RepeatWhen::resume &&
                   vanta::repeat_rule("send_files") == vanta::RepeatWhen::resume,
               "the sends below resume after a broken connection");
 
-// What one send stores: the local files, and the name each gets on the server.
-struct Sending {
-    const CString& remoteDir;
-    const CStringArray& localFiles;
-    // The name of the only file; null: each file keeps the last component of its path.
-    const CString* remoteName;
-    const std::vector<std::uint64_t>* measured;
-};
-
 // What happened to the file at `index`, as the send's result; kSuccess when it was stored or
 // skipped.
 unsigned int SendAt(CFtpConnection& connection, const Sending& sending, INT_PTR index,
@@ -207,28 +200,36 @@ unsigned int SendAt(CFtpConnection& connection, const Sending& sending, INT_PTR 
     return kSuccess;
 }
 
+} // namespace
+
 // The send under the context's retry policy: each connection that breaks in a way a new login
 // may get past is replaced after the policy's wait, while its attempts and budget last.
-unsigned int SendOverConnections(const CallContext& context, const Sending& sending) {
+ConnectionOutcome SendFromQueue(const CallContext& context, const Sending& sending,
+                                FileQueue& queue, FirstLogin firstLogin) {
     TransferControl* const control = context.control;
-    // One schedule for the whole send, its logins included: the call's.
+    // One schedule for the whole connection, its logins included.
     FtpCall call(context);
     CFtpConnection* connection = nullptr;
+    bool loggedIn = false;
     bool sendBegun = false;
-    INT_PTR i = 0;
+    // The file this connection is on, held across its logins until it is sent whole.
+    bool holding = false;
+    INT_PTR index = 0;
     FileAttempts current;
+    unsigned int filesSent = 0;
     while (true) {
         // Where this attempt starts: one that gets further resumes past the budget too.
-        const INT_PTR fileAtStart = i;
+        const unsigned int filesAtStart = filesSent;
         const std::uint64_t countedAtStart = current.counted;
         try {
             if (connection == nullptr) {
-                connection = &call.Connect();
+                connection = &call.Connect(loggedIn || firstLogin == FirstLogin::kUnderPolicy);
+                loggedIn = true;
                 // An empty directory means the login directory. A directory the server refuses
                 // ends the send: the files would otherwise land where the caller did not name.
                 if (!sending.remoteDir.IsEmpty() &&
                     !connection->SetCurrentDirectory(WholeText(sending.remoteDir))) {
-                    return kBusyOrFtpError;
+                    return {kBusyOrFtpError, loggedIn};
                 }
                 if (control != nullptr) {
                     if (sendBegun) {
@@ -239,23 +240,36 @@ unsigned int SendOverConnections(const CallContext& context, const Sending& send
                 }
                 sendBegun = true;
             }
-            for (; i < sending.localFiles.GetSize(); ++i, current = FileAttempts{}) {
+            while (true) {
+                if (!holding) {
+                    if (!queue.Take(index)) {
+                        return {kSuccess, loggedIn};
+                    }
+                    holding = true;
+                    current = FileAttempts{};
+                }
                 if (CancelRequested(control)) {
-                    return kCancelled;
+                    return {kCancelled, loggedIn};
                 }
-                if (const unsigned int result = SendAt(*connection, sending, i, current, context);
+                if (const unsigned int result =
+                        SendAt(*connection, sending, index, current, context);
                     result != kSuccess) {
-                    return result;
+                    return {result, loggedIn};
                 }
+                holding = false;
+                ++filesSent;
             }
-            return kSuccess;
         } catch (const CInternetException& failure) {
             // A transfer that failed once the cancel was asked for was most likely aborted for
             // it; either way the owner stops and rolls back as after a cancel.
             if (CancelRequested(control)) {
-                return kCancelled;
+                return {kCancelled, loggedIn};
             }
-            if (i != fileAtStart || current.counted != countedAtStart) {
+            // A further connection that the server would not have is not tried again.
+            if (!loggedIn && firstLogin == FirstLogin::kOnce) {
+                return {kBusyOrFtpError, false};
+            }
+            if (filesSent != filesAtStart || current.counted != countedAtStart) {
                 call.MovedForward();
             }
             connection = nullptr;
@@ -265,10 +279,17 @@ unsigned int SendOverConnections(const CallContext& context, const Sending& send
             // server's 421 are worth a new login, after the policy's wait.
             if (!call.MayRepeat(failure, vanta::repeat_rule("send_files"),
                                 "the send into " + where)) {
-                return CancelRequested(control) ? kCancelled : kBusyOrFtpError;
+                return {CancelRequested(control) ? kCancelled : kBusyOrFtpError, loggedIn};
             }
         }
     }
+}
+
+namespace {
+// The files of `sending` over one connection, more after a break.
+unsigned int SendOverConnections(const CallContext& context, const Sending& sending) {
+    FileQueue queue(sending.localFiles.GetSize());
+    return SendFromQueue(context, sending, queue, FirstLogin::kUnderPolicy).result;
 }
 } // namespace
 

@@ -99,8 +99,8 @@ ProcessState& State() {
 
 std::string ConfigProblems::Joined() const {
     std::string joined;
-    for (const std::string* text :
-         {&host, &httpPort, &ftpPort, &ftpTimeout, &security, &updateKey, &retries}) {
+    for (const std::string* text : {&host, &httpPort, &ftpPort, &ftpTimeout, &security, &updateKey,
+                                    &retries, &parallelTransfers}) {
         if (!text->empty()) {
             joined += joined.empty() ? "" : "; ";
             joined += *text;

@@ -41,6 +41,10 @@ struct ServiceConfig {
     // process's configuration makes one attempt unless VANTA_RETRIES or the registry file's
     // "Retries" names more; a client's carries its Config's.
     vanta::RetryPolicy retry = vanta::RetryPolicy::none();
+    // How many FTP connections a multi-file send may use at once (transport/parallel_send.h).
+    // The process's configuration keeps one, and with it the order of the files on the wire,
+    // unless VANTA_PARALLEL_TRANSFERS names more; a client's carries its Config's.
+    unsigned parallelTransfers = 1;
 };
 
 // Why a setting is not what its source asked for: the registry file that should name the
@@ -54,6 +58,7 @@ struct ConfigProblems {
     std::string security; // TLS, CA file, HTTPS port
     std::string updateKey;
     std::string retries;
+    std::string parallelTransfers;
 
     // The non-empty texts joined with "; ".
     std::string Joined() const;

@@ -39,7 +39,7 @@ _vanta() {
         --subject | --message | --title | --heading | --body | --theme | --reply-to | --dir | \
         --program | --description | --sender-name | --first-name | --last-name | \
         --address | --city | --state | --zip | --email | --day-phone | --extension | --fax | \
-        --night-phone | --middle-initial | --code)
+        --night-phone | --middle-initial | --code | --parallel)
         return ;;
     --message-file | --ca-file | --key)
         COMPREPLY=($(compgen -f -- "$cur"))
@@ -65,9 +65,9 @@ _vanta() {
         list) words_here="--user --product" ;;
         delete) words_here="--user --product --asset --purge" ;;
         esac ;;
-    upload) words_here="--user --product --name --description --type --to"; files=1 ;;
+    upload) words_here="--user --product --name --description --type --to --parallel"; files=1 ;;
     disk-space) words_here="--user --product" ;;
-    email) words_here="--from --to --subject --message --message-file --sender-name"; files=1 ;;
+    email) words_here="--from --to --subject --message --message-file --sender-name --parallel"; files=1 ;;
     homepage)
         case $sub in
         "") words_here="get set delete" ;;

@@ -84,6 +84,14 @@ struct Config {
     /// retries from VANTA_RETRIES, else the registry's "Retries". A policy out of its ranges
     /// fails every operation with invalid_argument.
     RetryPolicy retry;
+    /// How many FTP connections an upload's, a share's or send_files' files may use at once
+    /// (1 to 32): each connection logs in once and takes the next file not yet sent, so the
+    /// files' STORs overlap while each file still arrives whole. A server that refuses a
+    /// further connection (421, a refused login) leaves the send with fewer. 1 sends the files
+    /// one after another over one connection, in their order, as the exports do. The default
+    /// is measured (defaults.hpp); from_environment takes VANTA_PARALLEL_TRANSFERS when set.
+    /// A value outside 1 to 32 fails every operation with invalid_argument.
+    unsigned int parallel_transfers = defaults::parallel_transfers;
     /// Receives the status notifications of this client's operations. It runs on the thread
     /// that called the operation, during the call; for a job without a handler of its own, on
     /// the job's worker thread. It must be safe to call from several threads when the client
@@ -237,8 +245,8 @@ public:
     /// Stores `local` as `remote_name` in `remote_dir` (empty: the login directory).
     Result<void> send_file(const std::filesystem::path& local, std::string_view remote_dir,
                            std::string_view remote_name) const noexcept;
-    /// Stores each file under its own name in `remote_dir`, over one connection; local files
-    /// that cannot be read are skipped.
+    /// Stores each file under its own name in `remote_dir`, over up to parallel_transfers
+    /// connections at once; local files that cannot be read are skipped.
     Result<void> send_files(std::string_view remote_dir,
                             std::span<const std::filesystem::path> files) const noexcept;
     /// Whether `name` exists in the assets directory `sub_dir`.

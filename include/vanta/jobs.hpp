@@ -44,7 +44,9 @@ struct JobOptions {
     /// Called on the job's worker thread at every phase change, each time the send resumes
     /// over a new connection and, while files are sent, after each 1 KiB block, unless the
     /// two limits below space the block calls out; keep it short,
-    /// the transfer waits for it. It may call the job's members (see Job).
+    /// the transfer waits for it. It may call the job's members (see Job). When the files go
+    /// over several connections (Config::parallel_transfers), it is given their sum about
+    /// every 25 ms instead, and the connections do not wait for it.
     std::function<void(const Progress&)> on_progress;
     /// The job's status notifications, on the job's worker thread. Empty: the client's
     /// on_status, if any.

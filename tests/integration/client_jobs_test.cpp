@@ -180,6 +180,11 @@ TEST_F(ClientJobs, MembersCalledFromTheJobsOwnCallbacksAnswerAtOnce) {
 // upload's and the share's files arrive byte for byte, in one asset or session, with one set
 // of mails, each resume told to on_progress and no byte counted twice; once the policy is spent
 // the job fails naming its attempts. A notification whose reply breaks off is not repeated.
+// Over several connections (the client's default for the shares, which send a request file
+// too; 1, 2 and 8 for five files), each logs in once and the files arrive as over one: a
+// server that allows two connections refuses the others, a drop breaks one of them, which
+// resumes while the others go on; only when no connection can log in does the job fail, and a
+// cancel ends every connection, each stalled mid-file, within its bound.
 // Two shares at once each have their own session and request file and mail every recipient; a
 // malformed address is refused before anything is sent.
 TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
@@ -191,6 +196,11 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
     missingFile.files.push_back("/nonexistent/x.bin");
     UploadRequest twoFiles = Upload(300000);
     twoFiles.files.push_back(files_.Write("b.bin", Pattern(200000, 2)));
+    UploadRequest fiveFiles = twoFiles;
+    for (unsigned int seed = 3; seed <= 5; ++seed) {
+        fiveFiles.files.push_back(
+            files_.Write(std::to_string(seed) + ".bin", Pattern(100000 * seed, seed)));
+    }
     // Nothing listens: the job's first request waits 5 s before each new attempt.
     Config refusedConfig = client.config();
     refusedConfig.http_port = 9;
@@ -217,6 +227,8 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
         bool share = false;              // the files shared by mail instead
         bool atResume = false;           // resized when the send first resumes instead
         bool brokenNotice = false;       // the notification's reply breaks off
+        unsigned int parallel = 0;       // the client's connections; 0: the default
+        size_t busy = 0;                 // cancelled once this many STORs have begun
     } cases[] = {
         {tooBig, {}, false, ErrorCategory::no_space, 128},
         {missingFile, {}, false, ErrorCategory::local_file, 8},
@@ -279,6 +291,30 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
          .category = ErrorCategory::network,
          .code = 32,
          .brokenNotice = true},
+        {.request = fiveFiles, .code = 1, .parallel = 1},
+        {.request = fiveFiles, .faults = {{"delay_ms", 20}}, .code = 1, .parallel = 2},
+        {.request = fiveFiles, .faults = {{"delay_ms", 20}}, .code = 1, .parallel = 8},
+        {.request = fiveFiles,
+         .faults = {{"max_sessions", 2}, {"delay_ms", 20}},
+         .code = 1,
+         .parallel = 8},
+        {.request = fiveFiles,
+         .faults = {{"drop_data_after", 700000}, {"delay_ms", 20}},
+         .code = 1,
+         .parallel = 4},
+        {.request = fiveFiles,
+         .faults = {{"refuse_login", true}},
+         .category = ErrorCategory::network,
+         .code = 16,
+         .reason = "refused the login",
+         .parallel = 4},
+        {.request = fiveFiles,
+         .faults = {{"stall_stor_after", 65536}},
+         .cancel = true,
+         .category = ErrorCategory::cancelled,
+         .code = 16384,
+         .parallel = 4,
+         .busy = 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
@@ -307,8 +343,9 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
             }
         };
         const auto follow = [&](auto job) -> std::optional<Error> {
-            if (c.waiting != nullptr) {
-                std::this_thread::sleep_for(milliseconds(300)); // into the first wait
+            if (c.waiting != nullptr || c.busy != 0) {
+                EXPECT_TRUE(WaitUntil([&] { return FtpCommands("STOR").size() >= c.busy; }));
+                std::this_thread::sleep_for(milliseconds(300)); // into the wait, or the stall
             }
             const auto cancelled = steady_clock::now();
             if (c.cancel) {
@@ -318,13 +355,22 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
             if (c.waiting != nullptr) {
                 EXPECT_LT(steady_clock::now() - cancelled, seconds(2)); // not the 5 s wait
             }
+            if (c.busy != 0) { // the aborts and the roll-back, as over one connection
+                EXPECT_LT(steady_clock::now() - cancelled, seconds(4));
+            }
             if (outcome) {
                 EXPECT_EQ(job.progress().bytes, job.progress().total); // each byte counted once
                 return std::nullopt;
             }
             return outcome.error();
         };
-        const Client& via = c.waiting != nullptr ? *c.waiting : client;
+        std::optional<Client> parallel;
+        if (c.parallel != 0) {
+            Config config = client.config();
+            config.parallel_transfers = c.parallel;
+            parallel.emplace(config);
+        }
+        const Client& via = c.waiting != nullptr ? *c.waiting : parallel ? *parallel : client;
         const ShareRequest share{"ann@x.net",    {"bob@x.net", "cy@x.net"}, "Pics", "Hi", "Ann",
                                  c.request.files};
         const std::optional<Error> failure = c.share ? follow(via.share_by_email(share, options))
@@ -334,12 +380,26 @@ TEST_F(ClientJobs, JobOutcomesHaveTheirCategories) {
         if (!c.category) {
             ASSERT_FALSE(failure) << failure->reason;
             EXPECT_FALSE(backwards);
-            EXPECT_GE(resumes.load(), 1U);
-            // One asset with the two files; a session with them and the request file.
+            EXPECT_EQ(resumes.load() >= 1U, c.faults.dump().find("drop_") != std::string::npos);
+            // One asset with the files; a session with them and the request file.
+            const size_t files = c.request.files.size();
             const std::vector<std::string> assets = LeftOnService("ann/7");
-            ASSERT_EQ(assets.size(), c.share ? 0U : 3U);
+            ASSERT_EQ(assets.size(), c.share ? 0U : files + 1);
             const std::string dir = c.share ? SessionFromFtpLog() : "ann/7/" + assets[0];
-            EXPECT_THAT(LeftOnService(dir), ::testing::SizeIs(c.share ? 3 : 2));
+            EXPECT_THAT(LeftOnService(dir), ::testing::SizeIs(c.share ? files + 1 : files));
+            if (c.parallel != 0) {
+                // Each connection logged in once, no more of them than files; with more than
+                // one allowed, the files went over several.
+                const FtpSessionLog log = control::FtpLog();
+                std::set<std::string> storing;
+                for (const auto& [session, command] : log.commands) {
+                    if (command.starts_with("STOR")) {
+                        storing.insert(session);
+                    }
+                }
+                EXPECT_LE(log.logins, std::min<int>(c.parallel, 5) + int(resumes.load()));
+                EXPECT_EQ(storing.size() > 1, c.parallel > 1) << log.logins;
+            }
             for (const std::filesystem::path& local : c.request.files) {
                 EXPECT_EQ(ReadBytes(FtpPath("assets/" + dir + "/" + local.filename().string())),
                           ReadBytes(local));

@@ -6,8 +6,10 @@
 #include "loopback_capture.h"
 #include "status_recorder.h"
 #include "tls_service.h"
+#include "vanta/client.hpp"
 
 #include <gmock/gmock.h>
+#include <set>
 #include <sys/stat.h>
 
 using namespace vanta::test;
@@ -50,10 +52,15 @@ protected:
 
 // --- every channel, and what crossed the wire --------------------------------------------
 
-// Without TLS every secret shows up, which proves the capture sees the traffic.
+// Without TLS every secret shows up, which proves the capture sees the traffic. A client's
+// upload over three connections protects each of them.
 TEST_F(Tls, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
     const std::string content = Pattern(200000, 7);
     const std::string local = files_.Write("picture.jpg", content);
+    std::vector<std::filesystem::path> album;
+    for (unsigned int seed = 11; seed <= 13; ++seed) {
+        album.push_back(files_.Write(std::to_string(seed) + ".jpg", Pattern(100000, seed)));
+    }
     const std::filesystem::path downloads = files_.Path("downloads");
     std::filesystem::create_directories(downloads);
     for (const bool tls : {true, false}) {
@@ -77,7 +84,24 @@ TEST_F(Tls, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
         EXPECT_THAT(uploaded.text, AllOf(StartsWith(tls ? "https://" : "http://"),
                                          HasSubstr("@localhost/QDXAssets/alice/3/")));
         EXPECT_EQ(QDX_DownloadDll(CString(downloads.string()), nullptr), 1U);
-        capture.Stop();
+        vanta::Config config = vanta::Config::from_environment();
+        config.host = "localhost"; // the name the certificate holds
+        config.tls = tls;
+        config.ca_file = CaFile("ca.pem");
+        config.parallel_transfers = 3;
+        control::FtpFaults({{"delay_ms", 20}}); // so that every connection takes a file
+        const auto albumUp =
+            vanta::Client(config).upload({"alice", 3, "Album", "", 0, album, {}}).outcome();
+        control::FtpFaults(nlohmann::json::object());
+        capture.Stop(); // before the FTP log, which names the login, is read in clear
+        ASSERT_TRUE(albumUp.has_value()) << albumUp.error().reason;
+        std::set<std::string> storing;
+        for (const auto& [session, command] : control::FtpLog().commands) {
+            if (command.ends_with(".jpg") && command.starts_with("STOR 1")) {
+                storing.insert(session);
+            }
+        }
+        EXPECT_GT(storing.size(), 1U);
 
         // The request's notifications, in order, on the calling thread, in both modes.
         EXPECT_THAT(requestStatuses, ElementsAre(60, 10, 11, 20, 21, 30, 31, 40, 41, 50, 51, 70));
@@ -88,7 +112,9 @@ TEST_F(Tls, EveryChannelWorksAndOnlyTlsKeepsSecretsOffTheWire) {
         EXPECT_THAT(ReadBytes(downloads / "VantaAPI.dll"), HasSubstr(kDllMarker));
         for (const std::string& secret :
              {std::string(kLogin), Base64Encode(std::string(kLogin) + ":" + kLogin),
-              std::string(kUserPassword), content.substr(100000, 64), std::string(kDllMarker)}) {
+              std::string(kUserPassword), content.substr(100000, 64), std::string(kDllMarker),
+              Pattern(100000, 11).substr(50000, 64), Pattern(100000, 12).substr(50000, 64),
+              Pattern(100000, 13).substr(50000, 64)}) {
             EXPECT_EQ(capture.Saw(secret), !tls) << secret;
         }
     }

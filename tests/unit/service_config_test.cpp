@@ -25,7 +25,10 @@ std::string Summary(const ServiceConfig& config) {
     return config.host + " " + std::to_string(config.httpPort) + " " +
            std::to_string(config.ftpPort) + " " + std::to_string(config.ftpTimeout.count()) +
            (config.retry.retries == 0 ? ""
-                                      : " +" + std::to_string(config.retry.retries) + " retries");
+                                      : " +" + std::to_string(config.retry.retries) + " retries") +
+           (config.parallelTransfers == 1
+                ? ""
+                : " x" + std::to_string(config.parallelTransfers) + " connections");
 }
 
 #if defined(_WIN32)
@@ -114,15 +117,16 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
     // Key and value names ignore case; other values are skipped.
     const std::string mixedCase = kHeader + "[hkey_local_machine\\software\\vanta inc\\apps]\n"
                                             "\"a\"=dword:00000001\n\"SERVER\"=\"a\\\\b\"\n";
-    const char* const variables[] = {"VANTA_SERVER", "VANTA_HTTP_PORT", "VANTA_FTP_PORT",
-                                     "VANTA_FTP_TIMEOUT_MS", "VANTA_RETRIES"};
+    const char* const variables[] = {"VANTA_SERVER",   "VANTA_HTTP_PORT",
+                                     "VANTA_FTP_PORT", "VANTA_FTP_TIMEOUT_MS",
+                                     "VANTA_RETRIES",  "VANTA_PARALLEL_TRANSFERS"};
     const std::string retries = kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vanta Inc\\Apps]\n"
                                           "\"Retries\"=dword:00000004\n";
     const struct {
         Kind kind;
         std::string file;
-        const char* environment[5]; // values of `variables`, nullptr: unset
-        std::string loaded;         // host, ports, FTP limit, retries unless none
+        const char* environment[6]; // values of `variables`, nullptr: unset
+        std::string loaded;         // host, ports, FTP limit, retries, connections unless one
         const char* problem;        // "" or a text the joined problems must hold
     } rows[] = {
         {File, Registry("reg.example"), {""}, "reg.example 80 21 30000", ""}, // empty is unset
@@ -191,6 +195,22 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
          {},
          kDefaults,
          "the registry file's \"Retries\"=2x is not a number of retries"},
+        // The exports keep one connection unless the process names more.
+        {File,
+         "",
+         {nullptr, nullptr, nullptr, nullptr, nullptr, "32"},
+         "localhost 80 21 30000 x32 connections",
+         ""},
+        {File,
+         "",
+         {nullptr, nullptr, nullptr, nullptr, nullptr, "33"},
+         kDefaults,
+         "VANTA_PARALLEL_TRANSFERS=33 is not a number of connections (1 to 32)"},
+        {File,
+         "",
+         {nullptr, nullptr, nullptr, nullptr, nullptr, "0"},
+         kDefaults,
+         "VANTA_PARALLEL_TRANSFERS=0"},
     };
     setenv("VANTA_REGISTRY", registry.c_str(), 1);
     for (const auto& row : rows) {
