@@ -61,6 +61,9 @@ vanta::Config ToConfig(const vanta_config& c) {
     if (CALLER_HAS(c, vanta_config, status_user_data)) {
         config.on_status = vanta::capi::ToStatusHandler(c.on_status, c.status_user_data);
     }
+    if (CALLER_HAS(c, vanta_config, parallel_transfers)) {
+        config.parallel_transfers = c.parallel_transfers;
+    }
     return config;
 }
 
@@ -103,6 +106,7 @@ void vanta_config_init(vanta_config* config, size_t size) {
     all.initial_backoff_ms = d.retry.initial_backoff.count();
     all.max_backoff_ms = d.retry.max_backoff.count();
     all.jitter = d.retry.jitter;
+    all.parallel_transfers = d.parallel_transfers;
     std::memcpy(config, &all, all.size);
 }
 

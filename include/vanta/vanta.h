@@ -133,7 +133,10 @@ typedef enum vanta_status {
 } vanta_status;
 
 /** Receives one status notification: `status` (a vanta_status number) and the notification's
-    information block, `info_size` bytes at `info` (NULL when empty), valid for the call only.
+    information block, `info_size` bytes at `info` (NULL when empty), valid for the call only:
+    the host name (RESOLVING_NAME) and the address found (NAME_RESOLVED) as NUL-terminated
+    text, the bytes sent or received (REQUEST_SENT, RESPONSE_RECEIVED) as a 4-byte count in
+    the machine's order, a socket address or a handle for the others.
     It runs on the thread that does the network work, during the operation (see where it is
     given), and the operation waits for it: keep it short. It may call any function of this
     interface, on any client, also the one whose operation is running (that call then gives
@@ -194,6 +197,9 @@ typedef struct vanta_config {
     /** Handed to on_status as it is; used until the client is freed and every job started
         from it has ended or had its handle freed. */
     void* status_user_data;
+    /** How many files a job or vanta_send_files sends at once, each over an FTP connection of
+        its own (1 to 32); a server that takes fewer connections gets fewer. */
+    unsigned int parallel_transfers;
 } vanta_config;
 
 /** Fills `config` with the defaults of the exports and sets its size to `size`. Any thread. */

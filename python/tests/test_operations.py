@@ -280,6 +280,8 @@ ROWS = [
     ("the back-off waits in the trace", backoff_in_the_trace, (32, [40, 60])),
     ("a jitter beyond 1", lambda c, s, t: vanta.Client(jitter=1.5),
      Fails(vanta.InvalidArgumentError)),
+    ("no connection for a job's files", lambda c, s, t: vanta.Client(parallel_transfers=0),
+     Fails(vanta.InvalidArgumentError)),
     ("a host that cannot be one", lambda c, s, t: vanta.Client(host="127.0.0.1:80"),
      Fails(vanta.InvalidArgumentError)),
     ("a port that cannot be one", lambda c, s, t: vanta.Client(http_port=70000),

@@ -31,7 +31,7 @@ class Config(ctypes.Structure):
                 ("update_key", c_char_p), ("retries", c_uint), ("retry_budget_ms", c_int64),
                 ("initial_backoff_ms", c_int64), ("max_backoff_ms", c_int64),
                 ("jitter", c_double), ("on_status", STATUS_CALLBACK),
-                ("status_user_data", c_void_p)]
+                ("status_user_data", c_void_p), ("parallel_transfers", c_uint)]
 
 
 class Login(ctypes.Structure):

@@ -36,7 +36,8 @@ def make_config(host: Optional[str], http_port: Optional[int], ftp_port: Optiona
                 http_timeout: Optional[Seconds], ftp_timeout: Optional[Seconds],
                 retries: Optional[int], retry_budget: Optional[Seconds],
                 initial_backoff: Optional[Seconds] = None, max_backoff: Optional[Seconds] = None,
-                jitter: Optional[float] = None, status_key: Optional[int] = None) -> c.Config:
+                jitter: Optional[float] = None, status_key: Optional[int] = None,
+                parallel_transfers: Optional[int] = None) -> c.Config:
     """The struct with the library's defaults, then every argument that is not None. The
     struct holds its strings: they live as long as it does. `status_key` is the status
     listener's key, which must outlive the client made from the struct."""
@@ -70,5 +71,11 @@ def make_config(host: Optional[str], http_port: Optional[int], ftp_port: Optiona
                 not (math.isfinite(jitter) and 0 <= jitter <= 1):
             raise InvalidArgumentError("jitter must be a share from 0 to 1, not %r" % (jitter,))
         config.jitter = float(jitter)
+    if parallel_transfers is not None:
+        if isinstance(parallel_transfers, bool) or not isinstance(parallel_transfers, int) or \
+                not 1 <= parallel_transfers <= 32:
+            raise InvalidArgumentError("parallel_transfers must be 1 to 32, not %r"
+                                       % (parallel_transfers,))
+        config.parallel_transfers = parallel_transfers
     _status.install(config, status_key)
     return config

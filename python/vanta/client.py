@@ -33,6 +33,9 @@ class Client(JobsMixin):
     twice the last, up to `max_backoff`, and each is shortened at random by up to the share
     `jitter` (0 to 1).
 
+    A job (and send_files) sends up to `parallel_transfers` files at once (1 to 32, default 4),
+    each over an FTP connection of its own; a server that takes fewer connections gets fewer.
+
     `on_status(status, info)` receives the network layer's status notifications of this
     client's operations: a vanta.Status (a bare int for a number it does not name) and the
     notification's information: the host name or the address found (str), the bytes sent or
@@ -57,13 +60,14 @@ class Client(JobsMixin):
                  retry_budget: Optional[Seconds] = None,
                  initial_backoff: Optional[Seconds] = None,
                  max_backoff: Optional[Seconds] = None, jitter: Optional[float] = None,
-                 on_status: Optional[_status.StatusCallback] = None):
+                 on_status: Optional[_status.StatusCallback] = None,
+                 parallel_transfers: Optional[int] = None):
         key = None if _status.checked(on_status) is None else _status.register(on_status)
         try:
             config = make_config(host, http_port, ftp_port, https_port, tls, ca_file,
                                  login_name, login_password, update_key, http_timeout,
                                  ftp_timeout, retries, retry_budget, initial_backoff,
-                                 max_backoff, jitter, key)
+                                 max_backoff, jitter, key, parallel_transfers)
             self._adopt(lambda made, error: lib().vanta_client_new(byref(config), made, error),
                         key)
         except BaseException:

@@ -644,6 +644,18 @@ static void client_bad_host(char* out) {
     vanta_client_free(made);
 }
 
+/* No connection at all for the files: every call of the client is refused as it starts. */
+static void client_without_transfers(char* out) {
+    vanta_config config;
+    vanta_client* made = NULL;
+    VANTA_CONFIG_INIT(&config);
+    config.host = "127.0.0.1";
+    config.parallel_transfers = 0;
+    FAILED(vanta_client_new(&config, &made, &e));
+    validate(out, made, "ann", "pw");
+    vanta_client_free(made);
+}
+
 /* The driver sets VANTA_HTTP_PORT to what is no port: no client is made from that. */
 static void client_from_environment(char* out) {
     vanta_client* made = NULL;
@@ -672,6 +684,7 @@ static const struct row {
     {validate_without_error_object, "unknown_user"},
     {validate_null_password, "invalid_argument|0"},
     {validate_unreachable, "network|32"},
+    {client_without_transfers, "invalid_argument|0"},
     {client_from_environment, "invalid_argument|0"},
     {user_ann, "ann|Ann||C1|1"},
     {update_ann, "ok"},
