@@ -82,6 +82,11 @@ Failure Describe(CURLcode code, const TransferCircumstances& seen) {
         return {FailureKind::Network, "FTP server " + server + " answered 421 to \"" +
                                           seen.dialogue.lastCommand + "\": " + lastReply};
     }
+    // A 426 ends a transfer whose data connection broke, whatever libcurl made of it: in active
+    // mode it may report its own accept of that connection as the failure.
+    if (lastReply.starts_with("426") && DataFlowOf(seen.dialogue.lastCommand) != DataFlow::kNone) {
+        return {FailureKind::Network, BrokenFtpConnection(server, seen)};
+    }
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return {FailureKind::Network, "cannot resolve host name " + seen.host + ": " + detail};

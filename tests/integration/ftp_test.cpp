@@ -408,7 +408,9 @@ TEST_F(Ftp, DownloadReplacesAnOldCopyOnlyWhenTheFetchSucceeds) {
          target,
          16,
          "",
-         "broke after 150000 bytes of RETR VantaAPI.dll",
+         // In active mode the 426 may come before the data connection is taken, with none
+         // of its bytes read.
+         "bytes of RETR VantaAPI.dll arrived",
          {{"drop_data_after", 150000}}},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
