@@ -8,11 +8,21 @@
 # service's own, serving the service's FTP tree, so that the transfer figures show the
 # client's ceiling rather than the Python server's. $ftp_login is the login both clients use
 # and $ftp_server names the server in the drivers' headlines.
+#
+# With BENCH_LATENCY_MS=D (milliseconds, 0 for none), a driver that calls start_latency_relay
+# has its FTP clients reach the server through bench/latency-relay, which delays every chunk
+# by D each way: a link of 2 x D ms round trip. $client_ftp_port is the port the clients use
+# and $link_note says which link it is.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 python=/usr/bin/python3
 work=$(mktemp -d)
 service_pid=""
+relay_pid=""
+latency_ms=${BENCH_LATENCY_MS:-0}
+client_ftp_port=21
+# shellcheck disable=SC2034 # read by the drivers
+link_note="over loopback"
 ftp_server_kind=${BENCH_FTP_SERVER:-reference}
 # shellcheck disable=SC2034 # both read by the drivers
 {
@@ -23,6 +33,10 @@ ftp_server_kind=${BENCH_FTP_SERVER:-reference}
 source "$root/bench/vsftpd.sh"
 
 bench_cleanup() {
+    if [ -n "$relay_pid" ]; then
+        kill -TERM "$relay_pid" 2>/dev/null || true
+        wait "$relay_pid" 2>/dev/null || true
+    fi
     stop_vsftpd
     if [ -n "$service_pid" ]; then
         kill -TERM "$service_pid" 2>/dev/null || true
@@ -64,6 +78,28 @@ start_service() {
         # The library logs in as the same anonymous user.
         export VANTA_LOGIN=anonymous VANTA_LOGIN_PASSWORD=bench
     fi
+}
+
+# With BENCH_LATENCY_MS more than 0, puts the latency relay on 127.0.0.1 port 2100 in front
+# of the FTP server on port 21 and points the library at it; waits for its ready line.
+start_latency_relay() {
+    [[ $latency_ms =~ ^[0-9]+$ ]] || {
+        echo "$(basename "$0"): BENCH_LATENCY_MS is milliseconds, not '$latency_ms'" >&2
+        exit 2
+    }
+    [ "$latency_ms" -gt 0 ] || return 0
+    client_ftp_port=2100
+    "$python" "$root/bench/latency-relay" "$client_ftp_port" 21 "$latency_ms" \
+        >"$work/relay.out" 2>"$work/relay.err" &
+    relay_pid=$!
+    for _ in $(seq 50); do
+        grep -q '^ready' "$work/relay.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q '^ready' "$work/relay.out" || { cat "$work/relay.err" >&2; exit 1; }
+    export VANTA_FTP_PORT=$client_ftp_port
+    # shellcheck disable=SC2034 # read by the drivers
+    link_note="over a link of $((2 * latency_ms)) ms round trip (bench/latency-relay)"
 }
 
 # Registers the account "bench" (password "pw", product 3) with a quota that nothing reaches.
