@@ -4,6 +4,7 @@
 #include "net/internet_constants.h"
 #include "net/internet_exception.h"
 #include "net/internet_session.h"
+#include "net/tls_refusal.h"
 #include "net/trace.h"
 #include "net/transfer_control.h"
 #include "os/socket_calls.h"
@@ -225,6 +226,7 @@ void CurlTransfer::ThrowFailure(CURLcode code) const {
             .peerClosedConnection = m_run.peerClosedConnection ||
                                     (m_connectionSocket != CURL_SOCKET_BAD &&
                                      PeerHasClosed(static_cast<NativeSocket>(m_connectionSocket))),
+            .tlsRefusal = TlsRefusalOf(m_easy, code, m_errorText),
             .cancelled = m_run.cancelled,
             .stalled = m_watchdog.Stalled(),
             .stallLimitMs = m_watchdog.LimitMs(),

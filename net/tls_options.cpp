@@ -2,6 +2,7 @@
 
 #include "net/internet_constants.h"
 #include "net/internet_exception.h"
+#include "net/tls_platform.h"
 #include "os/cfile.h"
 #include "os/failure_reason.h"
 
@@ -40,26 +41,20 @@ std::string ReadCaFile(const std::string& path) {
         throw CInternetException(ERROR_INTERNET_SECURITY_CHANNEL_ERROR);
     }
 }
-
-// The system's CA directory as this libcurl was built to use it; null when it has none.
-const char* SystemCaPath() {
-    const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-    return info != nullptr && info->age >= CURLVERSION_SEVENTH ? info->capath : nullptr;
-}
 } // namespace
 
 void ApplyTlsOptions(CURL* easy, const TlsOptions& tls, bool ftp) {
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(easy, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    curl_easy_setopt(easy, CURLOPT_SSL_OPTIONS, PlatformSslOptions());
     if (!tls.caFile.empty()) {
-        // The file's authorities take the place of the system's bundle (a blob overrides the
-        // bundle file), while the system's CA directory, which holds the same authorities,
-        // stays searched: both are trusted. libcurl keeps its own copy of the bytes.
+        // The file's authorities and the system's store are both trusted; libcurl keeps its
+        // own copy of the bytes.
         std::string bytes = ReadCaFile(tls.caFile);
+        TrustSystemStoreBesideCaFile(easy, bytes);
         curl_blob blob{bytes.data(), bytes.size(), CURL_BLOB_COPY};
         curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
-        curl_easy_setopt(easy, CURLOPT_CAPATH, SystemCaPath());
     }
     if (ftp) {
         curl_easy_setopt(easy, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));

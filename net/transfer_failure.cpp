@@ -64,6 +64,12 @@ std::string BrokenFtpConnection(const std::string& server, const TransferCircums
            (answered426 ? " (" + dialogue.lastReply + ")" : "");
 }
 
+// The result as far as the failure's class goes: Schannel reports some refused certificates
+// as failed handshakes.
+CURLcode EffectiveResult(CURLcode code, const TransferCircumstances& seen) {
+    return seen.tlsRefusal != TlsRefusal::kNone ? CURLE_PEER_FAILED_VERIFICATION : code;
+}
+
 Failure Describe(CURLcode code, const TransferCircumstances& seen) {
     const std::string detail =
         seen.libcurlText[0] != '\0' ? seen.libcurlText : curl_easy_strerror(code);
@@ -114,9 +120,11 @@ Failure Describe(CURLcode code, const TransferCircumstances& seen) {
         return {FailureKind::Network, "the connection to " + server + " broke: " + detail};
     case CURLE_ABORTED_BY_CALLBACK:
         return {FailureKind::Other, "the transfer with " + server + " was cancelled"};
-    case CURLE_PEER_FAILED_VERIFICATION:
-        return {FailureKind::Network,
-                "the certificate of " + server + " is not trusted: " + detail};
+    case CURLE_PEER_FAILED_VERIFICATION: {
+        const std::string why = TlsRefusalWords(seen.tlsRefusal, seen.host);
+        return {FailureKind::Network, "the certificate of " + server + " is not trusted: " +
+                                          (why.empty() ? detail : why + " (" + detail + ")")};
+    }
     case CURLE_USE_SSL_FAILED:
         return {FailureKind::Refused, server + " refused TLS (AUTH TLS or PROT P)" +
                                           (lastReply.empty() ? "" : ": " + lastReply)};
@@ -158,7 +166,8 @@ void FtpDialogue::Received(const char* data, size_t size) {
     lastReply = LastLine(data, size);
 }
 
-void ThrowTransferFailure(CURLcode code, const TransferCircumstances& seen) {
+void ThrowTransferFailure(CURLcode result, const TransferCircumstances& seen) {
+    const CURLcode code = EffectiveResult(result, seen);
     try {
         Failure failure = Describe(code, seen);
         SetFailureReason(failure.kind, std::move(failure.text));

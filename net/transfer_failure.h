@@ -4,6 +4,8 @@
 // failure up.
 #pragma once
 
+#include "net/tls_refusal.h"
+
 #include <cstddef>
 #include <curl/curl.h>
 #include <string>
@@ -42,6 +44,8 @@ struct TransferCircumstances {
     long long bytesMoved;
     // The server had closed or reset the connection itself (not only a data connection).
     bool peerClosedConnection;
+    // Why the TLS back end refused the server's certificate, if it did.
+    TlsRefusal tlsRefusal;
     // Aborted for the owner's cancel, or by the stall watchdog at its limit.
     bool cancelled;
     bool stalled;
@@ -52,7 +56,8 @@ struct TransferCircumstances {
 // Records the failure reason for the failed result `code` and throws the CInternetException
 // that matches it. A transfer aborted for its owner's cancel gives
 // ERROR_INTERNET_OPERATION_CANCELLED, one whose connection was lost
-// ERROR_INTERNET_CONNECTION_ABORTED, one the stall watchdog ended ERROR_INTERNET_TIMEOUT.
+// ERROR_INTERNET_CONNECTION_ABORTED, one the stall watchdog ended ERROR_INTERNET_TIMEOUT; a
+// refused certificate is always ERROR_INTERNET_SEC_INVALID_CERT, whatever libcurl's result.
 [[noreturn]] void ThrowTransferFailure(CURLcode code, const TransferCircumstances& seen);
 
 // Records as the failure reason that the server refused the last command sent, with its
