@@ -110,7 +110,7 @@ inline void DiscardJob() {
 // first call, without a trailing slash so that the library has to add its own).
 inline std::string LocalInfoPath() {
     static const LocalFiles dir;
-    static const bool set = setenv("TMPDIR", dir.Dir().c_str(), 1) == 0;
+    static const bool set = (SetLibraryTempDir(dir.Dir()), true);
     return set ? dir.Path("~emailinfo.qorl") : "";
 }
 

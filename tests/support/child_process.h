@@ -49,7 +49,11 @@ int ReapChild(pid_t pid, std::chrono::steady_clock::time_point deadline);
 
 // Paths of the programs the build produces: a helper from tests/helpers/ by its name, and the
 // vanta command.
-std::string HelperPath(const std::string& name);
-std::string CliPath();
+inline std::string HelperPath(const std::string& name) {
+    return std::string(VANTA_BINARY_DIR) + "/tests/" + name;
+}
+inline std::string CliPath() {
+    return std::string(VANTA_BINARY_DIR) + "/cli/vanta";
+}
 
 } // namespace vanta::test
