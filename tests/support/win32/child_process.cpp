@@ -75,6 +75,8 @@ HANDLE TempFile(const std::string& content) {
     return file;
 }
 
+// What a Windows program wrote, with its C runtime's text-mode line ends ("\r\n") as "\n":
+// the tests compare output as on Linux.
 std::string Contents(HANDLE file) {
     std::string text;
     char buffer[4096];
@@ -82,6 +84,9 @@ std::string Contents(HANDLE file) {
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
         text.append(buffer, got);
+    }
+    for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) {
+        text.erase(at, 1);
     }
     return text;
 }
