@@ -102,7 +102,12 @@ TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
             ScriptReply(c.path, c.reply, c.delayMs);
         }
         if (c.planted) {
-            std::filesystem::create_symlink(victim, LocalInfoPath());
+            std::error_code error; // wine makes no symbolic links
+            std::filesystem::create_symlink(victim, LocalInfoPath(), error);
+            if (error == std::errc::function_not_supported) {
+                continue;
+            }
+            ASSERT_FALSE(error) << error.message();
         }
         EmailShare share;
         for (int i = 0; i < c.addresses; ++i) {

@@ -62,9 +62,9 @@ void ServiceEnvironment::StartService() {
     if (process_ > 0) {
         return;
     }
-    std::vector<std::string> args = {"--data=" + dataDir_,        "--host=" + host_,
-                                     "--http-port=80",            "--ftp-port=21",
-                                     "--log-bodies",              "--signing-key=" + signingKey_};
+    std::vector<std::string> args = {"--data=" + dataDir_, "--host=" + host_,
+                                     "--http-port=80",     "--ftp-port=21",
+                                     "--log-bodies",       "--signing-key=" + signingKey_};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
     // A fresh output file, so that only this start's "ready" counts.
     const std::string outPath = workDir_ + "/service.out", logPath = workDir_ + "/service.log";

@@ -19,7 +19,8 @@ std::string MakeTempDir(const std::string& prefix);
 void PointRegistryAtService(const std::string& workDir);
 
 // The temporary directory the library uses from now on: TMPDIR on Linux, TMP on Windows.
-void SetLibraryTempDir(const std::string& dir);
+// Returns it as the library names it (on Windows with its drive, "Z:/tmp/...").
+std::string SetLibraryTempDir(const std::string& dir);
 
 // A FIFO at `path`, which blocks whoever opens it to read; false where there are none
 // (Windows), and the test skips what needs one. Throws std::runtime_error when making it failed.

@@ -29,8 +29,9 @@ void PointRegistryAtService(const std::string& workDir) {
     setenv("VANTA_REGISTRY", (workDir + "/registry.reg").c_str(), 1);
 }
 
-void SetLibraryTempDir(const std::string& dir) {
+std::string SetLibraryTempDir(const std::string& dir) {
     setenv("TMPDIR", dir.c_str(), 1);
+    return dir;
 }
 
 bool MakeFifo(const std::string& path) {

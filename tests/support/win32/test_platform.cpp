@@ -52,8 +52,9 @@ void PointRegistryAtService(const std::string&) {
     }
 }
 
-void SetLibraryTempDir(const std::string& dir) {
+std::string SetLibraryTempDir(const std::string& dir) {
     SetEnvironmentVariableW(L"TMP", Wide(dir).c_str());
+    return "Z:" + dir;
 }
 
 bool MakeFifo(const std::string&) {
@@ -65,10 +66,9 @@ long long StartServiceProcess(const std::vector<std::string>& args, const std::s
                               const std::string& logPath) {
     std::vector<std::string> argv = {"/usr/bin/python3", "-m", "service"};
     argv.insert(argv.end(), args.begin(), args.end());
-    return AskLinuxSide("start", {{"argv", argv},
-                                  {"out", outPath},
-                                  {"log", logPath},
-                                  {"cwd", VANTA_SOURCE_DIR}})
+    return AskLinuxSide(
+               "start",
+               {{"argv", argv}, {"out", outPath}, {"log", logPath}, {"cwd", VANTA_SOURCE_DIR}})
         .at("id");
 }
 
