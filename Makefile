@@ -3,7 +3,9 @@
 # its own tree under build/.
 #
 #   make demo      Release build, then a short scenario against the reference service
-#   make test      every test under ASan+UBSan, the thread and job tests also under TSan
+#   make test      every test under ASan+UBSan, the thread and job tests also under TSan, then
+#                  the Windows tests under wine64 (build/windows/tests) when the cross tools
+#                  are installed
 #   make bench     Release build with the benchmarks, then runs them
 #   make bench-compare BASE=COMMIT   this tree against COMMIT (default HEAD~1): the one
 #                  request and the 1 GB upload, alternating in one run
@@ -48,7 +50,11 @@ test:
 	$(CMAKE) --build build/asan -j $(JOBS)
 	$(CONFIGURE) -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DVANTA_SANITIZE=thread
 	$(CMAKE) --build build/tsan -j $(JOBS)
-	CTEST=$(CTEST) scripts/run-ctest build/asan build/tsan
+	set -e; windows=; \
+	if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then \
+	    JOBS=$(JOBS) scripts/build-windows --tests; windows=build/windows/tests; \
+	else echo "make test: no mingw-w64 cross compiler or wine64, so no Windows tests"; fi; \
+	CTEST=$(CTEST) scripts/run-ctest build/asan build/tsan $$windows
 
 bench:
 	@if [ ! -f bench/CMakeLists.txt ]; then echo "No benchmarks exist yet (bench/ is empty)."; exit 0; fi; \

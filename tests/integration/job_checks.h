@@ -110,8 +110,8 @@ inline void DiscardJob() {
 // first call, without a trailing slash so that the library has to add its own).
 inline std::string LocalInfoPath() {
     static const LocalFiles dir;
-    static const bool set = setenv("TMPDIR", dir.Dir().c_str(), 1) == 0;
-    return set ? dir.Path("~emailinfo.qorl") : "";
+    static const std::string path = SetLibraryTempDir(dir.Dir()) + "/~emailinfo.qorl";
+    return path;
 }
 
 // The session directory that a share worked in: its first directory change on the FTP log is

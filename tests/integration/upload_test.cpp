@@ -14,10 +14,11 @@ using ::testing::AllOf;
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using ::testing::MatchesRegex;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -195,8 +196,8 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
         EXPECT_EQ(upload.password, refused ? "PW41" : "keep-password");
         EXPECT_THAT(
             BodiesPostedTo(kDeleteAssetPath),
-            ElementsAreArray(std::vector(
-                registered, MatchesRegex("user_id=alice&asset_num =[0-9]+&product_id =3\n"))));
+            ElementsAreArray(std::vector(registered, AllOf(StartsWith("user_id=alice&asset_num ="),
+                                                           EndsWith("&product_id =3\n")))));
         EXPECT_THAT(LeftOnService("alice/3"), IsEmpty());
         EXPECT_EQ(UsedSpace("alice"), "0");
         EXPECT_FALSE(Requested(kSmtpMailPath));

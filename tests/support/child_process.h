@@ -37,7 +37,8 @@ struct ChildResult {
 // cannot be started at all (on a terminal: it exits 127).
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
 
-// Starts argv[0] with the environment of `options`, stdin, stdout and stderr on the given
+// Linux only (the service's process, posix/test_platform.cpp). Starts argv[0] with the
+// environment of `options`, stdin, stdout and stderr on the given
 // descriptors, in `cwd`, with default signal handling and no signal blocked, whatever this
 // process has set up. Throws std::runtime_error.
 pid_t SpawnChild(const std::vector<std::string>& argv, const ChildOptions& options, int in, int out,
@@ -49,7 +50,11 @@ int ReapChild(pid_t pid, std::chrono::steady_clock::time_point deadline);
 
 // Paths of the programs the build produces: a helper from tests/helpers/ by its name, and the
 // vanta command.
-std::string HelperPath(const std::string& name);
-std::string CliPath();
+inline std::string HelperPath(const std::string& name) {
+    return std::string(VANTA_BINARY_DIR) + "/tests/" + name;
+}
+inline std::string CliPath() {
+    return std::string(VANTA_BINARY_DIR) + "/cli/vanta";
+}
 
 } // namespace vanta::test

@@ -60,18 +60,22 @@ void SetToken(std::string token) {
 
 nlohmann::json Call(const std::string& method, const std::string& path,
                     const nlohmann::json& body) {
+    return CallUrl(method, "http://127.0.0.1:80/_control/" + path, body);
+}
+
+nlohmann::json CallUrl(const std::string& method, const std::string& url,
+                       const nlohmann::json& body, int timeoutMs) {
     static std::once_flag curlInit;
     std::call_once(curlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
                                                                    &curl_easy_cleanup);
-    const std::string url = "http://127.0.0.1:80/_control/" + path;
     const std::string payload = body.is_null() ? std::string() : body.dump();
     std::string reply;
     CURL* handle = curl.get();
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     // The service is always local: no proxy from the environment may come between.
     curl_easy_setopt(handle, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, 15000L);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(timeoutMs));
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &reply);
     curl_easy_setopt(

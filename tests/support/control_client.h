@@ -87,6 +87,9 @@ FtpSessionLog FtpLog();
 // for an empty reply).
 nlohmann::json Call(const std::string& method, const std::string& path,
                     const nlohmann::json& body = nullptr);
+// The same to another local endpoint by its whole URL (the Linux side of a Windows run).
+nlohmann::json CallUrl(const std::string& method, const std::string& url,
+                       const nlohmann::json& body = nullptr, int timeoutMs = 15000);
 
 } // namespace control
 

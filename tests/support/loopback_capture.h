@@ -13,6 +13,9 @@ namespace vanta::test {
 
 class LoopbackCapture {
 public:
+    // Whether this system can record (Linux; not Windows).
+    static bool Available();
+
     // Starts recording. Throws std::runtime_error when no packet socket can be opened (it
     // needs the network namespace's root, which scripts/netns-run gives).
     LoopbackCapture();

@@ -2,17 +2,14 @@
 
 #include "child_process.h"
 #include "control_client.h"
+#include "test_platform.h"
 
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <signal.h>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace vanta::test {
 
@@ -45,12 +42,10 @@ ServiceEnvironment& ServiceEnvironment::Instance() {
 }
 
 void ServiceEnvironment::SetUp() {
-    workDir_ = std::filesystem::temp_directory_path() / "vanta-test.XXXXXX";
-    ASSERT_NE(mkdtemp(workDir_.data()), nullptr) << workDir_;
+    workDir_ = MakeTempDir("vanta-test.");
     dataDir_ = workDir_ + "/data";
     if (primary_) {
-        WriteRegistryFile(workDir_ + "/registry.reg");
-        setenv("VANTA_REGISTRY", (workDir_ + "/registry.reg").c_str(), 1);
+        PointRegistryAtService(workDir_);
     }
     signingKey_ = workDir_ + "/update-key.pem";
     for (const std::vector<std::string>& command :
@@ -64,29 +59,20 @@ void ServiceEnvironment::SetUp() {
 }
 
 void ServiceEnvironment::StartService() {
-    if (pid_ > 0) {
+    if (process_ > 0) {
         return;
     }
-    // Told this process's id, the service ends with it.
-    std::vector<std::string> args = {"/usr/bin/python3", "-m",
-                                     "service",          "--data=" + dataDir_,
-                                     "--host=" + host_,  "--http-port=80",
-                                     "--ftp-port=21",    "--parent=" + std::to_string(getpid()),
-                                     "--log-bodies",     "--signing-key=" + signingKey_};
+    std::vector<std::string> args = {"--data=" + dataDir_, "--host=" + host_,
+                                     "--http-port=80",     "--ftp-port=21",
+                                     "--log-bodies",       "--signing-key=" + signingKey_};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
-    // Unbuffered, so that "ready" arrives when it is printed; a fresh output file, so that
-    // only this start's "ready" counts.
+    // A fresh output file, so that only this start's "ready" counts.
     const std::string outPath = workDir_ + "/service.out", logPath = workDir_ + "/service.log";
-    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    pid_ = SpawnChild(args, {.env = {{"PYTHONUNBUFFERED", "1"}}}, in, out, log, VANTA_SOURCE_DIR);
-    for (const int fd : {in, out, log}) {
-        close(fd);
-    }
+    process_ = StartServiceProcess(args, outPath, logPath);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    for (std::string first; pid_ > 0 && !(std::ifstream(outPath) >> first && first == "ready");) {
-        if (!ChildRunning(pid_) || std::chrono::steady_clock::now() >= deadline) {
+    for (std::string first;
+         process_ > 0 && !(std::ifstream(outPath) >> first && first == "ready");) {
+        if (!ServiceProcessRunning(process_) || std::chrono::steady_clock::now() >= deadline) {
             StopService();
             FAIL() << "the reference service was not ready within 20 s; its log:\n"
                    << std::ifstream(logPath).rdbuf();
@@ -95,7 +81,7 @@ void ServiceEnvironment::StartService() {
     }
     // A new token at every start; the further services on other addresses are reached
     // without the control client.
-    if (std::string token; primary_ && pid_ > 0) {
+    if (std::string token; primary_ && process_ > 0) {
         ASSERT_TRUE(std::ifstream(dataDir_ + "/control-token") >> token)
             << "the service wrote no control token";
         control::SetToken(token);
@@ -103,13 +89,10 @@ void ServiceEnvironment::StartService() {
 }
 
 void ServiceEnvironment::StopService() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        const int status =
-            ReapChild(pid_, std::chrono::steady_clock::now() + std::chrono::seconds(5));
-        EXPECT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+    if (process_ > 0) {
+        EXPECT_TRUE(StopServiceProcess(process_))
             << "the reference service ignored SIGTERM for 5 s";
-        pid_ = -1;
+        process_ = -1;
     }
 }
 

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -22,9 +21,8 @@ public:
     // the caller runs SetUp and TearDown.
     explicit ServiceEnvironment(std::string host);
 
-    // Makes a temporary directory, writes a registry file pointing "Server" at 127.0.0.1,
-    // exports VANTA_REGISTRY (for child processes: the library in this process read its
-    // registry before main and uses its default host, localhost), makes an Ed25519 key pair
+    // Makes a temporary directory, points child processes' registry at 127.0.0.1
+    // (PointRegistryAtService), makes an Ed25519 key pair
     // with which the service signs its library file, starts the service and waits for its
     // "ready" line. A failure here is fatal: no test runs.
     void SetUp() override;
@@ -59,7 +57,7 @@ private:
     std::string dataDir_;
     std::vector<std::string> extraArguments_;
     std::string signingKey_;
-    pid_t pid_ = -1;
+    long long process_ = -1; // test_platform.h
 };
 
 // Writes a registry file as the library reads it from $VANTA_REGISTRY, replacing it: the

@@ -14,6 +14,10 @@
 
 namespace vanta::test {
 
+bool LoopbackCapture::Available() {
+    return true;
+}
+
 LoopbackCapture::LoopbackCapture() {
     m_socket = ::socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, htons(ETH_P_IP));
     sockaddr_ll where{.sll_family = AF_PACKET,

@@ -178,12 +178,4 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildOptions& o
     return result;
 }
 
-std::string HelperPath(const std::string& name) {
-    return std::string(VANTA_BINARY_DIR) + "/tests/" + name;
-}
-
-std::string CliPath() {
-    return std::string(VANTA_BINARY_DIR) + "/cli/vanta";
-}
-
 } // namespace vanta::test
