@@ -52,8 +52,10 @@ test:
 	$(CMAKE) --build build/tsan -j $(JOBS)
 	set -e; windows=; \
 	if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then \
+	    scripts/install-deps windows; \
 	    JOBS=$(JOBS) scripts/build-windows --tests; windows=build/windows/tests; \
-	else echo "make test: no mingw-w64 cross compiler or wine64, so no Windows tests"; fi; \
+	else echo "make test: no mingw-w64 cross compiler or wine64 (scripts/install-deps windows" \
+	    "installs them), so no Windows tests"; fi; \
 	CTEST=$(CTEST) scripts/run-ctest build/asan build/tsan $$windows
 
 bench:

@@ -25,7 +25,7 @@ void ReadRecordTail(ReplyCursor& cursor, CString& scratch, QDX_CAssetInfo& info)
     cursor.Next(scratch);
     info.m_nValue2 = static_cast<unsigned int>(std::atoi(scratch));
     cursor.Next(scratch);
-    info.m_lValue3 = std::atol(scratch);
+    info.m_lValue3 = std::strtoll(scratch, nullptr, 10);
     cursor.Next(info.m_strText3);
     cursor.Next(scratch);
     info.m_dValue = std::atof(scratch);

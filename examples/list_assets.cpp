@@ -23,9 +23,9 @@ int main(int argc, char** argv) {
         const auto* asset = static_cast<const QDX_CAssetInfo*>(assets.GetNext(pos));
         // Members hold the reply's fields by position: text1 the name, value3 the size in
         // bytes, value5 the views, text5 the page address.
-        std::printf("%s\t%s\t%ld bytes\t%u views\t%s\n", asset->m_strAssetNum.GetString(),
-                    asset->m_strText1.GetString(), asset->m_lValue3, asset->m_nValue5,
-                    asset->m_strText5.GetString());
+        std::printf("%s\t%s\t%lld bytes\t%u views\t%s\n", asset->m_strAssetNum.GetString(),
+                    asset->m_strText1.GetString(), static_cast<long long>(asset->m_lValue3),
+                    asset->m_nValue5, asset->m_strText5.GetString());
     }
     for (POSITION pos = assets.GetHeadPosition(); pos != nullptr;) {
         delete assets.GetNext(pos);

@@ -7,6 +7,8 @@
 /// atoi gives unchanged, so "-1" reads back as 4294967295.
 #pragma once
 
+#include <cstdint>
+
 #include "vanta/collections.h"
 #include "vanta/cstring.h"
 #include "vanta/export.h"
@@ -30,7 +32,9 @@ public:
     CString m_strText2;     ///< field 2 / field 2
     unsigned int m_nValue1; ///< field 3 / field 3, atoi
     unsigned int m_nValue2; ///< field 4 / field 4, atoi
-    long m_lValue3;         ///< field 5 / field 5, atol
+    /// field 5 / field 5, read as a decimal (a size in bytes). 64 bits on every platform: as
+    /// a `long` it would hold only 32 on Windows, and a size beyond 2 GB would wrap.
+    std::int64_t m_lValue3;
     CString m_strText3;     ///< field 6 / field 6
     double m_dValue;        ///< field 8 / field 7, atof
     CString m_strText4;     ///< field 7 / field 9
