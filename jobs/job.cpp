@@ -84,7 +84,7 @@ Job::~Job() {
     if (Running()) {
         RequestCancel();
         if (!OnWorkerThread()) {
-            WaitForSingleObject(m_thread->m_hThread, INFINITE);
+            WaitForThreadFunction(*m_thread, INFINITE);
         }
     }
 }
@@ -136,22 +136,20 @@ bool Job::Start() {
 }
 
 bool Job::Running() const {
-    DWORD code = 0;
-    return m_thread && GetExitCodeThread(m_thread->m_hThread, &code) && code == STILL_ACTIVE;
+    // The thread function's end, not the thread's: at the unload on Windows a thread whose
+    // function has returned cannot end (os/thread.h).
+    return m_thread && ThreadFunctionResult(*m_thread) == STILL_ACTIVE;
 }
 
 bool Job::WaitForEnd(DWORD milliseconds) const {
     // The worker cannot end while it waits for itself.
     return m_thread && !OnWorkerThread() &&
-           WaitForSingleObject(m_thread->m_hThread, milliseconds) == WAIT_OBJECT_0;
+           WaitForThreadFunction(*m_thread, milliseconds) == WAIT_OBJECT_0;
 }
 
 unsigned int Job::Result() const {
-    DWORD code = 0;
-    if (!m_thread || !GetExitCodeThread(m_thread->m_hThread, &code) || code == STILL_ACTIVE) {
-        return kZero;
-    }
-    return code;
+    const DWORD code = m_thread ? ThreadFunctionResult(*m_thread) : STILL_ACTIVE;
+    return code == STILL_ACTIVE ? kZero : code;
 }
 
 unsigned int Job::ProgressPercent() const {

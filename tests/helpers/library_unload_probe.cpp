@@ -1,0 +1,129 @@
+// A process of its own for the unload of a library that was loaded at run time, as a plug-in
+// host loads it: `library_unload_probe FILE` loads the library (dlopen, LoadLibraryW), starts an
+// upload of FILE for user "alice" through the C interface, lets the job go from its progress
+// callback once some of it has been sent (the job is cancelled and left to end on its own),
+// and unloads the library. The unload must wait for that worker, within a bound, without the
+// loader's lock on Windows standing in the way, and leave no code of the library running:
+// the probe prints whether the library is gone and lives on for a moment after it.
+//
+// It is linked to nothing of the library, so that the unload is real.
+#include <vanta/vanta.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace {
+
+#if defined(_WIN32)
+using Library = HMODULE;
+Library Load() {
+    return LoadLibraryW(L"vantaapi.dll");
+}
+void* Symbol(Library library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(library, name));
+}
+bool Unload(Library library) {
+    return FreeLibrary(library) != FALSE;
+}
+bool StillLoaded() {
+    return GetModuleHandleW(L"vantaapi.dll") != nullptr;
+}
+#else
+using Library = void*;
+Library Load() {
+    return dlopen(VANTA_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
+}
+void* Symbol(Library library, const char* name) {
+    return dlsym(library, name);
+}
+bool Unload(Library library) {
+    return dlclose(library) == 0;
+}
+bool StillLoaded() {
+    void* again = dlopen(VANTA_LIBRARY_FILE, RTLD_NOW | RTLD_NOLOAD);
+    if (again != nullptr) {
+        dlclose(again);
+    }
+    return again != nullptr;
+}
+#endif
+
+template <typename Function>
+Function* Find(Library library, const char* name) {
+    return reinterpret_cast<Function*>(Symbol(library, name));
+}
+
+decltype(&vanta_job_free) g_jobFree = nullptr;
+vanta_job* g_job = nullptr;
+std::atomic<bool> g_letGo{false};
+
+void OnProgress(const vanta_progress* progress, void*) {
+    if (progress->bytes > 0 && !g_letGo.load()) {
+        g_jobFree(g_job); // from the callback: cancelled, and left to end on its own
+        g_letGo.store(true);
+    }
+}
+
+int Run(Library library, const char* file) {
+    const auto configInit = Find<decltype(vanta_config_init)>(library, "vanta_config_init");
+    const auto clientNew = Find<decltype(vanta_client_new_from_environment)>(
+        library, "vanta_client_new_from_environment");
+    const auto clientFree = Find<decltype(vanta_client_free)>(library, "vanta_client_free");
+    const auto requestInit =
+        Find<decltype(vanta_upload_request_init)>(library, "vanta_upload_request_init");
+    const auto optionsInit =
+        Find<decltype(vanta_job_options_init)>(library, "vanta_job_options_init");
+    const auto upload = Find<decltype(vanta_upload)>(library, "vanta_upload");
+    g_jobFree = Find<decltype(vanta_job_free)>(library, "vanta_job_free");
+    if (!configInit || !clientNew || !clientFree || !requestInit || !optionsInit || !upload ||
+        !g_jobFree) {
+        return 3;
+    }
+    vanta_client* client = nullptr;
+    if (clientNew(&client, nullptr) != VANTA_OK) {
+        return 4;
+    }
+    vanta_upload_request request;
+    VANTA_UPLOAD_REQUEST_INIT(&request);
+    request.user_id = "alice";
+    request.product = 3;
+    request.name = "N";
+    request.files = &file;
+    request.file_count = 1;
+    vanta_job_options options;
+    VANTA_JOB_OPTIONS_INIT(&options);
+    options.on_progress = &OnProgress;
+    if (upload(client, &request, &options, &g_job, nullptr) != VANTA_OK) {
+        clientFree(client);
+        return 5;
+    }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!g_letGo.load() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    clientFree(client);
+    return g_letGo.load() ? 0 : 6;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    const Library library = Load();
+    if (library == nullptr) {
+        return 2;
+    }
+    const int status = Run(library, argc >= 2 ? argv[1] : "");
+    const bool unloaded = Unload(library);
+    const bool gone = !StillLoaded();
+    // Code of the library that still ran would fault within this time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::printf("unloaded=%d gone=%d\n", unloaded ? 1 : 0, gone ? 1 : 0);
+    return status;
+}
