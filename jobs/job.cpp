@@ -6,6 +6,7 @@
 #include "os/local_files.h"
 #include "vanta/result_codes.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -77,7 +78,8 @@ DetachedWorkers& Detached() {
 void WaitForDetachedJobs() {
     DetachedWorkers& workers = Detached();
     std::unique_lock lock(workers.mutex);
-    workers.ended.wait(lock, [&] { return workers.running == 0; });
+    workers.ended.wait_for(lock, std::chrono::milliseconds(kUnloadWaitMs),
+                           [&] { return workers.running == 0; });
 }
 
 Job::~Job() {

@@ -73,7 +73,6 @@ void OnProgress(const vanta_progress* progress, void*) {
 }
 
 int Run(Library library, const char* file) {
-    const auto configInit = Find<decltype(vanta_config_init)>(library, "vanta_config_init");
     const auto clientNew = Find<decltype(vanta_client_new_from_environment)>(
         library, "vanta_client_new_from_environment");
     const auto clientFree = Find<decltype(vanta_client_free)>(library, "vanta_client_free");
@@ -83,8 +82,7 @@ int Run(Library library, const char* file) {
         Find<decltype(vanta_job_options_init)>(library, "vanta_job_options_init");
     const auto upload = Find<decltype(vanta_upload)>(library, "vanta_upload");
     g_jobFree = Find<decltype(vanta_job_free)>(library, "vanta_job_free");
-    if (!configInit || !clientNew || !clientFree || !requestInit || !optionsInit || !upload ||
-        !g_jobFree) {
+    if (!clientNew || !clientFree || !requestInit || !optionsInit || !upload || !g_jobFree) {
         return 3;
     }
     vanta_client* client = nullptr;
@@ -92,14 +90,14 @@ int Run(Library library, const char* file) {
         return 4;
     }
     vanta_upload_request request;
-    VANTA_UPLOAD_REQUEST_INIT(&request);
+    requestInit(&request, sizeof request);
     request.user_id = "alice";
     request.product = 3;
     request.name = "N";
     request.files = &file;
     request.file_count = 1;
     vanta_job_options options;
-    VANTA_JOB_OPTIONS_INIT(&options);
+    optionsInit(&options, sizeof options);
     options.on_progress = &OnProgress;
     if (upload(client, &request, &options, &g_job, nullptr) != VANTA_OK) {
         clientFree(client);
