@@ -27,7 +27,7 @@ std::string BaseName(const std::string& path) {
 
 int RunPut() {
     const std::string name = Args().name.empty() ? BaseName(Args().local) : Args().name;
-    return Finish("QDX_FTPFile", Service().send_file(Args().local, Args().dir, name),
+    return Finish("QDX_FTPFile", Service().send_file(LocalPath(Args().local), Args().dir, name),
                   {{"directory", Args().dir}, {"name", name}});
 }
 

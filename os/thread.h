@@ -35,6 +35,7 @@ private:
     friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, void*);
     friend DWORD WaitForThreadFunction(const CWinThread&, DWORD);
     friend DWORD ThreadFunctionResult(const CWinThread&);
+    friend void WaitForThreadAtUnload(const CWinThread&);
     CWinThread() = default;
 
     // The twin's own record of the thread, shared with the thread itself.
@@ -63,3 +64,11 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = THR
 DWORD WaitForThreadFunction(const CWinThread& thread, DWORD milliseconds);
 // STILL_ACTIVE until the thread function has returned, then its result.
 DWORD ThreadFunctionResult(const CWinThread& thread);
+
+// For a thread that outlives whoever owned its work (a job let go from inside its own
+// callback): the library's unload waits for it by its end mark, also after its object is gone.
+void WaitForThreadAtUnload(const CWinThread& thread);
+// Waits up to `milliseconds` until every thread so named has set its end mark; true when all
+// have. The POSIX twin's threads end within the library's own code, which its callers wait
+// for otherwise: true at once there.
+bool WaitForThreadsNamedForUnload(DWORD milliseconds);

@@ -190,3 +190,9 @@ DWORD ThreadFunctionResult(const CWinThread& thread) {
     GetExitCodeThread(thread.m_hThread, &code);
     return code;
 }
+
+void WaitForThreadAtUnload(const CWinThread& /*thread*/) {}
+
+bool WaitForThreadsNamedForUnload(DWORD /*milliseconds*/) {
+    return true;
+}

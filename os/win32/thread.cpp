@@ -11,6 +11,7 @@
 #include <mutex>
 #include <new>
 #include <process.h>
+#include <vector>
 
 struct ThreadControl {
     std::mutex mutex;
@@ -77,6 +78,10 @@ UINT RunFunction(const std::shared_ptr<ThreadControl>& control) {
     }
     return code;
 }
+
+// The end marks of the threads the unload waits for, each a handle of the list's own.
+std::mutex g_namedMutex;
+std::vector<HANDLE>* g_named = nullptr; // made on first use, never destroyed
 
 unsigned __stdcall Run(void* reference) {
     auto* start = static_cast<ThreadStart*>(reference);
@@ -182,4 +187,47 @@ DWORD ThreadFunctionResult(const CWinThread& thread) {
     }
     std::lock_guard lock(thread.m_control->mutex);
     return thread.m_control->exitCode;
+}
+
+void WaitForThreadAtUnload(const CWinThread& thread) {
+    HANDLE mark = nullptr;
+    if (!thread.m_control ||
+        !DuplicateHandle(GetCurrentProcess(), thread.m_control->functionDone, GetCurrentProcess(),
+                         &mark, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        return;
+    }
+    std::lock_guard lock(g_namedMutex);
+    try {
+        if (g_named == nullptr) {
+            g_named = new std::vector<HANDLE>();
+        }
+        // Marks already set belong to threads long done: they go now.
+        std::erase_if(*g_named, [](HANDLE named) {
+            if (WaitForSingleObject(named, 0) != WAIT_OBJECT_0) {
+                return false;
+            }
+            CloseHandle(named);
+            return true;
+        });
+        g_named->push_back(mark);
+    } catch (...) {
+        CloseHandle(mark); // no memory: the unload waits by the job's count alone
+    }
+}
+
+bool WaitForThreadsNamedForUnload(DWORD milliseconds) {
+    std::lock_guard lock(g_namedMutex);
+    if (g_named == nullptr) {
+        return true;
+    }
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    bool all = true;
+    for (const HANDLE named : *g_named) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
+        all = WaitForSingleObject(named, left) == WAIT_OBJECT_0 && all;
+        CloseHandle(named);
+    }
+    g_named->clear();
+    return all;
 }

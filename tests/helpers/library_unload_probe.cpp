@@ -62,14 +62,25 @@ Function* Find(Library library, const char* name) {
 }
 
 decltype(&vanta_job_free) g_jobFree = nullptr;
-vanta_job* g_job = nullptr;
+std::atomic<vanta_job*> g_job{nullptr};
 std::atomic<bool> g_letGo{false};
+std::atomic<bool> g_ended{false};
 
 void OnProgress(const vanta_progress* progress, void*) {
-    if (progress->bytes > 0 && !g_letGo.load()) {
-        g_jobFree(g_job); // from the callback: cancelled, and left to end on its own
-        g_letGo.store(true);
+    if (progress->phase == VANTA_PHASE_FINISHED) {
+        g_ended.store(true); // before sending anything: main says why
+        return;
     }
+    if (progress->bytes == 0 || g_letGo.load()) {
+        return;
+    }
+    // The worker may get here before vanta_upload has handed out the handle.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (g_job.load() == nullptr && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    g_jobFree(g_job.load()); // from the callback: cancelled, and left to end on its own
+    g_letGo.store(true);
 }
 
 int Run(Library library, const char* file) {
@@ -81,6 +92,10 @@ int Run(Library library, const char* file) {
     const auto optionsInit =
         Find<decltype(vanta_job_options_init)>(library, "vanta_job_options_init");
     const auto upload = Find<decltype(vanta_upload)>(library, "vanta_upload");
+    const auto jobWait = Find<decltype(vanta_job_wait)>(library, "vanta_job_wait");
+    const auto outcome = Find<decltype(vanta_job_outcome)>(library, "vanta_job_outcome");
+    const auto reason = Find<decltype(vanta_error_reason)>(library, "vanta_error_reason");
+    const auto errorFree = Find<decltype(vanta_error_free)>(library, "vanta_error_free");
     g_jobFree = Find<decltype(vanta_job_free)>(library, "vanta_job_free");
     if (!clientNew || !clientFree || !requestInit || !optionsInit || !upload || !g_jobFree) {
         return 3;
@@ -94,18 +109,29 @@ int Run(Library library, const char* file) {
     request.user_id = "alice";
     request.product = 3;
     request.name = "N";
+    request.description = "D";
+    request.asset_type = 2;
     request.files = &file;
     request.file_count = 1;
     vanta_job_options options;
     optionsInit(&options, sizeof options);
     options.on_progress = &OnProgress;
-    if (upload(client, &request, &options, &g_job, nullptr) != VANTA_OK) {
+    vanta_job* job = nullptr;
+    if (upload(client, &request, &options, &job, nullptr) != VANTA_OK) {
         clientFree(client);
         return 5;
     }
+    g_job.store(job);
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!g_letGo.load() && std::chrono::steady_clock::now() < end) {
+    while (!g_letGo.load() && !g_ended.load() && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!g_letGo.load() && jobWait(job, 0)) {
+        vanta_error* error = nullptr;
+        outcome(job, nullptr, &error);
+        std::printf("ended early: %s\n", error != nullptr ? reason(error) : "");
+        errorFree(error);
+        g_jobFree(job);
     }
     clientFree(client);
     return g_letGo.load() ? 0 : 6;
