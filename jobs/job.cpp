@@ -6,7 +6,6 @@
 #include "os/local_files.h"
 #include "vanta/result_codes.h"
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -79,14 +78,8 @@ DetachedWorkers& Detached() {
 void WaitForDetachedJobs() {
     DetachedWorkers& workers = Detached();
     std::unique_lock lock(workers.mutex);
-    const auto start = std::chrono::steady_clock::now();
     workers.ended.wait_for(lock, std::chrono::milliseconds(kUnloadWaitMs),
                            [&] { return workers.running == 0; });
-    lock.unlock();
-    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
-    WaitForThreadsNamedForUnload(
-        static_cast<DWORD>(std::max<long long>(0, kUnloadWaitMs - spent.count())));
 }
 
 Job::~Job() {
@@ -113,8 +106,8 @@ void Job::Detach(std::shared_ptr<void> owner) {
         ++Detached().running;
     }
     // The count below drops inside the library's code, which the thread runs on for a moment
-    // afterwards; on Windows the unload waits for the thread's own end mark as well.
-    WaitForThreadAtUnload(*m_thread);
+    // afterwards: on Windows the thread keeps the library loaded instead, to its very end.
+    KeepLibraryForThread(*m_thread);
     m_detachedOwner = std::move(owner);
 }
 

@@ -35,7 +35,7 @@ private:
     friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, void*);
     friend DWORD WaitForThreadFunction(const CWinThread&, DWORD);
     friend DWORD ThreadFunctionResult(const CWinThread&);
-    friend void WaitForThreadAtUnload(const CWinThread&);
+    friend void KeepLibraryForThread(const CWinThread&);
     CWinThread() = default;
 
     // The twin's own record of the thread, shared with the thread itself.
@@ -66,9 +66,8 @@ DWORD WaitForThreadFunction(const CWinThread& thread, DWORD milliseconds);
 DWORD ThreadFunctionResult(const CWinThread& thread);
 
 // For a thread that outlives whoever owned its work (a job let go from inside its own
-// callback): the library's unload waits for it by its end mark, also after its object is gone.
-void WaitForThreadAtUnload(const CWinThread& thread);
-// Waits up to `milliseconds` until every thread so named has set its end mark; true when all
-// have. The POSIX twin's threads end within the library's own code, which its callers wait
-// for otherwise: true at once there.
-bool WaitForThreadsNamedForUnload(DWORD milliseconds);
+// callback): the library stays loaded until the thread has ended. On Windows the thread holds
+// a reference to the library's module from here on and ends with FreeLibraryAndExitThread, so
+// an unload asked for meanwhile happens as the thread ends, in the system's code; on POSIX the
+// unload waits for such threads itself (WaitForDetachedJobs).
+void KeepLibraryForThread(const CWinThread& thread);

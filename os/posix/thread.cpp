@@ -191,8 +191,4 @@ DWORD ThreadFunctionResult(const CWinThread& thread) {
     return code;
 }
 
-void WaitForThreadAtUnload(const CWinThread& /*thread*/) {}
-
-bool WaitForThreadsNamedForUnload(DWORD /*milliseconds*/) {
-    return true;
-}
+void KeepLibraryForThread(const CWinThread& /*thread*/) {}

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <new>
 #include <process.h>
-#include <vector>
+#include <utility>
 
 struct ThreadControl {
     std::mutex mutex;
@@ -24,6 +24,9 @@ struct ThreadControl {
     bool abandoned = false;  // the object went away before the thread ran: run nothing
     bool objectGone = false; // the object was destroyed; the thread must not touch it
     DWORD exitCode = STILL_ACTIVE;
+    // A reference to the library's module that the thread gives back as it ends
+    // (KeepLibraryForThread); null for most threads.
+    HMODULE module = nullptr;
     // Set once the thread function has returned or the thread was abandoned; the thread sets
     // it through a handle of its own, so that it needs nothing of this block to do so.
     HANDLE functionDone = nullptr;
@@ -79,22 +82,27 @@ UINT RunFunction(const std::shared_ptr<ThreadControl>& control) {
     return code;
 }
 
-// The end marks of the threads the unload waits for, each a handle of the list's own.
-std::mutex g_namedMutex;
-std::vector<HANDLE>* g_named = nullptr; // made on first use, never destroyed
-
 unsigned __stdcall Run(void* reference) {
     auto* start = static_cast<ThreadStart*>(reference);
     const HANDLE functionDone = start->functionDone;
     UINT code = 0;
+    HMODULE module = nullptr;
     {
         const std::shared_ptr<ThreadControl> control = std::move(start->control);
         delete start;
         code = RunFunction(control);
+        std::lock_guard lock(control->mutex);
+        module = std::exchange(control->module, nullptr);
+    }
+    SetEvent(functionDone);
+    if (module != nullptr) {
+        // The library's code stays until the system's own code has let go of it, after the
+        // unload it may run on this thread.
+        CloseHandle(functionDone);
+        FreeLibraryAndExitThread(module, code);
     }
     // The last act in the library's code: a waiting unload may now go on and take the code
     // away. Closing the handle and returning are all that follows.
-    SetEvent(functionDone);
     CloseHandle(functionDone);
     return code;
 }
@@ -189,45 +197,20 @@ DWORD ThreadFunctionResult(const CWinThread& thread) {
     return thread.m_control->exitCode;
 }
 
-void WaitForThreadAtUnload(const CWinThread& thread) {
-    HANDLE mark = nullptr;
-    if (!thread.m_control ||
-        !DuplicateHandle(GetCurrentProcess(), thread.m_control->functionDone, GetCurrentProcess(),
-                         &mark, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+void KeepLibraryForThread(const CWinThread& thread) {
+    if (!thread.m_control) {
         return;
     }
-    std::lock_guard lock(g_namedMutex);
-    try {
-        if (g_named == nullptr) {
-            g_named = new std::vector<HANDLE>();
-        }
-        // Marks already set belong to threads long done: they go now.
-        std::erase_if(*g_named, [](HANDLE named) {
-            if (WaitForSingleObject(named, 0) != WAIT_OBJECT_0) {
-                return false;
-            }
-            CloseHandle(named);
-            return true;
-        });
-        g_named->push_back(mark);
-    } catch (...) {
-        CloseHandle(mark); // no memory: the unload waits by the job's count alone
+    HMODULE module = nullptr;
+    // The module that holds this code, counted once more.
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&KeepLibraryForThread), &module)) {
+        return;
     }
-}
-
-bool WaitForThreadsNamedForUnload(DWORD milliseconds) {
-    std::lock_guard lock(g_namedMutex);
-    if (g_named == nullptr) {
-        return true;
+    std::lock_guard lock(thread.m_control->mutex);
+    if (thread.m_control->module != nullptr) {
+        FreeLibrary(module); // kept already
+    } else {
+        thread.m_control->module = module;
     }
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    bool all = true;
-    for (const HANDLE named : *g_named) {
-        const ULONGLONG now = GetTickCount64();
-        const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
-        all = WaitForSingleObject(named, left) == WAIT_OBJECT_0 && all;
-        CloseHandle(named);
-    }
-    g_named->clear();
-    return all;
 }
