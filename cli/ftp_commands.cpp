@@ -20,9 +20,9 @@ FtpArgs& Args() {
 }
 
 // The final component of a local path: the name a file is stored under by default.
+// What follows the last separator of the platform's ('/', and on Windows '\\' too).
 std::string BaseName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return Utf8Text(LocalPath(path).filename());
 }
 
 int RunPut() {
