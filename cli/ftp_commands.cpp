@@ -19,8 +19,8 @@ FtpArgs& Args() {
     return args;
 }
 
-// The final component of a local path: the name a file is stored under by default.
-// What follows the last separator of the platform's ('/', and on Windows '\\' too).
+// The final component of a local path, after the platform's last separator ('/', and on
+// Windows '\\' too): the name a file is stored under by default.
 std::string BaseName(const std::string& path) {
     return Utf8Text(LocalPath(path).filename());
 }
