@@ -64,8 +64,11 @@ TEST(CFile, OnlyRegularFilesOpenAndPrivateOnesOnlyUnderTheirOneName) {
         }
     }
     CloseHandle(locked);
-    std::ifstream in(dir / "planted");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not yours to change");
+    {
+        // Closed before the directory goes: an open file cannot be deleted here.
+        std::ifstream in(dir / "planted");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not yours to change");
+    }
 
     std::string backslashed = path("") + "d\xc3\xa9j\xc3\xa0 vu.txt";
     std::replace(backslashed.begin(), backslashed.end(), '/', '\\');

@@ -54,6 +54,7 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         {L"Retries", REG_DWORD, L"", "localhost 80 21 30000 +4 retries", ""},
         {L"Retries", REG_SZ, L"4", "localhost 80 21 30000 +4 retries", ""}, // as text alike
         {L"Server", REG_BINARY, L"", "localhost 80 21 30000", ""},          // no type of a setting
+        {L"Server", REG_DWORD, L"", "4 80 21 30000", ""}, // read as its decimal text
         {L"Other", REG_SZ, L"x", "localhost 80 21 30000", ""},
     };
     for (const auto& row : rows) {
