@@ -87,3 +87,20 @@ void UseConfig(vanta::Config config) {
     }
     Client().emplace(std::move(config));
 }
+
+std::filesystem::path LocalPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::vector<std::filesystem::path> LocalPaths(const std::vector<std::string>& utf8) {
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& name : utf8) {
+        paths.push_back(LocalPath(name));
+    }
+    return paths;
+}
+
+std::string Utf8Text(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}

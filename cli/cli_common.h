@@ -5,8 +5,10 @@
 #include "vanta/client.hpp"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 struct CliOptions {
     bool verbose = false; // name each status notification and show what goes over the wire
@@ -28,6 +30,13 @@ void OnSelected(CLI::App& command, std::function<int()> action);
 
 // The client of this run, made by UseConfig before any command runs.
 const vanta::Client& Service();
+
+// A local file's name as the command line gave it, in UTF-8, as the library's path: built from
+// char, a path would read it in the ANSI code page on Windows.
+std::filesystem::path LocalPath(const std::string& utf8);
+std::vector<std::filesystem::path> LocalPaths(const std::vector<std::string>& utf8);
+// The path in UTF-8, as the tool prints it.
+std::string Utf8Text(const std::filesystem::path& path);
 // Makes the client from `config`; with --verbose, the status notifications and every request
 // line, FTP command and reply line go to stderr (credentials masked by the library, control
 // characters escaped).

@@ -38,7 +38,7 @@ int RunEmail() {
         }
     }
     vanta::ShareRequest request{args.from, args.to, args.subject, message, args.senderName, {}};
-    request.files.assign(args.files.begin(), args.files.end());
+    request.files = LocalPaths(args.files);
     vanta::ShareJob job = Service().share_by_email(std::move(request));
     const auto outcome = FollowToEnd(JobKind::kEmail, job, args.files);
     return Finish("email job", outcome,

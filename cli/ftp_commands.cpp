@@ -19,15 +19,15 @@ FtpArgs& Args() {
     return args;
 }
 
-// The final component of a local path: the name a file is stored under by default.
+// The final component of a local path, after the platform's last separator ('/', and on
+// Windows '\\' too): the name a file is stored under by default.
 std::string BaseName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return Utf8Text(LocalPath(path).filename());
 }
 
 int RunPut() {
     const std::string name = Args().name.empty() ? BaseName(Args().local) : Args().name;
-    return Finish("QDX_FTPFile", Service().send_file(Args().local, Args().dir, name),
+    return Finish("QDX_FTPFile", Service().send_file(LocalPath(Args().local), Args().dir, name),
                   {{"directory", Args().dir}, {"name", name}});
 }
 

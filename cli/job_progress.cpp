@@ -71,7 +71,10 @@ public:
         std::uint64_t end = 0;
         for (const std::string& path : files) {
             std::error_code error;
-            const std::uintmax_t size = std::filesystem::file_size(path, error);
+            // The name is UTF-8 on every platform; a char path would be read in the ANSI code
+            // page on Windows.
+            const std::uintmax_t size =
+                std::filesystem::file_size(std::u8string(path.begin(), path.end()), error);
             end += error ? 0 : size;
             const size_t slash = path.rfind('/');
             m_files.emplace_back(slash == std::string::npos ? path : path.substr(slash + 1), end);

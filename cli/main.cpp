@@ -1,4 +1,5 @@
 // vanta: the command-line tool over the library's C++ interface.
+#include "cli/arguments.h"
 #include "cli/cli_common.h"
 #include "cli/exit_status.h"
 #include "cli/help_formatter.h"
@@ -109,7 +110,18 @@ int ApplyGlobalOptions(const GlobalArgs& args, const CLI::App& app) {
 }
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** systemArgv) {
+    const Utf8Console console;
+    // In UTF-8 on every platform; CLI11 parses from these, which live for the whole run.
+    std::vector<std::string> arguments = Utf8Arguments(argc, systemArgv);
+    std::vector<char*> argvStore;
+    for (std::string& argument : arguments) {
+        argvStore.push_back(argument.data());
+    }
+    argvStore.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    char** const argv = argvStore.data();
+
     CLI::App app{"vanta: work with the publishing service from the command line", "vanta"};
     app.footer(Footer());
     app.set_version_flag("--version", VersionText(),

@@ -23,10 +23,10 @@ void AddUpdateCommands(CLI::App& app) {
     OnSelected(*download, [] {
         vanta::Config config = Service().config();
         if (!key.empty()) {
-            config.update_key = key;
+            config.update_key = LocalPath(key);
         }
-        const auto file = vanta::Client(std::move(config)).download_update(dir);
+        const auto file = vanta::Client(std::move(config)).download_update(LocalPath(dir));
         return Finish("QDX_DownloadDll", file,
-                      {{"file", file ? file->string() : dir + "/" + kUpdateFileName}});
+                      {{"file", file ? Utf8Text(*file) : dir + "/" + kUpdateFileName}});
     });
 }

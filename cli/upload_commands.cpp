@@ -51,7 +51,7 @@ int RunUpload() {
     for (const std::string& to : args.to) {
         request.recipients.push_back(ParseRecipient(to));
     }
-    request.files.assign(args.files.begin(), args.files.end());
+    request.files = LocalPaths(args.files);
     vanta::UploadJob job = Service().upload(std::move(request));
     const auto outcome = FollowToEnd(JobKind::kUpload, job, args.files);
     Fields fields = {{"user", args.user}, {"product", args.product}};

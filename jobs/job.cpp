@@ -6,6 +6,7 @@
 #include "os/local_files.h"
 #include "vanta/result_codes.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -77,14 +78,15 @@ DetachedWorkers& Detached() {
 void WaitForDetachedJobs() {
     DetachedWorkers& workers = Detached();
     std::unique_lock lock(workers.mutex);
-    workers.ended.wait(lock, [&] { return workers.running == 0; });
+    workers.ended.wait_for(lock, std::chrono::milliseconds(kUnloadWaitMs),
+                           [&] { return workers.running == 0; });
 }
 
 Job::~Job() {
     if (Running()) {
         RequestCancel();
         if (!OnWorkerThread()) {
-            WaitForSingleObject(m_thread->m_hThread, INFINITE);
+            WaitForThreadFunction(*m_thread, INFINITE);
         }
     }
 }
@@ -103,6 +105,9 @@ void Job::Detach(std::shared_ptr<void> owner) {
         std::lock_guard lock(Detached().mutex);
         ++Detached().running;
     }
+    // The count below drops inside the library's code, which the thread runs on for a moment
+    // afterwards: on Windows the thread keeps the library loaded instead, to its very end.
+    KeepLibraryForThread(*m_thread);
     m_detachedOwner = std::move(owner);
 }
 
@@ -136,22 +141,20 @@ bool Job::Start() {
 }
 
 bool Job::Running() const {
-    DWORD code = 0;
-    return m_thread && GetExitCodeThread(m_thread->m_hThread, &code) && code == STILL_ACTIVE;
+    // The thread function's end, not the thread's: at the unload on Windows a thread whose
+    // function has returned cannot end (os/thread.h).
+    return m_thread && ThreadFunctionResult(*m_thread) == STILL_ACTIVE;
 }
 
 bool Job::WaitForEnd(DWORD milliseconds) const {
     // The worker cannot end while it waits for itself.
     return m_thread && !OnWorkerThread() &&
-           WaitForSingleObject(m_thread->m_hThread, milliseconds) == WAIT_OBJECT_0;
+           WaitForThreadFunction(*m_thread, milliseconds) == WAIT_OBJECT_0;
 }
 
 unsigned int Job::Result() const {
-    DWORD code = 0;
-    if (!m_thread || !GetExitCodeThread(m_thread->m_hThread, &code) || code == STILL_ACTIVE) {
-        return kZero;
-    }
-    return code;
+    const DWORD code = m_thread ? ThreadFunctionResult(*m_thread) : STILL_ACTIVE;
+    return code == STILL_ACTIVE ? kZero : code;
 }
 
 unsigned int Job::ProgressPercent() const {

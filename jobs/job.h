@@ -80,8 +80,13 @@ struct JobWork {
     const char* doing;
 };
 
-// Waits until every detached job's worker (Job::Detach) has finished with its job. Their
-// waits are bounded, and each was asked to stop, so this ends within those bounds.
+// How long the library's unload waits for a job's worker that it asked to stop. A cancelled
+// worker ends within its network waits' bounds, much sooner; this bound is for a worker that
+// cannot go on at all, as one would on Windows that needs the loader lock the unload holds.
+inline constexpr DWORD kUnloadWaitMs = 15000;
+
+// Waits until every detached job's worker (Job::Detach) has finished with its job, or
+// kUnloadWaitMs has passed. Each was asked to stop.
 void WaitForDetachedJobs();
 
 // Sums the lengths of the job's local files into its total (MeasureLocalFile) and, with

@@ -161,7 +161,11 @@ void JobSlot::Release() {
     // job, and the library's code must outlive its worker.
     if (released.job) {
         released.job->RequestCancel();
-        released.job->WaitForEnd(INFINITE); // at once on the worker's own thread
+        if (!released.job->OnWorkerThread() && !released.job->WaitForEnd(kUnloadWaitMs)) {
+            // A worker past the bound still uses the job: it keeps it rather than this
+            // thread waiting in its destructor without end.
+            static_cast<void>(new std::shared_ptr<Job>(std::move(released.job)));
+        }
     }
 }
 

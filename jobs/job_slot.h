@@ -65,8 +65,9 @@ public:
     // makes its failure reason the caller's; without a current job, code 16384 and the text
     // untouched. On the worker's own thread: its text so far and kStillRunning, at once.
     void Status(CString& status, unsigned long& code);
-    // At unload: a worker that still runs is asked to stop and waited for; the job goes. The
-    // caller's out-strings are not written: the caller may be gone.
+    // At unload: a worker that still runs is asked to stop and waited for, up to
+    // kUnloadWaitMs; the job goes. The caller's out-strings are not written: the caller may
+    // be gone.
     void Release();
 
 private:

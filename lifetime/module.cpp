@@ -8,6 +8,8 @@
 #include "jobs/job_slot.h"
 #include "net/curl_transfer.h"
 #include "os/extension_module.h"
+#include "os/failure_reason_storage.h"
+#include "os/process_end.h"
 #include "transport/config_loader.h"
 #include "transport/globals.h"
 #include "vanta/version.h"
@@ -53,12 +55,20 @@ public:
         }
     }
     ~ModuleEntry() {
-        // A job thread that still runs is stopped and waited for first: it uses the job, the
-        // globals below and the library's code.
-        ExportJobSlot().Release();
-        // So are the workers of jobs whose owners let them go from inside their callbacks.
-        WaitForDetachedJobs();
+        // On Windows this runs inside the system's loader lock (a DLL's static destructors
+        // run from its process-detach notification). The waits below wait for the workers'
+        // own marks of their end, never for their threads' ends, which need that lock; and at
+        // the process's end the system has killed the workers already: nothing is waited for.
+        if (!ProcessIsEnding()) {
+            // A job thread that still runs is stopped and waited for first: it uses the job,
+            // the globals below and the library's code.
+            ExportJobSlot().Release();
+            // So are the workers of jobs whose owners let them go from inside their callbacks.
+            WaitForDetachedJobs();
+        }
         AfxTermExtensionModule(g_extensionModule, FALSE);
+        // Last: the workers above may still have recorded failures.
+        ReleaseFailureReasons();
     }
     ModuleEntry(const ModuleEntry&) = delete;
     ModuleEntry& operator=(const ModuleEntry&) = delete;

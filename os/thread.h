@@ -33,6 +33,9 @@ public:
 
 private:
     friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, void*);
+    friend DWORD WaitForThreadFunction(const CWinThread&, DWORD);
+    friend DWORD ThreadFunctionResult(const CWinThread&);
+    friend void KeepLibraryForThread(const CWinThread&);
     CWinThread() = default;
 
     // The twin's own record of the thread, shared with the thread itself.
@@ -48,3 +51,23 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = THR
 
 // The handle answers the system's calls (os/windows_api.h): ResumeThread, GetExitCodeThread,
 // WaitForSingleObject and GetThreadId, beside GetCurrentThreadId.
+
+// The end of the thread function, as opposed to the end of the thread. On Windows the two
+// differ while the system's loader lock is held, as it is during a DLL's unload: a thread whose
+// function has returned cannot finish exiting (its exit notifies every DLL under that lock), so
+// its handle is not signalled and its exit code reads STILL_ACTIVE. The Win32 twin's threads
+// mark their function's end as their last act in the library's code, and these read that mark;
+// the POSIX twin's answer as the handle's calls do.
+//
+// Waits up to `milliseconds` (INFINITE: without limit) for the thread function to have returned
+// (or for a thread that will never run it to be abandoned): WAIT_OBJECT_0, or WAIT_TIMEOUT.
+DWORD WaitForThreadFunction(const CWinThread& thread, DWORD milliseconds);
+// STILL_ACTIVE until the thread function has returned, then its result.
+DWORD ThreadFunctionResult(const CWinThread& thread);
+
+// For a thread that outlives whoever owned its work (a job let go from inside its own
+// callback): the library stays loaded until the thread has ended. On Windows the thread holds
+// a reference to the library's module from here on and ends with FreeLibraryAndExitThread, so
+// an unload asked for meanwhile happens as the thread ends, in the system's code; on POSIX the
+// unload waits for such threads itself (WaitForDetachedJobs).
+void KeepLibraryForThread(const CWinThread& thread);

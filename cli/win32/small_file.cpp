@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace {
 // The system's text for its last error, without the line end it carries.
 std::string LastErrorText() {
@@ -20,7 +22,16 @@ std::string LastErrorText() {
 
 bool ReadSmallFile(const std::string& path, std::size_t limit, std::string& content,
                    std::string& why) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+    // The name is UTF-8: CreateFileA would read it in the ANSI code page.
+    const int needed =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(needed > 0 ? static_cast<size_t>(needed) : 0, L'\0');
+    if (needed <= 0 || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1,
+                                           wide.data(), needed) != needed) {
+        why = "cannot read " + path + ": the name is not UTF-8";
+        return false;
+    }
+    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

@@ -180,3 +180,15 @@ DWORD GetThreadId(HANDLE thread) {
     std::lock_guard lock(control->mutex);
     return control->threadId;
 }
+
+DWORD WaitForThreadFunction(const CWinThread& thread, DWORD milliseconds) {
+    return WaitForSingleObject(thread.m_hThread, milliseconds);
+}
+
+DWORD ThreadFunctionResult(const CWinThread& thread) {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeThread(thread.m_hThread, &code);
+    return code;
+}
+
+void KeepLibraryForThread(const CWinThread& /*thread*/) {}

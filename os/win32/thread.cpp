@@ -1,11 +1,17 @@
 // The Win32 twin of the job threads: a system thread, always created suspended so that its
 // object is complete before it runs, whose handle the system's own calls answer
 // (ResumeThread, GetExitCodeThread, WaitForSingleObject, GetThreadId).
+//
+// The end of the thread function is marked apart from the thread's end (WaitForThreadFunction):
+// a manual-reset event that the thread sets as its last act in the library's code. The
+// library's unload runs under the loader lock, where the rest of a thread's exit (in the
+// system's and the C run time's code) waits for that lock; the unload waits for the event.
 #include "os/thread.h"
 
 #include <mutex>
 #include <new>
 #include <process.h>
+#include <utility>
 
 struct ThreadControl {
     std::mutex mutex;
@@ -17,19 +23,42 @@ struct ThreadControl {
     bool ended = false;      // and has returned
     bool abandoned = false;  // the object went away before the thread ran: run nothing
     bool objectGone = false; // the object was destroyed; the thread must not touch it
+    DWORD exitCode = STILL_ACTIVE;
+    // A reference to the library's module that the thread gives back as it ends
+    // (KeepLibraryForThread); null for most threads.
+    HMODULE module = nullptr;
+    // Set once the thread function has returned or the thread was abandoned; the thread sets
+    // it through a handle of its own, so that it needs nothing of this block to do so.
+    HANDLE functionDone = nullptr;
+
+    ThreadControl() = default;
+    ThreadControl(const ThreadControl&) = delete;
+    ThreadControl& operator=(const ThreadControl&) = delete;
+    ~ThreadControl() {
+        if (functionDone != nullptr) {
+            CloseHandle(functionDone);
+        }
+        if (handle != nullptr) {
+            CloseHandle(handle);
+        }
+    }
+};
+
+// What the thread itself is started with: its share of the control block and its own handle of
+// the event.
+struct ThreadStart {
+    std::shared_ptr<ThreadControl> control;
+    HANDLE functionDone = nullptr;
 };
 
 namespace {
 // How long the destruction of a thread object waits for a thread that ended, or will not run,
-// to be gone. Both take a moment; the bound keeps a destruction inside the loader's lock (the
-// library's unload), where no thread can end, from waiting for ever.
+// to be done with the library's code. Both take a moment.
 constexpr DWORD kThreadGoneWaitMs = 5000;
 
-unsigned __stdcall Run(void* reference) {
-    // The thread's own share of the control block, made for it by AfxBeginThread.
-    const std::shared_ptr<ThreadControl> control =
-        std::move(*static_cast<std::shared_ptr<ThreadControl>*>(reference));
-    delete static_cast<std::shared_ptr<ThreadControl>*>(reference);
+// Everything the thread does in the library, up to its last act. The result is the thread
+// function's, or 0 for an abandoned thread.
+UINT RunFunction(const std::shared_ptr<ThreadControl>& control) {
     CWinThread* self = nullptr;
     {
         std::lock_guard lock(control->mutex);
@@ -43,12 +72,38 @@ unsigned __stdcall Run(void* reference) {
     bool autoDelete = false;
     {
         std::lock_guard lock(control->mutex);
+        control->exitCode = code;
         control->ended = true;
         autoDelete = !control->objectGone && self->m_bAutoDelete != FALSE;
     }
     if (autoDelete) {
         delete self;
     }
+    return code;
+}
+
+unsigned __stdcall Run(void* reference) {
+    auto* start = static_cast<ThreadStart*>(reference);
+    const HANDLE functionDone = start->functionDone;
+    UINT code = 0;
+    HMODULE module = nullptr;
+    {
+        const std::shared_ptr<ThreadControl> control = std::move(start->control);
+        delete start;
+        code = RunFunction(control);
+        std::lock_guard lock(control->mutex);
+        module = std::exchange(control->module, nullptr);
+    }
+    SetEvent(functionDone);
+    if (module != nullptr) {
+        // The library's code stays until the system's own code has let go of it, after the
+        // unload it may run on this thread.
+        CloseHandle(functionDone);
+        FreeLibraryAndExitThread(module, code);
+    }
+    // The last act in the library's code: a waiting unload may now go on and take the code
+    // away. Closing the handle and returning are all that follows.
+    CloseHandle(functionDone);
     return code;
 }
 } // namespace
@@ -58,6 +113,7 @@ CWinThread::~CWinThread() {
         return;
     }
     const HANDLE handle = m_control->handle;
+    const HANDLE functionDone = m_control->functionDone;
     bool wait = false;
     bool abandoned = false;
     {
@@ -85,10 +141,11 @@ CWinThread::~CWinThread() {
             previous = ResumeThread(handle);
         } while (previous > 1 && previous != static_cast<DWORD>(-1));
     }
+    // The event, not the handle: inside the loader's lock (the library's unload) the thread
+    // can return from its function, but cannot end.
     if (wait) {
-        WaitForSingleObject(handle, kThreadGoneWaitMs);
+        WaitForSingleObject(functionDone, kThreadGoneWaitMs);
     }
-    CloseHandle(handle);
 }
 
 CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT /*stackSize*/,
@@ -96,17 +153,21 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
     auto control = std::make_shared<ThreadControl>();
     control->proc = proc;
     control->param = param;
+    control->functionDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::unique_ptr<CWinThread> thread(new (std::nothrow) CWinThread());
-    auto* reference = new (std::nothrow) std::shared_ptr<ThreadControl>(control);
-    if (!thread || !reference) {
-        delete reference;
+    auto* start = new (std::nothrow) ThreadStart{control, nullptr};
+    if (!thread || !start || control->functionDone == nullptr ||
+        !DuplicateHandle(GetCurrentProcess(), control->functionDone, GetCurrentProcess(),
+                         &start->functionDone, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        delete start;
         return nullptr;
     }
     control->object = thread.get();
     const std::uintptr_t started =
-        _beginthreadex(nullptr, 0, &Run, reference, CREATE_SUSPENDED, nullptr);
+        _beginthreadex(nullptr, 0, &Run, start, CREATE_SUSPENDED, nullptr);
     if (started == 0) {
-        delete reference;
+        CloseHandle(start->functionDone);
+        delete start;
         return nullptr;
     }
     control->handle = reinterpret_cast<HANDLE>(started);
@@ -119,4 +180,37 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
         ResumeThread(control->handle);
     }
     return thread.release();
+}
+
+DWORD WaitForThreadFunction(const CWinThread& thread, DWORD milliseconds) {
+    if (!thread.m_control) {
+        return WAIT_FAILED;
+    }
+    return WaitForSingleObject(thread.m_control->functionDone, milliseconds);
+}
+
+DWORD ThreadFunctionResult(const CWinThread& thread) {
+    if (!thread.m_control) {
+        return STILL_ACTIVE;
+    }
+    std::lock_guard lock(thread.m_control->mutex);
+    return thread.m_control->exitCode;
+}
+
+void KeepLibraryForThread(const CWinThread& thread) {
+    if (!thread.m_control) {
+        return;
+    }
+    HMODULE module = nullptr;
+    // The module that holds this code, counted once more.
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&KeepLibraryForThread), &module)) {
+        return;
+    }
+    std::lock_guard lock(thread.m_control->mutex);
+    if (thread.m_control->module != nullptr) {
+        FreeLibrary(module); // kept already
+    } else {
+        thread.m_control->module = module;
+    }
 }

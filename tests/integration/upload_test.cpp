@@ -211,23 +211,28 @@ TEST_F(UploadJob, CancelInEachPhaseWithdrawsWhatWasRegistered) {
 // reading): the unload cancels the job, aborts its transfer and waits for the worker, within
 // a bound, and the worker withdraws the asset. A status callback that calls the job exports on
 // the worker (at the quota request, before anything is registered) has their answers at once,
-// and its cancel ends the job before the process returns from main.
+// and its cancel ends the job before the process returns from main. A library loaded at run
+// time and unloaded while a job it let go from its callback is still stalled waits for that
+// worker as well, and is gone afterwards.
 TEST_F(UploadJob, UnloadDuringAJobCancelsItAndWaitsForTheWorkerWithinABound) {
     const std::string path = files_.Sparse("slow.bin", 64ULL << 20);
     const struct {
+        const char* probe;
         const char* mode;
         const char* out;
         size_t withdrawals;
     } cases[] = {
-        {"", "running=1\n", 1},
-        {"calls-back", "status=259 '' uploading=1 cancel=0 prompt=1\nrunning=0\n", 0},
+        {"upload_unload_probe", "", "running=1\n", 1},
+        {"upload_unload_probe", "calls-back",
+         "status=259 '' uploading=1 cancel=0 prompt=1\nrunning=0\n", 0},
+        {"library_unload_probe", "", "unloaded=1 gone=1\n", 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
+        SCOPED_TRACE(std::string(c.probe) + " " + c.mode);
         control::Reset();
         control::FtpFaults({{"stall_stor_after", 1 << 20}});
         const auto start = std::chrono::steady_clock::now();
-        const ChildResult result = RunChild({HelperPath("upload_unload_probe"), path, c.mode},
+        const ChildResult result = RunChild({HelperPath(c.probe), path, c.mode},
                                             ChildOptions{.timeout = std::chrono::seconds(30)});
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
         control::FtpFaults(nlohmann::json::object());

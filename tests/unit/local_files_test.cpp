@@ -27,8 +27,9 @@
 namespace {
 
 #if defined(_WIN32)
-// The Win32 twin: a directory, a device and a second name of a private file are refused as on
-// Linux; a name is what follows the last '/' or '\'; names are UTF-8.
+// The Win32 twin: a directory, a device, a second name of a private file and a file another
+// program holds without sharing are refused as on Linux; a name is what follows the last '/'
+// or '\'; names are UTF-8.
 TEST(CFile, OnlyRegularFilesOpenAndPrivateOnesOnlyUnderTheirOneName) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("vanta-cfile-" + std::to_string(_getpid()));
@@ -40,6 +41,9 @@ TEST(CFile, OnlyRegularFilesOpenAndPrivateOnesOnlyUnderTheirOneName) {
     const UINT privateCreate = CFile::modeCreate | CFile::modeWrite | CFile::modePrivate;
     std::ofstream(dir / "planted") << "not yours to change";
     ASSERT_TRUE(CreateHardLinkW((dir / "linked").c_str(), (dir / "planted").c_str(), nullptr));
+    const HANDLE locked = CreateFileW((dir / "locked").c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     const struct {
         std::string path;
         UINT flags;
@@ -49,6 +53,7 @@ TEST(CFile, OnlyRegularFilesOpenAndPrivateOnesOnlyUnderTheirOneName) {
         {path(""), CFile::modeRead, CFileException::accessDenied}, // the directory
         {"NUL", CFile::modeRead, 0},
         {path("linked"), privateCreate, 0},
+        {path("locked"), CFile::modeRead, CFileException::accessDenied},
     };
     for (const auto& row : refused) {
         try {
@@ -58,8 +63,12 @@ TEST(CFile, OnlyRegularFilesOpenAndPrivateOnesOnlyUnderTheirOneName) {
             EXPECT_TRUE(row.cause == 0 || e.m_cause == row.cause) << row.path;
         }
     }
-    std::ifstream in(dir / "planted");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not yours to change");
+    CloseHandle(locked);
+    {
+        // Closed before the directory goes: an open file cannot be deleted here.
+        std::ifstream in(dir / "planted");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not yours to change");
+    }
 
     std::string backslashed = path("") + "d\xc3\xa9j\xc3\xa0 vu.txt";
     std::replace(backslashed.begin(), backslashed.end(), '/', '\\');

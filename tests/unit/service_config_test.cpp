@@ -41,7 +41,7 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
     const struct {
         const wchar_t* name; // nullptr: no key at all
         DWORD type;
-        std::wstring text; // a string value, or none for the DWORD `four`
+        std::wstring text; // a string value, or none for the four bytes of `four`
         std::string loaded;
         const char* problem;
     } rows[] = {
@@ -52,6 +52,9 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         {L"Server", REG_SZ, fits + L"h", "localhost 80 21 30000", ""},
         {L"Server", REG_SZ, L"u@reg.example", "localhost 80 21 30000", "it holds '@'"},
         {L"Retries", REG_DWORD, L"", "localhost 80 21 30000 +4 retries", ""},
+        {L"Retries", REG_SZ, L"4", "localhost 80 21 30000 +4 retries", ""}, // as text alike
+        {L"Server", REG_BINARY, L"", "localhost 80 21 30000", ""},          // no type of a setting
+        {L"Server", REG_DWORD, L"", "4 80 21 30000", ""}, // read as its decimal text
         {L"Other", REG_SZ, L"x", "localhost 80 21 30000", ""},
     };
     for (const auto& row : rows) {

@@ -1,4 +1,7 @@
+// The POSIX twin of the per-thread failure reason: thread_local, which the C++ run time frees
+// at each thread's end by code that stays loaded as long as the thread can run it.
 #include "os/failure_reason.h"
+#include "os/failure_reason_storage.h"
 
 namespace {
 thread_local std::string t_reason;
@@ -42,3 +45,5 @@ FailureReasonKeeper::~FailureReasonKeeper() {
         t_kind = m_kind;
     }
 }
+
+void ReleaseFailureReasons() noexcept {}
