@@ -57,11 +57,7 @@ start_service() {
     (cd "$root" && exec "$python" -m service --data "$work/data" --host 127.0.0.1 \
         --http-port 80 --ftp-port "$ftp_port" "$@" >"$work/service.out" 2>"$work/service.err") &
     service_pid=$!
-    for _ in $(seq 200); do
-        grep -q '^ready' "$work/service.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    grep -q '^ready' "$work/service.out" || { cat "$work/service.err" >&2; exit 1; }
+    wait_ready "$work/service" 20
     mkdir -p "$work/data/ftp/bench"
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vanta Inc\\Apps]\r\n"Server"="127.0.0.1"\r\n' \
         >"$work/registry.reg"
@@ -80,6 +76,17 @@ start_service() {
     fi
 }
 
+# Waits up to SECONDS for NAME.out to start with a "ready" line; else shows NAME.err and exits.
+wait_ready() {
+    local name=$1 seconds=$2
+    for _ in $(seq $((seconds * 10))); do
+        grep -q '^ready' "$name.out" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    cat "$name.err" >&2
+    exit 1
+}
+
 # With BENCH_LATENCY_MS more than 0, puts the latency relay on 127.0.0.1 port 2100 in front
 # of the FTP server on port 21 and points the library at it; waits for its ready line.
 start_latency_relay() {
@@ -92,11 +99,7 @@ start_latency_relay() {
     "$python" "$root/bench/latency-relay" "$client_ftp_port" 21 "$latency_ms" \
         >"$work/relay.out" 2>"$work/relay.err" &
     relay_pid=$!
-    for _ in $(seq 50); do
-        grep -q '^ready' "$work/relay.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    grep -q '^ready' "$work/relay.out" || { cat "$work/relay.err" >&2; exit 1; }
+    wait_ready "$work/relay" 5
     export VANTA_FTP_PORT=$client_ftp_port
     # shellcheck disable=SC2034 # read by the drivers
     link_note="over a link of $((2 * latency_ms)) ms round trip (bench/latency-relay)"
