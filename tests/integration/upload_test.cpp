@@ -8,6 +8,7 @@
 
 #include "child_process.h"
 #include "job_checks.h"
+#include "test_platform.h"
 
 using namespace vanta::test;
 using ::testing::AllOf;
@@ -221,14 +222,18 @@ TEST_F(UploadJob, UnloadDuringAJobCancelsItAndWaitsForTheWorkerWithinABound) {
         const char* mode;
         const char* out;
         size_t withdrawals;
+        bool atProcessEnd = false; // the library unloads as the probe's process ends
     } cases[] = {
-        {"upload_unload_probe", "", "running=1\n", 1},
+        {"upload_unload_probe", "", "running=1\n", 1, true},
         {"upload_unload_probe", "calls-back",
          "status=259 '' uploading=1 cancel=0 prompt=1\nrunning=0\n", 0},
         {"library_unload_probe", "", "unloaded=1 gone=1\n", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.probe) + " " + c.mode);
+        if (c.atProcessEnd && !UnloadAtExitReachesRunningJobs()) {
+            continue;
+        }
         control::Reset();
         control::FtpFaults({{"stall_stor_after", 1 << 20}});
         const auto start = std::chrono::steady_clock::now();

@@ -26,6 +26,11 @@ std::string SetLibraryTempDir(const std::string& dir);
 // (Windows), and the test skips what needs one. Throws std::runtime_error when making it failed.
 bool MakeFifo(const std::string& path);
 
+// Whether the library's unload at a process's normal end still finds the job threads running,
+// so that it can cancel a job and withdraw what it registered: on Linux it runs before any
+// thread is ended; on Windows the system ends every other thread first.
+bool UnloadAtExitReachesRunningJobs();
+
 // `python3 -m service ARGS`, run in the source tree, stdout to `outPath` (replaced), stderr
 // appended to `logPath`; it ends by itself when this process ends. Throws
 // std::runtime_error.

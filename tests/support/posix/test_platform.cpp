@@ -41,6 +41,10 @@ bool MakeFifo(const std::string& path) {
     return true;
 }
 
+bool UnloadAtExitReachesRunningJobs() {
+    return true;
+}
+
 long long StartServiceProcess(const std::vector<std::string>& args, const std::string& outPath,
                               const std::string& logPath) {
     // Told this process's id, the service ends with it.

@@ -61,6 +61,10 @@ bool MakeFifo(const std::string&) {
     return false;
 }
 
+bool UnloadAtExitReachesRunningJobs() {
+    return false;
+}
+
 // The service ends with the namespace of the run, which ends with this program.
 long long StartServiceProcess(const std::vector<std::string>& args, const std::string& outPath,
                               const std::string& logPath) {
