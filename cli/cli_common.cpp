@@ -104,3 +104,19 @@ std::string Utf8Text(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
+
+CLI::Validator ExistingLocalFile() {
+    return CLI::Validator(
+        [](const std::string& name) -> std::string {
+            std::error_code error;
+            const auto status = std::filesystem::status(LocalPath(name), error);
+            if (!std::filesystem::exists(status)) {
+                return "File does not exist: " + name;
+            }
+            if (std::filesystem::is_directory(status)) {
+                return "File is actually a directory: " + name;
+            }
+            return {};
+        },
+        "FILE");
+}

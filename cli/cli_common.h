@@ -37,6 +37,9 @@ std::filesystem::path LocalPath(const std::string& utf8);
 std::vector<std::filesystem::path> LocalPaths(const std::vector<std::string>& utf8);
 // The path in UTF-8, as the tool prints it.
 std::string Utf8Text(const std::filesystem::path& path);
+// An option's check that it names an existing file that is not a directory, with CLI11's own
+// words. CLI11's check builds the path from char, which misreads UTF-8 on Windows.
+CLI::Validator ExistingLocalFile();
 // Makes the client from `config`; with --verbose, the status notifications and every request
 // line, FTP command and reply line go to stderr (credentials masked by the library, control
 // characters escaped).

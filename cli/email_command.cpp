@@ -60,7 +60,7 @@ void AddEmailCommand(CLI::App& app) {
         ->add_option("--message-file", Args().messageFile,
                      "File holding the message text (at most 1 MiB)")
         ->type_name("FILE")
-        ->check(CLI::ExistingFile)
+        ->check(ExistingLocalFile())
         ->excludes(text);
     email->add_option("--sender-name", Args().senderName,
                       "Sender's display name in the mails' From line");

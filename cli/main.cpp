@@ -149,7 +149,7 @@ int main(int argc, char** systemArgv) {
         ->excludes(tls);
     app.add_option("--ca-file", global.caFile,
                    "Trust this CA (PEM) beside the system's (over VANTA_CA_FILE)")
-        ->check(CLI::ExistingFile)
+        ->check(ExistingLocalFile())
         ->type_name("FILE");
     app.add_option("--login", global.login,
                    "Login name for both channels (over VANTA_LOGIN); its password only "

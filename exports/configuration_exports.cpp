@@ -1,4 +1,5 @@
 // The exports that read and change the process-wide service configuration.
+#include "os/failure_reason.h"
 #include "transport/config_sources.h"
 #include "transport/host_value.h"
 #include "transport/service_config.h"
@@ -6,6 +7,7 @@
 #include "vanta/transport.h"
 
 #include <string>
+#include <utility>
 
 using namespace vanta::result;
 
@@ -26,11 +28,11 @@ unsigned int WINAPI QDX_SetServiceAddress(const char* host, unsigned int httpPor
 }
 
 const char* WINAPI QDX_GetConfigurationProblem() {
-    thread_local std::string text;
+    std::string text;
     try {
         text = ConfigurationProblem();
     } catch (...) {
         text.clear();
     }
-    return text.c_str();
+    return KeepHandedText(HandedText::ConfigurationProblem, std::move(text));
 }

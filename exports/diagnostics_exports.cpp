@@ -5,9 +5,10 @@
 #include "vanta/transport.h"
 
 #include <string>
+#include <utility>
 
 const char* WINAPI QDX_GetLastFailureReason() {
-    thread_local std::string text;
+    std::string text;
     try {
         text = FailureReason();
         const std::string problem = text.empty() ? std::string() : ConfigurationProblem();
@@ -17,7 +18,7 @@ const char* WINAPI QDX_GetLastFailureReason() {
     } catch (...) {
         text.clear(); // out of memory: no text rather than a throw into the caller
     }
-    return text.c_str();
+    return KeepHandedText(HandedText::FailureReason, std::move(text));
 }
 
 void WINAPI QDX_SetTraceCallback(TraceCallback callback) {

@@ -23,6 +23,15 @@ void SetFailureReason(std::string text) noexcept; // FailureKind::Other
 const std::string& FailureReason();
 FailureKind LastFailureKind();
 
+// The texts that exports hand to a program as C text, kept per thread until the same thread
+// asks for the same text again. They live where the failure reason lives, and for the same
+// reason: on Windows no thread_local object of the library may outlive its unload.
+enum class HandedText : unsigned { FailureReason, ConfigurationProblem, Count };
+
+// Keeps `text` as the calling thread's `which` text and returns it; "" when no memory is left
+// to keep it.
+const char* KeepHandedText(HandedText which, std::string text) noexcept;
+
 // Keeps the calling thread's failure reason across a call into the application (a status or
 // progress callback): the callback's own calls into the library clear and replace it, and the
 // reason of the operation the callback interrupted must survive them.

@@ -40,7 +40,12 @@ void ReadHost(LoadedConfig& loaded) {
                                  (RegistryFileNamed() ? " named by VANTA_REGISTRY" : "") + ": " +
                                  error);
     }
-    if (fromFile == kDefaultServiceHost) {
+    if (std::string text; fromFile == kDefaultServiceHost) {
+        bool number = false;
+        if (RegistryValue("Server", text, &number) && number) {
+            AddProblem(problems,
+                       "the registry file's \"Server\" is a number (" + text + "), not a host");
+        }
         return;
     }
     const std::string problem = HostValueProblem(fromFile);

@@ -16,14 +16,18 @@ const char* Environment(const char* name) {
     return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
-bool RegistryValue(const char* name, std::string& text) {
+bool RegistryValue(const char* name, std::string& text, bool* isNumber) {
     unsigned char buffer[kValueBufferSize] = {};
     DWORD size = kValueBufferSize;
     DWORD type = 0;
     if (ReadRegistryValue(kAppsKey, name, &type, buffer, &size) != ERROR_SUCCESS) {
         return false;
     }
-    if (type == REG_DWORD && size == sizeof(DWORD)) {
+    const bool dword = type == REG_DWORD && size == sizeof(DWORD);
+    if (isNumber != nullptr) {
+        *isNumber = dword;
+    }
+    if (dword) {
         DWORD number = 0;
         std::memcpy(&number, buffer, sizeof(number));
         text = std::to_string(number);

@@ -11,9 +11,9 @@ inline constexpr unsigned long kMaxPort = 65535;
 const char* Environment(const char* name);
 
 // One value of HKEY_LOCAL_MACHINE "SOFTWARE\Vanta Inc\Apps": a string as its text up to its
-// first NUL, a DWORD in decimal. False when there is no such value (or no file, or no key) or
-// the value does not fit 1,024 bytes.
-bool RegistryValue(const char* name, std::string& text);
+// first NUL, a DWORD in decimal (and `isNumber`, when given, set). False when there is no such
+// value (or no file, or no key) or the value does not fit 1,024 bytes.
+bool RegistryValue(const char* name, std::string& text, bool* isNumber = nullptr);
 
 // A whole decimal number in [1, max], else false (a sign, spaces or trailing text included).
 bool ParseNumber(const char* text, unsigned long max, unsigned long& number);

@@ -6,6 +6,7 @@
 namespace {
 thread_local std::string t_reason;
 thread_local FailureKind t_kind = FailureKind::None;
+thread_local std::string t_handed[static_cast<unsigned>(HandedText::Count)];
 } // namespace
 
 void ClearFailureReason() {
@@ -28,6 +29,12 @@ const std::string& FailureReason() {
 
 FailureKind LastFailureKind() {
     return t_kind;
+}
+
+const char* KeepHandedText(HandedText which, std::string text) noexcept {
+    std::string& kept = t_handed[static_cast<unsigned>(which)];
+    kept.swap(text);
+    return kept.c_str();
 }
 
 FailureReasonKeeper::FailureReasonKeeper() noexcept : m_kind(t_kind) {

@@ -18,6 +18,7 @@ namespace {
 struct Record {
     std::string reason;
     FailureKind kind = FailureKind::None;
+    std::string handed[static_cast<unsigned>(HandedText::Count)];
 };
 
 void WINAPI FreeRecord(void* record) {
@@ -94,6 +95,16 @@ const std::string& FailureReason() {
 FailureKind LastFailureKind() {
     const Record* record = OwnRecord(false);
     return record != nullptr ? record->kind : FailureKind::None;
+}
+
+const char* KeepHandedText(HandedText which, std::string text) noexcept {
+    Record* record = OwnRecord(true);
+    if (record == nullptr) {
+        return "";
+    }
+    std::string& kept = record->handed[static_cast<unsigned>(which)];
+    kept.swap(text);
+    return kept.c_str();
 }
 
 FailureReasonKeeper::FailureReasonKeeper() noexcept : m_kind(LastFailureKind()) {

@@ -2,7 +2,8 @@
 // host loads it: `library_unload_probe FILE` loads the library (dlopen, LoadLibraryW), starts an
 // upload of FILE for user "alice" through the C interface, lets the job go from its progress
 // callback once some of it has been sent (the job is cancelled and left to end on its own),
-// and unloads the library. No code of the library may run once it is gone, which must be
+// and unloads the library. A thread of the host's own asks for the library's texts before the
+// unload and ends after it. No code of the library may run once it is gone, which must be
 // within a bound: the probe prints whether it went and lives on for a moment after that.
 //
 // It is linked to nothing of the library, so that the unload is real.
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -72,6 +74,35 @@ decltype(&vanta_job_free) g_jobFree = nullptr;
 std::atomic<vanta_job*> g_job{nullptr};
 std::atomic<bool> g_letGo{false};
 std::atomic<bool> g_ended{false};
+std::atomic<bool> g_asked{false};
+std::atomic<bool> g_unloaded{false};
+
+// The exports that hand out texts the library keeps per thread. They are C++ functions, whose
+// names both toolchains here mangle alike.
+using TextExport = const char* (*)();
+constexpr const char* kTextExports[] = {"_Z24QDX_GetLastFailureReasonv",
+                                        "_Z27QDX_GetConfigurationProblemv"};
+
+// Asks for every kept text, then lives on until the library is gone: what the library keeps
+// for this thread must not need the library's code at the thread's end.
+std::thread AskForTexts(Library library, bool& found) {
+    std::vector<TextExport> exports;
+    for (const char* name : kTextExports) {
+        exports.push_back(Find<const char*()>(library, name));
+        found = found && exports.back() != nullptr;
+    }
+    return std::thread([exports] {
+        for (const TextExport text : exports) {
+            if (text != nullptr) {
+                text();
+            }
+        }
+        g_asked.store(true);
+        while (!g_unloaded.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+}
 
 void OnProgress(const vanta_progress* progress, void*) {
     if (progress->phase == VANTA_PHASE_FINISHED) {
@@ -150,9 +181,19 @@ int main(int argc, char** argv) {
     if (library == nullptr) {
         return 2;
     }
-    const int status = Run(library, argc >= 2 ? argv[1] : "");
+    int status = Run(library, argc >= 2 ? argv[1] : "");
+    bool found = true;
+    std::thread asker = AskForTexts(library, found);
+    status = status == 0 && !found ? 7 : status;
+    // The asker has its texts before the unload begins.
+    const auto asked = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!g_asked.load() && std::chrono::steady_clock::now() < asked) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     const bool unloaded = Unload(library);
     const bool gone = GoneWithin(std::chrono::seconds(20));
+    g_unloaded.store(true);
+    asker.join();
     // Code of the library that still ran would fault within this time.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     std::printf("unloaded=%d gone=%d\n", unloaded ? 1 : 0, gone ? 1 : 0);

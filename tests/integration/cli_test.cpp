@@ -297,6 +297,10 @@ TEST_F(Cli, EveryCommandAgainstTheService) {
         {"--tls --server localhost version", 3,
          "vanta: version: the certificate of localhost port 443 is not trusted"},
         {"--tls --ca-file " + Work("ca/ca.pem") + " --server localhost version", 0},
+        // The tool's own check of a named file, which reads the name as UTF-8 everywhere.
+        {"--ca-file " + Work("ca/caf\xC3\xA9.pem") + " version", 2,
+         "--ca-file: File does not exist: " + Work("ca/caf\xC3\xA9.pem")},
+        {"--ca-file " + Work("ca") + " version", 2, "File is actually a directory"},
         {"--no-tls --server localhost version", 0, "", "", tlsOn},
         // A line feed cannot start a line of its own, bidirectional controls cannot reorder it.
         {"homepage get --user ann", 0,

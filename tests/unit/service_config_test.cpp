@@ -54,7 +54,7 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
         {L"Retries", REG_DWORD, L"", "localhost 80 21 30000 +4 retries", ""},
         {L"Retries", REG_SZ, L"4", "localhost 80 21 30000 +4 retries", ""}, // as text alike
         {L"Server", REG_BINARY, L"", "localhost 80 21 30000", ""},          // no type of a setting
-        {L"Server", REG_DWORD, L"", "4 80 21 30000", ""}, // read as its decimal text
+        {L"Server", REG_DWORD, L"", "localhost 80 21 30000", "is a number (4), not a host"},
         {L"Other", REG_SZ, L"x", "localhost 80 21 30000", ""},
     };
     for (const auto& row : rows) {
@@ -174,6 +174,12 @@ TEST(ConfigurationSources, EachSettingComesFromItsFirstUsableSource) {
          {},
          kDefaults,
          "the registry file's \"Server\": \"u@reg.example\" is not a host: it holds '@'"},
+        // A number would name an IPv4 address ("4" is 0.0.0.4): no host, and said so.
+        {File,
+         kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vanta Inc\\Apps]\n\"Server\"=dword:00000004\n",
+         {},
+         kDefaults,
+         "the registry file's \"Server\" is a number (4), not a host"},
         // Only a named number of retries makes the exports repeat a request.
         {File, retries, {}, "localhost 80 21 30000 +4 retries", ""},
         {File, retries, {nullptr, nullptr, nullptr, nullptr, "0"}, kDefaults, ""},
