@@ -91,16 +91,24 @@ Result<void> JobState::RunWorker(internal::Job& job, const CallContext& context)
 }
 
 void JobState::OnProgress(const internal::Job& job) noexcept {
-    JobPhase phase = m_phase.load();
+    // This runs once per block sent: only what changed is stored, and without a receiver the
+    // phase is all there is to keep.
+    const JobPhase seen = m_phase.load();
+    JobPhase phase = seen;
     if (phase == JobPhase::preparing && job.SendBegun()) {
         phase = JobPhase::transferring;
     }
     if (phase == JobPhase::transferring && !job.InTransferPhase()) {
         phase = JobPhase::notifying;
     }
+    if (phase != seen) {
+        m_phase.store(phase);
+    }
+    if (!m_options.on_progress || m_detached) {
+        return;
+    }
     // A resume is always told: a display says so while the bytes stand still.
-    const bool changed = phase != m_phase.load() || job.Resumes() != m_reportedResumes;
-    m_phase.store(phase);
+    const bool changed = phase != seen || job.Resumes() != m_reportedResumes;
     if (changed || ProgressDue()) {
         Report();
     }

@@ -21,7 +21,12 @@
 
 class CInternetFile {
 public:
-    static constexpr size_t kSendBufferBytes = 64 * 1024;
+    // The local file is read in pieces this large, each given to the socket in as few sends
+    // as it takes. Besides its bytes, each piece costs a round of libcurl's loop (a read, a
+    // send, two waits for the socket, the progress and debug callbacks): a 1 GB file sent in
+    // 64 KiB pieces took eight times the system calls and about a third more processor time
+    // than in pieces of this size, and 1 MiB pieces gained nothing more.
+    static constexpr size_t kSendBufferBytes = 512 * 1024;
 
     // Puts up to `capacity` bytes of the file into `buffer` and returns how many; 0 means the
     // source has nothing more. It may throw: Send passes the exception on.

@@ -39,8 +39,9 @@ protected:
 };
 
 TEST_F(Ftp, SendStoresEveryByteWhateverTheSize) {
-    // Empty, within one block, around the 1 KiB blocks and the 64 KiB send buffer, and large.
-    for (const size_t size : {0, 1, 1023, 1025, 65536, 65537, 300007}) {
+    // Empty, within one block, around the 1 KiB blocks and the 512 KiB piece read at a time,
+    // and over several pieces.
+    for (const size_t size : {0, 1, 1023, 1025, 524288, 524289, 1300007}) {
         const std::string name = "f" + std::to_string(size);
         ClearStatuses();
         ASSERT_TRUE(QDX_FTPFile("/assets/u1", files_.Write(name, Pattern(size)).c_str(),
