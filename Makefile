@@ -49,7 +49,7 @@ test:
 	$(CONFIGURE) -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVANTA_SANITIZE=address
 	$(CMAKE) --build build/asan -j $(JOBS)
 	$(CONFIGURE) -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DVANTA_SANITIZE=thread
-	$(CMAKE) --build build/tsan -j $(JOBS)
+	$(CMAKE) --build build/tsan -j $(JOBS) --target test_programs
 	set -e; windows=; \
 	if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then \
 	    scripts/install-deps windows; \
