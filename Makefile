@@ -3,9 +3,8 @@
 # its own tree under build/.
 #
 #   make demo      Release build, then a short scenario against the reference service
-#   make test      every test under ASan+UBSan, the thread and job tests also under TSan, then
-#                  the Windows tests under wine64 (build/windows/tests) when the cross tools
-#                  are installed
+#   make test      every test under ASan+UBSan, the thread and job tests also under TSan, and
+#                  the Windows tests under wine64 (build/windows/tests)
 #   make bench     Release build with the benchmarks, then runs them
 #   make bench-compare BASE=COMMIT   this tree against COMMIT (default HEAD~1): the one
 #                  request and the 1 GB upload, alternating in one run
@@ -44,19 +43,9 @@ demo: release
 	scripts/install-deps demo
 	scripts/netns-run scripts/demo
 
+# The trees build and test side by side; scripts/make-test says in what order.
 test:
-	scripts/install-deps test
-	$(CONFIGURE) -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVANTA_SANITIZE=address
-	$(CMAKE) --build build/asan -j $(JOBS)
-	$(CONFIGURE) -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DVANTA_SANITIZE=thread
-	$(CMAKE) --build build/tsan -j $(JOBS) --target test_programs
-	set -e; windows=; \
-	if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then \
-	    scripts/install-deps windows; \
-	    JOBS=$(JOBS) scripts/build-windows --tests; windows=build/windows/tests; \
-	else echo "make test: no mingw-w64 cross compiler or wine64 (scripts/install-deps windows" \
-	    "installs them), so no Windows tests"; fi; \
-	CTEST=$(CTEST) scripts/run-ctest build/asan build/tsan $$windows
+	JOBS=$(JOBS) CMAKE=$(CMAKE) CTEST=$(CTEST) GENERATOR=$(GENERATOR) scripts/make-test
 
 bench:
 	@if [ ! -f bench/CMakeLists.txt ]; then echo "No benchmarks exist yet (bench/ is empty)."; exit 0; fi; \
