@@ -286,11 +286,13 @@ TEST_F(UploadJob, TheApplicationsOwnSendNeverTouchesTheJob) {
     control::FtpFaults({{"stall_stor_after", 1 << 20}});
     Upload upload;
     ASSERT_EQ(upload.File(files_.Sparse("big.bin", 64ULL << 20)).Start(), 1U);
-    // Stalled once the socket buffers are full: the progress stands still.
+    // Stalled once the socket buffers are full: the progress stands still for a whole second.
+    // A shorter pause is no proof: on a loaded machine the service may read nothing for a while
+    // before the point it stalls at.
     unsigned int stalledAt = 0;
     ASSERT_TRUE(WaitUntil([&] {
         const unsigned int before = QDX_GetUploadProgress();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::seconds(1));
         return before > 0 && (stalledAt = QDX_GetUploadProgress()) == before;
     }));
     CStringArray mine;
