@@ -4,8 +4,7 @@
 #include "net/internet_constants.h"
 #include "net/internet_exception.h"
 #include "os/failure_reason.h"
-
-#include <cstring>
+#include "os/socket_calls.h"
 
 namespace {
 // The last non-empty line of `text`, without its line end.
@@ -99,7 +98,7 @@ Failure Describe(CURLcode code, const TransferCircumstances& seen) {
     case CURLE_COULDNT_CONNECT:
         return {FailureKind::Network,
                 "cannot connect to " + server + ": " +
-                    (seen.osError != 0 ? std::strerror(static_cast<int>(seen.osError)) : detail)};
+                    (seen.osError != 0 ? SocketErrorText(seen.osError) : detail)};
     case CURLE_OPERATION_TIMEDOUT: {
         const long waited =
             !seen.connected && seen.connectTimeoutMs > 0 ? seen.connectTimeoutMs : seen.elapsedMs;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // A socket as the system numbers it: a descriptor, or on Windows a SOCKET handle. libcurl's
 // curl_socket_t converts to it and back without loss; kNoSocket is CURL_SOCKET_BAD.
@@ -33,3 +34,8 @@ inline constexpr std::size_t kAddressTextRoom = 65;
 // Writes the numeric text of an IPv4 or IPv6 socket address (a sockaddr) into `text`, which
 // holds kAddressTextRoom bytes; "" for another family.
 void AddressText(const void* address, char* text);
+
+// What a socket call's system error means, in the words failure reasons use on Linux
+// ("Connection refused"): libcurl reports the connect's error as the system numbers it, an errno
+// value, or on Windows a Windows Sockets code, which strerror() does not know.
+std::string SocketErrorText(long error);

@@ -51,3 +51,7 @@ void AddressText(const void* address, char* text) {
         text[0] = '\0';
     }
 }
+
+std::string SocketErrorText(long error) {
+    return std::strerror(static_cast<int>(error));
+}

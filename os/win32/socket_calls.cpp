@@ -63,3 +63,37 @@ void AddressText(const void* address, char* text) {
         text[0] = '\0';
     }
 }
+
+// The codes a connect ends with, as glibc words their errno twins; the rest by number.
+std::string SocketErrorText(long error) {
+    switch (error) {
+    case WSAECONNREFUSED:
+        return "Connection refused";
+    case WSAENETUNREACH:
+        return "Network is unreachable";
+    case WSAEHOSTUNREACH:
+        return "No route to host";
+    case WSAEHOSTDOWN:
+        return "Host is down";
+    case WSAENETDOWN:
+        return "Network is down";
+    case WSAETIMEDOUT:
+        return "Connection timed out";
+    case WSAECONNRESET:
+        return "Connection reset by peer";
+    case WSAECONNABORTED:
+        return "Software caused connection abort";
+    case WSAEADDRNOTAVAIL:
+        return "Cannot assign requested address";
+    case WSAEADDRINUSE:
+        return "Address already in use";
+    case WSAEACCES:
+        return "Permission denied";
+    case WSAEAFNOSUPPORT:
+        return "Address family not supported by protocol";
+    case WSAENOBUFS:
+        return "No buffer space available";
+    default:
+        return "Windows Sockets error " + std::to_string(error);
+    }
+}

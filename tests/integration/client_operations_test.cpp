@@ -4,13 +4,7 @@
 // load. The exports' own tests cover the wire format; these cover what the client adds.
 #include <gmock/gmock.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <ctime>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,51 +15,16 @@
 
 #include "control_client.h"
 #include "joined.h"
+#include "late_server.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
+#include "test_platform.h"
 #include "vanta/client.hpp"
 
 namespace vanta::test {
 namespace {
 
 using namespace std::chrono;
-
-// A server that comes up late: from `after` on, 127.0.0.1 `port` answers one request with
-// `body`; before, a connect there is refused. Gives up after 5 s without a request.
-std::thread AnswerOnceLater(uint16_t port, milliseconds after, std::string body) {
-    return std::thread([=] {
-        std::this_thread::sleep_for(after);
-        const int server = socket(AF_INET, SOCK_STREAM, 0);
-        const timeval limit{.tv_sec = 5, .tv_usec = 0};
-        setsockopt(server, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        sockaddr_in where{.sin_family = AF_INET, .sin_port = htons(port), .sin_addr{}, .sin_zero{}};
-        inet_pton(AF_INET, "127.0.0.1", &where.sin_addr);
-        const int one = 1;
-        setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        EXPECT_EQ(bind(server, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-        listen(server, 1);
-        if (const int client = accept(server, nullptr, nullptr); client >= 0) {
-            setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-            // The headers, then the one-byte body: a line feed.
-            std::string request;
-            char buffer[4096];
-            while (request.find("\r\n\r\n\n") == std::string::npos) {
-                const ssize_t got = recv(client, buffer, sizeof buffer, 0);
-                if (got <= 0) {
-                    break;
-                }
-                request.append(buffer, static_cast<size_t>(got));
-            }
-            const std::string reply =
-                "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                "\r\nConnection: close\r\n\r\n" + body;
-            EXPECT_EQ(send(client, reply.data(), reply.size(), 0),
-                      static_cast<ssize_t>(reply.size()));
-            close(client);
-        }
-        close(server);
-    });
-}
 
 NewAccount Account(const std::string& user, const std::string& password, const char* product) {
     return {user, password, product, {.first_name = "Ann", .code = "C1"}};
@@ -94,10 +53,14 @@ struct Shown {
     static std::string Of(const VersionCheck& v) {
         return Join(v.up_to_date, v.service == Client::library_version());
     }
+    // By the calendar, not gmtime(), which Windows refuses for days before 1970.
     static std::string Of(TimePoint time) {
-        const time_t seconds = system_clock::to_time_t(time);
+        const auto day = floor<days>(time);
+        const year_month_day date{day};
         char text[32];
-        std::strftime(text, sizeof text, "%F %Hh", std::gmtime(&seconds));
+        std::snprintf(text, sizeof text, "%04d-%02u-%02u %02lldh", static_cast<int>(date.year()),
+                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                      static_cast<long long>(duration_cast<hours>(time - day).count()));
         return text;
     }
     template <class T>
@@ -364,11 +327,11 @@ TEST(ClientConfig, FromEnvironmentTakesEverySettingOfTheExports) {
                                                             {"VANTA_UPDATE_KEY", "/none/key.pub"},
                                                             {"VANTA_RETRIES", "5"}};
     for (const auto& [name, value] : settings) {
-        ::setenv(name, value, 1);
+        SetVariable(name, value);
     }
     const Config c = Config::from_environment();
     for (const auto& [name, value] : settings) {
-        ::unsetenv(name);
+        SetVariable(name, nullptr);
     }
     EXPECT_EQ(Join(c.host, c.http_port, c.ftp_port, c.ftp_timeout.count(), c.tls, c.https_port,
                    c.login_name, c.login_password, c.ca_file.string(), c.update_key.string(),

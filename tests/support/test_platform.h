@@ -22,6 +22,10 @@ void PointRegistryAtService(const std::string& workDir);
 // Returns it as the library names it (on Windows with its drive, "Z:/tmp/...").
 std::string SetLibraryTempDir(const std::string& dir);
 
+// Sets the environment variable `name` of this process to `value`, which the library reads with
+// getenv; nullptr removes it. Windows keeps getenv's copy in the C runtime (_putenv_s).
+void SetVariable(const char* name, const char* value);
+
 // A FIFO at `path`, which blocks whoever opens it to read; false where there are none
 // (Windows), and the test skips what needs one. Throws std::runtime_error when making it failed.
 bool MakeFifo(const std::string& path);

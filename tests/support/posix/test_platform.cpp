@@ -34,6 +34,10 @@ std::string SetLibraryTempDir(const std::string& dir) {
     return dir;
 }
 
+void SetVariable(const char* name, const char* value) {
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+}
+
 bool MakeFifo(const std::string& path) {
     if (mkfifo(path.c_str(), 0600) != 0) {
         throw std::runtime_error("cannot make a FIFO " + path);

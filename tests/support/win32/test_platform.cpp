@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
@@ -55,6 +56,11 @@ void PointRegistryAtService(const std::string&) {
 std::string SetLibraryTempDir(const std::string& dir) {
     SetEnvironmentVariableW(L"TMP", Wide(dir).c_str());
     return "Z:" + dir;
+}
+
+// An empty value removes the variable there.
+void SetVariable(const char* name, const char* value) {
+    _putenv_s(name, value != nullptr ? value : "");
 }
 
 bool MakeFifo(const std::string&) {

@@ -1,0 +1,27 @@
+// A server that comes up late, for the retry of a connection that was refused: from `after` on,
+// 127.0.0.1 `port` answers one HTTP request (its headers and a one-byte body, a line feed) with
+// `body`; before, a connect there is refused. It gives up after 5 s without a request. The
+// POSIX twin uses the BSD socket calls, the Win32 twin Winsock's.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+namespace vanta::test {
+
+std::thread AnswerOnceLater(uint16_t port, std::chrono::milliseconds after, std::string body);
+
+// The HTTP reply the server sends: `body` with its length, and the end of the connection.
+inline std::string LateServerReply(const std::string& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// Whether `request` holds the whole request the server waits for.
+inline bool LateServerHasRequest(const std::string& request) {
+    return request.find("\r\n\r\n\n") != std::string::npos;
+}
+
+} // namespace vanta::test
