@@ -15,7 +15,7 @@
 
 #include "control_client.h"
 #include "joined.h"
-#include "late_server.h"
+#include "loopback_servers.h"
 #include "scripted_replies.h"
 #include "service_fixture.h"
 #include "test_platform.h"

@@ -18,6 +18,10 @@ std::string MakeTempDir(const std::string& prefix);
 // in the test's WINEPREFIX before anything started.
 void PointRegistryAtService(const std::string& workDir);
 
+// Whether the library reads its configuration from a registry file that VANTA_REGISTRY may
+// name (Linux), not from the system's registry (Windows).
+bool ReadsRegistryFile();
+
 // The temporary directory the library uses from now on: TMPDIR on Linux, TMP on Windows.
 // Returns it as the library names it (on Windows with its drive, "Z:/tmp/...").
 std::string SetLibraryTempDir(const std::string& dir);

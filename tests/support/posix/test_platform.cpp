@@ -29,6 +29,10 @@ void PointRegistryAtService(const std::string& workDir) {
     setenv("VANTA_REGISTRY", (workDir + "/registry.reg").c_str(), 1);
 }
 
+bool ReadsRegistryFile() {
+    return true;
+}
+
 std::string SetLibraryTempDir(const std::string& dir) {
     setenv("TMPDIR", dir.c_str(), 1);
     return dir;

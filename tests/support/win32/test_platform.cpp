@@ -53,6 +53,10 @@ void PointRegistryAtService(const std::string&) {
     }
 }
 
+bool ReadsRegistryFile() {
+    return false;
+}
+
 std::string SetLibraryTempDir(const std::string& dir) {
     SetEnvironmentVariableW(L"TMP", Wide(dir).c_str());
     return "Z:" + dir;

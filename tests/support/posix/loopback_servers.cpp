@@ -1,4 +1,4 @@
-#include "late_server.h"
+#include "loopback_servers.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +40,26 @@ std::thread AnswerOnceLater(uint16_t port, std::chrono::milliseconds after, std:
         }
         close(server);
     });
+}
+
+FullListener::FullListener(const char* address)
+    : m_sockets{socket(AF_INET, SOCK_STREAM, 0), socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0),
+                socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0)} {
+    sockaddr_in where{.sin_family = AF_INET, .sin_port = htons(80), .sin_addr{}, .sin_zero{}};
+    inet_pton(AF_INET, address, &where.sin_addr);
+    const auto* any = reinterpret_cast<sockaddr*>(&where);
+    const int listener = static_cast<int>(m_sockets[0]);
+    EXPECT_EQ(bind(listener, any, sizeof where) | listen(listener, 0), 0);
+    for (const std::intptr_t s : {m_sockets[1], m_sockets[2]}) {
+        connect(static_cast<int>(s), any, sizeof where);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+FullListener::~FullListener() {
+    for (const std::intptr_t s : m_sockets) {
+        close(static_cast<int>(s));
+    }
 }
 
 } // namespace vanta::test

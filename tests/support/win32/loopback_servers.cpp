@@ -1,6 +1,7 @@
 // The Win32 twin, on Winsock: its accept() knows no time limit, so select() bounds the wait
-// for the connection; SO_RCVTIMEO, in milliseconds here, bounds every recv().
-#include "late_server.h"
+// for the connection; SO_RCVTIMEO, in milliseconds here, bounds every recv(). Each server
+// starts Winsock for itself (it counts its starts).
+#include "loopback_servers.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,34 @@ std::thread AnswerOnceLater(uint16_t port, std::chrono::milliseconds after, std:
         closesocket(server);
         WSACleanup();
     });
+}
+
+FullListener::FullListener(const char* address) : m_sockets{} {
+    WSADATA started;
+    EXPECT_EQ(WSAStartup(MAKEWORD(2, 2), &started), 0);
+    for (std::intptr_t& s : m_sockets) {
+        s = static_cast<std::intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
+    }
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(80);
+    inet_pton(AF_INET, address, &where.sin_addr);
+    const auto* any = reinterpret_cast<sockaddr*>(&where);
+    const auto listener = static_cast<SOCKET>(m_sockets[0]);
+    EXPECT_EQ(bind(listener, any, sizeof where) | listen(listener, 0), 0);
+    for (const std::intptr_t s : {m_sockets[1], m_sockets[2]}) {
+        u_long nonBlocking = 1;
+        ioctlsocket(static_cast<SOCKET>(s), FIONBIO, &nonBlocking);
+        connect(static_cast<SOCKET>(s), any, sizeof where);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+FullListener::~FullListener() {
+    for (const std::intptr_t s : m_sockets) {
+        closesocket(static_cast<SOCKET>(s));
+    }
+    WSACleanup();
 }
 
 } // namespace vanta::test
